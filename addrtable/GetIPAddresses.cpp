@@ -1,0 +1,43 @@
+#include "addrtable/GetIPAddresses.h"
+
+#include <iphlpapi.h>
+
+#include <vector>
+
+#include "support/SystemError.h"
+
+namespace netpeek {
+
+namespace {
+// Enough for 42 rows; a bigger table tells us the size it needs.
+constexpr ULONG kFirstBufferSize = 1024;
+}  // namespace
+
+CIPAddrList GetIPAddresses(const AddrTableSource& source) {
+    ULONG size = kFirstBufferSize;
+    std::vector<std::uint8_t> buffer;
+    for (int attempt = 0; attempt < kAddrTableAttempts; ++attempt) {
+        buffer.assign(size, 0);
+        const DWORD result = source(buffer.data(), &size, TRUE);
+        if (result == NO_ERROR)
+            return DecodeAddrTable(buffer);
+        if (result == ERROR_NO_DATA)
+            return {};
+        if (result != ERROR_INSUFFICIENT_BUFFER)
+            throw SystemError(result, L"The IPv4 address table could not be read.");
+        // The source has put the size it needs into `size`; a source that asks for no
+        // more than it already had would loop for ever, so treat that as a failure.
+        if (size <= buffer.size())
+            throw SystemError(result, L"The IPv4 address table could not be read.");
+    }
+    throw SystemError(ERROR_INSUFFICIENT_BUFFER,
+                      L"The IPv4 address table kept growing while it was being read.");
+}
+
+CIPAddrList GetIPAddresses() {
+    return GetIPAddresses([](void* buffer, ULONG* size, BOOL sort) {
+        return GetIpAddrTable(static_cast<PMIB_IPADDRTABLE>(buffer), size, sort);
+    });
+}
+
+}  // namespace netpeek

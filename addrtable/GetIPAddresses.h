@@ -1,0 +1,25 @@
+#pragma once
+// Reading the machine's IPv4 interface address table from IP Helper.
+
+#include <windows.h>
+
+#include <functional>
+
+#include "addrtable/AddrTable.h"
+
+namespace netpeek {
+
+// The shape of GetIpAddrTable: buffer, size in and out, sort flag; returns a Windows error code.
+using AddrTableSource = std::function<DWORD(void* buffer, ULONG* size, BOOL sort)>;
+
+// How often the table is asked for again when it grew between two calls.
+inline constexpr int kAddrTableAttempts = 4;
+
+// The table in ascending address order, every row of it. Throws CError with the
+// system's code and message when the call fails.
+CIPAddrList GetIPAddresses();
+
+// The same over any source with GetIpAddrTable's contract, so the retry logic can be tested.
+CIPAddrList GetIPAddresses(const AddrTableSource& source);
+
+}  // namespace netpeek

@@ -1,0 +1,29 @@
+#!/bin/bash
+# Installs the Debian packages that building and testing Netpeek need, only those missing.
+# Wine's 32-bit loader is installed where the kernel can run it; elsewhere Wine's 64-bit one.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+
+packages=(cmake make binutils g++ googletest g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+          wine xvfb xdotool imagemagick iproute2 procps)
+if "$here/runs-32bit.sh"; then
+    packages+=(wine32:i386)
+    need_i386=1
+else
+    packages+=(wine64)
+    need_i386=0
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" = 0 ]; then sudo=(); else sudo=(sudo); fi
+echo "Installing: ${missing[*]}"
+if [ "$need_i386" = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo[@]}" dpkg --add-architecture i386
+fi
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

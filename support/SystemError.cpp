@@ -1,0 +1,33 @@
+#include "support/SystemError.h"
+
+namespace netpeek {
+
+std::wstring SystemMessage(DWORD code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    if (length == 0 || buffer == nullptr)
+        return L"Error " + std::to_wstring(code);
+    std::wstring text(buffer, length);
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+        text.pop_back();
+    return text;
+}
+
+CError SystemError(DWORD code) {
+    return CError(code, SystemMessage(code));
+}
+
+CError SystemError(DWORD code, const std::wstring& context) {
+    if (context.empty())
+        return SystemError(code);
+    return CError(code, context + L"\r\n" + SystemMessage(code));
+}
+
+void ThrowLastError(const std::wstring& context) {
+    throw SystemError(GetLastError(), context);
+}
+
+}  // namespace netpeek

@@ -1,0 +1,25 @@
+#pragma once
+// Turning a Windows error code into a CError with the system's own message.
+
+#include <windows.h>
+
+#include <string>
+
+#include "support/Error.h"
+
+namespace netpeek {
+
+// The system's message for an error code, without its trailing line break;
+// "Error N" where the system has none.
+std::wstring SystemMessage(DWORD code);
+
+// A CError carrying the code and the system's message for it.
+CError SystemError(DWORD code);
+
+// The same, with a sentence of our own (what failed) in front of the system's message.
+CError SystemError(DWORD code, const std::wstring& context);
+
+// Raises SystemError(GetLastError()), after the context if one is given.
+[[noreturn]] void ThrowLastError(const std::wstring& context = {});
+
+}  // namespace netpeek

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "addrtable/AddrTable.h"
+#include "support/Error.h"
+#include "tests/TableBuilder.h"
+
+using namespace netpeek;
+using namespace netpeek::test;
+
+TEST(CIPAddr, NewAddressIsAllZeroAndPrintsAsSuch) {
+    CIPAddr a;
+    EXPECT_EQ(a.Part1, 0);
+    EXPECT_EQ(a.Part2, 0);
+    EXPECT_EQ(a.Part3, 0);
+    EXPECT_EQ(a.Part4, 0);
+    EXPECT_EQ(a.toString(), L"0.0.0.0");
+}
+
+TEST(CIPAddr, InitTakesBytesInStorageOrderWhateverTheHost) {
+    const std::uint8_t bytes[] = {0xC0, 0xA8, 0x00, 0x01};
+    CIPAddr a;
+    a.Init(bytes);
+    EXPECT_EQ(a.Part1, 192);
+    EXPECT_EQ(a.Part2, 168);
+    EXPECT_EQ(a.Part3, 0);
+    EXPECT_EQ(a.Part4, 1);
+    EXPECT_EQ(a.toString(), L"192.168.0.1");
+}
+
+TEST(CIPAddr, PrintsEveryOctetWidthWithoutPadding) {
+    struct Case {
+        std::uint8_t bytes[4];
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        {{0, 0, 0, 0}, L"0.0.0.0"},
+        {{0xFF, 0xFF, 0xFF, 0x00}, L"255.255.255.0"},
+        {{0xFF, 0xFF, 0xFF, 0xFF}, L"255.255.255.255"},
+        {{10, 0, 9, 99}, L"10.0.9.99"},
+        {{1, 20, 100, 200}, L"1.20.100.200"},
+    };
+    for (const Case& c : cases) {
+        CIPAddr a;
+        a.Init(c.bytes);
+        EXPECT_EQ(a.toString(), c.text);
+    }
+}
+
+TEST(CIPAddr, ReinitReplacesEveryOctetAndPartsCanBeSet) {
+    const std::uint8_t first[] = {1, 2, 3, 4};
+    const std::uint8_t second[] = {0, 0, 0, 0};
+    CIPAddr a;
+    a.Init(first);
+    a.Init(second);
+    EXPECT_EQ(a.toString(), L"0.0.0.0");
+    a.Part3 = 7;
+    EXPECT_EQ(a.toString(), L"0.0.7.0");
+}
+
+TEST(CIPAddrRow, ExampleRowDecodesEveryMember) {
+    const std::vector<std::uint8_t> row = {0xC0, 0xA8, 0x00, 0x01, 0x02, 0x00, 0x00, 0x00,
+                                           0xFF, 0xFF, 0xFF, 0x00, 0x01, 0x00, 0x00, 0x00,
+                                           0xDC, 0x05, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00};
+    ASSERT_EQ(row.size(), CIPAddrRow::kSize);
+    CIPAddrRow r;
+    r.Init(row.data());
+    EXPECT_EQ(r.dwAddr.toString(), L"192.168.0.1");
+    EXPECT_EQ(r.dwIndex, 2);
+    EXPECT_EQ(r.dwMask.toString(), L"255.255.255.0");
+    EXPECT_EQ(r.dwBCastAddr.toString(), L"1.0.0.0");
+    EXPECT_EQ(r.dwReasmSize, 1500);
+    EXPECT_EQ(r.unused1, 0);
+    EXPECT_EQ(r.wType, 1);
+}
+
+TEST(CIPAddrRow, SignedMembersKeepTheirSign) {
+    RawRow raw;
+    raw.index = 0x80000000u;
+    raw.reasm = 0xFFFFFFFFu;
+    raw.unused = 0xFFFE;
+    raw.type = 0x8001;
+    const auto bytes = TableBytes({raw});
+    CIPAddrRow r;
+    r.Init(bytes.data() + 4);
+    EXPECT_EQ(r.dwIndex, INT32_MIN);
+    EXPECT_EQ(r.dwReasmSize, -1);
+    EXPECT_EQ(r.unused1, -2);
+    EXPECT_EQ(r.wType, -32767);  // 0x8001 widened with its sign
+
+    raw.type = 0xFFFF;
+    const auto all = TableBytes({raw});
+    r.Init(all.data() + 4);
+    EXPECT_EQ(r.wType, -1);
+    raw.type = 0x7FFF;
+    const auto top = TableBytes({raw});
+    r.Init(top.data() + 4);
+    EXPECT_EQ(r.wType, 0x7FFF);
+}
+
+TEST(CIPAddrRow, EachAddressMemberOwnsItsValue) {
+    RawRow raw;
+    raw.addr = {192, 168, 1, 2};
+    raw.mask = {255, 255, 0, 0};
+    raw.bcast = {192, 168, 255, 255};
+    const auto bytes = TableBytes({raw});
+    CIPAddrRow r;
+    r.Init(bytes.data() + 4);
+    CIPAddrRow copy = r;
+    copy.dwAddr.Part4 = 99;
+    EXPECT_EQ(copy.dwAddr.toString(), L"192.168.1.99");
+    EXPECT_EQ(r.dwAddr.toString(), L"192.168.1.2");
+    EXPECT_EQ(r.dwMask.toString(), L"255.255.0.0");
+    EXPECT_EQ(r.dwBCastAddr.toString(), L"192.168.255.255");
+}
+
+TEST(DecodeAddrTable, ZeroRowsIsAnEmptyCollection) {
+    EXPECT_TRUE(DecodeAddrTable(TableBytes({})).empty());
+    // A zero count in a larger buffer, as Windows hands it back, is empty too.
+    std::vector<std::uint8_t> big(1024, 0xAB);
+    big[0] = big[1] = big[2] = big[3] = 0;
+    EXPECT_TRUE(DecodeAddrTable(big).empty());
+}
+
+TEST(DecodeAddrTable, AnyNumberOfRowsComesBackInBufferOrder) {
+    for (std::uint32_t n : {1u, 42u, 43u, 2000u}) {
+        const auto raw = NumberedRows(n);
+        auto bytes = TableBytes(raw);
+        bytes.resize(bytes.size() + 17, 0xEE);  // slack after the last row is ignored
+        const CIPAddrList rows = DecodeAddrTable(bytes);
+        ASSERT_EQ(rows.size(), n);
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const CIPAddr expected{raw[i].addr[0], raw[i].addr[1], raw[i].addr[2], raw[i].addr[3]};
+            ASSERT_EQ(rows[i].dwAddr, expected) << "row " << i;
+            ASSERT_EQ(rows[i].dwIndex, static_cast<std::int32_t>(i + 1));
+            ASSERT_EQ(rows[i].dwReasmSize, static_cast<std::int32_t>(1500 + i));
+        }
+    }
+}
+
+TEST(DecodeAddrTable, KeepsOrderEvenWhenNotSorted) {
+    RawRow high, low;
+    high.addr = {200, 0, 0, 1};
+    low.addr = {10, 0, 0, 1};
+    const CIPAddrList rows = DecodeAddrTable(TableBytes({high, low, high}));
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].dwAddr.toString(), L"200.0.0.1");
+    EXPECT_EQ(rows[1].dwAddr.toString(), L"10.0.0.1");
+    EXPECT_EQ(rows[2].dwAddr.toString(), L"200.0.0.1");
+}
+
+namespace {
+void ExpectInvalid(const std::vector<std::uint8_t>& bytes, const wchar_t* words) {
+    try {
+        DecodeAddrTable(bytes);
+        ADD_FAILURE() << "no error for a buffer of " << bytes.size() << " bytes";
+    } catch (const CError& e) {
+        EXPECT_EQ(e.Number(), kErrorInvalidData);
+        EXPECT_NE(e.Description().find(words), std::wstring::npos) << e.what();
+    }
+}
+}  // namespace
+
+TEST(DecodeAddrTable, MalformedBuffersAreClearErrorsNotReadsPastTheEnd) {
+    ExpectInvalid({}, L"too short");
+    ExpectInvalid({1, 0, 0}, L"too short");
+    ExpectInvalid(TableBytes(0x80000000u, {}), L"negative");
+    ExpectInvalid(TableBytes(0xFFFFFFFFu, NumberedRows(3)), L"negative");
+    ExpectInvalid(TableBytes(1, {}), L"claims 1 rows");
+    ExpectInvalid(TableBytes(43, NumberedRows(42)), L"hold only 42");
+    // One byte short of the last row.
+    auto cut = TableBytes(NumberedRows(5));
+    cut.pop_back();
+    ExpectInvalid(cut, L"hold only 4");
+    // A count so large that count * 24 would wrap a 32-bit size.
+    ExpectInvalid(TableBytes(0x0AAAAAABu, NumberedRows(2)), L"claims 178956971 rows");
+}
