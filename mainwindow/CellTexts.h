@@ -1,0 +1,23 @@
+#pragma once
+// The list's textual form of an address row: the six cells that the window shows and the
+// export writes.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "addrtable/CIPAddrRow.h"
+
+namespace netpeek {
+
+inline constexpr std::size_t kCellCount = 6;
+using CRowCells = std::array<std::wstring, kCellCount>;
+
+// Labels of the type bits that matter, in a fixed order, joined by ", ".
+std::wstring FormatTypeFlags(std::int32_t wType);
+
+// Interface index, address, mask, broadcast, reassembly size, type text. The index and
+// the reassembly size are unsigned 32-bit values in Windows and are shown as such.
+CRowCells RowCells(const CIPAddrRow& row);
+
+}  // namespace netpeek

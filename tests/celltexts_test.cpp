@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include "mainwindow/CellTexts.h"
+#include "tests/TableBuilder.h"
+
+using namespace netpeek;
+using namespace netpeek::test;
+
+TEST(FormatTypeFlags, LabelsInFixedOrderJoinedByCommaSpace) {
+    struct Case {
+        std::int32_t type;
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        {0x00, L""},
+        {0x01, L"Primary"},
+        {0x04, L"Dynamic"},
+        {0x05, L"Primary, Dynamic"},
+        {0x89, L"Primary, Disconnected, Transient"},
+        {0x40, L"Deleted"},
+        {0xCD, L"Primary, Dynamic, Disconnected, Deleted, Transient"},
+        // Bits without a label never show, alone or beside labelled ones.
+        {0x02, L""},
+        {0x32, L""},
+        {0x7F00, L""},
+        {0x12, L""},
+        {0x13, L"Primary"},
+        // A sign-extended 0xFF81 still shows its low byte's labels.
+        {-127, L"Primary, Transient"},
+        {-1, L"Primary, Dynamic, Disconnected, Deleted, Transient"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatTypeFlags(c.type), c.text) << "type " << c.type;
+}
+
+TEST(RowCells, SixCellsInColumnOrder) {
+    RawRow raw;
+    raw.addr = {192, 168, 0, 10};
+    raw.index = 2;
+    raw.mask = {255, 255, 255, 0};
+    raw.bcast = {192, 168, 0, 255};
+    raw.reasm = 65535;
+    raw.type = 0x05;
+    const auto bytes = TableBytes({raw});
+    CIPAddrRow row;
+    row.Init(bytes.data() + 4);
+    const CRowCells expected = {L"2", L"192.168.0.10", L"255.255.255.0", L"192.168.0.255", L"65535",
+                                L"Primary, Dynamic"};
+    EXPECT_EQ(RowCells(row), expected);
+}
+
+TEST(RowCells, IndexAndReassemblySizeAreUnsigned) {
+    RawRow raw;
+    raw.index = 0x80000000u;
+    raw.reasm = 0xFFFFFFFFu;
+    raw.type = 0x8000;  // only the high byte: no label
+    const auto bytes = TableBytes({raw});
+    CIPAddrRow row;
+    row.Init(bytes.data() + 4);
+    const CRowCells cells = RowCells(row);
+    EXPECT_EQ(cells[0], L"2147483648");
+    EXPECT_EQ(cells[4], L"4294967295");
+    EXPECT_EQ(cells[5], L"");
+    EXPECT_EQ(cells[1], L"0.0.0.0");
+}
