@@ -32,8 +32,8 @@ build: build-native build-windows
 test: build
 	scripts/with-wine.sh $(BUILD) scripts/run-tests.sh
 
-run: build
-	@echo "make run arrives with the main window."
+run: build-windows
+	scripts/run.sh
 
 clean:
 	rm -rf $(BUILD)

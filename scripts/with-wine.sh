@@ -2,7 +2,7 @@
 # Runs a command with a virtual X display and the build's private Wine prefix, then stops
 # Wine and the display, also when the command fails. Usage: with-wine.sh BUILD_DIR COMMAND...
 set -u
-build=$1
+mkdir -p "$1" && build=$(cd "$1" && pwd)
 shift
 here=$(cd "$(dirname "$0")" && pwd)
 

@@ -1,0 +1,14 @@
+#pragma once
+// Reading a report-view list's texts back out of the control, by position.
+
+#include <windows.h>
+
+#include "export/CsvText.h"
+
+namespace netpeek {
+
+// Headers in column index order (not display order); each item's own text followed by the
+// texts of its sub-items, one per further column.
+CListTexts ReadListTexts(HWND list);
+
+}  // namespace netpeek

@@ -1,0 +1,41 @@
+#include "mainwindow/FormServices.h"
+
+#include "addrtable/GetIPAddresses.h"
+#include "export/ExportList.h"
+#include "support/AboutBox.h"
+#include "support/AppServices.h"
+#include "support/LayoutStore.h"
+
+namespace netpeek {
+
+FormServices FormServices::Real() {
+    FormServices s;
+    s.centerForm = asCenterFormEx;
+    s.isInIDE = asIsInIDE;
+    s.setWindowResIconAll = asSetWindowResIconAll;
+    s.setMenuJustify = asSetMenuJustify;
+    s.restoreWindowPlacement = [](HWND w, const std::wstring& section, const std::wstring& name,
+                                  const CApplication& app, int minW, int minH, int show, bool perUser) {
+        return LayoutStore().RestoreWindowPlacement(w, section, name, app, minW, minH, show, perUser);
+    };
+    s.restoreListLayout = [](HWND list, const std::wstring& name, const CApplication& app, bool perUser) {
+        return LayoutStore().RestoreListLayout(list, name, app, perUser);
+    };
+    s.saveWindowPlacement = [](HWND w, const std::wstring& section, const std::wstring& name,
+                               const CApplication& app, bool perUser) {
+        return LayoutStore().SaveWindowPlacement(w, section, name, app, perUser);
+    };
+    s.saveListLayout = [](HWND list, const std::wstring& name, const CApplication& app, bool perUser) {
+        return LayoutStore().SaveListLayout(list, name, app, perUser);
+    };
+    s.getIPAddresses = [] { return GetIPAddresses(); };
+    s.openReadMeFile = asOpenReadMeFile;
+    s.showAbout = [](HWND owner, const CApplication& app, const std::wstring& extra, HBITMAP picture,
+                     const std::wstring& dedication) {
+        AboutBox::Instance().ShowAbout(owner, app, extra, picture, dedication);
+    };
+    s.exportList = [](HWND owner, HWND list) { ExportList(owner, list); };
+    return s;
+}
+
+}  // namespace netpeek

@@ -1,0 +1,40 @@
+#pragma once
+// What the main window asks of the rest of the program. The program binds the real
+// services; the window tests bind recording doubles.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "addrtable/AddrTable.h"
+#include "support/Application.h"
+
+namespace netpeek {
+
+struct FormServices {
+    std::function<void(HWND)> centerForm;
+    std::function<bool()> isInIDE;
+    std::function<void(HWND, const std::wstring&)> setWindowResIconAll;
+    std::function<void(HWND, int, bool)> setMenuJustify;
+
+    std::function<bool(HWND, const std::wstring& section, const std::wstring& name, const CApplication&,
+                       int minWidth, int minHeight, int showCommand, bool perUser)>
+        restoreWindowPlacement;
+    std::function<bool(HWND list, const std::wstring& name, const CApplication&, bool perUser)> restoreListLayout;
+    std::function<bool(HWND, const std::wstring& section, const std::wstring& name, const CApplication&,
+                       bool perUser)>
+        saveWindowPlacement;
+    std::function<bool(HWND list, const std::wstring& name, const CApplication&, bool perUser)> saveListLayout;
+
+    std::function<CIPAddrList()> getIPAddresses;
+    std::function<void(long)> openReadMeFile;
+    std::function<void(HWND owner, const CApplication&, const std::wstring&, HBITMAP, const std::wstring&)>
+        showAbout;
+    std::function<void(HWND owner, HWND list)> exportList;
+
+    // The program's own services.
+    static FormServices Real();
+};
+
+}  // namespace netpeek

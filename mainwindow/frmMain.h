@@ -1,0 +1,111 @@
+#pragma once
+// The program's one window: a toolbar, a menu bar and the list of interface addresses.
+
+#include <windows.h>
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "mainwindow/FormServices.h"
+#include "mainwindow/MenuTable.h"
+#include "support/Handles.h"
+
+namespace netpeek {
+
+// Sizes as designed, in twips (1/1440 inch).
+inline constexpr int kFormClientWidthTwips = 9675;
+inline constexpr int kFormClientHeightTwips = 5055;
+
+struct ToolbarButton {
+    std::wstring key;  // empty for a separator
+    std::wstring caption;
+    std::wstring imageKey;
+    std::wstring tooltip;
+};
+
+struct ListColumn {
+    std::wstring header;
+    int widthTwips;
+};
+
+// The toolbar's buttons and the list's columns, in creation order.
+const std::vector<ToolbarButton>& ToolbarButtons();
+const std::vector<ListColumn>& ListColumns();
+// Keys of the toolbar images in image-list order, with their bitmap resources.
+const std::vector<std::pair<std::wstring, std::wstring>>& ToolbarImages();
+
+// Twips to pixels at the system's DPI.
+int TwipsToPixels(int twips);
+
+class frmMain {
+public:
+    explicit frmMain(FormServices services = FormServices::Real());
+    ~frmMain();
+    frmMain(const frmMain&) = delete;
+    frmMain& operator=(const frmMain&) = delete;
+
+    // Creates the window, owned by `owner`, and runs the load sequence; the window is not
+    // shown yet. Throws CError when it cannot be created or loaded.
+    void Create(HWND owner);
+    void Show(int showCommand);
+
+    HWND Handle() const { return m_hwnd; }
+    HWND ListView() const { return m_lvIPs; }
+    HWND Toolbar() const { return m_tbMain; }
+    HIMAGELIST ImageList() const { return m_ilToolbar.get(); }
+    HFONT Font() const { return m_font.get(); }
+
+    // The window's key preview and menu shortcuts, for the message loop: true when the
+    // message was handled and must not be dispatched.
+    bool PreTranslateMessage(MSG& msg);
+
+    // Item handlers, dispatching on the item's index.
+    void mnuFile_Click(int index);
+    void mnuEdit_Click(int index);
+    void mnuHelp_Click(int index);
+    // Dispatches by the clicked button's key, compared exactly, to the matching item.
+    void tbMain_ButtonClick(const std::wstring& key);
+    // Key preview; shift is Shift 1 | Ctrl 2 | Alt 4.
+    void Form_KeyDown(int keyCode, int shift);
+
+    void RefreshList();
+
+    // The dedication passed to the About window.
+    static const wchar_t* const kDedication;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void ShowEventError();
+
+    bool OnCreate(HWND hwnd);
+    void OnSize();
+    void OnCommand(UINT id);
+    LRESULT OnNotify(const NMHDR& header);
+    void OnDestroy();
+    bool OnSetCursor();
+
+    void ExtendExitCaption();
+    void InitToolbar();
+    void InitListView();
+    void LoadLayout();
+    void SaveLayout();
+    void ExportList();
+    void Exit();
+
+    FormServices m_services;
+    HWND m_hwnd = nullptr;
+    HWND m_lvIPs = nullptr;
+    HWND m_tbMain = nullptr;
+    UniqueMenu m_menu;  // owned here until the window takes it
+    UniqueFont m_font;
+    UniqueImageList m_ilToolbar;
+    UniqueAccel m_accelerators;
+    std::vector<std::wstring> m_imageKeys;
+    int m_busy = 0;         // the wait cursor shows while this is not zero
+    bool m_loaded = false;  // the load sequence ran to its end, so there is a layout to save
+    std::exception_ptr m_loadError;
+};
+
+}  // namespace netpeek

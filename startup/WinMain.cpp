@@ -1,0 +1,38 @@
+// Netpeek's entry point.
+#include <windows.h>
+#include <objbase.h>
+
+#include "startup/modMain.h"
+#include "support/ErrorBox.h"
+
+namespace {
+
+// The shell's file opening wants a single-threaded apartment on the program's one thread.
+class ComApartment {
+public:
+    ComApartment() : m_ok(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() {
+        if (m_ok)
+            CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool m_ok;
+};
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    ComApartment com;
+    try {
+        return netpeek::modMain::Main();
+    } catch (const netpeek::CError& e) {
+        // A window that could not load is of no use: say why and end.
+        netpeek::ErrorBox::Instance().ShowError(e, MB_ICONERROR | MB_OK, L"", L"", true);
+        return e.Number() != 0 ? static_cast<int>(e.Number()) : 1;
+    } catch (...) {
+        return 1;
+    }
+}

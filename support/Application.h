@@ -1,0 +1,21 @@
+#pragma once
+// The application object: what the support services need to know of the running program
+// to store or show something on its behalf.
+
+#include <windows.h>
+
+#include <string>
+
+namespace netpeek {
+
+struct CApplication {
+    std::wstring Title;    // "Netpeek"
+    std::wstring ExeName;  // "Netpeek", without ".exe"
+    std::wstring Path;     // the executable's folder, without a trailing backslash
+    HINSTANCE Instance = nullptr;
+
+    // The running program, built on first use from the executable's own file name.
+    static const CApplication& Current();
+};
+
+}  // namespace netpeek

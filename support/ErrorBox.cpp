@@ -1,0 +1,26 @@
+#include "support/ErrorBox.h"
+
+#include "support/Application.h"
+#include "support/Hooks.h"
+
+namespace netpeek {
+
+ErrorBox& ErrorBox::Instance() {
+    static ErrorBox box;
+    return box;
+}
+
+int ErrorBox::ShowError(const CError& error, UINT style, const std::wstring& message, const std::wstring& title,
+                        bool showNumber) {
+    std::wstring text = message;
+    if (!text.empty())
+        text += L"\r\n\r\n";
+    if (showNumber)
+        // "Ошибка N: " before the description.
+        text += L"\u041E\u0448\u0438\u0431\u043A\u0430 " + std::to_wstring(error.Number()) + L": ";
+    text += error.Description();
+    const std::wstring& caption = title.empty() ? CApplication::Current().Title : title;
+    return Hooks().messageBox(m_owner, text, caption, style);
+}
+
+}  // namespace netpeek

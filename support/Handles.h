@@ -1,0 +1,36 @@
+#pragma once
+// Owning wrappers for the Windows handles the program creates.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <type_traits>
+
+namespace netpeek {
+
+template <typename H, auto Free>
+struct HandleDeleter {
+    void operator()(H handle) const {
+        if (handle)
+            Free(handle);
+    }
+};
+
+template <typename H, auto Free>
+using UniqueHandle = std::unique_ptr<std::remove_pointer_t<H>, HandleDeleter<H, Free>>;
+
+inline void FreeGdiObject(HGDIOBJ object) { DeleteObject(object); }
+inline void FreeMenu(HMENU menu) { DestroyMenu(menu); }
+inline void FreeAccelerators(HACCEL accel) { DestroyAcceleratorTable(accel); }
+inline void FreeImageList(HIMAGELIST list) { ImageList_Destroy(list); }
+inline void FreeWindow(HWND window) { DestroyWindow(window); }
+
+using UniqueFont = UniqueHandle<HFONT, FreeGdiObject>;
+using UniqueBitmap = UniqueHandle<HBITMAP, FreeGdiObject>;
+using UniqueMenu = UniqueHandle<HMENU, FreeMenu>;
+using UniqueAccel = UniqueHandle<HACCEL, FreeAccelerators>;
+using UniqueImageList = UniqueHandle<HIMAGELIST, FreeImageList>;
+using UniqueWindow = UniqueHandle<HWND, FreeWindow>;
+
+}  // namespace netpeek

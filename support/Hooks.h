@@ -1,0 +1,29 @@
+#pragma once
+// The few calls into Windows that block on the user or reach outside the program: the
+// modal dialogs and the shell. The tests replace them; the program uses the real ones.
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <functional>
+#include <string>
+
+namespace netpeek {
+
+struct SystemHooks {
+    std::function<BOOL(OPENFILENAMEW*)> getSaveFileName;
+    std::function<int(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style)>
+        messageBox;
+    // Opens a document with the program the shell associates with it; false on failure
+    // with GetLastError set.
+    std::function<bool(HWND owner, const std::wstring& path)> shellOpen;
+    // Runs a modal dialog from an in-memory template; returns what EndDialog was given.
+    std::function<INT_PTR(HINSTANCE, LPCDLGTEMPLATEW, HWND, DLGPROC, LPARAM)> dialogBoxIndirect;
+
+    SystemHooks();  // the real Windows calls
+};
+
+// The hooks in force for this process.
+SystemHooks& Hooks();
+
+}  // namespace netpeek

@@ -1,0 +1,90 @@
+#pragma once
+// The program's persisted settings: plain values, the main window's placement and the list's
+// column layout, kept in the registry under HKEY_CURRENT_USER\Software\Brindle\<program>.
+
+#include <windows.h>
+
+#include <string>
+
+#include "support/Application.h"
+
+namespace netpeek {
+
+// The root key, below HKEY_CURRENT_USER; the application's ExeName is appended.
+inline constexpr wchar_t kLayoutStoreRoot[] = L"Software\\Brindle";
+
+// The "flags" argument of ReadValue / WriteValue: 0 asks for nothing special, and no other
+// flag has a meaning yet; any value is accepted and ignored.
+inline constexpr long kLayoutNoFlags = 0;
+// The last argument of every operation: true keeps the value for the current user. The program
+// keeps nothing machine-wide, so false reads and writes the same per-user key (and is no error).
+inline constexpr bool kLayoutPerUser = true;
+// RestoreWindowPlacement's minimum width and height: 0 keeps the window's own minimum.
+inline constexpr int kLayoutNoMinimum = 0;
+// RestoreWindowPlacement's show command: 0 brings the window back maximised or normal as it
+// was stored; SW_SHOWMAXIMIZED asks for maximised and any other command for normal (a restore
+// never minimises or hides a window).
+inline constexpr int kLayoutShowAsStored = 0;
+
+// The list layout is kept in the program's own key (the empty section), under the name given.
+inline constexpr wchar_t kLayoutListSection[] = L"";
+
+class LayoutStore {
+public:
+    LayoutStore() = default;
+
+    // The stored string, or defaultValue when the key or value is absent or not a REG_SZ.
+    // *stored (when given) tells whether a stored value was found. Values of the empty section
+    // live in the program's key itself, others in a subkey of that name.
+    std::wstring ReadValue(const std::wstring& section, const std::wstring& name, long flags,
+                           const CApplication& app, const std::wstring& defaultValue, bool perUser,
+                           bool* stored = nullptr);
+
+    // Stores value as REG_SZ, creating keys as needed; true on success, a CError naming the key
+    // on failure.
+    bool WriteValue(const std::wstring& section, const std::wstring& name, long flags,
+                    const std::wstring& value, const CApplication& app, bool perUser);
+
+    // The top-level window's normal-state rectangle, in screen coordinates, and whether it is
+    // maximised (a minimised window counts as maximised when it would come back maximised).
+    // False when the window's placement cannot be read; a CError when it cannot be stored.
+    bool SaveWindowPlacement(HWND window, const std::wstring& section, const std::wstring& name,
+                             const CApplication& app, bool perUser);
+
+    // Reapplies a stored placement when it parses completely, is at least minWidth x minHeight
+    // (when those are not 0) and lies mostly on the work area of a monitor that exists now;
+    // otherwise leaves the window as it is, silently. Returns whether it applied one.
+    // A visible window is moved and maximised or restored at once. A hidden window is only
+    // moved, never shown (showing it is the caller's business); whether it is to come up
+    // maximised is remembered with the window, and the caller shows it with
+    //     ShowWindow(hwnd, LayoutStore::ShowCommandAfterRestore(hwnd, nCmdShow));
+    bool RestoreWindowPlacement(HWND window, const std::wstring& section, const std::wstring& name,
+                                const CApplication& app, int minWidth, int minHeight, int showCommand,
+                                bool perUser);
+
+    // Whether this store's last RestoreWindowPlacement applied a placement that is to be
+    // maximised (false when it applied none).
+    bool RestoredMaximized() const { return m_restoredMaximized; }
+
+    // The command to show a window with for the first time after RestoreWindowPlacement left it
+    // hidden: SW_SHOWMAXIMIZED in place of a plain showing command (SW_SHOWNORMAL, SW_SHOW,
+    // SW_SHOWDEFAULT, SW_RESTORE, SW_SHOWNA, SW_SHOWNOACTIVATE) when the restored placement is
+    // maximised, `requested` otherwise (minimising and hiding commands always pass through).
+    // It forgets what the restore remembered, so later calls return `requested`.
+    static int ShowCommandAfterRestore(HWND window, int requested);
+
+    // Each column's width (with the screen's DPI) and the columns' display order of a
+    // report-view list, as one value in the kLayoutListSection section. False when the list has
+    // no columns to save; a CError when it cannot be stored.
+    bool SaveListLayout(HWND list, const std::wstring& name, const CApplication& app, bool perUser);
+
+    // Reapplies a stored column layout, scaled to the screen's DPI, when it parses completely,
+    // its count matches the list's, each width is within 0..10000 pixels and its order is a
+    // permutation; otherwise leaves the columns as they are. Returns whether it applied one.
+    bool RestoreListLayout(HWND list, const std::wstring& name, const CApplication& app, bool perUser);
+
+private:
+    bool m_restoredMaximized = false;
+};
+
+}  // namespace netpeek

@@ -1,0 +1,399 @@
+// The main window driven in-process with messages, its services replaced by a recorder.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+
+#include "mainwindow/frmMain.h"
+#include "support/ErrorBox.h"
+#include "support/Hooks.h"
+#include "tests/FormRecorder.h"
+#include "tests/TableBuilder.h"
+
+using namespace netpeek;
+using namespace netpeek::test;
+
+namespace {
+
+const std::wstring kExitText = L"\u0412\u044B\u0445\u043E\u0434\tEsc";
+
+std::wstring WindowText(HWND w) {
+    wchar_t text[256] = {};
+    GetWindowTextW(w, text, 256);
+    return text;
+}
+
+std::wstring MenuString(HMENU menu, UINT position) {
+    wchar_t text[256] = {};
+    GetMenuStringW(menu, position, text, 256, MF_BYPOSITION);
+    return text;
+}
+
+RECT ChildRect(HWND child) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+CIPAddrList Rows(const std::vector<RawRow>& raw) {
+    CIPAddrList rows;
+    const auto bytes = TableBytes(raw);
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        CIPAddrRow row;
+        row.Init(bytes.data() + 4 + i * CIPAddrRow::kSize);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::wstring Cell(HWND list, int item, int sub) {
+    wchar_t text[256] = {};
+    LVITEMW cell{};
+    cell.iSubItem = sub;
+    cell.pszText = text;
+    cell.cchTextMax = 256;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
+    return text;
+}
+
+int ItemCount(HWND list) {
+    return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Hooks().messageBox = [this](HWND owner, const std::wstring& text, const std::wstring& caption, UINT style) {
+            boxes.push_back({owner, text, caption, style});
+            return IDOK;
+        };
+        recorder.rows = Rows(NumberedRows(3));
+    }
+    void TearDown() override {
+        form.reset();
+        Hooks() = SystemHooks();
+    }
+
+    frmMain& Open() {
+        form = std::make_unique<frmMain>(recorder.Services());
+        form->Create(nullptr);
+        return *form;
+    }
+
+    struct Box {
+        HWND owner;
+        std::wstring text, caption;
+        UINT style;
+    };
+    FormRecorder recorder;
+    std::vector<Box> boxes;
+    std::unique_ptr<frmMain> form;
+};
+
+}  // namespace
+
+TEST_F(MainWindow, LoadSequenceCallsTheServicesInOrderWithTheirArguments) {
+    Open();
+    const std::vector<std::wstring> expected = {
+        L"asCenterFormEx",
+        L"asIsInIDE",
+        L"asSetWindowResIconAll A_MAIN",
+        L"asSetMenuJustify 2 true",
+        L"RestoreWindowPlacement [] Window placement Netpeek 0 0 0 true",
+        L"RestoreListLayout IPs List Netpeek true",
+        L"GetIPAddresses",
+    };
+    EXPECT_EQ(recorder.Take(), expected);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_NE(SendMessageW(form->Handle(), WM_GETICON, ICON_SMALL, 0), 0);
+    EXPECT_NE(SendMessageW(form->Handle(), WM_GETICON, ICON_BIG, 0), 0);
+}
+
+TEST_F(MainWindow, InsideADebuggerTheWindowKeepsItsIconAndLoadsTheRest) {
+    recorder.inIDE = true;
+    Open();
+    const auto calls = recorder.Take();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), L"asSetWindowResIconAll A_MAIN"), 0);
+    EXPECT_EQ(calls.size(), 6u);
+    EXPECT_EQ(SendMessageW(form->Handle(), WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_EQ(ItemCount(form->ListView()), 3);
+}
+
+TEST_F(MainWindow, CaptionClientSizeAndFont) {
+    Open();
+    EXPECT_EQ(WindowText(form->Handle()), L"Netpeek");
+    RECT client{};
+    GetClientRect(form->Handle(), &client);
+    // 9675 x 5055 twips at 96 DPI.
+    EXPECT_EQ(client.right, 645);
+    EXPECT_EQ(client.bottom, 337);
+
+    for (HWND control : {form->ListView(), form->Toolbar()}) {
+        auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+        ASSERT_NE(font, nullptr);
+        LOGFONTW lf{};
+        GetObjectW(font, sizeof(lf), &lf);
+        EXPECT_STREQ(lf.lfFaceName, L"Tahoma");
+        EXPECT_EQ(lf.lfHeight, -12);  // 9 pt at 96 DPI
+        EXPECT_EQ(lf.lfWeight, FW_NORMAL);
+        EXPECT_EQ(lf.lfCharSet, RUSSIAN_CHARSET);
+        EXPECT_FALSE(lf.lfItalic || lf.lfUnderline || lf.lfStrikeOut);
+    }
+}
+
+TEST_F(MainWindow, ToolbarButtonsImagesAndTooltips) {
+    Open();
+    HWND tb = form->Toolbar();
+    ASSERT_EQ(SendMessageW(tb, TB_BUTTONCOUNT, 0, 0), 5);
+    EXPECT_TRUE(GetWindowLongPtrW(tb, GWL_STYLE) & CCS_TOP);
+    EXPECT_FALSE(GetWindowLongPtrW(tb, GWL_STYLE) & TBSTYLE_LIST);  // captions under the pictures
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageW(tb, TB_GETIMAGELIST, 0, 0)), form->ImageList());
+
+    struct Expected {
+        BYTE style;
+        const wchar_t* caption;
+        int image;
+        const wchar_t* tooltip;
+    };
+    const Expected expected[] = {
+        {BTNS_BUTTON, L"\u042D\u043A\u0441\u043F\u043E\u0440\u0442", 2,
+         L"\u042D\u043A\u0441\u043F\u043E\u0440\u0442\u0438\u0440\u043E\u0432\u0430\u0442\u044C \u0432 \u0444\u0430\u0439\u043B (F2)"},
+        {BTNS_SEP, L"", -1, nullptr},
+        {BTNS_BUTTON, L"\u041E\u0431\u043D\u043E\u0432\u0438\u0442\u044C", 0,
+         L"\u041E\u0431\u043D\u043E\u0432\u0438\u0442\u044C \u0441\u043F\u0438\u0441\u043E\u043A (F5)"},
+        {BTNS_SEP, L"", -1, nullptr},
+        {BTNS_BUTTON, L"\u041E \u043F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u0435", 1,
+         L"\u041F\u043E\u043A\u0430\u0437\u0430\u0442\u044C \u0441\u0432\u0435\u0434\u0435\u043D\u0438\u044F \u043E "
+         L"\u043F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u0435 (Shift+F1)"},
+    };
+    for (int i = 0; i < 5; ++i) {
+        TBBUTTON button{};
+        ASSERT_TRUE(SendMessageW(tb, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button)));
+        EXPECT_EQ(button.fsStyle & (BTNS_SEP | BTNS_CHECK | BTNS_DROPDOWN), expected[i].style) << i;
+        if (expected[i].style == BTNS_SEP)
+            continue;
+        EXPECT_EQ(button.iBitmap, expected[i].image) << i;
+        wchar_t caption[64] = {};
+        SendMessageW(tb, TB_GETBUTTONTEXTW, static_cast<WPARAM>(button.idCommand), reinterpret_cast<LPARAM>(caption));
+        EXPECT_STREQ(caption, expected[i].caption);
+        NMTTDISPINFOW tip{};
+        tip.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageW(tb, TB_GETTOOLTIPS, 0, 0));
+        tip.hdr.idFrom = static_cast<UINT_PTR>(button.idCommand);
+        tip.hdr.code = TTN_GETDISPINFOW;
+        SendMessageW(form->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&tip));
+        ASSERT_NE(tip.lpszText, nullptr);
+        EXPECT_STREQ(tip.lpszText, expected[i].tooltip);
+    }
+
+    EXPECT_EQ(ImageList_GetImageCount(form->ImageList()), 4);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(form->ImageList(), &cx, &cy);
+    EXPECT_EQ(cx, 16);
+    EXPECT_EQ(cy, 16);
+}
+
+TEST_F(MainWindow, ListSettingsAndColumns) {
+    Open();
+    HWND list = form->ListView();
+    const LONG_PTR style = GetWindowLongPtrW(list, GWL_STYLE);
+    EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
+    EXPECT_TRUE(style & LVS_SINGLESEL);
+    EXPECT_FALSE(style & LVS_EDITLABELS);
+    EXPECT_FALSE(style & WS_BORDER);
+    EXPECT_FALSE(GetWindowLongPtrW(list, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    const auto ex = static_cast<DWORD>(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    EXPECT_TRUE(ex & LVS_EX_FULLROWSELECT);
+    EXPECT_TRUE(ex & LVS_EX_GRIDLINES);
+    EXPECT_FALSE(ex & LVS_EX_FLATSB);
+
+    const wchar_t* headers[] = {L"Interface", L"IP", L"Mask", L"Broadcast", L"Realm size", L"Type"};
+    const int widths[] = {52, 110, 112, 98, 88, 153};  // the designed twips at 96 DPI
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    ASSERT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 6);
+    for (int i = 0; i < 6; ++i) {
+        wchar_t text[64] = {};
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        column.pszText = text;
+        column.cchTextMax = 64;
+        ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column)));
+        EXPECT_STREQ(text, headers[i]);
+        EXPECT_EQ(column.cx, widths[i]) << headers[i];
+        EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
+    }
+    EXPECT_EQ(GetWindow(form->Handle(), GW_CHILD), list);  // first in the tab order
+}
+
+TEST_F(MainWindow, MenuBarCaptionsShortcutsAndHiddenEditItems) {
+    Open();
+    HMENU bar = GetMenu(form->Handle());
+    ASSERT_EQ(GetMenuItemCount(bar), 3);
+    EXPECT_EQ(MenuString(bar, 0), L"\u0424\u0430\u0439\u043B");
+    EXPECT_EQ(MenuString(bar, 1), L"\u041F\u0440\u0430\u0432\u043A\u0430");
+    EXPECT_EQ(MenuString(bar, 2), L"\u0421\u043F\u0440\u0430\u0432\u043A\u0430");
+    MENUITEMINFOW help{};
+    help.cbSize = sizeof(help);
+    help.fMask = MIIM_FTYPE;
+    GetMenuItemInfoW(bar, 2, TRUE, &help);
+    EXPECT_TRUE(help.fType & MFT_RIGHTJUSTIFY);
+
+    HMENU file = GetSubMenu(bar, 0);
+    ASSERT_EQ(GetMenuItemCount(file), 3);
+    EXPECT_EQ(MenuString(file, 0), L"\u042D\u043A\u0441\u043F\u043E\u0440\u0442 \u0432 \u0444\u0430\u0439\u043B...\tF2");
+    EXPECT_EQ(GetMenuState(file, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    EXPECT_EQ(MenuString(file, 2), kExitText);
+
+    HMENU edit = GetSubMenu(bar, 1);
+    ASSERT_EQ(GetMenuItemCount(edit), 1);
+    EXPECT_EQ(MenuString(edit, 0), L"\u041E\u0431\u043D\u043E\u0432\u0438\u0442\u044C\tF5");
+
+    HMENU helpMenu = GetSubMenu(bar, 2);
+    ASSERT_EQ(GetMenuItemCount(helpMenu), 3);
+    EXPECT_EQ(MenuString(helpMenu, 0), L"\u0421\u043E\u0434\u0435\u0440\u0436\u0430\u043D\u0438\u0435...\tF1");
+    EXPECT_EQ(MenuString(helpMenu, 2),
+              L"\u041E \u043F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u0435...\tShift+F1");
+}
+
+TEST_F(MainWindow, ListFillsTheClientAreaUnderTheToolbar) {
+    Open();
+    for (SIZE size : {SIZE{900, 600}, SIZE{400, 300}, SIZE{1200, 800}}) {
+        SetWindowPos(form->Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+        RECT client{}, toolbar{};
+        GetClientRect(form->Handle(), &client);
+        GetWindowRect(form->Toolbar(), &toolbar);
+        const int toolbarHeight = toolbar.bottom - toolbar.top;
+        EXPECT_GT(toolbarHeight, 20);  // captioned buttons make it tall
+        const RECT list = ChildRect(form->ListView());
+        EXPECT_EQ(list.left, 0);
+        EXPECT_EQ(list.top, toolbarHeight);
+        EXPECT_EQ(list.right, client.right);
+        EXPECT_EQ(list.bottom, client.bottom);
+        EXPECT_EQ(toolbar.right - toolbar.left, client.right);
+    }
+}
+
+TEST_F(MainWindow, TooSmallOrMinimisedWindowLeavesTheListAsItWas) {
+    Open();
+    SetWindowPos(form->Handle(), nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
+    const RECT before = ChildRect(form->ListView());
+    // A client area lower than the toolbar.
+    RECT frame = {0, 0, 300, 10};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(form->Handle(), GWL_STYLE)), TRUE, 0);
+    SetWindowPos(form->Handle(), nullptr, 0, 0, 300, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+    RECT client{};
+    GetClientRect(form->Handle(), &client);
+    if (client.bottom < 30) {
+        const RECT after = ChildRect(form->ListView());
+        EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+    }
+    SetWindowPos(form->Handle(), nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
+    ShowWindow(form->Handle(), SW_SHOWNORMAL);
+    ShowWindow(form->Handle(), SW_MINIMIZE);
+    const RECT minimised = ChildRect(form->ListView());
+    EXPECT_EQ(minimised.right - minimised.left, before.right - before.left);
+    EXPECT_EQ(minimised.bottom - minimised.top, before.bottom - before.top);
+    ShowWindow(form->Handle(), SW_RESTORE);
+    const RECT restored = ChildRect(form->ListView());
+    EXPECT_EQ(restored.bottom - restored.top, before.bottom - before.top);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(MainWindow, RefreshShowsEachRowsSixCells) {
+    RawRow a;
+    a.addr = {192, 168, 0, 10};
+    a.index = 1;
+    a.mask = {255, 255, 255, 0};
+    a.bcast = {192, 168, 0, 255};
+    a.reasm = 65535;
+    a.type = 0x01;
+    RawRow b;
+    b.addr = {10, 1, 2, 3};
+    b.index = 0xFFFFFFFFu;
+    b.reasm = 0x80000000u;
+    b.type = 0x89;
+    RawRow c;
+    c.type = 0x12;  // no labelled bit
+    recorder.rows = Rows({a, b, c});
+    Open();
+    HWND list = form->ListView();
+    ASSERT_EQ(ItemCount(list), 3);
+    const std::vector<std::vector<std::wstring>> expected = {
+        {L"1", L"192.168.0.10", L"255.255.255.0", L"192.168.0.255", L"65535", L"Primary"},
+        {L"4294967295", L"10.1.2.3", L"0.0.0.0", L"0.0.0.0", L"2147483648", L"Primary, Disconnected, Transient"},
+        {L"0", L"0.0.0.0", L"0.0.0.0", L"0.0.0.0", L"0", L""},
+    };
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 6; ++j)
+            EXPECT_EQ(Cell(list, i, j), expected[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)]);
+}
+
+TEST_F(MainWindow, RefreshReplacesTheListAndShowsTheWaitCursorMeanwhile) {
+    Open();
+    recorder.rows = Rows(NumberedRows(2000));
+    form->RefreshList();
+    form->RefreshList();
+    EXPECT_EQ(ItemCount(form->ListView()), 2000);
+    EXPECT_EQ(Cell(form->ListView(), 1999, 0), L"2000");
+    EXPECT_EQ(recorder.cursorDuringSnapshot, LoadCursorW(nullptr, IDC_WAIT));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+
+    recorder.rows.clear();
+    form->RefreshList();
+    EXPECT_EQ(ItemCount(form->ListView()), 0);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+}
+
+TEST_F(MainWindow, FailingSnapshotIsShownAndTheCursorComesBack) {
+    Open();
+    recorder.snapshotFails = true;
+    // Through the menu, as a user would: the error stops at the window's boundary.
+    SendMessageW(form->Handle(), WM_COMMAND, MenuCommandId(MenuArray::Edit, 0), 0);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].owner, form->Handle());
+    EXPECT_EQ(boxes[0].caption, L"Netpeek");
+    EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_ICONERROR | MB_OK));
+    EXPECT_NE(boxes[0].text.find(L"50: The IPv4 address table could not be read."), std::wstring::npos);
+    EXPECT_TRUE(IsWindow(form->Handle()));
+}
+
+TEST_F(MainWindow, FailingSnapshotAtLoadStillOpensTheWindow) {
+    recorder.snapshotFails = true;
+    Open();
+    EXPECT_TRUE(IsWindow(form->Handle()));
+    EXPECT_EQ(ItemCount(form->ListView()), 0);
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
+TEST_F(MainWindow, LoadFailureIsAnErrorAndLeavesNoWindow) {
+    auto services = recorder.Services();
+    services.setMenuJustify = [](HWND, int, bool) { throw CError(ERROR_INVALID_MENU_HANDLE, L"no menu"); };
+    form = std::make_unique<frmMain>(services);
+    EXPECT_THROW(form->Create(nullptr), CError);
+    EXPECT_EQ(form->Handle(), nullptr);
+    // Nothing was loaded, so nothing is saved over the stored layout.
+    const auto calls = recorder.Take();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), L"SaveListLayout IPs List Netpeek true"), 0);
+}
+
+TEST_F(MainWindow, ClosingSavesTheLayoutOnceWhateverClosedIt) {
+    const std::vector<std::wstring> saved = {
+        L"SaveWindowPlacement [] Window placement Netpeek true",
+        L"SaveListLayout IPs List Netpeek true",
+    };
+    // The close box.
+    Open();
+    recorder.Take();
+    SendMessageW(form->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(form->Handle(), nullptr);
+    EXPECT_EQ(recorder.Take(), saved);
+    // File, Exit.
+    Open();
+    recorder.Take();
+    SendMessageW(form->Handle(), WM_COMMAND, MenuCommandId(MenuArray::File, 100), 0);
+    EXPECT_EQ(form->Handle(), nullptr);
+    EXPECT_EQ(recorder.Take(), saved);
+}
