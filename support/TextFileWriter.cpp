@@ -1,0 +1,180 @@
+#include "support/TextFileWriter.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <cstdio>
+
+#include "support/SystemError.h"
+
+namespace netpeek {
+
+namespace {
+
+// WriteFile takes a DWORD count; writing in pieces also keeps each call's size modest.
+constexpr DWORD kChunkSize = 1u << 20;
+// Long enough to tell temporary files apart in a listing, short enough that a long file name
+// plus our decoration stays within a path component's limit.
+constexpr std::size_t kTempStemLength = 64;
+constexpr int kTempNameAttempts = 100;
+
+// The error for anything that goes wrong with the file is the system's own message
+// ("Access is denied."): whoever reports it names the file in its own words.
+CError FileError(DWORD code) {
+    return SystemError(code);
+}
+
+// An open file handle that is closed once, either explicitly (to see the result) or at the end.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
+    ~FileHandle() {
+        if (m_handle != INVALID_HANDLE_VALUE)
+            CloseHandle(m_handle);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    HANDLE Get() const { return m_handle; }
+    bool Close() {
+        const HANDLE handle = m_handle;
+        m_handle = INVALID_HANDLE_VALUE;
+        return CloseHandle(handle) != FALSE;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+// Deletes the temporary file unless it has become the target.
+class TempFileGuard {
+public:
+    explicit TempFileGuard(std::wstring path) : m_path(std::move(path)) {}
+    ~TempFileGuard() {
+        if (!m_path.empty())
+            DeleteFileW(m_path.c_str());
+    }
+    TempFileGuard(const TempFileGuard&) = delete;
+    TempFileGuard& operator=(const TempFileGuard&) = delete;
+
+    const std::wstring& Path() const { return m_path; }
+    void Release() { m_path.clear(); }
+
+private:
+    std::wstring m_path;
+};
+
+std::wstring FullPath(const std::wstring& fileName) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFullPathNameW(fileName.c_str(), static_cast<DWORD>(path.size()), path.data(), nullptr);
+        if (length == 0)
+            throw FileError(GetLastError());
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(length);
+    }
+}
+
+std::string ToUtf8(const std::wstring& text) {
+    if (text.empty())
+        return {};
+    if (text.size() > static_cast<std::size_t>(INT_MAX))
+        throw FileError(ERROR_NOT_ENOUGH_MEMORY);
+    // A lone surrogate has no UTF-8 form; refusing it beats writing a replacement character
+    // the user never typed.
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, nullptr, 0, nullptr,
+                                         nullptr);
+    if (size <= 0)
+        throw FileError(GetLastError());
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, bytes.data(), size, nullptr,
+                            nullptr) != size)
+        throw FileError(GetLastError());
+    return bytes;
+}
+
+// "~" + the start of the target's name + a number no other writer is likely to pick + ".tmp",
+// in the target's folder so that the final move is a rename on the same volume.
+std::wstring TempName(const std::wstring& folder, const std::wstring& name) {
+    static std::atomic<unsigned> sequence{0};
+    const unsigned long long mix = (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^
+                                   GetTickCount64() ^ (static_cast<unsigned long long>(++sequence) << 20);
+    wchar_t number[24];
+    std::swprintf(number, sizeof(number) / sizeof(number[0]), L"%llx", mix);
+    return folder + L"~" + name.substr(0, kTempStemLength) + L"." + number + L".tmp";
+}
+
+void WriteAll(HANDLE file, const std::string& bytes) {
+    std::size_t offset = 0;
+    while (offset < bytes.size()) {
+        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - offset, kChunkSize));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + offset, ask, &written, nullptr))
+            throw FileError(GetLastError());
+        // A full disk can be reported as success with fewer bytes written; a file cut short
+        // must not replace a whole one.
+        if (written != ask)
+            throw FileError(ERROR_DISK_FULL);
+        offset += written;
+    }
+}
+
+}  // namespace
+
+TextFileWriter& TextFileWriter::Instance() {
+    static TextFileWriter writer;
+    return writer;
+}
+
+bool TextFileWriter::WriteTextFile(const std::wstring& fileName, const std::wstring& text, bool replaceExisting) {
+    const std::wstring target = FullPath(fileName);
+    const std::size_t slash = target.find_last_of(L"\\/");
+    if (slash == std::wstring::npos || slash + 1 == target.size())
+        throw FileError(ERROR_INVALID_NAME);
+    const std::wstring folder = target.substr(0, slash + 1);
+    const std::wstring name = target.substr(slash + 1);
+
+    const std::string bytes = ToUtf8(text);
+    if (!replaceExisting && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES)
+        throw FileError(ERROR_FILE_EXISTS);
+
+    HANDLE raw = INVALID_HANDLE_VALUE;
+    std::wstring tempPath;
+    for (int attempt = 0; attempt < kTempNameAttempts && raw == INVALID_HANDLE_VALUE; ++attempt) {
+        tempPath = TempName(folder, name);
+        raw = CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (raw == INVALID_HANDLE_VALUE) {
+            const DWORD code = GetLastError();
+            if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS)
+                throw FileError(code);
+        }
+    }
+    if (raw == INVALID_HANDLE_VALUE)
+        throw FileError(ERROR_FILE_EXISTS);
+    // Declared first so that it runs last: the handle is closed before the file is deleted.
+    TempFileGuard temp(tempPath);
+    FileHandle file(raw);
+
+    WriteAll(file.Get(), bytes);
+    if (!FlushFileBuffers(file.Get()))
+        throw FileError(GetLastError());
+    if (!file.Close())
+        throw FileError(GetLastError());
+
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (!MoveFileExW(temp.Path().c_str(), target.c_str(), flags)) {
+        const DWORD code = GetLastError();
+        // Someone created the target since we looked.
+        throw FileError(code == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : code);
+    }
+    temp.Release();
+    return true;
+}
+
+}  // namespace netpeek

@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "support/Error.h"
+#include "support/SystemError.h"
+#include "support/TextFileWriter.h"
+
+using namespace netpeek;
+
+namespace {
+
+// "Привет" in UTF-16 and in UTF-8.
+const std::wstring kCyrillic = L"\u041F\u0440\u0438\u0432\u0435\u0442";
+const std::string kCyrillicUtf8 = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+using Names = std::vector<std::wstring>;
+
+class TextFileWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH] = {};
+        ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+        folder = std::wstring(temp) + L"netpeek-writer-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    }
+    void TearDown() override {
+        for (const std::wstring& name : Listing()) {
+            DeleteFileW((folder + name).c_str());
+            RemoveDirectoryW((folder + name).c_str());
+        }
+        RemoveDirectoryW(folder.c_str());
+    }
+
+    Names Listing() const {
+        Names names;
+        WIN32_FIND_DATAW found{};
+        const HANDLE find = FindFirstFileW((folder + L"*").c_str(), &found);
+        for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) {
+            if (std::wstring(found.cFileName) != L"." && std::wstring(found.cFileName) != L"..")
+                names.push_back(found.cFileName);
+        }
+        FindClose(find);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    static std::string ReadBytes(const std::wstring& path) {
+        const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        std::string bytes(GetFileSize(file, nullptr), '\0');
+        DWORD got = 0;
+        const BOOL read = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+        CloseHandle(file);
+        return file != INVALID_HANDLE_VALUE && read && got == bytes.size() ? bytes : "<unreadable>";
+    }
+
+    static void WriteBytes(const std::wstring& path, const std::string& bytes) {
+        const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+        CloseHandle(file);
+    }
+
+    static bool Write(const std::wstring& path, const std::wstring& text, bool replace = kWriteReplaceExisting) {
+        return TextFileWriter::Instance().WriteTextFile(path, text, replace);
+    }
+
+    // Expects the write to fail with `code`, described by the system's own message.
+    static void ExpectFailure(const std::wstring& path, const std::wstring& text, bool replace, DWORD code) {
+        try {
+            Write(path, text, replace);
+            ADD_FAILURE() << "no error writing " << testing::PrintToString(path);
+        } catch (const CError& e) {
+            if (code != 0) {
+                EXPECT_EQ(e.Number(), code) << e.what();
+            }
+            EXPECT_EQ(e.Description(), SystemMessage(e.Number())) << e.what();
+            EXPECT_FALSE(e.Description().empty());
+        }
+    }
+
+    std::wstring folder;
+};
+
+}  // namespace
+
+TEST_F(TextFileWriterTest, WritesExactUtf8WithoutMarkReplacingWholeAndLeavesNoTemporary) {
+    const std::wstring path = folder + L"list.csv";
+    EXPECT_TRUE(Write(path, L"Address;Mask\r\n" + kCyrillic + L";\U0001F600\r\n"));
+    EXPECT_EQ(ReadBytes(path), "Address;Mask\r\n" + kCyrillicUtf8 + ";\xF0\x9F\x98\x80\r\n");
+    WriteBytes(path, std::string(5000, 'x'));
+    EXPECT_TRUE(Write(path, kCyrillic));
+    EXPECT_EQ(ReadBytes(path), kCyrillicUtf8);  // no tail of the longer file
+    EXPECT_TRUE(Write(path, L""));
+    EXPECT_EQ(ReadBytes(path), "");
+    EXPECT_TRUE(Write(folder + L"fresh.csv", L""));
+    EXPECT_EQ(ReadBytes(folder + L"fresh.csv"), "");
+
+    // More than one WriteFile's worth, and a name near the 255-character component limit,
+    // which a temporary name built from the whole file name would exceed.
+    std::wstring text;
+    std::string expected;
+    for (int i = 0; text.size() < 3000000; ++i) {
+        text += std::to_wstring(i) + L";" + kCyrillic + L"\r\n";
+        expected += std::to_string(i) + ";" + kCyrillicUtf8 + "\r\n";
+    }
+    const std::wstring longName = std::wstring(240, L'n') + L".csv";
+    EXPECT_TRUE(Write(folder + longName, text));
+    EXPECT_TRUE(ReadBytes(folder + longName) == expected);
+    EXPECT_EQ(Listing(), (Names{L"fresh.csv", L"list.csv", longName}));
+}
+
+TEST_F(TextFileWriterTest, MissingFolderIsPathNotFoundNamingTheFullFileName) {
+    ExpectFailure(folder + L"no such\\list.csv", L"text", true, ERROR_PATH_NOT_FOUND);
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+    ExpectFailure(L"elsewhere\\list.csv", L"text", true, ERROR_PATH_NOT_FOUND);
+    SetCurrentDirectoryW(previous);
+    EXPECT_TRUE(Listing().empty());
+}
+
+TEST_F(TextFileWriterTest, FailedWriteLeavesTheOldFileByteForByteAndNoTemporary) {
+    const std::wstring path = folder + L"held.csv";
+    WriteBytes(path, "old content\r\n");
+    const HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ExpectFailure(path, L"new content", true, 0);  // sharing violation or access denied
+    CloseHandle(held);
+    EXPECT_EQ(ReadBytes(path), "old content\r\n");
+
+    ExpectFailure(path, L"new", !kWriteReplaceExisting, ERROR_FILE_EXISTS);
+    for (const std::wstring& text : {L"ab" + std::wstring(1, wchar_t(0xD800)) + L"cd", std::wstring(1, wchar_t(0xDC00)),
+                                     L"end" + std::wstring(1, wchar_t(0xD83D))})
+        ExpectFailure(path, text, true, ERROR_NO_UNICODE_TRANSLATION);  // no garbage written
+    EXPECT_EQ(ReadBytes(path), "old content\r\n");
+
+    ASSERT_TRUE(CreateDirectoryW((folder + L"taken").c_str(), nullptr));
+    ExpectFailure(folder + L"taken", L"text", true, 0);
+    ExpectFailure(folder + L"taken\\", L"text", true, ERROR_INVALID_NAME);
+    EXPECT_NE(GetFileAttributesW((folder + L"taken").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_EQ(Listing(), (Names{L"held.csv", L"taken"}));
+
+    EXPECT_TRUE(Write(folder + L"new.csv", L"new", !kWriteReplaceExisting));
+    EXPECT_EQ(ReadBytes(folder + L"new.csv"), "new");
+}
