@@ -8,6 +8,7 @@
 #include "mainwindow/CellTexts.h"
 #include "support/Application.h"
 #include "support/ErrorBox.h"
+#include "support/LayoutStore.h"
 #include "support/SystemError.h"
 
 namespace netpeek {
@@ -239,7 +240,8 @@ void frmMain::Create(HWND owner) {
 }
 
 void frmMain::Show(int showCommand) {
-    ShowWindow(m_hwnd, showCommand);
+    // A window that was maximised when it closed comes back maximised.
+    ShowWindow(m_hwnd, LayoutStore::ShowCommandAfterRestore(m_hwnd, showCommand));
     UpdateWindow(m_hwnd);
     SetFocus(m_lvIPs);
 }

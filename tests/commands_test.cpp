@@ -1,0 +1,196 @@
+// Every command by every route: menu item, toolbar button, key.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+
+#include "mainwindow/frmMain.h"
+#include "support/Hooks.h"
+#include "tests/FormRecorder.h"
+
+using namespace netpeek;
+using namespace netpeek::test;
+
+namespace {
+
+const std::wstring kAbout = L"ShowAbout 1 Netpeek [] 0 \u0414\u0440\u0443\u0437\u044C\u044F\u043C";
+const std::wstring kContents = L"asOpenReadMeFile 0";
+const std::wstring kExport = L"ExportList";
+const std::wstring kRefresh = L"GetIPAddresses";
+
+class Commands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Hooks().messageBox = [this](HWND, const std::wstring& text, const std::wstring&, UINT) {
+            boxes.push_back(text);
+            return IDOK;
+        };
+        Open();
+    }
+    void TearDown() override {
+        SetModifiers(0);
+        form.reset();
+        Hooks() = SystemHooks();
+    }
+
+    void Open() {
+        form = std::make_unique<frmMain>(recorder.Services());
+        form->Create(nullptr);
+        recorder.Take();
+    }
+
+    // Holds down Shift (1), Ctrl (2) and Alt (4) as the key preview will read them.
+    static void SetModifiers(int mask) {
+        BYTE state[256] = {};
+        GetKeyboardState(state);
+        state[VK_SHIFT] = static_cast<BYTE>((mask & 1) ? 0x80 : 0);
+        state[VK_CONTROL] = static_cast<BYTE>((mask & 2) ? 0x80 : 0);
+        state[VK_MENU] = static_cast<BYTE>((mask & 4) ? 0x80 : 0);
+        SetKeyboardState(state);
+    }
+
+    // A key-down for the focused list, through the window's key preview and shortcuts;
+    // true when the preview kept it from the list.
+    bool PressKey(UINT key, int modifiers = 0) {
+        SetModifiers(modifiers);
+        MSG msg{};
+        msg.hwnd = form->ListView();
+        msg.message = (modifiers & 4) ? WM_SYSKEYDOWN : WM_KEYDOWN;
+        msg.wParam = key;
+        msg.lParam = 1;
+        const bool handled = form->PreTranslateMessage(msg);
+        SetModifiers(0);
+        return handled;
+    }
+
+    void ChooseMenu(MenuArray array, int index) {
+        SendMessageW(form->Handle(), WM_COMMAND, MenuCommandId(array, index), 0);
+    }
+
+    // A real mouse click on the toolbar button at `position`.
+    void ClickButton(int position) {
+        HWND tb = form->Toolbar();
+        RECT r{};
+        ASSERT_TRUE(SendMessageW(tb, TB_GETITEMRECT, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(&r)));
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        SendMessageW(tb, WM_MOUSEMOVE, 0, at);
+        SendMessageW(tb, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(tb, WM_LBUTTONUP, 0, at);
+    }
+
+    std::vector<std::wstring> One(const std::wstring& call) { return {call}; }
+
+    FormRecorder recorder;
+    std::vector<std::wstring> boxes;
+    std::unique_ptr<frmMain> form;
+};
+
+}  // namespace
+
+TEST_F(Commands, ExportByMenuButtonAndF2) {
+    ChooseMenu(MenuArray::File, 0);
+    EXPECT_EQ(recorder.Take(), One(kExport));
+    ClickButton(0);
+    EXPECT_EQ(recorder.Take(), One(kExport));
+    EXPECT_TRUE(PressKey(VK_F2));
+    EXPECT_EQ(recorder.Take(), One(kExport));
+}
+
+TEST_F(Commands, RefreshByMenuButtonAndF5) {
+    ChooseMenu(MenuArray::Edit, 0);
+    EXPECT_EQ(recorder.Take(), One(kRefresh));
+    ClickButton(2);
+    EXPECT_EQ(recorder.Take(), One(kRefresh));
+    EXPECT_TRUE(PressKey(VK_F5));
+    EXPECT_EQ(recorder.Take(), One(kRefresh));
+}
+
+TEST_F(Commands, AboutByMenuButtonAndShiftF1) {
+    ChooseMenu(MenuArray::Help, 2);
+    EXPECT_EQ(recorder.Take(), One(kAbout));
+    ClickButton(4);
+    EXPECT_EQ(recorder.Take(), One(kAbout));
+    EXPECT_TRUE(PressKey(VK_F1, 1));
+    EXPECT_EQ(recorder.Take(), One(kAbout));
+}
+
+TEST_F(Commands, ContentsByMenuF1AndTheHelpKeyButNoButton) {
+    ChooseMenu(MenuArray::Help, 0);
+    EXPECT_EQ(recorder.Take(), One(kContents));
+    EXPECT_TRUE(PressKey(VK_F1));
+    EXPECT_EQ(recorder.Take(), One(kContents));
+    form->tbMain_ButtonClick(L"Help");
+    EXPECT_EQ(recorder.Take(), One(kContents));
+    for (const ToolbarButton& b : ToolbarButtons())
+        EXPECT_NE(b.key, L"Help");
+}
+
+TEST_F(Commands, ButtonKeysAreComparedExactly) {
+    for (const wchar_t* key : {L"export", L"REFRESH", L"About ", L"", L"Exit"})
+        form->tbMain_ButtonClick(key);
+    EXPECT_TRUE(recorder.Take().empty());
+    EXPECT_TRUE(IsWindow(form->Handle()));
+}
+
+TEST_F(Commands, SeparatorsHiddenItemsAndTitlesRunNothing) {
+    ChooseMenu(MenuArray::File, 1);
+    ChooseMenu(MenuArray::Edit, 1);
+    ChooseMenu(MenuArray::Edit, 10);
+    ChooseMenu(MenuArray::Edit, 11);
+    ChooseMenu(MenuArray::Help, 1);
+    for (int title = 0; title < 3; ++title)
+        ChooseMenu(MenuArray::Main, title);
+    ClickButton(1);  // a separator
+    ClickButton(3);
+    EXPECT_TRUE(recorder.Take().empty());
+    EXPECT_TRUE(IsWindow(form->Handle()));
+}
+
+TEST_F(Commands, CtrlAAndDelRunNothingAndReachTheList) {
+    EXPECT_FALSE(PressKey('A', 2));
+    EXPECT_FALSE(PressKey(VK_DELETE));
+    EXPECT_FALSE(PressKey(VK_F3));
+    EXPECT_TRUE(recorder.Take().empty());
+}
+
+TEST_F(Commands, EscWithAModifierDoesNothing) {
+    for (int modifiers : {1, 2, 4, 3}) {
+        EXPECT_FALSE(PressKey(VK_ESCAPE, modifiers)) << modifiers;
+        EXPECT_TRUE(IsWindow(form->Handle())) << modifiers;
+    }
+    EXPECT_TRUE(recorder.Take().empty());
+}
+
+TEST_F(Commands, EscExitAndTheCloseBoxEndInTheSameUnload) {
+    const std::vector<std::wstring> unload = {
+        L"SaveWindowPlacement [] Window placement Netpeek true",
+        L"SaveListLayout IPs List Netpeek true",
+    };
+    EXPECT_TRUE(PressKey(VK_ESCAPE));
+    EXPECT_EQ(form->Handle(), nullptr);
+    EXPECT_EQ(recorder.Take(), unload);
+
+    Open();
+    ChooseMenu(MenuArray::File, 100);
+    EXPECT_EQ(form->Handle(), nullptr);
+    EXPECT_EQ(recorder.Take(), unload);
+
+    Open();
+    SendMessageW(form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(form->Handle(), nullptr);
+    EXPECT_EQ(recorder.Take(), unload);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Commands, KeysOfOtherWindowsAreNotPreviewed) {
+    HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    MSG msg{};
+    msg.hwnd = other;
+    msg.message = WM_KEYDOWN;
+    msg.wParam = VK_ESCAPE;
+    form->PreTranslateMessage(msg);
+    EXPECT_TRUE(IsWindow(form->Handle()));
+    DestroyWindow(other);
+}
