@@ -33,4 +33,10 @@ export DISPLAY=":$n"
 # The first wine process starts Wine's desktop with this display, so it comes first.
 wine wineboot -i >"$build/wineboot.log" 2>&1
 wineserver -w
+# Debian's Wine does not look in its own font folder; the prefix's Fonts folder it does read.
+# Tahoma is the program's font and Marlett draws the title bar's buttons.
+for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
+    [ -f "/usr/share/wine/fonts/$font" ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/$font" ] &&
+        cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+done
 "$@"
