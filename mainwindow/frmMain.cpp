@@ -204,10 +204,8 @@ const std::vector<std::pair<std::wstring, std::wstring>>& ToolbarImages() {
 }
 
 int TwipsToPixels(int twips) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    if (screen)
-        ReleaseDC(nullptr, screen);
+    const WindowDc screen(nullptr);
+    const int dpi = screen.dc ? GetDeviceCaps(screen.dc, LOGPIXELSX) : 96;
     return MulDiv(twips, dpi, kTwipsPerInch);
 }
 

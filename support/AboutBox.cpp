@@ -1,4 +1,5 @@
 #include "support/AboutBox.h"
+#include "support/Handles.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -107,18 +108,6 @@ struct OwnedIcon {
         if (owned && icon != nullptr)
             DestroyIcon(icon);
     }
-};
-
-struct WindowDc {
-    explicit WindowDc(HWND w) : window(w), dc(GetDC(w)) {}
-    ~WindowDc() {
-        if (dc != nullptr)
-            ReleaseDC(window, dc);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HWND window;
-    HDC dc;
 };
 
 RECT DialogUnits(HWND dialog, int x, int y, int cx, int cy) {

@@ -5,6 +5,7 @@
 
 #include "support/Application.h"
 #include "support/ErrorBox.h"
+#include "support/Handles.h"
 #include "support/Hooks.h"
 #include "support/SystemError.h"
 
@@ -16,20 +17,11 @@ constexpr wchar_t kAppPathsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersio
 constexpr wchar_t kAppWindowClass[] = L"NetpeekApplication";
 constexpr wchar_t kReadMeName[] = L"ReadMe.txt";
 
-struct KeyCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
-
 bool SetString(HKEY key, const wchar_t* name, const std::wstring& value) {
     const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
     return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes) ==
            ERROR_SUCCESS;
 }
-
-struct WindowDestroyer {
-    void operator()(HWND window) const { DestroyWindow(window); }
-};
 
 }  // namespace
 
@@ -51,7 +43,7 @@ bool asIsInIDE() {
 
 HWND asGetThunderMainHandle() {
     // Lives as long as the process; the system destroys it at exit, after the main window.
-    static std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer> window = [] {
+    static UniqueWindow window = [] {
         const CApplication& app = CApplication::Current();
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof(wc);
@@ -64,7 +56,7 @@ HWND asGetThunderMainHandle() {
                                     nullptr, app.Instance, nullptr);
         if (!hwnd)
             ThrowLastError(L"The application window could not be created.");
-        return std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>(hwnd);
+        return UniqueWindow(hwnd);
     }();
     return window.get();
 }

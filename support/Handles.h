@@ -25,6 +25,7 @@ inline void FreeMenu(HMENU menu) { DestroyMenu(menu); }
 inline void FreeAccelerators(HACCEL accel) { DestroyAcceleratorTable(accel); }
 inline void FreeImageList(HIMAGELIST list) { ImageList_Destroy(list); }
 inline void FreeWindow(HWND window) { DestroyWindow(window); }
+inline void FreeKey(HKEY key) { RegCloseKey(key); }
 
 using UniqueFont = UniqueHandle<HFONT, FreeGdiObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, FreeGdiObject>;
@@ -32,5 +33,21 @@ using UniqueMenu = UniqueHandle<HMENU, FreeMenu>;
 using UniqueAccel = UniqueHandle<HACCEL, FreeAccelerators>;
 using UniqueImageList = UniqueHandle<HIMAGELIST, FreeImageList>;
 using UniqueWindow = UniqueHandle<HWND, FreeWindow>;
+using UniqueKey = UniqueHandle<HKEY, FreeKey>;
+
+// A window's device context (the screen's, for no window), released when it goes.
+class WindowDc {
+public:
+    explicit WindowDc(HWND w) : window(w), dc(GetDC(w)) {}
+    ~WindowDc() {
+        if (dc != nullptr)
+            ReleaseDC(window, dc);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+
+    HWND window;
+    HDC dc;
+};
 
 }  // namespace netpeek

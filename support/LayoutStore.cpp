@@ -1,4 +1,5 @@
 #include "support/LayoutStore.h"
+#include "support/Handles.h"
 
 #include <commctrl.h>
 
@@ -14,23 +15,6 @@
 namespace netpeek {
 
 namespace {
-
-struct KeyCloser {
-    void operator()(HKEY key) const noexcept { RegCloseKey(key); }
-};
-using KeyHandle = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
-
-struct ScreenDc {
-    explicit ScreenDc(HWND w) : window(w), dc(GetDC(w)) {}
-    ~ScreenDc() {
-        if (dc != nullptr)
-            ReleaseDC(window, dc);
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HWND window;
-    HDC dc;
-};
 
 // The program's key below HKEY_CURRENT_USER, and the section's subkey within it.
 std::wstring KeyPath(const std::wstring& section, const CApplication& app) {
@@ -101,7 +85,7 @@ int ColumnCount(HWND list) {
 }
 
 int ScreenDpi(HWND list) {
-    ScreenDc screen(list);
+    WindowDc screen(list);
     return screen.dc != nullptr ? GetDeviceCaps(screen.dc, LOGPIXELSX) : 0;
 }
 
@@ -116,7 +100,7 @@ std::wstring LayoutStore::ReadValue(const std::wstring& section, const std::wstr
     if (RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(section, app).c_str(), 0, KEY_QUERY_VALUE, &raw) !=
         ERROR_SUCCESS)
         return defaultValue;
-    const KeyHandle key(raw);
+    const UniqueKey key(raw);
     std::optional<std::wstring> text = QueryString(key.get(), name);
     if (!text)
         return defaultValue;
@@ -138,7 +122,7 @@ bool LayoutStore::WriteValue(const std::wstring& section, const std::wstring& na
                                      KEY_SET_VALUE, nullptr, &raw, nullptr);
     if (status != ERROR_SUCCESS)
         throw SystemError(static_cast<DWORD>(status), where);
-    const KeyHandle key(raw);
+    const UniqueKey key(raw);
     status = RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                             static_cast<DWORD>(bytes));
     if (status != ERROR_SUCCESS)

@@ -283,12 +283,13 @@ TEST_F(MainWindow, TooSmallOrMinimisedWindowLeavesTheListAsItWas) {
     RECT frame = {0, 0, 300, 10};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(form->Handle(), GWL_STYLE)), TRUE, 0);
     SetWindowPos(form->Handle(), nullptr, 0, 0, 300, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
-    RECT client{};
+    RECT client{}, toolbar{};
     GetClientRect(form->Handle(), &client);
-    if (client.bottom < 30) {
-        const RECT after = ChildRect(form->ListView());
-        EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
-    }
+    GetWindowRect(form->Toolbar(), &toolbar);
+    ASSERT_LT(client.bottom, toolbar.bottom - toolbar.top);
+    const RECT after = ChildRect(form->ListView());
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
     SetWindowPos(form->Handle(), nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
     ShowWindow(form->Handle(), SW_SHOWNORMAL);
     ShowWindow(form->Handle(), SW_MINIMIZE);
