@@ -11,7 +11,8 @@ trap netns_cleanup EXIT
 
 netns_create "$ns"
 netns_add_many "$ns" "$count"
-prefix=$(netns_prefix "$ns")
+netns_prefix "$ns"
+prefix=$NETNS_PREFIX
 rows=$(netns_wine "$ns" "$prefix" "$addrdump" | tr -d '\r') || fail "addrdump failed"
 
 expected=$(ip netns exec "$ns" bash -c "$(declare -f prefix_to_mask linux_addresses); linux_addresses")

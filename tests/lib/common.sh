@@ -55,25 +55,26 @@ netns_create() {
     ip -n "$ns" link set npB up
 }
 
-# netns_add_many NAME COUNT: COUNT addresses 10.77.x.y/24 on npA, added in one ip -batch.
+# netns_add_many NAME COUNT [FIRST]: COUNT addresses 10.77.x.y/24 on npA, added in one ip -batch;
+# FIRST (default 0) numbers the first of them, so that a later call can add more.
 netns_add_many() {
-    local ns=$1 count=$2 i batch
+    local ns=$1 count=$2 first=${3:-0} i batch
     batch=$(mktemp)
-    for ((i = 0; i < count; i++)); do
+    for ((i = first; i < first + count; i++)); do
         echo "addr add 10.77.$((i / 200)).$((i % 200 + 1))/24 dev npA"
     done >"$batch"
     ip -n "$ns" -batch "$batch" || { rm -f "$batch"; fail "ip -batch could not add the addresses"; }
     rm -f "$batch"
 }
 
-# netns_prefix NAME: a private Wine prefix for wine processes inside the namespace, copied
-# from the run's prefix, so that its Wine services start inside the namespace and see only it.
+# netns_prefix NAME: sets NETNS_PREFIX to a private Wine prefix for wine processes inside the
+# namespace, copied from the run's prefix, so that its Wine services start inside the namespace
+# and see only it. Not for a command substitution: netns_cleanup must learn of the prefix.
 netns_prefix() {
-    local ns=$1 prefix
-    prefix=$(mktemp -d "${NETPEEK_BUILD_DIR:-/tmp}/prefix-$ns.XXXXXX")
-    NETNS_PREFIXES="$NETNS_PREFIXES $prefix"
-    cp -a "$WINEPREFIX/." "$prefix/" || fail "cannot copy the Wine prefix"
-    echo "$prefix"
+    local ns=$1
+    NETNS_PREFIX=$(mktemp -d "${NETPEEK_BUILD_DIR:-/tmp}/prefix-$ns.XXXXXX") || fail "cannot make a Wine prefix"
+    NETNS_PREFIXES="$NETNS_PREFIXES $NETNS_PREFIX"
+    cp -a "$WINEPREFIX/." "$NETNS_PREFIX/" || fail "cannot copy the Wine prefix"
 }
 
 # netns_wine NAME PREFIX PROGRAM ARGS...: runs a Windows program inside the namespace.

@@ -1,0 +1,140 @@
+#!/bin/bash
+# The layout survives a restart. On Wine's own desktop (which gives the window a frame, a
+# caption and a close box) the window is moved by its caption, resized by its corner and a
+# column widened by its header divider, all with the mouse; closed with Esc and started
+# again, the window is where it was, at its size, with its columns where they were. Then
+# the same with other values and the close box.
+#
+# What a person sees is read from pictures of the desktop: the window is everything that is
+# not the desktop's colour, the columns are where the list's grid lines cross it.
+set -u
+E2E_NAME=layout
+. "$(dirname "$0")/lib.sh"
+e2e_init "${1:-}"
+ns=np-e2e-layout-$$
+desktop=e2e-layout-$$
+picture=$E2E_WORK/desktop.ppm
+
+# start_on_desktop: Netpeek on a Wine desktop of its own (NP_DESKTOP), and its frame.
+start_on_desktop() {
+    np_launch "$ns" "$E2E_WORK" explorer "/desktop=$desktop,1024x768" "$NETPEEK_EXE"
+    NP_DESKTOP=$(wait_window "^$desktop - Wine desktop\$" "" "$E2E_START_TIMEOUT") ||
+        e2e_fail "Wine's desktop did not appear"
+    local end=$((SECONDS + E2E_START_TIMEOUT))
+    until read_frame && [ "${frame[2]}" -gt 200 ] && [ "${frame[3]}" -gt 100 ]; do
+        [ "$SECONDS" -le "$end" ] || e2e_fail "the Netpeek window did not appear on Wine's desktop"
+        sleep 0.2
+    done
+}
+
+# read_frame: once the desktop has finished drawing, frame=(x y width height) of the window
+# on it, and columns=(the x of each column's right edge, from the window's left).
+read_frame() {
+    xdotool mousemove 1015 760  # out of the way: no hot button, no tooltip
+    wait_drawn "$NP_DESKTOP"
+    import -window "$NP_DESKTOP" -depth 8 "ppm:$picture" 2>/dev/null || return 1
+    frame=($(python3 "$E2E_DIR/shot.py" frame "$picture" 2>/dev/null)) || return 1
+    [ "${#frame[@]}" -eq 4 ] || return 1
+    # A row in the list's empty part, below the few rows of addresses.
+    grid_y=$((frame[1] + frame[3] * 3 / 4))
+    local x
+    columns=()
+    for x in $(python3 "$E2E_DIR/shot.py" gridlines "$picture" $((frame[0] + 6)) $((frame[0] + frame[2] - 6)) "$grid_y"); do
+        columns+=($((x - frame[0])))
+    done
+}
+
+# escape: Esc for the window that is active on the desktop, through the pointer's focus.
+# Setting the X focus on the desktop by hand leaves Wine no active window inside it, and the
+# key would go nowhere.
+escape() {
+    xdotool mousemove 1015 760 key Escape
+}
+
+# drag X0 Y0 X1 Y1: the left button pressed at one point and released at the other, at a
+# hand's pace: Wine's move and size loops read the pointer as they go, and events that
+# arrive all at once can count a stretch of the way twice.
+drag() {
+    xdotool mousemove "$1" "$2" sleep 0.2 mousedown 1 sleep 0.2
+    xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2)) sleep 0.2
+    xdotool mousemove "$3" "$4" sleep 0.2 mouseup 1
+    wait_drawn "$NP_DESKTOP"
+}
+
+# caption_and_close: caption_y, the middle of the caption, and close_x, the close box's.
+caption_and_close() {
+    read -r close_x caption_y < <(python3 "$E2E_DIR/shot.py" closebox "$picture" "${frame[@]}") ||
+        e2e_fail "no caption with a close box on the window"
+}
+
+# arrange LEFT TOP WIDTH HEIGHT COLUMN DELTA: moves the window by its caption, resizes it by
+# its bottom-right corner, then drags the right edge of column COLUMN (1 = the first) by
+# DELTA pixels; checks that each took effect.
+arrange() {
+    local left=$1 top=$2 width=$3 height=$4 column=$5 delta=$6 edge header
+    caption_and_close
+    drag $((frame[0] + frame[2] / 2)) "$caption_y" $((left + frame[2] / 2)) $((top + caption_y - frame[1]))
+    read_frame || e2e_fail "no window after the move"
+    [ "${frame[0]} ${frame[1]}" = "$left $top" ] ||
+        e2e_fail "dragging the caption moved the window to ${frame[0]},${frame[1]}, not $left,$top"
+    drag $((frame[0] + frame[2] - 2)) $((frame[1] + frame[3] - 2)) $((left + width - 2)) $((top + height - 2))
+    read_frame || e2e_fail "no window after the resize"
+    [ "${frame[2]}x${frame[3]}" = "${width}x$height" ] ||
+        e2e_fail "dragging the corner made the window ${frame[2]}x${frame[3]}, not ${width}x$height"
+
+    [ "${#columns[@]}" -gt "$column" ] || e2e_fail "the list's columns were not found (grid lines at: ${columns[*]})"
+    local before=("${columns[@]}")
+    edge=$((frame[0] + columns[column - 1]))
+    header=$(($(python3 "$E2E_DIR/shot.py" gridtop "$picture" "$edge" "$grid_y") - 10))
+    drag "$edge" "$header" $((edge + delta)) "$header"
+    read_frame || e2e_fail "no window after the column drag"
+    [ $((columns[column - 1] - before[column - 1])) -eq "$delta" ] &&
+        [ $((columns[column] - before[column])) -eq "$delta" ] ||
+        e2e_fail "dragging the header divider did not move column $column's edge by $delta" \
+            "(edges before: ${before[*]}; after: ${columns[*]})"
+}
+
+# restart_and_compare HOW: the program was closed; start it again and compare what it shows
+# with the layout it had (saved_frame, saved_columns).
+restart_and_compare() {
+    step "start again after closing with $1"
+    start_on_desktop
+    [ "${frame[*]}" = "${saved_frame[*]}" ] ||
+        check_failed "after closing with $1 the window came back at ${frame[*]}, not ${saved_frame[*]} (x y width height)"
+    [ "${columns[*]}" = "${saved_columns[*]}" ] ||
+        check_failed "after closing with $1 the columns' edges are at ${columns[*]}, not ${saved_columns[*]}"
+}
+
+step "one address on npA"
+e2e_netns "$ns"
+ip -n "$ns" addr add 192.0.2.1/24 dev npA || fail "cannot add 192.0.2.1"
+
+step "start Netpeek on Wine's desktop"
+start_on_desktop
+first_frame=("${frame[@]}") first_columns=("${columns[@]}")
+
+step "move, resize, widen the IP column"
+arrange 60 40 820 520 2 80
+saved_frame=("${frame[@]}") saved_columns=("${columns[@]}")
+[ "${saved_frame[*]}" != "${first_frame[*]}" ] && [ "${saved_columns[*]}" != "${first_columns[*]}" ] ||
+    e2e_fail "the layout did not change"
+
+step "close with Esc"
+escape
+np_wait_exit || e2e_fail "Esc did not close the program"
+restart_and_compare Esc
+
+step "move, shrink, narrow the Mask column"
+arrange 150 110 700 420 3 -40
+saved_frame=("${frame[@]}") saved_columns=("${columns[@]}")
+
+step "close with a click on the close box"
+caption_and_close
+xdotool mousemove "$close_x" "$caption_y" click 1
+np_wait_exit || e2e_fail "a click on the close box did not close the program"
+restart_and_compare "the close box"
+
+step "close with Esc"
+escape
+np_wait_exit || e2e_fail "Esc did not close the program"
+e2e_finish

@@ -1,0 +1,136 @@
+#!/usr/bin/env python3
+"""The exported CSV file against the address table that Linux lists for a namespace.
+
+  table.py expect IP-ADDR         the exact file that an export of that table writes
+  table.py check CSV IP-ADDR      exit 0 when CSV is exactly that file; else say how it differs
+  table.py addresses CSV          the IP column of a well-formed export, one a line
+
+IP-ADDR is the output of `ip -4 -o addr show` in the namespace. Wine's address table gives
+every Linux address the broadcast value 1 (shown 1.0.0.0), a reassembly size of 65535 and
+the type "Primary"; the rest comes from ip: interface index, address and mask. Rows are in
+ascending address order, compared as numbers.
+"""
+import re
+import sys
+
+HEADER = '"Interface","IP","Mask","Broadcast","Realm size","Type"'
+BROADCAST, REALM_SIZE, TYPE = '1.0.0.0', '65535', 'Primary'
+LINE = re.compile(r'^(\d+):\s+\S+\s+inet\s+(\d+\.\d+\.\d+\.\d+)/(\d+)\s')
+
+
+def as_number(address):
+    value = 0
+    for octet in address.split('.'):
+        value = value * 256 + int(octet)
+    return value
+
+
+def mask(bits):
+    value = (0xFFFFFFFF << (32 - bits)) & 0xFFFFFFFF if bits else 0
+    return '.'.join(str((value >> shift) & 255) for shift in (24, 16, 8, 0))
+
+
+def linux_rows(path):
+    rows = []
+    with open(path, encoding='utf-8') as f:
+        for line in f:
+            found = LINE.match(line)
+            if found:
+                index, address, bits = found.groups()
+                rows.append([index, address, mask(int(bits)), BROADCAST, REALM_SIZE, TYPE])
+    rows.sort(key=lambda row: as_number(row[1]))
+    return rows
+
+
+def csv_line(fields):
+    return ','.join('"%s"' % field for field in fields)
+
+
+def expected_text(path):
+    return ''.join(line + '\r\n' for line in [HEADER] + [csv_line(row) for row in linux_rows(path)])
+
+
+def read_export(path):
+    """The file's lines, or a list of what is wrong with its form."""
+    with open(path, 'rb') as f:
+        data = f.read()
+    try:
+        text = data.decode('utf-8')
+    except UnicodeDecodeError as error:
+        return None, ['not UTF-8: %s' % error]
+    problems = []
+    if not text.endswith('\r\n'):
+        problems.append('the last line does not end in CR LF')
+    lines = text.split('\r\n')
+    if lines and lines[-1] == '':
+        lines.pop()
+    for number, line in enumerate(lines, 1):
+        if '\n' in line or '\r' in line:
+            problems.append('line %d holds a bare CR or LF: %r' % (number, line[:80]))
+            break
+    if not lines or lines[0] != HEADER:
+        problems.append('the first line is %r, not the header' % (lines[0][:80] if lines else ''))
+    return lines, problems
+
+
+def fields_of(line):
+    if not (line.startswith('"') and line.endswith('"')):
+        return None
+    return line[1:-1].split('","')
+
+
+def check(csv_path, ip_path):
+    lines, problems = read_export(csv_path)
+    if lines is None:
+        return problems
+    expected = [HEADER] + [csv_line(row) for row in linux_rows(ip_path)]
+    if problems or lines != expected:
+        got_rows = [fields_of(line) for line in lines[1:]]
+        bad = [line for line, fields in zip(lines[1:], got_rows) if fields is None or len(fields) != 6]
+        if bad:
+            problems.append('%d line(s) are not six quoted fields, e.g. %r' % (len(bad), bad[0][:80]))
+        want = {line for line in expected[1:]}
+        have = set(lines[1:])
+        missing = sorted(want - have, key=lambda l: as_number(fields_of(l)[1]))
+        extra = sorted(have - want)
+        if missing:
+            problems.append('%d of %d expected row(s) missing, e.g. %s' %
+                            (len(missing), len(want), ' '.join(missing[:3])))
+        if extra:
+            problems.append('%d row(s) not expected, e.g. %s' % (len(extra), ' '.join(extra[:3])))
+        if len(lines) - 1 != len(want):
+            problems.append('%d row(s), %d expected' % (len(lines) - 1, len(want)))
+        if not missing and not extra and lines[1:] != expected[1:]:
+            problems.append('the rows are not in ascending address order')
+        if not problems:
+            problems.append('the file differs from the expected one')
+    return problems
+
+
+def main(argv):
+    if len(argv) == 3 and argv[1] == 'expect':
+        sys.stdout.write(expected_text(argv[2]))
+    elif len(argv) == 4 and argv[1] == 'check':
+        problems = check(argv[2], argv[3])
+        if problems:
+            print('; '.join(problems))
+            return 1
+    elif len(argv) == 3 and argv[1] == 'addresses':
+        lines, problems = read_export(argv[2])
+        if problems:
+            print('; '.join(problems), file=sys.stderr)
+            return 1
+        for line in lines[1:]:
+            fields = fields_of(line)
+            if fields is None or len(fields) != 6:
+                print('not six quoted fields: %r' % line[:80], file=sys.stderr)
+                return 1
+            print(fields[1])
+    else:
+        print(__doc__, file=sys.stderr)
+        return 2
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main(sys.argv))
