@@ -1,7 +1,5 @@
 #include "mainwindow/MenuTable.h"
 
-#include <stdexcept>
-
 namespace netpeek {
 
 const std::vector<MenuItem>& MenuTitles() {
@@ -33,13 +31,6 @@ const std::vector<MenuItem>& MenuItems() {
         {MenuArray::Help, 2, L"\u041E \u043F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u0435...", L"Shift+F1", true},
     };
     return items;
-}
-
-const MenuItem& FindMenuItem(MenuArray array, int index) {
-    for (const MenuItem& item : MenuItems())
-        if (item.array == array && item.index == index)
-            return item;
-    throw std::out_of_range("no such menu item");
 }
 
 }  // namespace netpeek

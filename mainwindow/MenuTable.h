@@ -28,7 +28,4 @@ inline UINT MenuCommandId(MenuArray array, int index) {
 const std::vector<MenuItem>& MenuTitles();
 const std::vector<MenuItem>& MenuItems();
 
-// The item with this array and index.
-const MenuItem& FindMenuItem(MenuArray array, int index);
-
 }  // namespace netpeek

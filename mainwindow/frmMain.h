@@ -54,7 +54,6 @@ public:
     HWND ListView() const { return m_lvIPs; }
     HWND Toolbar() const { return m_tbMain; }
     HIMAGELIST ImageList() const { return m_ilToolbar.get(); }
-    HFONT Font() const { return m_font.get(); }
 
     // The window's key preview and menu shortcuts, for the message loop: true when the
     // message was handled and must not be dispatched.
