@@ -22,17 +22,12 @@ constexpr int kFontPoints = 9;
 constexpr COLORREF kImageMaskColour = RGB(192, 192, 192);
 constexpr UINT kToolbarIdBase = 5000;
 constexpr int kTwipsPerInch = 1440;
-constexpr wchar_t kAppIcon[] = L"A_MAIN";
 constexpr int kHelpTitlePosition = 2;
 
 // Names under which the layout is stored.
 constexpr wchar_t kPlacementSection[] = L"";
 constexpr wchar_t kPlacementName[] = L"Window placement";
 constexpr wchar_t kListLayoutName[] = L"IPs List";
-// The arguments that every layout call passes; see LayoutStore.
-constexpr int kNoMinimum = 0;
-constexpr int kShowAsStored = 0;
-constexpr bool kPerUser = true;
 
 enum Shift { kShiftMask = 1, kCtrlMask = 2, kAltMask = 4 };
 
@@ -334,7 +329,7 @@ bool frmMain::OnCreate(HWND hwnd) {
 
         m_services.centerForm(hwnd);
         if (!m_services.isInIDE())
-            m_services.setWindowResIconAll(hwnd, kAppIcon);
+            m_services.setWindowResIconAll(hwnd, kAppIconName);
         m_services.setMenuJustify(hwnd, kHelpTitlePosition, true);
         ExtendExitCaption();
         InitToolbar();
@@ -443,15 +438,15 @@ void frmMain::InitListView() {
 
 void frmMain::LoadLayout() {
     const CApplication& app = CApplication::Current();
-    m_services.restoreWindowPlacement(m_hwnd, kPlacementSection, kPlacementName, app, kNoMinimum, kNoMinimum,
-                                      kShowAsStored, kPerUser);
-    m_services.restoreListLayout(m_lvIPs, kListLayoutName, app, kPerUser);
+    m_services.restoreWindowPlacement(m_hwnd, kPlacementSection, kPlacementName, app, kLayoutNoMinimum,
+                                      kLayoutNoMinimum, kLayoutShowAsStored, kLayoutPerUser);
+    m_services.restoreListLayout(m_lvIPs, kListLayoutName, app, kLayoutPerUser);
 }
 
 void frmMain::SaveLayout() {
     const CApplication& app = CApplication::Current();
-    m_services.saveWindowPlacement(m_hwnd, kPlacementSection, kPlacementName, app, kPerUser);
-    m_services.saveListLayout(m_lvIPs, kListLayoutName, app, kPerUser);
+    m_services.saveWindowPlacement(m_hwnd, kPlacementSection, kPlacementName, app, kLayoutPerUser);
+    m_services.saveListLayout(m_lvIPs, kListLayoutName, app, kLayoutPerUser);
 }
 
 void frmMain::OnSize() {

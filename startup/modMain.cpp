@@ -5,13 +5,12 @@
 
 #include "mainwindow/frmMain.h"
 #include "support/AppServices.h"
+#include "support/Application.h"
 #include "support/SystemError.h"
 
 namespace netpeek::modMain {
 
 namespace {
-
-constexpr wchar_t kAppIcon[] = L"A_MAIN";
 
 // Runs until the main window is gone; the window sees every key first.
 int RunMessageLoop(frmMain& form) {
@@ -40,7 +39,7 @@ int Main() {
         throw CError(ERROR_DLL_INIT_FAILED, L"The common controls could not be initialised.");
 
     if (!asIsInIDE())
-        asSetWindowResIconAll(asGetThunderMainHandle(), kAppIcon);
+        asSetWindowResIconAll(asGetThunderMainHandle(), kAppIconName);
 
     frmMain form;
     form.Create(asGetThunderMainHandle());

@@ -300,7 +300,7 @@ void AboutBox::ShowAbout(HWND owner, const CApplication& app, const std::wstring
 
     OwnedIcon icon;
     if (picture == nullptr) {
-        icon.icon = static_cast<HICON>(LoadImageW(app.Instance, L"A_MAIN", IMAGE_ICON, kIconSize, kIconSize, LR_DEFAULTCOLOR));
+        icon.icon = static_cast<HICON>(LoadImageW(app.Instance, kAppIconName, IMAGE_ICON, kIconSize, kIconSize, LR_DEFAULTCOLOR));
         icon.owned = icon.icon != nullptr;
         if (icon.icon == nullptr)
             icon.icon = LoadIconW(nullptr, IDI_APPLICATION);

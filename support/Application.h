@@ -8,6 +8,9 @@
 
 namespace netpeek {
 
+// The program's icon group: the window's icons, the application window's and the About box's.
+inline constexpr wchar_t kAppIconName[] = L"A_MAIN";
+
 struct CApplication {
     std::wstring Title;    // "Netpeek"
     std::wstring ExeName;  // "Netpeek", without ".exe"
