@@ -123,6 +123,24 @@ e2e_prefix() {
     E2E_PREFIXES="$E2E_PREFIXES $E2E_PREFIX"
     python3 "$E2E_DIR/settings.py" forget "$E2E_PREFIX/user.reg" ||
         fail "cannot clear the program's settings in $E2E_PREFIX"
+    e2e_wine_up "$1"
+}
+
+# e2e_wine_up NS: the prefix's Wine server, kept up for the whole scenario, and Wine's
+# services, started inside the namespace before the program is. Every start of the program
+# then finds them ready, and a start of Wine itself that hangs is told apart from one of the
+# program: it is not the program's fault, so it is tried once more.
+e2e_wine_up() {
+    local ns=$1 attempt
+    for attempt in 1 2; do
+        ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" wineserver -p &&
+            timeout "$E2E_START_TIMEOUT" ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" \
+                WINEDEBUG=-all wine wineboot >>"$E2E_WORK/wine.log" 2>&1 && return 0
+        echo "-- $E2E_NAME: Wine did not start in $ns (attempt $attempt)" >&2
+        WINEPREFIX=$E2E_PREFIX wineserver -k 2>/dev/null
+        WINEPREFIX=$E2E_PREFIX timeout 10 wineserver -w 2>/dev/null
+    done
+    e2e_fail "Wine's services did not start in the namespace"
 }
 
 # winpath /tmp/x/y.csv -> Z:\tmp\x\y.csv
@@ -224,8 +242,28 @@ np_launch() {
 # work folder by default), and waits until its main window has drawn: NP_WIN.
 np_start() {
     np_launch "$1" "${2:-$E2E_WORK}" "$NETPEEK_EXE"
-    NP_WIN=$(wait_window '^Netpeek$' "" "$E2E_START_TIMEOUT") || e2e_fail "the Netpeek window did not appear"
+    if ! NP_WIN=$(wait_window '^Netpeek$' "" "$E2E_START_TIMEOUT"); then
+        np_state
+        e2e_fail "the Netpeek window did not appear ($NP_STATE)"
+    fi
     wait_drawn "$NP_WIN"
+}
+
+# np_state: NP_STATE says whether the program still runs, or how it ended, and which windows
+# are shown. Not for a command substitution: only this shell can wait for the program.
+np_state() {
+    local code w titles=""
+    if kill -0 "$NP_PID" 2>/dev/null; then
+        NP_STATE="the program still runs"
+    else
+        wait "$NP_PID" 2>/dev/null
+        code=$?
+        NP_STATE="the program ended with exit code $code"
+    fi
+    for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+        titles="$titles \"$(xdotool getwindowname "$w" 2>/dev/null)\""
+    done
+    NP_STATE="$NP_STATE; windows shown:${titles:- none}"
 }
 
 # np_wait_exit [SECONDS]: until the program has ended.

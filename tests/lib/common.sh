@@ -31,15 +31,21 @@ require_root() {
 NETNS_MADE=""
 NETNS_PREFIXES=""
 
+# Wine ends before its prefix goes: a new prefix often gets the inode of one just deleted,
+# and with it the same Wine server folder, so no server of an old prefix may still answer
+# there when the next test starts.
 netns_cleanup() {
     local ns prefix
     for prefix in $NETNS_PREFIXES; do
         WINEPREFIX=$prefix wineserver -k 2>/dev/null
-        rm -rf "$prefix"
+        WINEPREFIX=$prefix timeout 10 wineserver -w 2>/dev/null
     done
     for ns in $NETNS_MADE; do
         ip netns pids "$ns" 2>/dev/null | xargs -r kill -9 2>/dev/null
         ip netns delete "$ns" 2>/dev/null
+    done
+    for prefix in $NETNS_PREFIXES; do
+        rm -rf "$prefix"
     done
 }
 
