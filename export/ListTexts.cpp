@@ -6,21 +6,19 @@ namespace netpeek {
 
 namespace {
 
-// Cell texts have no fixed limit, so the buffer grows until the text fits.
-std::wstring ItemText(HWND list, int item, int subItem) {
-    std::wstring text(256, L'\0');
+// Cell texts have no fixed limit, so the buffer grows until the text fits. One buffer serves
+// every cell of a read, so that a long list costs no allocation per cell beyond its text.
+std::wstring ItemText(HWND list, int item, int subItem, std::vector<wchar_t>& buffer) {
     for (;;) {
         LVITEMW cell{};
         cell.iSubItem = subItem;
-        cell.pszText = text.data();
-        cell.cchTextMax = static_cast<int>(text.size());
+        cell.pszText = buffer.data();
+        cell.cchTextMax = static_cast<int>(buffer.size());
         const auto length = static_cast<std::size_t>(
             SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell)));
-        if (length + 1 < text.size()) {
-            text.resize(length);
-            return text;
-        }
-        text.resize(text.size() * 2);
+        if (length + 1 < buffer.size())
+            return std::wstring(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);
     }
 }
 
@@ -45,6 +43,7 @@ CListTexts ReadListTexts(HWND list) {
     for (int c = 0; c < columns; ++c)
         texts.headers.push_back(HeaderText(list, c));
 
+    std::vector<wchar_t> buffer(256);
     const auto items = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     texts.items.reserve(static_cast<std::size_t>(items));
     for (int i = 0; i < items; ++i) {
@@ -52,7 +51,7 @@ CListTexts ReadListTexts(HWND list) {
         // Every item has its own text, and a sub-item for each further column.
         const int cellCount = columns > 0 ? columns : 1;
         for (int c = 0; c < cellCount; ++c)
-            cells.push_back(ItemText(list, i, c));
+            cells.push_back(ItemText(list, i, c, buffer));
         texts.items.push_back(std::move(cells));
     }
     return texts;

@@ -40,6 +40,11 @@ TEST(CsvText, QuotesInsideACellAreDoubled) {
     EXPECT_EQ(CsvText(list), L"\"say \"\"hi\"\"\"\r\n\"\"\"\"\r\n\"a\"\"\"\"b\"\r\n");
 }
 
+TEST(CsvText, QuotedAndPlainCellsMixWithinALine) {
+    CListTexts list{{L"a", L"b\"", L"c"}, {{L"", L"\"x", L"y"}, {L"1", L"2", L"3\""}}};
+    EXPECT_EQ(CsvText(list), L"\"a\",\"b\"\"\",\"c\"\r\n\"\",\"\"\"x\",\"y\"\r\n\"1\",\"2\",\"3\"\"\"\r\n");
+}
+
 TEST(CsvText, EveryLineEndsWithCrLfAndNoneWithAComma) {
     CListTexts list{kHeaders, {{L"1", L"a,", L"b", L"c", L"d", L"Primary, Dynamic,"}}};
     const std::wstring text = CsvText(list);

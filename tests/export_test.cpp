@@ -256,6 +256,20 @@ TEST_F(Export, FileHoldsTheListAndTheNextExportStartsInItsFolder) {
     EXPECT_EQ(initialDirs.back(), folder);
 }
 
+// Cell texts are read through one growing buffer: a text longer than the buffer comes back
+// whole, and the shorter texts after it come back without what the long one left there.
+TEST_F(Export, LongCellTextsComeBackWholeAndDoNotLeakIntoTheNextCell) {
+    const std::wstring longText(1000, L'x');
+    const std::wstring longerText = std::wstring(300, L'y') + L"end";
+    Fill(6, {{L"1", longText, L"m", L"", longerText, L"t"}, {L"2", L"ip", L"m", L"b", L"r", L"t"}});
+    answer = folder + L"\\long.csv";
+    ExportList(owner, list);
+    EXPECT_TRUE(boxes.empty());
+    const std::string x(1000, 'x'), y(300, 'y');
+    EXPECT_EQ(ReadBytes(answer), kHeaderLine + "\"1\",\"" + x + "\",\"m\",\"\",\"" + y + "end\",\"t\"\r\n" +
+                                     "\"2\",\"ip\",\"m\",\"b\",\"r\",\"t\"\r\n");
+}
+
 TEST_F(Export, EmptyListIsTheHeaderLineAndColumnsFollowIndexOrder) {
     Fill(6, {});
     // The user dragged the columns into another display order; the file keeps index order.
