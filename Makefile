@@ -8,7 +8,7 @@ ROOT := $(abspath .)
 BUILD := $(ROOT)/build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build build-native build-windows test run clean
+.PHONY: all deps build build-native build-windows test run bench clean
 
 all: build
 
@@ -34,6 +34,20 @@ test: build
 
 run: build-windows
 	scripts/run.sh
+
+# Benchmarks with budgets: release builds of their own, so that the test builds keep their
+# sanitizers and nothing of this reaches `make test`.
+bench: deps
+	@scripts/install-deps.sh bench
+	cmake --preset native -S $(ROOT) -B $(BUILD)/bench-native -DNETPEEK_BENCH=ON -DNETPEEK_SANITIZE=OFF \
+	  -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(BUILD)/bench-native -j $(JOBS) --target core_bench
+	cmake --preset windows -S $(ROOT) -B $(BUILD)/bench-windows -DNETPEEK_BENCH=ON >/dev/null
+	cmake --build $(BUILD)/bench-windows -j $(JOBS) --target Netpeek win_bench minwin
+	@if ! scripts/runs-32bit.sh; then \
+	  cmake --preset windows-x64 -S $(ROOT) -B $(BUILD)/bench-windows-x64 -DNETPEEK_BENCH=ON >/dev/null && \
+	  cmake --build $(BUILD)/bench-windows-x64 -j $(JOBS) --target Netpeek win_bench minwin; fi
+	scripts/with-wine.sh $(BUILD) scripts/bench.sh
 
 clean:
 	rm -rf $(BUILD)

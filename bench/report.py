@@ -1,0 +1,83 @@
+#!/usr/bin/env python3
+"""Prints the benchmarks of one `make bench` run as one table and checks the budgets.
+
+Usage: report.py NATIVE.json WINDOWS.txt WINDOWS-EXIT-CODE
+NATIVE.json is Google Benchmark's JSON with median aggregates; WINDOWS.txt is what
+win_bench printed (figure and info lines). Exits 1 when a budget is missed or the Windows
+run failed.
+"""
+import json
+import sys
+
+
+def time_text(ms):
+    if ms < 1:
+        return f"{ms * 1000:.2f} us"
+    return f"{ms:.1f} ms"
+
+
+def native_rows(path):
+    with open(path, encoding="utf-8") as f:
+        data = json.load(f)
+    rows = []
+    for b in data["benchmarks"]:
+        if b.get("aggregate_name") != "median":
+            continue
+        name, count = b["run_name"].split("/")
+        factor = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1000.0}[b["time_unit"]]
+        what = {"Decode": "decode the table", "CellTexts": "the six cell texts",
+                "Csv": "CSV text"}.get(name, name)
+        count = int(count)
+        rows.append(("native", f"{what}, {count:,} row{'' if count == 1 else 's'}", b["real_time"] * factor,
+                     "", None, None))
+    return rows
+
+
+def windows_rows(path):
+    figures, infos = [], []
+    with open(path, encoding="utf-8", errors="replace") as f:
+        for line in f:
+            parts = line.rstrip("\r\n").split("\t")
+            if parts[0] == "figure" and len(parts) == 6:
+                _, name, ms, baseline, base_ms, budget = parts
+                figures.append(("Wine", name, float(ms), baseline, float(base_ms), float(budget) or None))
+            elif parts[0] == "info" and len(parts) == 3:
+                infos.append((parts[1], parts[2]))
+    return figures, infos
+
+
+def main():
+    if len(sys.argv) != 4:
+        sys.exit(__doc__)
+    rows = native_rows(sys.argv[1])
+    figures, infos = windows_rows(sys.argv[2])
+    windows_code = int(sys.argv[3])
+    missed = []
+    print(f"{'':6}  {'what':44} {'median':>10}  {'baseline (same run)':33} {'median':>10} {'ratio':>6}  budget")
+    for side, what, ms, baseline, base_ms, budget in rows + figures:
+        line = f"{side:6}  {what:44} {time_text(ms):>10}"
+        if baseline:
+            ratio = ms / base_ms if base_ms > 0 else float("inf")
+            line += f"  {baseline:33} {time_text(base_ms):>10} {ratio:6.2f}"
+            if budget:
+                ok = ratio <= budget
+                line += f"  <= {budget:.2f} {'met' if ok else 'MISSED'}"
+                if not ok:
+                    missed.append(what)
+        print(line)
+    print()
+    for name, value in infos:
+        print(f"{name}: {value}")
+    print()
+    if missed:
+        print("Budgets missed: " + "; ".join(missed))
+    if windows_code != 0 and not missed:
+        print(f"The Windows benchmarks failed (exit code {windows_code}).")
+    if missed or windows_code != 0:
+        return 1
+    print("Every budget met.")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

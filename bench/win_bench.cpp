@@ -1,0 +1,390 @@
+// The window's timings under Wine's real controls, each beside a baseline measured in the
+// same run, so that a shared, noisy machine changes both alike. Prints tab-separated lines
+// for report.py:  figure <name> <median ms> <baseline name> <baseline ms> <budget ratio>
+// and             info <name> <value>
+// Exits non-zero when a budget is missed or the program loads a DLL that is not Windows' own.
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "addrtable/AddrTable.h"
+#include "export/ExportList.h"
+#include "export/ListTexts.h"
+#include "support/TextFileWriter.h"
+#include "mainwindow/CellTexts.h"
+#include "mainwindow/frmMain.h"
+#include "support/Error.h"
+#include "support/ErrorBox.h"
+#include "support/Handles.h"
+#include "support/Hooks.h"
+#include "tests/TableBuilder.h"
+
+namespace {
+
+using namespace netpeek;
+
+inline void FreeKernelHandle(HANDLE handle) { CloseHandle(handle); }
+using UniqueKernel = UniqueHandle<HANDLE, FreeKernelHandle>;
+
+constexpr int kRuns = 7;
+bool g_failed = false;
+
+double NowMs() {
+    static const double perMs = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / perMs;
+}
+
+double TimeMs(const std::function<void()>& work) {
+    const double start = NowMs();
+    work();
+    return NowMs() - start;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The work and its baseline take turns, so that a slow spell of the machine hits both.
+std::pair<double, double> Paired(const std::function<void()>& work, const std::function<void()>& baseline) {
+    work();  // warm-up: first-use costs are not what is measured
+    baseline();
+    std::vector<double> a, b;
+    for (int i = 0; i < kRuns; ++i) {
+        a.push_back(TimeMs(work));
+        b.push_back(TimeMs(baseline));
+    }
+    return {Median(a), Median(b)};
+}
+
+void Figure(const std::string& name, double ms, const std::string& baseline, double baselineMs, double budget) {
+    std::printf("figure\t%s\t%.3f\t%s\t%.3f\t%.2f\n", name.c_str(), ms, baseline.c_str(), baselineMs, budget);
+    if (budget > 0 && ms > budget * baselineMs)
+        g_failed = true;
+}
+
+void Info(const std::string& name, const std::string& value) {
+    std::printf("info\t%s\t%s\n", name.c_str(), value.c_str());
+}
+
+std::string Narrow(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text)
+        out += c < 128 ? static_cast<char>(c) : '?';
+    return out;
+}
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+CIPAddrList Rows(std::uint32_t count) {
+    return DecodeAddrTable(test::TableBytes(test::NumberedRows(count)));
+}
+
+// What a plain fill does: the same texts by one insert and five sub-item messages per row,
+// with redrawing suspended.
+void PlainFill(HWND list, const std::vector<CRowCells>& texts) {
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    int at = 0;
+    for (const CRowCells& cells : texts) {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = at;
+        item.pszText = const_cast<wchar_t*>(cells[0].c_str());
+        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        for (int column = 1; column < static_cast<int>(kCellCount); ++column) {
+            item.iSubItem = column;
+            item.pszText = const_cast<wchar_t*>(cells[static_cast<std::size_t>(column)].c_str());
+            SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&item));
+        }
+        ++at;
+    }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+FormServices BenchServices(const CIPAddrList& rows) {
+    FormServices s = FormServices::Real();
+    s.restoreWindowPlacement = [](HWND, const std::wstring&, const std::wstring&, const CApplication&, int, int,
+                                  int, bool) { return false; };
+    s.restoreListLayout = [](HWND, const std::wstring&, const CApplication&, bool) { return false; };
+    s.saveWindowPlacement = [](HWND, const std::wstring&, const std::wstring&, const CApplication&, bool) {
+        return true;
+    };
+    s.saveListLayout = [](HWND, const std::wstring&, const CApplication&, bool) { return true; };
+    s.getIPAddresses = [&rows] { return rows; };
+    return s;
+}
+
+void BenchRefresh(frmMain& form, CIPAddrList& rows) {
+    const HWND list = form.ListView();
+    for (std::uint32_t count : {42u, 1000u, 10000u}) {
+        rows = Rows(count);
+        std::vector<CRowCells> texts;
+        for (const CIPAddrRow& row : rows)
+            texts.push_back(RowCells(row));
+        const auto [refresh, plain] = Paired(
+            [&] {
+                form.RefreshList();
+                UpdateWindow(list);
+            },
+            [&] {
+                PlainFill(list, texts);
+                UpdateWindow(list);
+            });
+        Figure("RefreshList " + std::to_string(count) + " rows", refresh, "plain fill, redraw off", plain,
+               count == 10000 ? 1.5 : 0);
+    }
+    form.RefreshList();
+    Pump();
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof(memory);
+    if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory)))
+        Info("peak working set with 10000 rows (bench process)",
+             std::to_string(memory.PeakWorkingSetSize / (1024 * 1024)) + " MiB");
+}
+
+std::string ReadAll(const std::wstring& path) {
+    UniqueKernel file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        throw CError(GetLastError(), L"The export could not be read back.");
+    }
+    LARGE_INTEGER size{};
+    GetFileSizeEx(file.get(), &size);
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
+        throw CError(GetLastError(), L"The export could not be read back.");
+    return bytes;
+}
+
+void PlainWrite(const std::wstring& path, const std::string& bytes) {
+    UniqueKernel file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        throw CError(GetLastError(), L"The baseline file could not be created.");
+    }
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size())
+        throw CError(GetLastError(), L"The baseline file could not be written.");
+}
+
+// Every cell's text by one plain message each, into one buffer.
+void PlainCellReads(HWND list) {
+    wchar_t text[256];
+    const auto items = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < items; ++i) {
+        for (int column = 0; column < static_cast<int>(kCellCount); ++column) {
+            LVITEMW cell{};
+            cell.iSubItem = column;
+            cell.pszText = text;
+            cell.cchTextMax = 256;
+            SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&cell));
+        }
+    }
+}
+
+void BenchExport(frmMain& form, const std::wstring& folder) {
+    const std::wstring exported = folder + L"\\bench-export.csv";
+    const std::wstring plain = folder + L"\\bench-plain.csv";
+    int boxes = 0;
+    Hooks().getSaveFileName = [&](OPENFILENAMEW* ofn) {
+        wcsncpy(ofn->lpstrFile, exported.c_str(), ofn->nMaxFile);
+        return TRUE;
+    };
+    Hooks().messageBox = [&](HWND, const std::wstring&, const std::wstring&, UINT) {
+        ++boxes;
+        return IDOK;
+    };
+    ExportList(form.Handle(), form.ListView());
+    const std::string bytes = ReadAll(exported);
+    const auto [exportMs, plainMs] =
+        Paired([&] { ExportList(form.Handle(), form.ListView()); }, [&] { PlainWrite(plain, bytes); });
+    // The part of the export that cannot go: every cell read back out of the list, then the
+    // bytes written. Shown beside the budget's baseline, without a budget of its own.
+    const auto [exportAgain, readAndWrite] = Paired([&] { ExportList(form.Handle(), form.ListView()); },
+                                                    [&] {
+                                                        PlainCellReads(form.ListView());
+                                                        PlainWrite(plain, bytes);
+                                                    });
+    Hooks() = SystemHooks();
+    if (boxes != 0)
+        throw CError(ERROR_WRITE_FAULT, L"The export showed an error box.");
+    {
+        CListTexts texts;
+        std::wstring csv;
+        const double read = TimeMs([&] { texts = ReadListTexts(form.ListView()); });
+        const double format = TimeMs([&] { csv = CsvText(texts); });
+        const double write = TimeMs([&] { TextFileWriter::Instance().WriteTextFile(exported, csv, kWriteReplaceExisting); });
+        char line[160];
+        std::snprintf(line, sizeof(line), "read %.1f ms, CSV %.1f ms, write %.1f ms", read, format, write);
+        Info("export's parts", line);
+    }
+    Figure("export 10000 rows (" + std::to_string(bytes.size() / 1024) + " KiB)", exportMs,
+           "one plain WriteFile", plainMs, 1.5);
+    Figure("export 10000 rows, again", exportAgain, "60000 cell reads + one WriteFile", readAndWrite, 0);
+    DeleteFileW(exported.c_str());
+    DeleteFileW(plain.c_str());
+}
+
+struct Launched {
+    double ms = 0;
+    std::vector<std::wstring> modules;
+};
+
+// From CreateProcess until the program shows its window titled `title` (with a filled list
+// when `listed`), then closed with WM_CLOSE as a user would.
+Launched Launch(const std::wstring& exe, const wchar_t* title, bool listed) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    const double start = NowMs();
+    if (!CreateProcessW(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        throw CError(GetLastError(), L"Could not start " + exe);
+    UniqueKernel process(info.hProcess), thread(info.hThread);
+    Launched result;
+    HWND window = nullptr;
+    while (!window) {
+        HWND found = FindWindowW(nullptr, title);
+        DWORD owner = 0;
+        if (found)
+            GetWindowThreadProcessId(found, &owner);
+        if (found && owner == info.dwProcessId && IsWindowVisible(found)) {
+            DWORD_PTR items = 1;
+            if (listed) {
+                const HWND list = FindWindowExW(found, nullptr, WC_LISTVIEWW, nullptr);
+                items = 0;
+                if (list)
+                    SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_BLOCK, 5000, &items);
+            }
+            if (items > 0)
+                window = found;
+        }
+        if (!window) {
+            if (WaitForSingleObject(process.get(), 1) == WAIT_OBJECT_0)
+                throw CError(ERROR_PROCESS_ABORTED, exe + L" ended without showing its window.");
+            if (NowMs() - start > 30000)
+                throw CError(ERROR_TIMEOUT, exe + L" did not show its window.");
+        }
+    }
+    result.ms = NowMs() - start;
+    HMODULE modules[512];
+    DWORD needed = 0;
+    if (EnumProcessModules(process.get(), modules, sizeof(modules), &needed)) {
+        for (DWORD i = 0; i < std::min<DWORD>(needed / sizeof(HMODULE), 512); ++i) {
+            wchar_t name[MAX_PATH] = {};
+            if (GetModuleFileNameExW(process.get(), modules[i], name, MAX_PATH))
+                result.modules.push_back(name);
+        }
+    }
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0) {
+        TerminateProcess(process.get(), 1);
+        throw CError(ERROR_TIMEOUT, exe + L" did not close.");
+    }
+    return result;
+}
+
+std::wstring Lower(std::wstring text) {
+    for (wchar_t& c : text)
+        c = static_cast<wchar_t>(towlower(c));
+    return text;
+}
+
+void BenchLaunch(const std::wstring& netpeek, const std::wstring& minimal) {
+    Launched last;
+    const auto [netpeekMs, minimalMs] = Paired([&] { last = Launch(netpeek, L"Netpeek", true); },
+                                               [&] { Launch(minimal, L"Minimal window", false); });
+    Figure("launch to a filled, visible window", netpeekMs, "minimal one-window program", minimalMs, 1.3);
+
+    // Windows' own DLLs live under its folder: system32, and winsxs for common controls 6.
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring windowsDir = Lower(windows) + L"\\";
+    std::string dlls, foreign;
+    for (const std::wstring& module : last.modules) {
+        const std::wstring lower = Lower(module);
+        if (lower == Lower(netpeek) || lower.ends_with(L"\\netpeek.exe"))
+            continue;
+        const std::wstring name = module.substr(module.find_last_of(L'\\') + 1);
+        if (!dlls.empty())
+            dlls += ' ';
+        dlls += Narrow(name);
+        if (lower.rfind(windowsDir, 0) != 0) {
+            foreign += ' ';
+            foreign += Narrow(module);
+        }
+    }
+    Info("DLLs that Netpeek.exe loads (" + std::to_string(last.modules.size() - 1) + ", " +
+             std::to_string(sizeof(void*) * 8) + "-bit build)",
+         dlls);
+    if (!foreign.empty()) {
+        Info("DLLs from outside the Windows folder", foreign);
+        g_failed = true;
+    }
+}
+
+std::wstring FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        throw CError(GetLastError(), L"Could not read the size of " + path);
+    const unsigned long long bytes = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return std::to_wstring(bytes / 1024) + L" KiB";
+}
+
+}  // namespace
+
+// Arguments: the Netpeek.exe to launch, the minimal program, the shipped Netpeek.exe whose
+// size is reported, and a folder for the export's files.
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: win_bench NETPEEK.EXE MINIMAL.EXE SHIPPED-NETPEEK.EXE FOLDER\n");
+        return 2;
+    }
+    try {
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+        InitCommonControlsEx(&icc);
+        Info("Netpeek.exe size (32-bit, shipped)", Narrow(FileSize(argv[3])));
+
+        {
+            CIPAddrList rows;
+            frmMain form(BenchServices(rows));
+            form.Create(nullptr);
+            form.Show(SW_SHOWNORMAL);
+            ErrorBox::Instance().SetOwner(form.Handle());
+            Pump();
+            BenchRefresh(form, rows);
+            BenchExport(form, argv[4]);
+        }
+        Pump();
+
+        BenchLaunch(argv[1], argv[2]);
+    } catch (const CError& error) {
+        std::fprintf(stderr, "win_bench: error %lu: %s\n", static_cast<unsigned long>(error.Number()),
+                     Narrow(error.Description()).c_str());
+        return 2;
+    }
+    std::fflush(stdout);
+    return g_failed ? 1 : 0;
+}
