@@ -13,7 +13,6 @@ E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 E2E_STEP="setting up"
 E2E_WORK=""
 E2E_MOUNTS=""
-E2E_PREFIXES=""
 E2E_FAILURES=0
 E2E_BUILD=${NETPEEK_BUILD_DIR:-/tmp}
 NP_PID=""
@@ -74,12 +73,8 @@ e2e_finish() {
 }
 
 e2e_cleanup() {
-    local prefix mount
-    # Wine first, so that nothing holds a file on the mounts any more.
-    for prefix in $E2E_PREFIXES; do
-        WINEPREFIX=$prefix wineserver -k 2>/dev/null
-        WINEPREFIX=$prefix timeout 10 wineserver -w 2>/dev/null
-    done
+    local mount
+    # Wine ends first, so that nothing holds a file on the mounts any more.
     netns_cleanup
     for mount in $E2E_MOUNTS; do
         umount "$mount" 2>/dev/null || umount -l "$mount" 2>/dev/null
@@ -120,7 +115,6 @@ e2e_netns() {
 e2e_prefix() {
     netns_prefix "$1"
     E2E_PREFIX=$NETNS_PREFIX
-    E2E_PREFIXES="$E2E_PREFIXES $E2E_PREFIX"
     python3 "$E2E_DIR/settings.py" forget "$E2E_PREFIX/user.reg" ||
         fail "cannot clear the program's settings in $E2E_PREFIX"
     e2e_wine_up "$1"
@@ -137,8 +131,7 @@ e2e_wine_up() {
             timeout "$E2E_START_TIMEOUT" ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" \
                 WINEDEBUG=-all wine wineboot >>"$E2E_WORK/wine.log" 2>&1 && return 0
         echo "-- $E2E_NAME: Wine did not start in $ns (attempt $attempt)" >&2
-        WINEPREFIX=$E2E_PREFIX wineserver -k 2>/dev/null
-        WINEPREFIX=$E2E_PREFIX timeout 10 wineserver -w 2>/dev/null
+        wine_stop "$E2E_PREFIX"
     done
     e2e_fail "Wine's services did not start in the namespace"
 }

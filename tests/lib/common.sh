@@ -31,14 +31,19 @@ require_root() {
 NETNS_MADE=""
 NETNS_PREFIXES=""
 
+# wine_stop PREFIX: ends the prefix's Wine server and its processes, and waits until they are gone.
+wine_stop() {
+    WINEPREFIX=$1 wineserver -k 2>/dev/null
+    WINEPREFIX=$1 timeout 10 wineserver -w 2>/dev/null
+}
+
 # Wine ends before its prefix goes: a new prefix often gets the inode of one just deleted,
 # and with it the same Wine server folder, so no server of an old prefix may still answer
 # there when the next test starts.
 netns_cleanup() {
     local ns prefix
     for prefix in $NETNS_PREFIXES; do
-        WINEPREFIX=$prefix wineserver -k 2>/dev/null
-        WINEPREFIX=$prefix timeout 10 wineserver -w 2>/dev/null
+        wine_stop "$prefix"
     done
     for ns in $NETNS_MADE; do
         ip netns pids "$ns" 2>/dev/null | xargs -r kill -9 2>/dev/null
