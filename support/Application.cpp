@@ -21,7 +21,7 @@ CApplication Describe() {
     std::wstring file = slash == std::wstring::npos ? path : path.substr(slash + 1);
     const std::size_t dot = file.find_last_of(L'.');
     app.ExeName = dot == std::wstring::npos ? file : file.substr(0, dot);
-    app.Title = L"Netpeek";
+    app.Title = kProductName;
     return app;
 }
 

@@ -10,10 +10,13 @@ namespace netpeek {
 
 // The program's icon group: the window's icons, the application window's and the About box's.
 inline constexpr wchar_t kAppIconName[] = L"A_MAIN";
+// The product's name: the window's title, and the name its settings are kept under whatever
+// the executable file happens to be called.
+inline constexpr wchar_t kProductName[] = L"Netpeek";
 
 struct CApplication {
-    std::wstring Title;    // "Netpeek"
-    std::wstring ExeName;  // "Netpeek", without ".exe"
+    std::wstring Title;    // kProductName; also names the settings' key
+    std::wstring ExeName;  // the executable's file name without ".exe", as it was started
     std::wstring Path;     // the executable's folder, without a trailing backslash
     HINSTANCE Instance = nullptr;
 

@@ -16,9 +16,10 @@ namespace netpeek {
 
 namespace {
 
-// The program's key below HKEY_CURRENT_USER, and the section's subkey within it.
+// The program's key below HKEY_CURRENT_USER, and the section's subkey within it. It is named
+// by the product, not the file: a copy saved as "Netpeek (1).exe" keeps the same settings.
 std::wstring KeyPath(const std::wstring& section, const CApplication& app) {
-    std::wstring path = std::wstring(kLayoutStoreRoot) + L"\\" + app.ExeName;
+    std::wstring path = std::wstring(kLayoutStoreRoot) + L"\\" + app.Title;
     if (!section.empty())
         path += L"\\" + section;
     return path;

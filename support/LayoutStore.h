@@ -1,6 +1,6 @@
 #pragma once
 // The program's persisted settings: plain values, the main window's placement and the list's
-// column layout, kept in the registry under HKEY_CURRENT_USER\Software\Brindle\<program>.
+// column layout, kept in the registry under HKEY_CURRENT_USER\Software\Brindle\Netpeek.
 
 #include <windows.h>
 
@@ -10,7 +10,7 @@
 
 namespace netpeek {
 
-// The root key, below HKEY_CURRENT_USER; the application's ExeName is appended.
+// The root key, below HKEY_CURRENT_USER; the application's Title (the product's name) is appended.
 inline constexpr wchar_t kLayoutStoreRoot[] = L"Software\\Brindle";
 
 // The "flags" argument of ReadValue / WriteValue: 0 asks for nothing special, and no other

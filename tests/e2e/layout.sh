@@ -3,7 +3,8 @@
 # caption and a close box) the window is moved by its caption, resized by its corner and a
 # column widened by its header divider, all with the mouse; closed with Esc and started
 # again, the window is where it was, at its size, with its columns where they were. Then
-# the same with other values and the close box.
+# the same with other values and the close box. The first run is a copy of the program saved
+# as "Netpeek (1).exe", as a browser names a second download: it keeps the product's settings.
 #
 # What a person sees is read from pictures of the desktop: the window is everything that is
 # not the desktop's colour, the columns are where the list's grid lines cross it.
@@ -15,9 +16,10 @@ ns=np-e2e-layout-$$
 desktop=e2e-layout-$$
 picture=$E2E_WORK/desktop.ppm
 
-# start_on_desktop: Netpeek on a Wine desktop of its own (NP_DESKTOP), and its frame.
+# start_on_desktop [EXE]: Netpeek (or that copy of it) on a Wine desktop of its own
+# (NP_DESKTOP), and its frame.
 start_on_desktop() {
-    np_launch "$ns" "$E2E_WORK" explorer "/desktop=$desktop,1024x768" "$NETPEEK_EXE"
+    np_launch "$ns" "$E2E_WORK" explorer "/desktop=$desktop,1024x768" "${1:-$NETPEEK_EXE}"
     NP_DESKTOP=$(wait_window "^$desktop - Wine desktop\$" "" "$E2E_START_TIMEOUT") ||
         e2e_fail "Wine's desktop did not appear"
     local end=$((SECONDS + E2E_START_TIMEOUT))
@@ -105,12 +107,20 @@ restart_and_compare() {
         check_failed "after closing with $1 the columns' edges are at ${columns[*]}, not ${saved_columns[*]}"
 }
 
+# reg_query KEY: what `reg query` shows of HKEY_CURRENT_USER\Software\Brindle\KEY; fails when absent.
+reg_query() {
+    ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all wine reg query "HKCU\\Software\\Brindle\\$1" 2>&1
+}
+
 step "one address on npA"
 e2e_netns "$ns"
 ip -n "$ns" addr add 192.0.2.1/24 dev npA || fail "cannot add 192.0.2.1"
 
-step "start Netpeek on Wine's desktop"
-start_on_desktop
+step "start a copy named \"Netpeek (1).exe\" on Wine's desktop"
+mkdir -p "$E2E_WORK/download"
+renamed="$E2E_WORK/download/Netpeek (1).exe"
+cp "$NETPEEK_EXE" "$renamed"
+start_on_desktop "$renamed"
 first_frame=("${frame[@]}") first_columns=("${columns[@]}")
 
 step "move, resize, widen the IP column"
@@ -123,6 +133,10 @@ step "close with Esc"
 escape
 np_wait_exit || e2e_fail "Esc did not close the program"
 restart_and_compare Esc
+step "the renamed copy kept no settings of its own"
+reg_query 'Netpeek' | grep -q 'Window placement' ||
+    check_failed "no \"Window placement\" under HKCU\\Software\\Brindle\\Netpeek"
+! reg_query 'Netpeek (1)' >/dev/null || check_failed "the renamed copy left a store of its own, Software\\Brindle\\Netpeek (1)"
 
 step "move, shrink, narrow the Mask column"
 arrange 150 110 700 420 3 -40
