@@ -16,7 +16,6 @@ namespace netpeek {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"NetpeekMain";
-constexpr wchar_t kCaption[] = L"Netpeek";
 constexpr wchar_t kFontFace[] = L"Tahoma";
 constexpr int kFontPoints = 9;
 constexpr COLORREF kImageMaskColour = RGB(192, 192, 192);
@@ -152,13 +151,6 @@ void RegisterWindowClass(WNDPROC proc) {
         ThrowLastError(L"The main window class could not be registered.");
 }
 
-std::wstring Widen(const char* text) {
-    std::wstring wide;
-    for (const char* p = text; *p; ++p)
-        wide += static_cast<wchar_t>(static_cast<unsigned char>(*p));
-    return wide;
-}
-
 }  // namespace
 
 // "Друзьям": to friends.
@@ -222,14 +214,13 @@ void frmMain::Create(HWND owner) {
     AdjustWindowRectEx(&frame, style, TRUE, exStyle);
 
     m_loadError = nullptr;
-    HWND hwnd = CreateWindowExW(exStyle, kWindowClass, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT,
+    HWND hwnd = CreateWindowExW(exStyle, kWindowClass, kProductName, style, CW_USEDEFAULT, CW_USEDEFAULT,
                                 frame.right - frame.left, frame.bottom - frame.top, owner, m_menu.get(),
                                 CApplication::Current().Instance, this);
     if (m_loadError)
         std::rethrow_exception(m_loadError);
     if (!hwnd)
         ThrowLastError(L"The main window could not be created.");
-    m_menu.release();  // the window owns its menu bar now
 }
 
 void frmMain::Show(int showCommand) {
@@ -243,6 +234,8 @@ LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     if (msg == WM_NCCREATE) {
         auto* form = static_cast<frmMain*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         form->m_hwnd = hwnd;
+        // The window has its menu bar now and destroys it with itself, even when loading fails.
+        form->m_menu.release();
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
     auto* form = reinterpret_cast<frmMain*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -259,14 +252,7 @@ LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 
 void frmMain::ShowEventError() {
     try {
-        try {
-            throw;
-        } catch (const CError& e) {
-            ErrorBox::Instance().ShowError(e, MB_ICONERROR | MB_OK, L"", L"", true);
-        } catch (const std::exception& e) {
-            ErrorBox::Instance().ShowError(CError(ERROR_INTERNAL_ERROR, Widen(e.what())), MB_ICONERROR | MB_OK, L"",
-                                           L"", true);
-        }
+        ErrorBox::Instance().ShowError(CurrentError(), MB_ICONERROR | MB_OK, L"", L"", true);
     } catch (...) {
         // Nothing more can be reported when the message box itself fails.
     }
@@ -300,9 +286,7 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnDestroy();
         return 0;
     case WM_NCDESTROY:
-        SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
-        m_hwnd = m_lvIPs = m_tbMain = nullptr;
-        break;
+        return OnNcDestroy(wParam, lParam);
     }
     return DefWindowProcW(m_hwnd, msg, wParam, lParam);
 }
@@ -510,6 +494,15 @@ void frmMain::OnDestroy() {
         ErrorBox::Instance().SetOwner(nullptr);
     if (m_loaded)
         SaveLayout();
+}
+
+LRESULT frmMain::OnNcDestroy(WPARAM wParam, LPARAM lParam) {
+    // The last message the window gets: Windows' own clean-up runs with its handle, then the
+    // form lets go of it.
+    const HWND hwnd = m_hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    m_hwnd = m_lvIPs = m_tbMain = nullptr;
+    return DefWindowProcW(hwnd, WM_NCDESTROY, wParam, lParam);
 }
 
 bool frmMain::PreTranslateMessage(MSG& msg) {

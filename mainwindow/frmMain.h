@@ -83,6 +83,7 @@ private:
     void OnCommand(UINT id);
     LRESULT OnNotify(const NMHDR& header);
     void OnDestroy();
+    LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);
     bool OnSetCursor();
 
     void ExtendExitCaption();
@@ -97,7 +98,7 @@ private:
     HWND m_hwnd = nullptr;
     HWND m_lvIPs = nullptr;
     HWND m_tbMain = nullptr;
-    UniqueMenu m_menu;  // owned here until the window takes it
+    UniqueMenu m_menu;  // owned here until the window is created with it
     UniqueFont m_font;
     UniqueImageList m_ilToolbar;
     UniqueAccel m_accelerators;

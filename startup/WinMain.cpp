@@ -3,7 +3,6 @@
 #include <objbase.h>
 
 #include "startup/modMain.h"
-#include "support/ErrorBox.h"
 
 namespace {
 
@@ -26,13 +25,5 @@ private:
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ComApartment com;
-    try {
-        return netpeek::modMain::Main();
-    } catch (const netpeek::CError& e) {
-        // A window that could not load is of no use: say why and end.
-        netpeek::ErrorBox::Instance().ShowError(e, MB_ICONERROR | MB_OK, L"", L"", true);
-        return e.Number() != 0 ? static_cast<int>(e.Number()) : 1;
-    } catch (...) {
-        return 1;
-    }
+    return netpeek::modMain::Run();
 }

@@ -6,6 +6,7 @@
 #include "mainwindow/frmMain.h"
 #include "support/AppServices.h"
 #include "support/Application.h"
+#include "support/ErrorBox.h"
 #include "support/SystemError.h"
 
 namespace netpeek::modMain {
@@ -31,7 +32,7 @@ int RunMessageLoop(frmMain& form) {
 
 }  // namespace
 
-int Main() {
+int Main(const FormServices& services) {
     asRegisterAppPath();
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
@@ -41,10 +42,25 @@ int Main() {
     if (!asIsInIDE())
         asSetWindowResIconAll(asGetThunderMainHandle(), kAppIconName);
 
-    frmMain form;
+    frmMain form(services);
     form.Create(asGetThunderMainHandle());
     form.Show(SW_SHOWNORMAL);
     return RunMessageLoop(form);
+}
+
+int Run(const FormServices& services) {
+    try {
+        return Main(services);
+    } catch (...) {
+        // A window that could not load is of no use: say why and end.
+        const CError error = CurrentError();
+        try {
+            ErrorBox::Instance().ShowError(error, MB_ICONERROR | MB_OK, L"", L"", true);
+        } catch (...) {
+            // The exit code still tells what happened when not even the box can be shown.
+        }
+        return error.Number() != 0 ? static_cast<int>(error.Number()) : 1;
+    }
 }
 
 }  // namespace netpeek::modMain

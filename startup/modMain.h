@@ -1,10 +1,16 @@
 #pragma once
 // The program's start: process-wide set-up, the main window and the message loop.
 
+#include "mainwindow/FormServices.h"
+
 namespace netpeek::modMain {
 
 // Prepares the process, shows the main window and runs until no window is left.
-// Returns the process's exit code. Throws CError when the window cannot be loaded.
-int Main();
+// Returns the process's exit code. Throws when the window cannot be loaded.
+int Main(const FormServices& services = FormServices::Real());
+
+// Main, with whatever it throws shown in the error box (number and description); the exit
+// code is then the error's number, never 0.
+int Run(const FormServices& services = FormServices::Real());
 
 }  // namespace netpeek::modMain

@@ -1,5 +1,8 @@
 #include "support/SystemError.h"
 
+#include <exception>
+#include <new>
+
 namespace netpeek {
 
 std::wstring SystemMessage(DWORD code) {
@@ -24,6 +27,23 @@ CError SystemError(DWORD code, const std::wstring& context) {
     if (context.empty())
         return SystemError(code);
     return CError(code, context + L"\r\n" + SystemMessage(code));
+}
+
+CError CurrentError() {
+    try {
+        throw;
+    } catch (const CError& e) {
+        return e;
+    } catch (const std::bad_alloc&) {
+        return SystemError(ERROR_NOT_ENOUGH_MEMORY);
+    } catch (const std::exception& e) {
+        std::wstring text;
+        for (const char* p = e.what(); *p; ++p)
+            text += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+        return CError(ERROR_INTERNAL_ERROR, text);
+    } catch (...) {
+        return SystemError(ERROR_INTERNAL_ERROR);
+    }
 }
 
 void ThrowLastError(const std::wstring& context) {

@@ -19,6 +19,11 @@ CError SystemError(DWORD code);
 // The same, with a sentence of our own (what failed) in front of the system's message.
 CError SystemError(DWORD code, const std::wstring& context);
 
+// The exception being handled, as the program's error: a CError as it is, running out of memory
+// as ERROR_NOT_ENOUGH_MEMORY, anything else from the runtime as ERROR_INTERNAL_ERROR with its
+// own text. Call it only inside a catch block.
+CError CurrentError();
+
 // Raises SystemError(GetLastError()), after the context if one is given.
 [[noreturn]] void ThrowLastError(const std::wstring& context = {});
 

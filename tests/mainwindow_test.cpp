@@ -5,8 +5,11 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <new>
+#include <stdexcept>
 
 #include "mainwindow/frmMain.h"
+#include "startup/modMain.h"
 #include "support/ErrorBox.h"
 #include "support/Hooks.h"
 #include "tests/FormRecorder.h"
@@ -17,6 +20,7 @@ using namespace netpeek::test;
 
 namespace {
 
+const std::wstring kErrorPrefix = L"Ошибка ";
 const std::wstring kExitText = L"\u0412\u044B\u0445\u043E\u0434\tEsc";
 
 std::wstring WindowText(HWND w) {
@@ -378,6 +382,20 @@ TEST_F(MainWindow, LoadFailureIsAnErrorAndLeavesNoWindow) {
     // Nothing was loaded, so nothing is saved over the stored layout.
     const auto calls = recorder.Take();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), L"SaveListLayout IPs List Netpeek true"), 0);
+}
+
+// Whatever a load throws, the program's own error or the runtime's, it is shown before the
+// program ends, and the exit code says it failed.
+TEST_F(MainWindow, AnyLoadFailureIsShownAndEndsTheProgramWithItsNumber) {
+    auto services = recorder.Services();
+    services.setMenuJustify = [](HWND, int, bool) { throw std::length_error("vector too long"); };
+    EXPECT_EQ(modMain::Run(services), ERROR_INTERNAL_ERROR);
+    services.setMenuJustify = [](HWND, int, bool) { throw std::bad_alloc(); };
+    EXPECT_EQ(modMain::Run(services), ERROR_NOT_ENOUGH_MEMORY);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_NE(boxes[0].text.find(L"1359: vector too long"), std::wstring::npos);
+    EXPECT_EQ(boxes[1].text.find(L"8: "), kErrorPrefix.size());
+    EXPECT_EQ(boxes[1].style, static_cast<UINT>(MB_ICONERROR | MB_OK));
 }
 
 TEST_F(MainWindow, ClosingSavesTheLayoutOnceWhateverClosedIt) {
