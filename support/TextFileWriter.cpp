@@ -125,6 +125,43 @@ void WriteAll(HANDLE file, const std::string& bytes) {
     }
 }
 
+// What the user may have set on a file and expects a new version of it to keep.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                  FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Makes the finished temporary file the target. An existing target is replaced in place, so
+// that it keeps its security, owner and hard links; its attributes are carried over here,
+// since the replace does not promise them. On failure the target is as it was.
+void PutInPlace(const std::wstring& temp, const std::wstring& target, bool replaceExisting) {
+    const DWORD existing = GetFileAttributesW(target.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES && replaceExisting) {
+        // Asking first for what the replace needs gives a plain answer for a file in use or a
+        // folder, and spares a replace that fails half-way (Wine's leaves a stray file then).
+        {
+            const FileHandle probe(CreateFileW(target.c_str(), GENERIC_READ | DELETE,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (probe.Get() == INVALID_HANDLE_VALUE)
+                throw FileError(GetLastError());
+        }
+        const DWORD kept = existing & kKeptAttributes;
+        if (kept != 0 && !SetFileAttributesW(temp.c_str(), kept))
+            throw FileError(GetLastError());
+        if (ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+            return;
+        const DWORD code = GetLastError();
+        // Gone since we looked: then there is nothing to keep, and the move below puts it there.
+        if (code != ERROR_FILE_NOT_FOUND)
+            throw FileError(code);
+    }
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (!MoveFileExW(temp.c_str(), target.c_str(), flags)) {
+        const DWORD code = GetLastError();
+        // Someone created the target since we looked.
+        throw FileError(code == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : code);
+    }
+}
+
 }  // namespace
 
 TextFileWriter& TextFileWriter::Instance() {
@@ -167,12 +204,7 @@ bool TextFileWriter::WriteTextFile(const std::wstring& fileName, const std::wstr
     if (!file.Close())
         throw FileError(GetLastError());
 
-    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
-    if (!MoveFileExW(temp.Path().c_str(), target.c_str(), flags)) {
-        const DWORD code = GetLastError();
-        // Someone created the target since we looked.
-        throw FileError(code == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : code);
-    }
+    PutInPlace(temp.Path(), target, replaceExisting);
     temp.Release();
     return true;
 }

@@ -74,9 +74,7 @@ protected:
             Write(path, text, replace);
             ADD_FAILURE() << "no error writing " << testing::PrintToString(path);
         } catch (const CError& e) {
-            if (code != 0) {
-                EXPECT_EQ(e.Number(), code) << e.what();
-            }
+            EXPECT_EQ(e.Number(), code) << e.what();
             EXPECT_EQ(e.Description(), SystemMessage(e.Number())) << e.what();
             EXPECT_FALSE(e.Description().empty());
         }
@@ -113,6 +111,20 @@ TEST_F(TextFileWriterTest, WritesExactUtf8WithoutMarkReplacingWholeAndLeavesNoTe
     EXPECT_EQ(Listing(), (Names{L"fresh.csv", L"list.csv", longName}));
 }
 
+// A file the user made hidden stays hidden, and keeps its other attributes, when a new
+// version replaces it.
+TEST_F(TextFileWriterTest, ReplacedFileKeepsItsAttributes) {
+    const std::wstring path = folder + L"hidden.csv";
+    WriteBytes(path, "old\r\n");
+    constexpr DWORD kSet = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), kSet));
+    ASSERT_EQ(GetFileAttributesW(path.c_str()) & kSet, kSet) << "this file system keeps no attributes";
+    EXPECT_TRUE(Write(path, L"new"));
+    EXPECT_EQ(ReadBytes(path), "new");
+    EXPECT_EQ(GetFileAttributesW(path.c_str()) & kSet, kSet);
+    EXPECT_EQ(Listing(), Names{L"hidden.csv"});
+}
+
 TEST_F(TextFileWriterTest, MissingFolderIsPathNotFoundNamingTheFullFileName) {
     ExpectFailure(folder + L"no such\\list.csv", L"text", true, ERROR_PATH_NOT_FOUND);
     wchar_t previous[MAX_PATH] = {};
@@ -128,7 +140,7 @@ TEST_F(TextFileWriterTest, FailedWriteLeavesTheOldFileByteForByteAndNoTemporary)
     WriteBytes(path, "old content\r\n");
     const HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    ExpectFailure(path, L"new content", true, 0);  // sharing violation or access denied
+    ExpectFailure(path, L"new content", true, ERROR_SHARING_VIOLATION);
     CloseHandle(held);
     EXPECT_EQ(ReadBytes(path), "old content\r\n");
 
@@ -139,7 +151,7 @@ TEST_F(TextFileWriterTest, FailedWriteLeavesTheOldFileByteForByteAndNoTemporary)
     EXPECT_EQ(ReadBytes(path), "old content\r\n");
 
     ASSERT_TRUE(CreateDirectoryW((folder + L"taken").c_str(), nullptr));
-    ExpectFailure(folder + L"taken", L"text", true, 0);
+    ExpectFailure(folder + L"taken", L"text", true, ERROR_ACCESS_DENIED);
     ExpectFailure(folder + L"taken\\", L"text", true, ERROR_INVALID_NAME);
     EXPECT_NE(GetFileAttributesW((folder + L"taken").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
     EXPECT_EQ(Listing(), (Names{L"held.csv", L"taken"}));
