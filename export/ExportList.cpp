@@ -9,6 +9,7 @@
 #include "support/FileDialog.h"
 #include "support/FilePath.h"
 #include "support/LayoutStore.h"
+#include "support/SystemError.h"
 #include "support/TextFileWriter.h"
 
 namespace netpeek {
@@ -30,16 +31,18 @@ constexpr UINT kErrorStyle = MB_ICONERROR | MB_OK;
 
 }  // namespace
 
-void ExportList(HWND owner, HWND list) {
+void WriteWithTextFileWriter(const std::wstring& fileName, const std::wstring& text) {
+    TextFileWriter::Instance().WriteTextFile(fileName, text, kWriteReplaceExisting);
+}
+
+void ExportList(HWND owner, HWND list, const WriteTextFileFn& write) {
     const CApplication& app = CApplication::Current();
     FileDialog dialog;
     dialog.Filter(kExportFilter);
     dialog.FilterIndex(kFirstFilter);
     dialog.OwnerWindow(owner);
     LayoutStore store;
-    bool stored = false;
-    dialog.InitialDir(store.ReadValue(kExportSection, kExportFolderValue, kLayoutNoFlags, app, L"", kLayoutPerUser,
-                                      &stored));
+    dialog.InitialDir(store.ReadValue(kExportSection, kExportFolderValue, kLayoutNoFlags, app, L"", kLayoutPerUser));
     dialog.OverwritePrompt(kAskBeforeReplacing);
     if (!dialog.ShowSave())
         return;
@@ -49,11 +52,14 @@ void ExportList(HWND owner, HWND list) {
                      kLayoutPerUser);
     const std::wstring text = CsvText(ReadListTexts(list));
 
+    // Whatever fails while writing, running out of memory included, is this box, never the
+    // program's general one: the user learns which file was not saved.
     try {
-        TextFileWriter::Instance().WriteTextFile(dialog.FileName(), text, kWriteReplaceExisting);
-    } catch (const CError& e) {
+        write(dialog.FileName(), text);
+    } catch (...) {
         try {
-            ErrorBox::Instance().ShowError(e, kErrorStyle, dialog.FileName() + L"\r\n\r\n" + kWriteFailed, L"", false);
+            ErrorBox::Instance().ShowError(CurrentError(), kErrorStyle, dialog.FileName() + L"\r\n\r\n" + kWriteFailed,
+                                           L"", false);
         } catch (...) {
             // The export ends quietly when even the error box cannot be shown.
         }

@@ -3,14 +3,22 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <string>
+
 namespace netpeek {
 
 // Where the folder of the last confirmed export is remembered.
 inline constexpr wchar_t kExportSection[] = L"OFN Paths";
 inline constexpr wchar_t kExportFolderValue[] = L"Last Export List Directory";
 
-// Asks for a file name, remembers its folder, and writes what `list` shows. A failed write
-// is reported in an error box owned by `owner`; a cancelled dialog does nothing.
-void ExportList(HWND owner, HWND list);
+// Writes the whole text as the named file; the program's is TextFileWriter's.
+using WriteTextFileFn = std::function<void(const std::wstring& fileName, const std::wstring& text)>;
+void WriteWithTextFileWriter(const std::wstring& fileName, const std::wstring& text);
+
+// Asks for a file name, remembers its folder, and writes what `list` shows. Any failure of the
+// write is reported in the export's error box, owned by `owner`, and the program goes on; a
+// cancelled dialog does nothing.
+void ExportList(HWND owner, HWND list, const WriteTextFileFn& write = WriteWithTextFileWriter);
 
 }  // namespace netpeek

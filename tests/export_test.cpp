@@ -10,11 +10,13 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <stdexcept>
 
 #include "export/ExportList.h"
 #include "support/Application.h"
 #include "support/ErrorBox.h"
 #include "support/Hooks.h"
+#include "support/SystemError.h"
 
 using namespace netpeek;
 
@@ -30,7 +32,7 @@ const std::wstring kFilterPairs =
 const std::string kHeaderLine = "\"Interface\",\"IP\",\"Mask\",\"Broadcast\",\"Realm size\",\"Type\"\r\n";
 
 std::wstring StoreKey() {
-    return L"Software\\Brindle\\" + CApplication::Current().ExeName;
+    return L"Software\\Brindle\\" + CApplication::Current().Title;
 }
 std::wstring FolderKey() {
     return StoreKey() + L"\\OFN Paths";
@@ -176,9 +178,10 @@ protected:
     }
 
     // Exports into `target` and expects the failure box, with the folder remembered anyway.
-    void ExpectFailedExport(const std::wstring& target) {
+    void ExpectFailedExport(const std::wstring& target, const WriteTextFileFn& write = WriteWithTextFileWriter) {
         answer = target;
-        ExportList(owner, list);
+        boxes.clear();
+        ExportList(owner, list, write);
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].owner, owner);
         EXPECT_EQ(boxes[0].caption, L"Netpeek");
@@ -290,6 +293,18 @@ TEST_F(Export, WriteIntoAMissingFolderIsReported) {
     FillRows(3);
     ExpectFailedExport(folder + L"\\missing\\list.csv");
     EXPECT_EQ(boxes[0].text.find(L"\r\n\r\n\r\n\r\n"), std::wstring::npos);
+}
+
+// Running out of memory, or any other fault of the runtime, while the file is written is still
+// the export's own box naming the file, and the program goes on.
+TEST_F(Export, AnyFailureWhileWritingIsTheExportsOwnBox) {
+    FillRows(3);
+    const std::wstring target = folder + L"\\list.csv";
+    ExpectFailedExport(target, [](const std::wstring&, const std::wstring&) { throw std::bad_alloc(); });
+    EXPECT_NE(boxes[0].text.find(L"\r\n\r\n" + SystemMessage(ERROR_NOT_ENOUGH_MEMORY)), std::wstring::npos);
+    ExpectFailedExport(target, [](const std::wstring&, const std::wstring&) { throw std::length_error("too long"); });
+    EXPECT_NE(boxes[0].text.find(L"\r\n\r\ntoo long"), std::wstring::npos);
+    EXPECT_TRUE(FolderEntries(folder).empty());
 }
 
 TEST_F(Export, FileHeldOpenByAnotherProgramSurvivesUnchanged) {
