@@ -18,8 +18,9 @@ struct FormServices {
     std::function<void(HWND, const std::wstring&)> setWindowResIconAll;
     std::function<void(HWND, int, bool)> setMenuJustify;
 
-    std::function<bool(HWND, const std::wstring& section, const std::wstring& name, const CApplication&,
-                       int minWidth, int minHeight, int showCommand, bool perUser)>
+    // The show command the window is to be shown with first; 0 when nothing was restored.
+    std::function<int(HWND, const std::wstring& section, const std::wstring& name, const CApplication&,
+                      int minWidth, int minHeight, int showCommand, bool perUser)>
         restoreWindowPlacement;
     std::function<bool(HWND list, const std::wstring& name, const CApplication&, bool perUser)> restoreListLayout;
     std::function<bool(HWND, const std::wstring& section, const std::wstring& name, const CApplication&,
@@ -28,7 +29,7 @@ struct FormServices {
     std::function<bool(HWND list, const std::wstring& name, const CApplication&, bool perUser)> saveListLayout;
 
     std::function<CIPAddrList()> getIPAddresses;
-    std::function<void(long)> openReadMeFile;
+    std::function<void(HWND owner, long which)> openReadMeFile;
     std::function<void(HWND owner, const CApplication&, const std::wstring&, HBITMAP, const std::wstring&)>
         showAbout;
     std::function<void(HWND owner, HWND list)> exportList;

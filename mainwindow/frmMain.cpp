@@ -1,11 +1,9 @@
 #include "mainwindow/frmMain.h"
 
-#include <commctrl.h>
-
-#include <exception>
-#include <stdexcept>
+#include <vector>
 
 #include "mainwindow/CellTexts.h"
+#include "mainwindow/MenuBar.h"
 #include "support/Application.h"
 #include "support/ErrorBox.h"
 #include "support/LayoutStore.h"
@@ -16,15 +14,12 @@ namespace netpeek {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"NetpeekMain";
-constexpr wchar_t kFontFace[] = L"Tahoma";
-constexpr int kFontPoints = 9;
 constexpr COLORREF kImageMaskColour = RGB(192, 192, 192);
 constexpr UINT kToolbarIdBase = 5000;
 constexpr int kTwipsPerInch = 1440;
 constexpr int kHelpTitlePosition = 2;
 
 // Names under which the layout is stored.
-constexpr wchar_t kPlacementSection[] = L"";
 constexpr wchar_t kPlacementName[] = L"Window placement";
 constexpr wchar_t kListLayoutName[] = L"IPs List";
 
@@ -34,109 +29,30 @@ enum Shift { kShiftMask = 1, kCtrlMask = 2, kAltMask = 4 };
 // whichever way the work ends.
 class BusyCursor {
 public:
-    explicit BusyCursor(int& busy) : m_busy(busy) {
-        ++m_busy;
-        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    }
-    ~BusyCursor() {
-        --m_busy;
-        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    }
+    BusyCursor() { SetCursor(LoadCursorW(nullptr, IDC_WAIT)); }
+    ~BusyCursor() { SetCursor(LoadCursorW(nullptr, IDC_ARROW)); }
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    int& m_busy;
 };
 
-// Stops a control from repainting while it is filled, so thousands of rows fill quickly.
+// Stops a list from repainting while it is filled, so thousands of rows fill quickly.
 class RedrawOff {
 public:
-    explicit RedrawOff(HWND control) : m_control(control) { SendMessageW(m_control, WM_SETREDRAW, FALSE, 0); }
+    explicit RedrawOff(const ListViewCtrl& list) : m_list(list) { m_list.SetRedraw(false); }
     ~RedrawOff() {
-        SendMessageW(m_control, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(m_control, nullptr, TRUE);
+        m_list.SetRedraw(true);
+        InvalidateRect(m_list.Handle(), nullptr, TRUE);
     }
     RedrawOff(const RedrawOff&) = delete;
     RedrawOff& operator=(const RedrawOff&) = delete;
 
 private:
-    HWND m_control;
+    const ListViewCtrl& m_list;
 };
 
 int CurrentShiftMask() {
     return (GetKeyState(VK_SHIFT) < 0 ? kShiftMask : 0) | (GetKeyState(VK_CONTROL) < 0 ? kCtrlMask : 0) |
            (GetKeyState(VK_MENU) < 0 ? kAltMask : 0);
-}
-
-// "F2", "Shift+F1", "Ctrl+A", "Del" as an accelerator entry; false for none.
-bool ParseShortcut(const std::wstring& text, ACCEL& accel) {
-    std::wstring key = text;
-    accel.fVirt = FVIRTKEY;
-    for (auto [prefix, flag] : {std::pair{L"Shift+", FSHIFT}, std::pair{L"Ctrl+", FCONTROL}}) {
-        const std::wstring p = prefix;
-        if (key.rfind(p, 0) == 0) {
-            accel.fVirt = static_cast<BYTE>(accel.fVirt | flag);
-            key = key.substr(p.size());
-        }
-    }
-    if (key.size() >= 2 && key[0] == L'F' && key.size() <= 3)
-        accel.key = static_cast<WORD>(VK_F1 + std::stoi(key.substr(1)) - 1);
-    else if (key == L"Del")
-        accel.key = VK_DELETE;
-    else if (key.size() == 1)
-        accel.key = static_cast<WORD>(key[0]);
-    else
-        return false;
-    return true;
-}
-
-MenuArray TitleArray(int titleIndex) {
-    return static_cast<MenuArray>(titleIndex + 1);
-}
-
-std::wstring MenuText(const MenuItem& item) {
-    return item.shortcut.empty() ? item.caption : item.caption + L"\t" + item.shortcut;
-}
-
-UniqueMenu BuildMenuBar() {
-    UniqueMenu bar(CreateMenu());
-    if (!bar)
-        ThrowLastError(L"The menu bar could not be created.");
-    for (const MenuItem& title : MenuTitles()) {
-        UniqueMenu popup(CreatePopupMenu());
-        if (!popup)
-            ThrowLastError(L"A menu could not be created.");
-        for (const MenuItem& item : MenuItems()) {
-            if (item.array != TitleArray(title.index) || !item.visible)
-                continue;
-            const BOOL added = item.caption == L"-"
-                                   ? AppendMenuW(popup.get(), MF_SEPARATOR, 0, nullptr)
-                                   : AppendMenuW(popup.get(), MF_STRING, MenuCommandId(item.array, item.index),
-                                                 MenuText(item).c_str());
-            if (!added)
-                ThrowLastError(L"A menu item could not be added.");
-        }
-        if (!AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(popup.get()), title.caption.c_str()))
-            ThrowLastError(L"A menu could not be added to the menu bar.");
-        popup.release();  // the menu bar owns it now
-    }
-    return bar;
-}
-
-UniqueAccel BuildAccelerators() {
-    std::vector<ACCEL> table;
-    for (const MenuItem& item : MenuItems()) {
-        ACCEL accel{};
-        if (item.visible && ParseShortcut(item.shortcut, accel)) {
-            accel.cmd = static_cast<WORD>(MenuCommandId(item.array, item.index));
-            table.push_back(accel);
-        }
-    }
-    UniqueAccel accelerators(CreateAcceleratorTableW(table.data(), static_cast<int>(table.size())));
-    if (!accelerators)
-        ThrowLastError(L"The keyboard shortcuts could not be set up.");
-    return accelerators;
 }
 
 void RegisterWindowClass(WNDPROC proc) {
@@ -151,48 +67,41 @@ void RegisterWindowClass(WNDPROC proc) {
         ThrowLastError(L"The main window class could not be registered.");
 }
 
-}  // namespace
+// The image list's index of the picture with that key, or none.
+int ImageIndex(std::wstring_view imageKey) {
+    const auto images = ToolbarImages();
+    for (std::size_t i = 0; i < images.size(); ++i)
+        if (images[i].key == imageKey)
+            return static_cast<int>(i);
+    return I_IMAGENONE;
+}
 
-// "Друзьям": to friends.
-const wchar_t* const frmMain::kDedication = L"\u0414\u0440\u0443\u0437\u044C\u044F\u043C";
-
-const std::vector<ToolbarButton>& ToolbarButtons() {
-    static const std::vector<ToolbarButton> buttons = {
-        // Экспорт / Экспортировать в файл (F2)
-        {L"Export", L"\u042D\u043A\u0441\u043F\u043E\u0440\u0442", L"Export",
-         L"\u042D\u043A\u0441\u043F\u043E\u0440\u0442\u0438\u0440\u043E\u0432\u0430\u0442\u044C \u0432 "
-         L"\u0444\u0430\u0439\u043B (F2)"},
-        {L"", L"", L"", L""},
-        // Обновить / Обновить список (F5)
-        {L"Refresh", L"\u041E\u0431\u043D\u043E\u0432\u0438\u0442\u044C", L"Refresh",
-         L"\u041E\u0431\u043D\u043E\u0432\u0438\u0442\u044C \u0441\u043F\u0438\u0441\u043E\u043A (F5)"},
-        {L"", L"", L"", L""},
-        // О программе / Показать сведения о программе (Shift+F1)
-        {L"About", L"\u041E \u043F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u0435", L"About",
-         L"\u041F\u043E\u043A\u0430\u0437\u0430\u0442\u044C \u0441\u0432\u0435\u0434\u0435\u043D\u0438\u044F "
-         L"\u043E \u043F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u0435 (Shift+F1)"},
-    };
+std::vector<TBBUTTON> ToolbarButtonData() {
+    std::vector<TBBUTTON> buttons;
+    for (const ToolbarButton& b : ToolbarButtons()) {
+        TBBUTTON tb{};
+        tb.idCommand = static_cast<int>(kToolbarIdBase + buttons.size());
+        tb.fsState = TBSTATE_ENABLED;
+        tb.fsStyle = b.key.empty() ? BTNS_SEP : BTNS_BUTTON;
+        tb.iBitmap = b.key.empty() ? 0 : ImageIndex(b.imageKey);
+        // The table's captions are literals, so they end in a NUL as the toolbar wants.
+        tb.iString = b.key.empty() ? 0 : reinterpret_cast<INT_PTR>(b.caption.data());
+        buttons.push_back(tb);
+    }
     return buttons;
 }
 
-const std::vector<ListColumn>& ListColumns() {
-    static const std::vector<ListColumn> columns = {
-        {L"Interface", 780}, {L"IP", 1650},         {L"Mask", 1680},
-        {L"Broadcast", 1470}, {L"Realm size", 1320}, {L"Type", 2295},
-    };
-    return columns;
+// The toolbar button of a command id, or none.
+const ToolbarButton* ButtonOfCommand(UINT_PTR id) {
+    const auto buttons = ToolbarButtons();
+    return id >= kToolbarIdBase && id - kToolbarIdBase < buttons.size() ? &buttons[id - kToolbarIdBase] : nullptr;
 }
 
-const std::vector<std::pair<std::wstring, std::wstring>>& ToolbarImages() {
-    static const std::vector<std::pair<std::wstring, std::wstring>> images = {
-        {L"Refresh", L"IDB_REFRESH"}, {L"About", L"IDB_ABOUT"}, {L"Export", L"IDB_EXPORT"}, {L"Help", L"IDB_HELP"},
-    };
-    return images;
-}
+}  // namespace
 
 int TwipsToPixels(int twips) {
     const WindowDc screen(nullptr);
-    const int dpi = screen.dc ? GetDeviceCaps(screen.dc, LOGPIXELSX) : 96;
+    const int dpi = screen.dc ? GetDeviceCaps(screen.dc, LOGPIXELSX) : USER_DEFAULT_SCREEN_DPI;
     return MulDiv(twips, dpi, kTwipsPerInch);
 }
 
@@ -224,10 +133,9 @@ void frmMain::Create(HWND owner) {
 }
 
 void frmMain::Show(int showCommand) {
-    // A window that was maximised when it closed comes back maximised.
-    ShowWindow(m_hwnd, LayoutStore::ShowCommandAfterRestore(m_hwnd, showCommand));
+    ShowWindow(m_hwnd, m_restoredShow == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : showCommand);
     UpdateWindow(m_hwnd);
-    SetFocus(m_lvIPs);
+    SetFocus(m_lvIPs.Handle());
 }
 
 LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -261,7 +169,7 @@ void frmMain::ShowEventError() {
 LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CREATE:
-        return OnCreate(m_hwnd) ? 0 : -1;
+        return OnCreate() ? 0 : -1;
     case WM_SIZE:
         OnSize();
         return 0;
@@ -269,18 +177,12 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnCommand(LOWORD(wParam));
         return 0;
     case WM_NOTIFY:
-        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
     case WM_SETFOCUS:
-        SetFocus(m_lvIPs);
+        SetFocus(m_lvIPs.Handle());
         return 0;
-    case WM_SETCURSOR:
-        if (OnSetCursor())
-            return TRUE;
-        break;
     case WM_ENDSESSION:
-        // Windows ends the session without destroying the window: keep the layout now.
-        if (wParam)
-            SaveLayout();
+        OnEndSession(wParam != FALSE);
         return 0;
     case WM_DESTROY:
         OnDestroy();
@@ -291,30 +193,14 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(m_hwnd, msg, wParam, lParam);
 }
 
-bool frmMain::OnCreate(HWND hwnd) {
+bool frmMain::OnCreate() {
     try {
-        ErrorBox::Instance().SetOwner(hwnd);
-        const HINSTANCE instance = CApplication::Current().Instance;
-        m_font.reset(CreateFontW(-MulDiv(kFontPoints, TwipsToPixels(kTwipsPerInch), 72), 0, 0, 0, FW_NORMAL, FALSE,
-                                 FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontFace));
-        if (!m_font)
-            ThrowLastError(L"The window's font could not be created.");
-        // The list comes first in the tab order, so it holds the focus when the window shows.
-        m_lvIPs = CreateWindowExW(0, WC_LISTVIEWW, nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, hwnd,
-                                  nullptr, instance, nullptr);
-        m_tbMain = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
-                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP,
-                                   0, 0, 0, 0, hwnd, nullptr, instance, nullptr);
-        if (!m_lvIPs || !m_tbMain)
-            ThrowLastError(L"The window's controls could not be created.");
-        SendMessageW(m_lvIPs, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
-        SendMessageW(m_tbMain, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
-
-        m_services.centerForm(hwnd);
+        ErrorBox::Instance().SetOwner(m_hwnd);
+        CreateControls();
+        m_services.centerForm(m_hwnd);
         if (!m_services.isInIDE())
-            m_services.setWindowResIconAll(hwnd, kAppIconName);
-        m_services.setMenuJustify(hwnd, kHelpTitlePosition, true);
+            m_services.setWindowResIconAll(m_hwnd, kAppIconName);
+        m_services.setMenuJustify(m_hwnd, kHelpTitlePosition, true);
         ExtendExitCaption();
         InitToolbar();
         InitListView();
@@ -334,6 +220,25 @@ bool frmMain::OnCreate(HWND hwnd) {
     return true;
 }
 
+void frmMain::CreateControls() {
+    const HINSTANCE instance = CApplication::Current().Instance;
+    m_font.reset(CreateFontW(-MulDiv(kUiFontPoints, TwipsToPixels(kTwipsPerInch), 72), 0, 0, 0, FW_NORMAL, FALSE,
+                             FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, kUiFontFace));
+    if (!m_font)
+        ThrowLastError(L"The window's font could not be created.");
+    // The list comes first in the tab order, so it holds the focus when the window shows.
+    m_lvIPs = ListViewCtrl(CreateWindowExW(0, WC_LISTVIEWW, nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0,
+                                           m_hwnd, nullptr, instance, nullptr));
+    m_tbMain = ToolbarCtrl(CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
+                                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP,
+                                           0, 0, 0, 0, m_hwnd, nullptr, instance, nullptr));
+    if (!m_lvIPs.Handle() || !m_tbMain.Handle())
+        ThrowLastError(L"The window's controls could not be created.");
+    for (HWND control : {m_lvIPs.Handle(), m_tbMain.Handle()})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
+}
+
 void frmMain::ExtendExitCaption() {
     const UINT id = MenuCommandId(MenuArray::File, 100);
     wchar_t caption[256] = {};
@@ -350,10 +255,10 @@ void frmMain::ExtendExitCaption() {
 
 void frmMain::InitToolbar() {
     const HINSTANCE instance = CApplication::Current().Instance;
-    for (const auto& [key, resource] : ToolbarImages()) {
-        UniqueBitmap bitmap(static_cast<HBITMAP>(LoadImageW(instance, resource.c_str(), IMAGE_BITMAP, 0, 0, 0)));
+    for (const ToolbarImage& image : ToolbarImages()) {
+        UniqueBitmap bitmap(static_cast<HBITMAP>(LoadImageW(instance, image.resource, IMAGE_BITMAP, 0, 0, 0)));
         if (!bitmap)
-            ThrowLastError(L"The picture " + resource + L" could not be loaded.");
+            ThrowLastError(L"The picture " + std::wstring(image.resource) + L" could not be loaded.");
         if (!m_ilToolbar) {
             // The image list takes its image size from the first picture.
             BITMAP info{};
@@ -363,97 +268,67 @@ void frmMain::InitToolbar() {
                 ThrowLastError(L"The toolbar's image list could not be created.");
         }
         if (ImageList_AddMasked(m_ilToolbar.get(), bitmap.get(), kImageMaskColour) < 0)
-            throw CError(ERROR_INVALID_DATA, L"The picture " + resource + L" could not be added to the toolbar.");
-        m_imageKeys.push_back(key);
+            throw CError(ERROR_INVALID_DATA,
+                         L"The picture " + std::wstring(image.resource) + L" could not be added to the toolbar.");
     }
-    SendMessageW(m_tbMain, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageW(m_tbMain, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_ilToolbar.get()));
-
-    const auto& buttons = ToolbarButtons();
-    std::vector<TBBUTTON> added;
-    for (std::size_t i = 0; i < buttons.size(); ++i) {
-        const ToolbarButton& b = buttons[i];
-        TBBUTTON tb{};
-        tb.idCommand = static_cast<int>(kToolbarIdBase + i);
-        tb.fsState = TBSTATE_ENABLED;
-        if (b.key.empty()) {
-            tb.fsStyle = BTNS_SEP;
-        } else {
-            tb.fsStyle = BTNS_BUTTON;
-            tb.iBitmap = I_IMAGENONE;
-            for (std::size_t image = 0; image < m_imageKeys.size(); ++image)
-                if (m_imageKeys[image] == b.imageKey)
-                    tb.iBitmap = static_cast<int>(image);
-            tb.iString = reinterpret_cast<INT_PTR>(b.caption.c_str());
-        }
-        tb.dwData = static_cast<DWORD_PTR>(i);
-        added.push_back(tb);
-    }
-    if (!SendMessageW(m_tbMain, TB_ADDBUTTONSW, added.size(), reinterpret_cast<LPARAM>(added.data())))
+    m_tbMain.ButtonStructSize();
+    m_tbMain.SetImageList(m_ilToolbar.get());
+    const std::vector<TBBUTTON> buttons = ToolbarButtonData();
+    if (!m_tbMain.AddButtons(static_cast<int>(buttons.size()), buttons.data()))
         throw CError(ERROR_INVALID_DATA, L"The toolbar's buttons could not be added.");
-    SendMessageW(m_tbMain, TB_AUTOSIZE, 0, 0);
+    m_tbMain.AutoSize();
     OnSize();
 }
 
 void frmMain::InitListView() {
     // No border, report view, one selection, no renaming in place.
-    LONG_PTR style = GetWindowLongPtrW(m_lvIPs, GWL_STYLE);
+    const HWND list = m_lvIPs.Handle();
+    LONG_PTR style = GetWindowLongPtrW(list, GWL_STYLE);
     style = (style & ~static_cast<LONG_PTR>(WS_BORDER | LVS_TYPEMASK | LVS_EDITLABELS)) | LVS_REPORT | LVS_SINGLESEL;
-    SetWindowLongPtrW(m_lvIPs, GWL_STYLE, style);
-    LONG_PTR exStyle = GetWindowLongPtrW(m_lvIPs, GWL_EXSTYLE) & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE);
-    SetWindowLongPtrW(m_lvIPs, GWL_EXSTYLE, exStyle);
-    SetWindowPos(m_lvIPs, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    SetWindowLongPtrW(list, GWL_STYLE, style);
+    SetWindowLongPtrW(list, GWL_EXSTYLE, GetWindowLongPtrW(list, GWL_EXSTYLE) & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE));
+    SetWindowPos(list, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
     // Flat scroll bars off; full-row selection and grid lines on.
-    constexpr DWORD options = LVS_EX_FLATSB | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
-    SendMessageW(m_lvIPs, LVM_SETEXTENDEDLISTVIEWSTYLE, options, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-
+    m_lvIPs.SetExtendedStyle(LVS_EX_FLATSB | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
+                             LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     int index = 0;
     for (const ListColumn& c : ListColumns()) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
-        column.fmt = LVCFMT_LEFT;
-        column.cx = TwipsToPixels(c.widthTwips);
-        column.pszText = const_cast<wchar_t*>(c.header.c_str());
-        if (SendMessageW(m_lvIPs, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)) < 0)
-            throw CError(ERROR_INVALID_DATA, L"The list's column \"" + c.header + L"\" could not be added.");
-        ++index;
+        const std::wstring header(c.header);
+        if (m_lvIPs.InsertColumn(index++, header.c_str(), TwipsToPixels(c.widthTwips)) < 0)
+            throw CError(ERROR_INVALID_DATA, L"The list's column \"" + header + L"\" could not be added.");
     }
 }
 
 void frmMain::LoadLayout() {
     const CApplication& app = CApplication::Current();
-    m_services.restoreWindowPlacement(m_hwnd, kPlacementSection, kPlacementName, app, kLayoutNoMinimum,
-                                      kLayoutNoMinimum, kLayoutShowAsStored, kLayoutPerUser);
-    m_services.restoreListLayout(m_lvIPs, kListLayoutName, app, kLayoutPerUser);
+    m_restoredShow = m_services.restoreWindowPlacement(m_hwnd, kProgramSection, kPlacementName, app, kLayoutNoMinimum,
+                                                       kLayoutNoMinimum, kLayoutShowAsStored, kLayoutPerUser);
+    m_services.restoreListLayout(m_lvIPs.Handle(), kListLayoutName, app, kLayoutPerUser);
 }
 
 void frmMain::SaveLayout() {
     const CApplication& app = CApplication::Current();
-    m_services.saveWindowPlacement(m_hwnd, kPlacementSection, kPlacementName, app, kLayoutPerUser);
-    m_services.saveListLayout(m_lvIPs, kListLayoutName, app, kLayoutPerUser);
+    m_services.saveWindowPlacement(m_hwnd, kProgramSection, kPlacementName, app, kLayoutPerUser);
+    m_services.saveListLayout(m_lvIPs.Handle(), kListLayoutName, app, kLayoutPerUser);
 }
 
 void frmMain::OnSize() {
-    // Resizing never reports anything: whatever fails, the list keeps its place.
-    try {
-        if (!m_lvIPs || !m_tbMain || IsIconic(m_hwnd))
-            return;
-        SendMessageW(m_tbMain, TB_AUTOSIZE, 0, 0);
-        RECT toolbar{}, client{};
-        if (!GetWindowRect(m_tbMain, &toolbar) || !GetClientRect(m_hwnd, &client))
-            return;
-        const int top = toolbar.bottom - toolbar.top;
-        const int height = client.bottom - top;
-        if (height < 0)
-            return;
-        MoveWindow(m_lvIPs, 0, top, client.right, height, TRUE);
-    } catch (...) {
-    }
+    // Resizing never reports anything: when the window is too small, the list keeps its place.
+    if (!m_lvIPs.Handle() || !m_tbMain.Handle() || IsIconic(m_hwnd))
+        return;
+    m_tbMain.AutoSize();
+    RECT toolbar{}, client{};
+    if (!GetWindowRect(m_tbMain.Handle(), &toolbar) || !GetClientRect(m_hwnd, &client))
+        return;
+    const int top = toolbar.bottom - toolbar.top;
+    const int height = client.bottom - top;
+    if (height >= 0)
+        MoveWindow(m_lvIPs.Handle(), 0, top, client.right, height, TRUE);
 }
 
 void frmMain::OnCommand(UINT id) {
-    if (id >= kToolbarIdBase && id < kToolbarIdBase + ToolbarButtons().size()) {
-        tbMain_ButtonClick(ToolbarButtons()[id - kToolbarIdBase].key);
+    if (const ToolbarButton* button = ButtonOfCommand(id)) {
+        tbMain_ButtonClick(button->key);
         return;
     }
     const int index = static_cast<int>(id % kMenuIdBase);
@@ -472,21 +347,20 @@ void frmMain::OnCommand(UINT id) {
     }
 }
 
-LRESULT frmMain::OnNotify(const NMHDR& header) {
-    if (header.code == TTN_GETDISPINFOW && header.idFrom >= kToolbarIdBase &&
-        header.idFrom < kToolbarIdBase + ToolbarButtons().size()) {
-        auto& info = reinterpret_cast<NMTTDISPINFOW&>(const_cast<NMHDR&>(header));
-        info.lpszText = const_cast<wchar_t*>(ToolbarButtons()[header.idFrom - kToolbarIdBase].tooltip.c_str());
+LRESULT frmMain::OnNotify(NMHDR& header) {
+    const ToolbarButton* button = ButtonOfCommand(header.idFrom);
+    if (header.code == TTN_GETDISPINFOW && button != nullptr) {
+        auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
+        info.lpszText = const_cast<wchar_t*>(button->tooltip.data());
         info.hinst = nullptr;
     }
     return 0;
 }
 
-bool frmMain::OnSetCursor() {
-    if (m_busy == 0)
-        return false;
-    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    return true;
+void frmMain::OnEndSession(bool ending) {
+    // Windows ends the session without destroying the window: keep the layout now.
+    if (ending && m_loaded)
+        SaveLayout();
 }
 
 void frmMain::OnDestroy() {
@@ -501,7 +375,9 @@ LRESULT frmMain::OnNcDestroy(WPARAM wParam, LPARAM lParam) {
     // form lets go of it.
     const HWND hwnd = m_hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    m_hwnd = m_lvIPs = m_tbMain = nullptr;
+    m_hwnd = nullptr;
+    m_lvIPs = ListViewCtrl();
+    m_tbMain = ToolbarCtrl();
     return DefWindowProcW(hwnd, WM_NCDESTROY, wParam, lParam);
 }
 
@@ -541,7 +417,7 @@ void frmMain::mnuEdit_Click(int index) {
 void frmMain::mnuHelp_Click(int index) {
     switch (index) {
     case 0:
-        m_services.openReadMeFile(0);
+        m_services.openReadMeFile(m_hwnd, 0);
         break;
     case 2:
         m_services.showAbout(m_hwnd, CApplication::Current(), L"", nullptr, kDedication);
@@ -549,7 +425,7 @@ void frmMain::mnuHelp_Click(int index) {
     }
 }
 
-void frmMain::tbMain_ButtonClick(const std::wstring& key) {
+void frmMain::tbMain_ButtonClick(std::wstring_view key) {
     if (key == L"Export")
         mnuFile_Click(0);
     else if (key == L"Refresh")
@@ -561,33 +437,25 @@ void frmMain::tbMain_ButtonClick(const std::wstring& key) {
 }
 
 void frmMain::RefreshList() {
-    BusyCursor busy(m_busy);
+    BusyCursor busy;
     RedrawOff redraw(m_lvIPs);
-    SendMessageW(m_lvIPs, LVM_DELETEALLITEMS, 0, 0);
+    m_lvIPs.DeleteAllItems();
     const CIPAddrList rows = m_services.getIPAddresses();
-    SendMessageW(m_lvIPs, LVM_SETITEMCOUNT, rows.size(), 0);
+    m_lvIPs.SetItemCount(static_cast<int>(rows.size()));
     int at = 0;
     for (const CIPAddrRow& row : rows) {
-        CRowCells cells = RowCells(row);
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = at;
-        item.pszText = cells[0].data();
-        const auto inserted = static_cast<int>(SendMessageW(m_lvIPs, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-        if (inserted < 0)
+        const CRowCells cells = RowCells(row);
+        const int item = m_lvIPs.InsertItem(at, cells[0].c_str());
+        if (item < 0)
             throw CError(ERROR_NOT_ENOUGH_MEMORY, L"The list could not take row " + std::to_wstring(at + 1) + L".");
-        for (int column = 1; column < static_cast<int>(kCellCount); ++column) {
-            LVITEMW sub{};
-            sub.iSubItem = column;
-            sub.pszText = cells[static_cast<std::size_t>(column)].data();
-            SendMessageW(m_lvIPs, LVM_SETITEMTEXTW, static_cast<WPARAM>(inserted), reinterpret_cast<LPARAM>(&sub));
-        }
+        for (int column = 1; column < static_cast<int>(kCellCount); ++column)
+            m_lvIPs.SetItemText(item, column, cells[static_cast<std::size_t>(column)].c_str());
         ++at;
     }
 }
 
 void frmMain::ExportList() {
-    m_services.exportList(m_hwnd, m_lvIPs);
+    m_services.exportList(m_hwnd, m_lvIPs.Handle());
 }
 
 void frmMain::Exit() {

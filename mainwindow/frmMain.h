@@ -5,10 +5,10 @@
 
 #include <exception>
 #include <string>
-#include <vector>
 
 #include "mainwindow/FormServices.h"
-#include "mainwindow/MenuTable.h"
+#include "mainwindow/FormTables.h"
+#include "support/Controls.h"
 #include "support/Handles.h"
 
 namespace netpeek {
@@ -16,24 +16,6 @@ namespace netpeek {
 // Sizes as designed, in twips (1/1440 inch).
 inline constexpr int kFormClientWidthTwips = 9675;
 inline constexpr int kFormClientHeightTwips = 5055;
-
-struct ToolbarButton {
-    std::wstring key;  // empty for a separator
-    std::wstring caption;
-    std::wstring imageKey;
-    std::wstring tooltip;
-};
-
-struct ListColumn {
-    std::wstring header;
-    int widthTwips;
-};
-
-// The toolbar's buttons and the list's columns, in creation order.
-const std::vector<ToolbarButton>& ToolbarButtons();
-const std::vector<ListColumn>& ListColumns();
-// Keys of the toolbar images in image-list order, with their bitmap resources.
-const std::vector<std::pair<std::wstring, std::wstring>>& ToolbarImages();
 
 // Twips to pixels at the system's DPI.
 int TwipsToPixels(int twips);
@@ -46,13 +28,14 @@ public:
     frmMain& operator=(const frmMain&) = delete;
 
     // Creates the window, owned by `owner`, and runs the load sequence; the window is not
-    // shown yet. Throws CError when it cannot be created or loaded.
+    // shown yet. Throws when it cannot be created or loaded.
     void Create(HWND owner);
+    // Shows the window for the first time: maximised when it was closed maximised.
     void Show(int showCommand);
 
     HWND Handle() const { return m_hwnd; }
-    HWND ListView() const { return m_lvIPs; }
-    HWND Toolbar() const { return m_tbMain; }
+    HWND ListView() const { return m_lvIPs.Handle(); }
+    HWND Toolbar() const { return m_tbMain.Handle(); }
     HIMAGELIST ImageList() const { return m_ilToolbar.get(); }
 
     // The window's key preview and menu shortcuts, for the message loop: true when the
@@ -64,28 +47,29 @@ public:
     void mnuEdit_Click(int index);
     void mnuHelp_Click(int index);
     // Dispatches by the clicked button's key, compared exactly, to the matching item.
-    void tbMain_ButtonClick(const std::wstring& key);
+    void tbMain_ButtonClick(std::wstring_view key);
     // Key preview; shift is Shift 1 | Ctrl 2 | Alt 4.
     void Form_KeyDown(int keyCode, int shift);
 
     void RefreshList();
 
     // The dedication passed to the About window.
-    static const wchar_t* const kDedication;
+    static constexpr wchar_t kDedication[] = L"Друзьям";
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void ShowEventError();
 
-    bool OnCreate(HWND hwnd);
+    bool OnCreate();
     void OnSize();
     void OnCommand(UINT id);
-    LRESULT OnNotify(const NMHDR& header);
+    LRESULT OnNotify(NMHDR& header);
+    void OnEndSession(bool ending);
     void OnDestroy();
     LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);
-    bool OnSetCursor();
 
+    void CreateControls();
     void ExtendExitCaption();
     void InitToolbar();
     void InitListView();
@@ -96,15 +80,14 @@ private:
 
     FormServices m_services;
     HWND m_hwnd = nullptr;
-    HWND m_lvIPs = nullptr;
-    HWND m_tbMain = nullptr;
+    ListViewCtrl m_lvIPs;
+    ToolbarCtrl m_tbMain;
     UniqueMenu m_menu;  // owned here until the window is created with it
     UniqueFont m_font;
     UniqueImageList m_ilToolbar;
     UniqueAccel m_accelerators;
-    std::vector<std::wstring> m_imageKeys;
-    int m_busy = 0;         // the wait cursor shows while this is not zero
-    bool m_loaded = false;  // the load sequence ran to its end, so there is a layout to save
+    int m_restoredShow = 0;  // what restoring the placement asks the first showing to be; 0 for nothing
+    bool m_loaded = false;   // the load sequence ran to its end, so there is a layout to save
     std::exception_ptr m_loadError;
 };
 

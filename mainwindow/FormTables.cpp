@@ -1,0 +1,86 @@
+#include "mainwindow/FormTables.h"
+
+namespace netpeek {
+
+namespace {
+
+constexpr Shortcut kNone{};
+constexpr Shortcut kF1{VK_F1, 0};
+constexpr Shortcut kF2{VK_F2, 0};
+constexpr Shortcut kF5{VK_F5, 0};
+constexpr Shortcut kShiftF1{VK_F1, FSHIFT};
+constexpr Shortcut kCtrlA{'A', FCONTROL};
+constexpr Shortcut kDel{VK_DELETE, 0};
+
+constexpr MenuItem kTitles[] = {
+    {MenuArray::Main, 0, L"Файл", kNone, true},
+    {MenuArray::Main, 1, L"Правка", kNone, true},
+    {MenuArray::Main, 2, L"Справка", kNone, true},
+};
+
+constexpr MenuItem kItems[] = {
+    {MenuArray::File, 0, L"Экспорт в файл...", kF2, true},
+    {MenuArray::File, 1, L"-", kNone, true},
+    // "Esc" joins the caption when the window loads.
+    {MenuArray::File, 100, L"Выход", kNone, true},
+    {MenuArray::Edit, 0, L"Обновить", kF5, true},
+    // These three have no command and are not shown.
+    {MenuArray::Edit, 1, L"-", kNone, false},
+    {MenuArray::Edit, 10, L"Выделить всё", kCtrlA, false},
+    {MenuArray::Edit, 11, L"Удалить", kDel, false},
+    {MenuArray::Help, 0, L"Содержание...", kF1, true},
+    {MenuArray::Help, 1, L"-", kNone, true},
+    {MenuArray::Help, 2, L"О программе...", kShiftF1, true},
+};
+
+// "Help" has a picture but no button.
+constexpr ToolbarImage kImages[] = {
+    {L"Refresh", L"IDB_REFRESH"},
+    {L"About", L"IDB_ABOUT"},
+    {L"Export", L"IDB_EXPORT"},
+    {L"Help", L"IDB_HELP"},
+};
+
+constexpr ToolbarButton kButtons[] = {
+    {L"Export", L"Экспорт", L"Export", L"Экспортировать в файл (F2)"},
+    {},
+    {L"Refresh", L"Обновить", L"Refresh", L"Обновить список (F5)"},
+    {},
+    {L"About", L"О программе", L"About", L"Показать сведения о программе (Shift+F1)"},
+};
+
+constexpr ListColumn kColumns[] = {
+    {L"Interface", 780}, {L"IP", 1650},         {L"Mask", 1680},
+    {L"Broadcast", 1470}, {L"Realm size", 1320}, {L"Type", 2295},
+};
+
+std::wstring KeyText(WORD key) {
+    if (key >= VK_F1 && key <= VK_F24)
+        return L"F" + std::to_wstring(key - VK_F1 + 1);
+    if (key == VK_DELETE)
+        return L"Del";
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
+        return std::wstring(1, static_cast<wchar_t>(key));
+    return {};
+}
+
+}  // namespace
+
+std::span<const MenuItem> MenuTitles() { return kTitles; }
+std::span<const MenuItem> MenuItems() { return kItems; }
+std::span<const ToolbarImage> ToolbarImages() { return kImages; }
+std::span<const ToolbarButton> ToolbarButtons() { return kButtons; }
+std::span<const ListColumn> ListColumns() { return kColumns; }
+
+std::wstring ShortcutText(Shortcut shortcut) {
+    std::wstring key = KeyText(shortcut.key);
+    if (key.empty())
+        return key;
+    if (shortcut.modifiers & FSHIFT)
+        key = L"Shift+" + key;
+    if (shortcut.modifiers & FCONTROL)
+        key = L"Ctrl+" + key;
+    return key;
+}
+
+}  // namespace netpeek

@@ -1,0 +1,64 @@
+#pragma once
+// The main window's design, as data: the menu bar's items (arrays told apart by an index, with
+// gaps between groups), the toolbar's pictures and buttons, and the list's columns.
+
+#include <windows.h>
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace netpeek {
+
+enum class MenuArray { Main = 0, File = 1, Edit = 2, Help = 3 };
+
+// A key with its modifiers (FSHIFT, FCONTROL), as an accelerator table takes it; key 0 is none.
+struct Shortcut {
+    WORD key = 0;
+    BYTE modifiers = 0;
+};
+
+struct MenuItem {
+    MenuArray array;
+    int index;
+    std::wstring_view caption;  // "-" is a separator
+    Shortcut shortcut;
+    bool visible;
+};
+
+struct ToolbarImage {
+    std::wstring_view key;
+    const wchar_t* resource;  // the bitmap resource's name
+};
+
+struct ToolbarButton {
+    std::wstring_view key;  // empty for a separator
+    std::wstring_view caption;
+    std::wstring_view imageKey;
+    std::wstring_view tooltip;
+};
+
+struct ListColumn {
+    std::wstring_view header;
+    int widthTwips;
+};
+
+// Command identifiers carry the array and the index: File item 100 is 1100.
+inline constexpr UINT kMenuIdBase = 1000;
+inline UINT MenuCommandId(MenuArray array, int index) {
+    return kMenuIdBase * static_cast<UINT>(array) + static_cast<UINT>(index);
+}
+
+// Top-level titles, then the items under each, in menu order.
+std::span<const MenuItem> MenuTitles();
+std::span<const MenuItem> MenuItems();
+// The toolbar's pictures in image-list order, its buttons and the list's columns, in creation order.
+std::span<const ToolbarImage> ToolbarImages();
+std::span<const ToolbarButton> ToolbarButtons();
+std::span<const ListColumn> ListColumns();
+
+// A shortcut as the menu's shortcut column shows it: "F2", "Shift+F1", "Ctrl+A", "Del";
+// empty for none.
+std::wstring ShortcutText(Shortcut shortcut);
+
+}  // namespace netpeek

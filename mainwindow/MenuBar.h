@@ -1,0 +1,13 @@
+#pragma once
+// The menu bar and its keyboard shortcuts, built from the menu table.
+
+#include "support/Handles.h"
+
+namespace netpeek {
+
+// The three menus with their shown items; each item's text carries its shortcut after a tab.
+UniqueMenu BuildMenuBar();
+// The shortcuts of the shown items, each sending its item's command.
+UniqueAccel BuildAccelerators();
+
+}  // namespace netpeek
