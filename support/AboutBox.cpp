@@ -13,10 +13,8 @@ namespace netpeek {
 
 namespace {
 
-// "Версия " in front of the version number.
-constexpr wchar_t kVersionPrefix[] = L"\u0412\u0435\u0440\u0441\u0438\u044F ";
-constexpr wchar_t kFontName[] = L"Tahoma";
-constexpr WORD kFontPoints = 9;
+// In front of the version number.
+constexpr wchar_t kVersionPrefix[] = L"Версия ";
 constexpr WORD kButtonClass = 0x0080;
 constexpr WORD kStaticClass = 0x0082;
 // Margins and sizes in dialog units, turned into pixels with the dialog's font.
@@ -26,20 +24,6 @@ constexpr int kTextWidth = 170;
 constexpr int kButtonWidth = 50;
 constexpr int kButtonHeight = 14;
 constexpr int kIconSize = 32;  // pixels
-
-std::wstring ModuleFile(HMODULE module) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return {};
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
 
 // Builds a DLGTEMPLATE in memory: WORDs throughout, with the header and each item starting on
 // a DWORD boundary. std::vector's storage is aligned well enough for that.
@@ -57,8 +41,8 @@ public:
         AddWord(0);  // no menu
         AddWord(0);  // the standard dialog class
         AddString(caption);
-        AddWord(kFontPoints);
-        AddString(kFontName);
+        AddWord(static_cast<WORD>(kUiFontPoints));
+        AddString(kUiFontFace);
     }
 
     void AddItem(DWORD style, WORD id, WORD windowClass, const std::wstring& text) {
@@ -277,7 +261,7 @@ std::wstring ReadVersionString(const std::wstring& moduleFile, const std::wstrin
 AboutTexts AboutLines(const CApplication& app, const std::wstring& extra, const std::wstring& dedication) {
     AboutTexts texts;
     texts.title = app.Title;
-    const std::wstring file = ModuleFile(app.Instance);
+    const std::wstring file = ModuleFileName(app.Instance);
     if (!file.empty()) {
         const std::wstring version = ReadVersionString(file, L"FileVersion");
         if (!version.empty())

@@ -10,7 +10,7 @@
 namespace netpeek {
 
 // The window's caption, Russian for "About the program".
-inline constexpr wchar_t kAboutCaption[] = L"\u041E \u043F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u0435";
+inline constexpr wchar_t kAboutCaption[] = L"О программе";
 
 // The identifiers of the window's controls. A text line that is empty has no control at all.
 inline constexpr int kAboutImageId = 100;  // the icon, or the picture given

@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "support/Application.h"
-#include "support/ErrorBox.h"
 #include "support/Handles.h"
 #include "support/Hooks.h"
 #include "support/SystemError.h"
@@ -111,13 +110,13 @@ std::wstring ReadMePath() {
     return CApplication::Current().Path + L"\\" + kReadMeName;
 }
 
-void asOpenReadMeFile(long which) {
+void asOpenReadMeFile(HWND owner, long which) {
     if (which != 0)
         throw CError(ERROR_INVALID_PARAMETER, L"There is no read-me file number " + std::to_wstring(which) + L".");
     const std::wstring path = ReadMePath();
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
         ThrowLastError(L"The read-me file " + path + L" could not be opened.");
-    if (!Hooks().shellOpen(ErrorBox::Instance().Owner(), path))
+    if (!Hooks().shellOpen(owner, path))
         ThrowLastError(L"The read-me file " + path + L" could not be opened.");
 }
 

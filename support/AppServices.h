@@ -26,9 +26,9 @@ void asCenterFormEx(HWND window);
 // Right-justifies (or not) the menu-bar title at `position` and redraws the menu bar.
 void asSetMenuJustify(HWND window, int position, bool rightJustify);
 
-// Opens ReadMe.txt from the program's folder with the system's viewer for text files.
-// `which` selects the file; 0 is the program's own read-me, the only one there is.
-void asOpenReadMeFile(long which);
+// Opens ReadMe.txt from the program's folder with the system's viewer for text files, on
+// behalf of `owner`. `which` selects the file; 0 is the program's own read-me, the only one.
+void asOpenReadMeFile(HWND owner, long which);
 
 // The read-me file's full name.
 std::wstring ReadMePath();

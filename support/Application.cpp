@@ -7,15 +7,7 @@ namespace {
 CApplication Describe() {
     CApplication app;
     app.Instance = GetModuleHandleW(nullptr);
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = ModuleFileName(nullptr);
     const std::size_t slash = path.find_last_of(L"\\/");
     app.Path = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
     std::wstring file = slash == std::wstring::npos ? path : path.substr(slash + 1);
@@ -26,6 +18,21 @@ CApplication Describe() {
 }
 
 }  // namespace
+
+std::wstring ModuleFileName(HMODULE module) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return {};
+        // A name that fills the buffer may have been cut short.
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
 
 const CApplication& CApplication::Current() {
     static const CApplication app = Describe();

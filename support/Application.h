@@ -14,6 +14,13 @@ inline constexpr wchar_t kAppIconName[] = L"A_MAIN";
 // the executable file happens to be called.
 inline constexpr wchar_t kProductName[] = L"Netpeek";
 
+// The font of the main window and the About box.
+inline constexpr wchar_t kUiFontFace[] = L"Tahoma";
+inline constexpr int kUiFontPoints = 9;
+
+// The full name of a module's file (the executable's for null); empty when it cannot be had.
+std::wstring ModuleFileName(HMODULE module);
+
 struct CApplication {
     std::wstring Title;    // kProductName; also names the settings' key
     std::wstring ExeName;  // the executable's file name without ".exe", as it was started

@@ -17,7 +17,7 @@ int ErrorBox::ShowError(const CError& error, UINT style, const std::wstring& mes
         text += L"\r\n\r\n";
     if (showNumber)
         // "Ошибка N: " before the description.
-        text += L"\u041E\u0448\u0438\u0431\u043A\u0430 " + std::to_wstring(error.Number()) + L": ";
+        text += L"Ошибка " + std::to_wstring(error.Number()) + L": ";
     text += error.Description();
     const std::wstring& caption = title.empty() ? CApplication::Current().Title : title;
     return Hooks().messageBox(m_owner, text, caption, style);

@@ -73,10 +73,6 @@ bool UsesWorkspaceCoordinates(HWND window) {
     return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0;
 }
 
-// The window property by which a hidden window remembers that it is to be shown maximised;
-// the program's windows are created and shown on one thread, in one process.
-constexpr wchar_t kMaximizeOnShowProperty[] = L"Netpeek.LayoutStore.MaximizeOnShow";
-
 int ColumnCount(HWND list) {
     const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
     if (header == nullptr)
@@ -149,22 +145,20 @@ bool LayoutStore::SaveWindowPlacement(HWND window, const std::wstring& section, 
                       perUser);
 }
 
-bool LayoutStore::RestoreWindowPlacement(HWND window, const std::wstring& section, const std::wstring& name,
-                                         const CApplication& app, int minWidth, int minHeight,
-                                         int showCommand, bool perUser) {
-    m_restoredMaximized = false;
+int LayoutStore::RestoreWindowPlacement(HWND window, const std::wstring& section, const std::wstring& name,
+                                        const CApplication& app, int minWidth, int minHeight, int showCommand,
+                                        bool perUser) {
     if (!IsWindow(window))
-        return false;
-    RemovePropW(window, kMaximizeOnShowProperty);
+        return 0;
     bool stored = false;
     const std::wstring text = ReadValue(section, name, kLayoutNoFlags, app, L"", perUser, &stored);
     const std::optional<StoredPlacement> placement = ParsePlacement(text);
     if (!stored || !placement)
-        return false;
+        return 0;
     const IntRect& r = placement->rect;
     // ParsePlacement has made both sizes positive; compare in 64 bits, as a width may exceed int.
     if (static_cast<long long>(r.right) - r.left < minWidth || static_cast<long long>(r.bottom) - r.top < minHeight)
-        return false;
+        return 0;
 
     // A monitor that was unplugged, or a resolution that shrank, would put the window out of
     // reach; only a rectangle mostly on some monitor's work area comes back.
@@ -173,12 +167,12 @@ bool LayoutStore::RestoreWindowPlacement(HWND window, const std::wstring& sectio
     MONITORINFO info{};
     info.cbSize = sizeof(info);
     if (monitor == nullptr || !GetMonitorInfoW(monitor, &info) || !MostlyWithin(r, ToIntRect(info.rcWork)))
-        return false;
+        return 0;
 
     WINDOWPLACEMENT wp{};
     wp.length = sizeof(wp);
     if (!GetWindowPlacement(window, &wp))
-        return false;
+        return 0;
     if (UsesWorkspaceCoordinates(window)) {
         const POINT offset = WorkspaceOffset(monitor);
         OffsetRect(&rect, -offset.x, -offset.y);
@@ -189,31 +183,10 @@ bool LayoutStore::RestoreWindowPlacement(HWND window, const std::wstring& sectio
     wp.rcNormalPosition = rect;
     // SetWindowPlacement shows the window with its show command; a window that is not shown
     // yet gets SW_HIDE, which only moves it, so that it appears once, when and how its owner
-    // shows it (maximised, through ShowCommandAfterRestore).
-    const bool visible = IsWindowVisible(window) != FALSE;
-    wp.showCmd = visible ? (maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL) : SW_HIDE;
-    if (!SetWindowPlacement(window, &wp))
-        return false;
-    if (!visible && maximized)
-        SetPropW(window, kMaximizeOnShowProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
-    m_restoredMaximized = maximized;
-    return true;
-}
-
-int LayoutStore::ShowCommandAfterRestore(HWND window, int requested) {
-    if (window == nullptr || RemovePropW(window, kMaximizeOnShowProperty) == nullptr)
-        return requested;
-    switch (requested) {
-    case SW_SHOWNORMAL:
-    case SW_SHOW:
-    case SW_SHOWDEFAULT:
-    case SW_RESTORE:
-    case SW_SHOWNA:
-    case SW_SHOWNOACTIVATE:
-        return SW_SHOWMAXIMIZED;
-    default:
-        return requested;
-    }
+    // shows it with what this returns.
+    const int restored = maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    wp.showCmd = IsWindowVisible(window) ? restored : SW_HIDE;
+    return SetWindowPlacement(window, &wp) ? restored : 0;
 }
 
 bool LayoutStore::SaveListLayout(HWND list, const std::wstring& name, const CApplication& app, bool perUser) {
@@ -230,12 +203,12 @@ bool LayoutStore::SaveListLayout(HWND list, const std::wstring& name, const CApp
     if (!SendMessageW(list, LVM_GETCOLUMNORDERARRAY, static_cast<WPARAM>(count),
                       reinterpret_cast<LPARAM>(layout.order.data())))
         return false;
-    return WriteValue(kLayoutListSection, name, kLayoutNoFlags, FormatListLayout(layout), app, perUser);
+    return WriteValue(kProgramSection, name, kLayoutNoFlags, FormatListLayout(layout), app, perUser);
 }
 
 bool LayoutStore::RestoreListLayout(HWND list, const std::wstring& name, const CApplication& app, bool perUser) {
     bool stored = false;
-    const std::wstring text = ReadValue(kLayoutListSection, name, kLayoutNoFlags, app, L"", perUser, &stored);
+    const std::wstring text = ReadValue(kProgramSection, name, kLayoutNoFlags, app, L"", perUser, &stored);
     const std::optional<StoredListLayout> layout = ParseListLayout(text);
     if (!stored || !layout)
         return false;

@@ -26,8 +26,9 @@ inline constexpr int kLayoutNoMinimum = 0;
 // never minimises or hides a window).
 inline constexpr int kLayoutShowAsStored = 0;
 
-// The list layout is kept in the program's own key (the empty section), under the name given.
-inline constexpr wchar_t kLayoutListSection[] = L"";
+// The empty section: values kept in the program's own key rather than a subkey. The window's
+// placement and the list's layout live there.
+inline constexpr wchar_t kProgramSection[] = L"";
 
 class LayoutStore {
 public:
@@ -53,28 +54,15 @@ public:
 
     // Reapplies a stored placement when it parses completely, is at least minWidth x minHeight
     // (when those are not 0) and lies mostly on the work area of a monitor that exists now;
-    // otherwise leaves the window as it is, silently. Returns whether it applied one.
-    // A visible window is moved and maximised or restored at once. A hidden window is only
-    // moved, never shown (showing it is the caller's business); whether it is to come up
-    // maximised is remembered with the window, and the caller shows it with
-    //     ShowWindow(hwnd, LayoutStore::ShowCommandAfterRestore(hwnd, nCmdShow));
-    bool RestoreWindowPlacement(HWND window, const std::wstring& section, const std::wstring& name,
-                                const CApplication& app, int minWidth, int minHeight, int showCommand,
-                                bool perUser);
-
-    // Whether this store's last RestoreWindowPlacement applied a placement that is to be
-    // maximised (false when it applied none).
-    bool RestoredMaximized() const { return m_restoredMaximized; }
-
-    // The command to show a window with for the first time after RestoreWindowPlacement left it
-    // hidden: SW_SHOWMAXIMIZED in place of a plain showing command (SW_SHOWNORMAL, SW_SHOW,
-    // SW_SHOWDEFAULT, SW_RESTORE, SW_SHOWNA, SW_SHOWNOACTIVATE) when the restored placement is
-    // maximised, `requested` otherwise (minimising and hiding commands always pass through).
-    // It forgets what the restore remembered, so later calls return `requested`.
-    static int ShowCommandAfterRestore(HWND window, int requested);
+    // otherwise leaves the window as it is, silently, and returns 0. A visible window is moved
+    // and maximised or restored at once. A hidden window is only moved, never shown: showing it
+    // is the caller's business. Returns the state it restored, SW_SHOWMAXIMIZED or
+    // SW_SHOWNORMAL, which is what a hidden window is to be shown with.
+    int RestoreWindowPlacement(HWND window, const std::wstring& section, const std::wstring& name,
+                               const CApplication& app, int minWidth, int minHeight, int showCommand, bool perUser);
 
     // Each column's width (with the screen's DPI) and the columns' display order of a
-    // report-view list, as one value in the kLayoutListSection section. False when the list has
+    // report-view list, as one value in the program's own key. False when the list has
     // no columns to save; a CError when it cannot be stored.
     bool SaveListLayout(HWND list, const std::wstring& name, const CApplication& app, bool perUser);
 
@@ -82,9 +70,6 @@ public:
     // its count matches the list's, each width is within 0..10000 pixels and its order is a
     // permutation; otherwise leaves the columns as they are. Returns whether it applied one.
     bool RestoreListLayout(HWND list, const std::wstring& name, const CApplication& app, bool perUser);
-
-private:
-    bool m_restoredMaximized = false;
 };
 
 }  // namespace netpeek

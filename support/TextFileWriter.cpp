@@ -11,6 +11,8 @@
 
 namespace netpeek {
 
+// The error for anything that goes wrong with the file is the system's own message
+// ("Access is denied."): whoever reports it names the file in its own words.
 namespace {
 
 // WriteFile takes a DWORD count; writing in pieces also keeps each call's size modest.
@@ -19,12 +21,6 @@ constexpr DWORD kChunkSize = 1u << 20;
 // plus our decoration stays within a path component's limit.
 constexpr std::size_t kTempStemLength = 64;
 constexpr int kTempNameAttempts = 100;
-
-// The error for anything that goes wrong with the file is the system's own message
-// ("Access is denied."): whoever reports it names the file in its own words.
-CError FileError(DWORD code) {
-    return SystemError(code);
-}
 
 // An open file handle that is closed once, either explicitly (to see the result) or at the end.
 class FileHandle {
@@ -71,7 +67,7 @@ std::wstring FullPath(const std::wstring& fileName) {
     for (;;) {
         const DWORD length = GetFullPathNameW(fileName.c_str(), static_cast<DWORD>(path.size()), path.data(), nullptr);
         if (length == 0)
-            throw FileError(GetLastError());
+            throw SystemError(GetLastError());
         if (length < path.size()) {
             path.resize(length);
             return path;
@@ -84,18 +80,18 @@ std::string ToUtf8(const std::wstring& text) {
     if (text.empty())
         return {};
     if (text.size() > static_cast<std::size_t>(INT_MAX))
-        throw FileError(ERROR_NOT_ENOUGH_MEMORY);
+        throw SystemError(ERROR_NOT_ENOUGH_MEMORY);
     // A lone surrogate has no UTF-8 form; refusing it beats writing a replacement character
     // the user never typed.
     const int length = static_cast<int>(text.size());
     const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, nullptr, 0, nullptr,
                                          nullptr);
     if (size <= 0)
-        throw FileError(GetLastError());
+        throw SystemError(GetLastError());
     std::string bytes(static_cast<std::size_t>(size), '\0');
     if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, bytes.data(), size, nullptr,
                             nullptr) != size)
-        throw FileError(GetLastError());
+        throw SystemError(GetLastError());
     return bytes;
 }
 
@@ -116,11 +112,11 @@ void WriteAll(HANDLE file, const std::string& bytes) {
         const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - offset, kChunkSize));
         DWORD written = 0;
         if (!WriteFile(file, bytes.data() + offset, ask, &written, nullptr))
-            throw FileError(GetLastError());
+            throw SystemError(GetLastError());
         // A full disk can be reported as success with fewer bytes written; a file cut short
         // must not replace a whole one.
         if (written != ask)
-            throw FileError(ERROR_DISK_FULL);
+            throw SystemError(ERROR_DISK_FULL);
         offset += written;
     }
 }
@@ -142,23 +138,23 @@ void PutInPlace(const std::wstring& temp, const std::wstring& target, bool repla
                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (probe.Get() == INVALID_HANDLE_VALUE)
-                throw FileError(GetLastError());
+                throw SystemError(GetLastError());
         }
         const DWORD kept = existing & kKeptAttributes;
         if (kept != 0 && !SetFileAttributesW(temp.c_str(), kept))
-            throw FileError(GetLastError());
+            throw SystemError(GetLastError());
         if (ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
             return;
         const DWORD code = GetLastError();
         // Gone since we looked: then there is nothing to keep, and the move below puts it there.
         if (code != ERROR_FILE_NOT_FOUND)
-            throw FileError(code);
+            throw SystemError(code);
     }
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
     if (!MoveFileExW(temp.c_str(), target.c_str(), flags)) {
         const DWORD code = GetLastError();
         // Someone created the target since we looked.
-        throw FileError(code == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : code);
+        throw SystemError(code == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : code);
     }
 }
 
@@ -173,13 +169,13 @@ bool TextFileWriter::WriteTextFile(const std::wstring& fileName, const std::wstr
     const std::wstring target = FullPath(fileName);
     const std::size_t slash = target.find_last_of(L"\\/");
     if (slash == std::wstring::npos || slash + 1 == target.size())
-        throw FileError(ERROR_INVALID_NAME);
+        throw SystemError(ERROR_INVALID_NAME);
     const std::wstring folder = target.substr(0, slash + 1);
     const std::wstring name = target.substr(slash + 1);
 
     const std::string bytes = ToUtf8(text);
     if (!replaceExisting && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES)
-        throw FileError(ERROR_FILE_EXISTS);
+        throw SystemError(ERROR_FILE_EXISTS);
 
     HANDLE raw = INVALID_HANDLE_VALUE;
     std::wstring tempPath;
@@ -189,20 +185,20 @@ bool TextFileWriter::WriteTextFile(const std::wstring& fileName, const std::wstr
         if (raw == INVALID_HANDLE_VALUE) {
             const DWORD code = GetLastError();
             if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS)
-                throw FileError(code);
+                throw SystemError(code);
         }
     }
     if (raw == INVALID_HANDLE_VALUE)
-        throw FileError(ERROR_FILE_EXISTS);
+        throw SystemError(ERROR_FILE_EXISTS);
     // Declared first so that it runs last: the handle is closed before the file is deleted.
     TempFileGuard temp(tempPath);
     FileHandle file(raw);
 
     WriteAll(file.Get(), bytes);
     if (!FlushFileBuffers(file.Get()))
-        throw FileError(GetLastError());
+        throw SystemError(GetLastError());
     if (!file.Close())
-        throw FileError(GetLastError());
+        throw SystemError(GetLastError());
 
     PutInPlace(temp.Path(), target, replaceExisting);
     temp.Release();

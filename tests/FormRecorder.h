@@ -44,7 +44,7 @@ struct FormRecorder {
             calls.push_back(L"RestoreWindowPlacement [" + section + L"] " + name + L" " + app.Title + L" " +
                             std::to_wstring(a) + L" " + std::to_wstring(b) + L" " + std::to_wstring(c) + L" " +
                             B(perUser));
-            return false;
+            return 0;
         };
         s.restoreListLayout = [this](HWND, const std::wstring& name, const CApplication& app, bool perUser) {
             calls.push_back(L"RestoreListLayout " + name + L" " + app.Title + L" " + B(perUser));
@@ -66,7 +66,7 @@ struct FormRecorder {
                 throw CError(ERROR_NOT_SUPPORTED, L"The IPv4 address table could not be read.");
             return rows;
         };
-        s.openReadMeFile = [this](long which) { calls.push_back(L"asOpenReadMeFile " + std::to_wstring(which)); };
+        s.openReadMeFile = [this](HWND, long which) { calls.push_back(L"asOpenReadMeFile " + std::to_wstring(which)); };
         s.showAbout = [this](HWND owner, const CApplication& app, const std::wstring& extra, HBITMAP picture,
                              const std::wstring& dedication) {
             calls.push_back(L"ShowAbout " + std::to_wstring(reinterpret_cast<INT_PTR>(owner) != 0) + L" " +

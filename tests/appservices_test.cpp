@@ -45,7 +45,7 @@ TEST_F(AppServices, ReadMeOpensBesideTheProgramOrIsAnErrorNamingIt) {
     EXPECT_EQ(path, CApplication::Current().Path + L"\\ReadMe.txt");
     DeleteFileW(path.c_str());
     try {
-        asOpenReadMeFile(0);
+        asOpenReadMeFile(window, 0);
         FAIL() << "no error for a missing read-me";
     } catch (const CError& e) {
         EXPECT_EQ(e.Number(), static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
@@ -56,8 +56,7 @@ TEST_F(AppServices, ReadMeOpensBesideTheProgramOrIsAnErrorNamingIt) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     CloseHandle(file);
-    ErrorBox::Instance().SetOwner(window);
-    asOpenReadMeFile(0);
+    asOpenReadMeFile(window, 0);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].first, window);
     EXPECT_EQ(opened[0].second, path);

@@ -87,7 +87,7 @@ protected:
         EXPECT_TRUE(store.WriteValue(section, name, kLayoutNoFlags, value, app, kLayoutPerUser));
     }
     bool Save(HWND w) { return store.SaveWindowPlacement(w, L"Main", L"Placement", app, kLayoutPerUser); }
-    bool Restore(HWND w, int minWidth = 0, int minHeight = 0, int show = kLayoutShowAsStored) {
+    int Restore(HWND w, int minWidth = 0, int minHeight = 0, int show = kLayoutShowAsStored) {
         return store.RestoreWindowPlacement(w, L"Main", L"Placement", app, minWidth, minHeight, show, kLayoutPerUser);
     }
 
@@ -163,10 +163,9 @@ TEST_F(LayoutStoreTest, NormalPlacementRoundTripsWithoutShowingTheWindow) {
         ASSERT_TRUE(Save(w));
         EXPECT_EQ(Stored(L"Main", L"Placement"), L"100,100,500,400,0");
         SetWindowPos(w, nullptr, 10, 20, 200, 150, SWP_NOZORDER | SWP_NOACTIVATE);
-        EXPECT_TRUE(Restore(w));
+        EXPECT_EQ(Restore(w), SW_SHOWNORMAL);
         EXPECT_EQ(WindowRect(w), kOriginal);
         EXPECT_FALSE(IsWindowVisible(w));
-        EXPECT_EQ(LayoutStore::ShowCommandAfterRestore(w, SW_SHOWNORMAL), SW_SHOWNORMAL);
     }
 }
 
@@ -183,12 +182,9 @@ TEST_F(LayoutStoreTest, MaximisedOrMinimisedFromMaximisedComesBackMaximised) {
     // Not shown yet: moved, left hidden, and shown maximised once through the caller.
     const HWND hidden = MakeWindow();
     SetWindowPos(hidden, nullptr, 10, 20, 200, 150, SWP_NOZORDER | SWP_NOACTIVATE);
-    ASSERT_TRUE(Restore(hidden));
-    EXPECT_FALSE(IsWindowVisible(hidden));
-    EXPECT_TRUE(store.RestoredMaximized());
-    const int show = LayoutStore::ShowCommandAfterRestore(hidden, SW_SHOWNORMAL);
+    const int show = Restore(hidden);
     EXPECT_EQ(show, SW_SHOWMAXIMIZED);
-    EXPECT_EQ(LayoutStore::ShowCommandAfterRestore(hidden, SW_SHOWNORMAL), SW_SHOWNORMAL);
+    EXPECT_FALSE(IsWindowVisible(hidden));
     ShowWindow(hidden, show);
     EXPECT_TRUE(IsZoomed(hidden));
     ShowWindow(hidden, SW_RESTORE);
@@ -196,9 +192,9 @@ TEST_F(LayoutStoreTest, MaximisedOrMinimisedFromMaximisedComesBackMaximised) {
 
     // Shown and minimised: brought back maximised at once, or normal when the caller says so.
     ShowWindow(first, SW_MINIMIZE);
-    ASSERT_TRUE(Restore(first));
+    ASSERT_EQ(Restore(first), SW_SHOWMAXIMIZED);
     EXPECT_TRUE(IsZoomed(first));
-    ASSERT_TRUE(Restore(first, 0, 0, SW_SHOWNORMAL));
+    ASSERT_EQ(Restore(first, 0, 0, SW_SHOWNORMAL), SW_SHOWNORMAL);
     EXPECT_FALSE(IsZoomed(first));
     EXPECT_EQ(WindowRect(first), kOriginal);
     ShowWindow(first, SW_MINIMIZE);
