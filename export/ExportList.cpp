@@ -16,13 +16,9 @@ namespace netpeek {
 
 namespace {
 
-// "Таблицы (*.CSV)|*.CSV|Все файлы|*.*"
-constexpr wchar_t kExportFilter[] =
-    L"\u0422\u0430\u0431\u043B\u0438\u0446\u044B (*.CSV)|*.CSV|\u0412\u0441\u0435 \u0444\u0430\u0439\u043B\u044B|*.*";
-// "Не удалось сохранить файл."
-constexpr wchar_t kWriteFailed[] =
-    L"\u041D\u0435 \u0443\u0434\u0430\u043B\u043E\u0441\u044C \u0441\u043E\u0445\u0440\u0430\u043D\u0438\u0442\u044C "
-    L"\u0444\u0430\u0439\u043B.";
+// Pairs of a description and a pattern, each element but the last followed by a bar.
+constexpr wchar_t kExportFilter[] = L"Таблицы (*.CSV)|*.CSV|Все файлы|*.*";
+constexpr wchar_t kWriteFailed[] = L"Не удалось сохранить файл.";
 // The dialog starts on the first filter, and asks before a file is replaced.
 constexpr int kFirstFilter = 0;
 constexpr bool kAskBeforeReplacing = true;
