@@ -16,7 +16,7 @@ int ErrorBox::ShowError(const CError& error, UINT style, const std::wstring& mes
     if (!text.empty())
         text += L"\r\n\r\n";
     if (showNumber)
-        // "Ошибка N: " before the description.
+        // The number before the description.
         text += L"Ошибка " + std::to_wstring(error.Number()) + L": ";
     text += error.Description();
     const std::wstring& caption = title.empty() ? CApplication::Current().Title : title;
