@@ -9,6 +9,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "support/Controls.h"
 #include "support/LayoutText.h"
 #include "support/SystemError.h"
 
@@ -71,14 +72,6 @@ POINT WorkspaceOffset(HMONITOR monitor) {
 
 bool UsesWorkspaceCoordinates(HWND window) {
     return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0;
-}
-
-int ColumnCount(HWND list) {
-    const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    if (header == nullptr)
-        return 0;
-    const LRESULT count = SendMessageW(header, HDM_GETITEMCOUNT, 0, 0);
-    return count > 0 ? static_cast<int>(count) : 0;
 }
 
 int ScreenDpi(HWND list) {
@@ -190,7 +183,8 @@ int LayoutStore::RestoreWindowPlacement(HWND window, const std::wstring& section
 }
 
 bool LayoutStore::SaveListLayout(HWND list, const std::wstring& name, const CApplication& app, bool perUser) {
-    const int count = ColumnCount(list);
+    const ListViewCtrl view(list);
+    const int count = view.ColumnCount();
     if (count <= 0)
         return false;
     StoredListLayout layout;
@@ -198,10 +192,9 @@ bool LayoutStore::SaveListLayout(HWND list, const std::wstring& name, const CApp
     if (layout.dpi <= 0)
         layout.dpi = USER_DEFAULT_SCREEN_DPI;
     for (int i = 0; i < count; ++i)
-        layout.widths.push_back(static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0)));
+        layout.widths.push_back(view.GetColumnWidth(i));
     layout.order.assign(static_cast<std::size_t>(count), 0);
-    if (!SendMessageW(list, LVM_GETCOLUMNORDERARRAY, static_cast<WPARAM>(count),
-                      reinterpret_cast<LPARAM>(layout.order.data())))
+    if (!view.GetColumnOrder(count, layout.order.data()))
         return false;
     return WriteValue(kProgramSection, name, kLayoutNoFlags, FormatListLayout(layout), app, perUser);
 }
@@ -212,15 +205,15 @@ bool LayoutStore::RestoreListLayout(HWND list, const std::wstring& name, const C
     const std::optional<StoredListLayout> layout = ParseListLayout(text);
     if (!stored || !layout)
         return false;
-    const int count = ColumnCount(list);
+    const ListViewCtrl view(list);
+    const int count = view.ColumnCount();
     if (count <= 0 || layout->order.size() != static_cast<std::size_t>(count))
         return false;
-    std::vector<int> order = layout->order;
-    if (!SendMessageW(list, LVM_SETCOLUMNORDERARRAY, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(order.data())))
+    if (!view.SetColumnOrder(count, layout->order.data()))
         return false;
     const std::vector<int> widths = ScaledWidths(*layout, ScreenDpi(list));
     for (int i = 0; i < count; ++i)
-        SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), MAKELPARAM(widths[static_cast<std::size_t>(i)], 0));
+        view.SetColumnWidth(i, widths[static_cast<std::size_t>(i)]);
     return true;
 }
 
