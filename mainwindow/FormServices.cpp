@@ -28,6 +28,14 @@ FormServices FormServices::Real() {
     s.saveListLayout = [](HWND list, const std::wstring& name, const CApplication& app, bool perUser) {
         return LayoutStore().SaveListLayout(list, name, app, perUser);
     };
+    s.readValue = [](const std::wstring& section, const std::wstring& name, long flags, const CApplication& app,
+                     const std::wstring& defaultValue, bool perUser) {
+        return LayoutStore().ReadValue(section, name, flags, app, defaultValue, perUser);
+    };
+    s.writeValue = [](const std::wstring& section, const std::wstring& name, long flags, const std::wstring& value,
+                      const CApplication& app, bool perUser) {
+        return LayoutStore().WriteValue(section, name, flags, value, app, perUser);
+    };
     s.getIPAddresses = [] { return GetIPAddresses(); };
     s.openReadMeFile = asOpenReadMeFile;
     s.showAbout = [](HWND owner, const CApplication& app, const std::wstring& extra, HBITMAP picture,

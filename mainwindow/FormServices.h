@@ -28,6 +28,13 @@ struct FormServices {
         saveWindowPlacement;
     std::function<bool(HWND list, const std::wstring& name, const CApplication&, bool perUser)> saveListLayout;
 
+    std::function<std::wstring(const std::wstring& section, const std::wstring& name, long flags,
+                               const CApplication&, const std::wstring& defaultValue, bool perUser)>
+        readValue;
+    std::function<bool(const std::wstring& section, const std::wstring& name, long flags, const std::wstring& value,
+                       const CApplication&, bool perUser)>
+        writeValue;
+
     std::function<CIPAddrList()> getIPAddresses;
     std::function<void(HWND owner, long which)> openReadMeFile;
     std::function<void(HWND owner, const CApplication&, const std::wstring&, HBITMAP, const std::wstring&)>

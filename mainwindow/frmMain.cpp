@@ -4,6 +4,7 @@
 
 #include "mainwindow/CellTexts.h"
 #include "mainwindow/MenuBar.h"
+#include "mainwindow/RowOrder.h"
 #include "support/Application.h"
 #include "support/ErrorBox.h"
 #include "support/LayoutStore.h"
@@ -22,6 +23,7 @@ constexpr int kHelpTitlePosition = 2;
 // Names under which the layout is stored.
 constexpr wchar_t kPlacementName[] = L"Window placement";
 constexpr wchar_t kListLayoutName[] = L"IPs List";
+constexpr wchar_t kListSortName[] = L"IPs List Sort";
 
 enum Shift { kShiftMask = 1, kCtrlMask = 2, kAltMask = 4 };
 
@@ -304,12 +306,21 @@ void frmMain::LoadLayout() {
     m_restoredShow = m_services.restoreWindowPlacement(m_hwnd, kProgramSection, kPlacementName, app, kLayoutNoMinimum,
                                                        kLayoutNoMinimum, kLayoutShowAsStored, kLayoutPerUser);
     m_services.restoreListLayout(m_lvIPs.Handle(), kListLayoutName, app, kLayoutPerUser);
+    // A sort that is missing or unreadable is the table's own order, silently.
+    m_sort = ParseListSort(m_services.readValue(kProgramSection, kListSortName, kLayoutNoFlags, app, L"", kLayoutPerUser),
+                           m_lvIPs.ColumnCount())
+                 .value_or(StoredListSort{});
+    ShowSortArrow();
 }
 
 void frmMain::SaveLayout() {
     const CApplication& app = CApplication::Current();
     m_services.saveWindowPlacement(m_hwnd, kProgramSection, kPlacementName, app, kLayoutPerUser);
     m_services.saveListLayout(m_lvIPs.Handle(), kListLayoutName, app, kLayoutPerUser);
+    // Nothing to keep until the user has sorted the list.
+    if (m_sort.column != kNoSort)
+        m_services.writeValue(kProgramSection, kListSortName, kLayoutNoFlags, FormatListSort(m_sort), app,
+                              kLayoutPerUser);
 }
 
 void frmMain::OnSize() {
@@ -348,6 +359,10 @@ void frmMain::OnCommand(UINT id) {
 }
 
 LRESULT frmMain::OnNotify(NMHDR& header) {
+    if (header.hwndFrom == m_lvIPs.Handle() && header.code == LVN_COLUMNCLICK) {
+        SortBy(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
+        return 0;
+    }
     const ToolbarButton* button = ButtonOfCommand(header.idFrom);
     if (header.code == TTN_GETDISPINFOW && button != nullptr) {
         auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
@@ -440,17 +455,43 @@ void frmMain::RefreshList() {
     BusyCursor busy;
     RedrawOff redraw(m_lvIPs);
     m_lvIPs.DeleteAllItems();
-    const CIPAddrList rows = m_services.getIPAddresses();
-    m_lvIPs.SetItemCount(static_cast<int>(rows.size()));
+    m_rows.clear();
+    m_rows = m_services.getIPAddresses();
+    FillList();
+}
+
+void frmMain::SortBy(int column) {
+    BusyCursor busy;
+    RedrawOff redraw(m_lvIPs);
+    m_sort = NextSort(m_sort, column);
+    ShowSortArrow();
+    m_lvIPs.DeleteAllItems();
+    FillList();
+}
+
+// The rows go into the list already in the order shown, so a sorted list fills as fast as an
+// unsorted one.
+void frmMain::FillList() {
+    m_lvIPs.SetItemCount(static_cast<int>(m_rows.size()));
     int at = 0;
-    for (const CIPAddrRow& row : rows) {
-        const CRowCells cells = RowCells(row);
+    for (std::size_t index : SortedOrder(m_rows, m_sort)) {
+        const CRowCells cells = RowCells(m_rows[index]);
         const int item = m_lvIPs.InsertItem(at, cells[0].c_str());
         if (item < 0)
             throw CError(ERROR_NOT_ENOUGH_MEMORY, L"The list could not take row " + std::to_wstring(at + 1) + L".");
         for (int column = 1; column < static_cast<int>(kCellCount); ++column)
             m_lvIPs.SetItemText(item, column, cells[static_cast<std::size_t>(column)].c_str());
         ++at;
+    }
+}
+
+void frmMain::ShowSortArrow() {
+    const HeaderCtrl header = m_lvIPs.Header();
+    for (int column = 0; column < header.GetItemCount(); ++column) {
+        int format = header.GetFormat(column) & ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (column == m_sort.column)
+            format |= m_sort.descending ? HDF_SORTDOWN : HDF_SORTUP;
+        header.SetFormat(column, format);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "mainwindow/FormTables.h"
 #include "support/Controls.h"
 #include "support/Handles.h"
+#include "support/LayoutText.h"
 
 namespace netpeek {
 
@@ -52,6 +53,8 @@ public:
     void Form_KeyDown(int keyCode, int shift);
 
     void RefreshList();
+    // Sorts the list by the column with that index, as a click on its header does.
+    void SortBy(int column);
 
     // The dedication passed to the About window.
     static constexpr wchar_t kDedication[] = L"Друзьям";
@@ -69,6 +72,8 @@ private:
     void OnDestroy();
     LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);
 
+    void FillList();
+    void ShowSortArrow();
     void CreateControls();
     void ExtendExitCaption();
     void InitToolbar();
@@ -86,6 +91,8 @@ private:
     UniqueFont m_font;
     UniqueImageList m_ilToolbar;
     UniqueAccel m_accelerators;
+    CIPAddrList m_rows;      // the last snapshot, in the table's own order, for sorting by value
+    StoredListSort m_sort;   // what the list is sorted by
     int m_restoredShow = 0;  // what restoring the placement asks the first showing to be; 0 for nothing
     bool m_loaded = false;   // the load sequence ran to its end, so there is a layout to save
     std::exception_ptr m_loadError;

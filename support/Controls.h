@@ -15,6 +15,21 @@ public:
     int GetItemCount() const {
         return m_hwnd ? static_cast<int>(SendMessageW(m_hwnd, HDM_GETITEMCOUNT, 0, 0)) : 0;
     }
+    // The item's format flags (HDF_…), or 0 when there is no such item.
+    int GetFormat(int index) const {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        return SendMessageW(m_hwnd, HDM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item))
+                   ? item.fmt
+                   : 0;
+    }
+    bool SetFormat(int index, int format) const {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        item.fmt = format;
+        return SendMessageW(m_hwnd, HDM_SETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) !=
+               FALSE;
+    }
 
 private:
     HWND m_hwnd;

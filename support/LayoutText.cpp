@@ -128,6 +128,22 @@ std::optional<StoredListLayout> ParseListLayout(std::wstring_view text) {
     return layout;
 }
 
+std::wstring FormatListSort(const StoredListSort& sort) {
+    return JoinInts({sort.column, sort.descending ? 1 : 0});
+}
+
+std::optional<StoredListSort> ParseListSort(std::wstring_view text, int columnCount) {
+    const auto fields = ParseIntList(text, L',');
+    if (!fields || fields->size() != 2)
+        return std::nullopt;
+    const int column = (*fields)[0];
+    const int direction = (*fields)[1];
+    if (column < kNoSort || column >= columnCount || direction < 0 || direction > 1 ||
+        (column == kNoSort && direction != 0))
+        return std::nullopt;
+    return StoredListSort{column, direction == 1};
+}
+
 bool IsPermutation(const std::vector<int>& values) {
     std::vector<bool> seen(values.size(), false);
     for (int value : values) {

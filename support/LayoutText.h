@@ -39,6 +39,16 @@ struct StoredListLayout {
     bool operator==(const StoredListLayout&) const = default;
 };
 
+// The column a list is sorted by, and which way; a column of kNoSort is the table's own order.
+// Text form: "column,descending" with descending 0 or 1, or "-1,0" for no sort.
+inline constexpr int kNoSort = -1;
+struct StoredListSort {
+    int column = kNoSort;
+    bool descending = false;
+
+    bool operator==(const StoredListSort&) const = default;
+};
+
 // The widest column we take back from storage; anything wider is a damaged value.
 inline constexpr int kMaxStoredColumnWidth = 10000;
 // The range of screen resolutions a stored layout may claim to come from.
@@ -64,6 +74,12 @@ std::wstring FormatListLayout(const StoredListLayout& layout);
 // widths as order entries (at least one), every width is within 0..kMaxStoredColumnWidth and
 // the order is a permutation of 0..n-1.
 std::optional<StoredListLayout> ParseListLayout(std::wstring_view text);
+
+std::wstring FormatListSort(const StoredListSort& sort);
+
+// Nothing unless the text has two fields, the column is kNoSort or below columnCount, and the
+// direction is 0 or 1 (0 for no sort).
+std::optional<StoredListSort> ParseListSort(std::wstring_view text, int columnCount);
 
 // Whether values holds each of 0..size-1 exactly once.
 bool IsPermutation(const std::vector<int>& values);

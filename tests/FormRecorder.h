@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ namespace netpeek::test {
 struct FormRecorder {
     std::vector<std::wstring> calls;
     CIPAddrList rows;
+    std::map<std::wstring, std::wstring> values;  // what readValue finds and writeValue keeps
     bool inIDE = false;
     bool snapshotFails = false;
     HCURSOR cursorDuringSnapshot = nullptr;
@@ -57,6 +59,19 @@ struct FormRecorder {
         };
         s.saveListLayout = [this](HWND, const std::wstring& name, const CApplication& app, bool perUser) {
             calls.push_back(L"SaveListLayout " + name + L" " + app.Title + L" " + B(perUser));
+            return true;
+        };
+        s.readValue = [this](const std::wstring& section, const std::wstring& name, long, const CApplication& app,
+                             const std::wstring& defaultValue, bool perUser) {
+            calls.push_back(L"ReadValue [" + section + L"] " + name + L" " + app.Title + L" " + B(perUser));
+            const auto found = values.find(name);
+            return found == values.end() ? defaultValue : found->second;
+        };
+        s.writeValue = [this](const std::wstring& section, const std::wstring& name, long, const std::wstring& value,
+                              const CApplication& app, bool perUser) {
+            calls.push_back(L"WriteValue [" + section + L"] " + name + L" " + value + L" " + app.Title + L" " +
+                            B(perUser));
+            values[name] = value;
             return true;
         };
         s.getIPAddresses = [this] {

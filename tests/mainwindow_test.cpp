@@ -108,6 +108,7 @@ TEST_F(MainWindow, LoadSequenceCallsTheServicesInOrderWithTheirArguments) {
         L"asSetMenuJustify 2 true",
         L"RestoreWindowPlacement [] Window placement Netpeek 0 0 0 true",
         L"RestoreListLayout IPs List Netpeek true",
+        L"ReadValue [] IPs List Sort Netpeek true",
         L"GetIPAddresses",
     };
     EXPECT_EQ(recorder.Take(), expected);
@@ -121,7 +122,7 @@ TEST_F(MainWindow, InsideADebuggerTheWindowKeepsItsIconAndLoadsTheRest) {
     Open();
     const auto calls = recorder.Take();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), L"asSetWindowResIconAll A_MAIN"), 0);
-    EXPECT_EQ(calls.size(), 6u);
+    EXPECT_EQ(calls.size(), 7u);
     EXPECT_EQ(SendMessageW(form->Handle(), WM_GETICON, ICON_BIG, 0), 0);
     EXPECT_EQ(ItemCount(form->ListView()), 3);
 }

@@ -1,0 +1,21 @@
+#pragma once
+// The order in which the list shows the address rows when the user sorts it by a column.
+
+#include <cstddef>
+#include <vector>
+
+#include "addrtable/AddrTable.h"
+#include "support/LayoutText.h"
+
+namespace netpeek {
+
+// A click on a column's header: the sorted column turns the other way, another column starts
+// ascending.
+StoredListSort NextSort(const StoredListSort& current, int column);
+
+// The rows' positions in the order the sort shows them, compared by value: the index and the
+// reassembly size as numbers, the three addresses as 32-bit numbers in network order, the type
+// by its text. Ties, and no sort at all, keep the table's own order.
+std::vector<std::size_t> SortedOrder(const CIPAddrList& rows, const StoredListSort& sort);
+
+}  // namespace netpeek
