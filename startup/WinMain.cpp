@@ -4,6 +4,7 @@
 
 #include "startup/modMain.h"
 #include "support/ErrorBox.h"
+#include "support/SystemDlls.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ private:
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Before anything can load a DLL: none may come from the folder the program was run from.
+    netpeek::LoadDllsFromSystemFolderOnly();
     ComApartment com;
     try {
         return netpeek::modMain::Main();
