@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "support/SystemDlls.h"
 #include "support/SystemError.h"
 
 namespace netpeek {
@@ -35,8 +36,10 @@ CIPAddrList GetIPAddresses(const AddrTableSource& source) {
 }
 
 CIPAddrList GetIPAddresses() {
+    static const auto getIpAddrTable =
+        SystemFunction<decltype(&GetIpAddrTable)>(L"iphlpapi.dll", "GetIpAddrTable");
     return GetIPAddresses([](void* buffer, ULONG* size, BOOL sort) {
-        return GetIpAddrTable(static_cast<PMIB_IPADDRTABLE>(buffer), size, sort);
+        return getIpAddrTable(static_cast<PMIB_IPADDRTABLE>(buffer), size, sort);
     });
 }
 

@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "startup/modMain.h"
+#include "support/SystemDlls.h"
 
 namespace {
 
@@ -24,6 +25,8 @@ private:
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Before anything can load a DLL: none may come from the folder the program was run from.
+    netpeek::LoadDllsFromSystemFolderOnly();
     ComApartment com;
     return netpeek::modMain::Run();
 }

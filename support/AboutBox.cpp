@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/Hooks.h"
+#include "support/SystemDlls.h"
 #include "support/SystemError.h"
 
 namespace netpeek {
@@ -24,6 +25,21 @@ constexpr int kTextWidth = 170;
 constexpr int kButtonWidth = 50;
 constexpr int kButtonHeight = 14;
 constexpr int kIconSize = 32;  // pixels
+
+// The version calls, looked up when the About window first reads a version.
+struct VersionCalls {
+    decltype(&GetFileVersionInfoSizeW) infoSize;
+    decltype(&GetFileVersionInfoW) info;
+    decltype(&VerQueryValueW) query;
+};
+
+const VersionCalls& Version() {
+    static const VersionCalls calls{
+        SystemFunction<decltype(&GetFileVersionInfoSizeW)>(L"version.dll", "GetFileVersionInfoSizeW"),
+        SystemFunction<decltype(&GetFileVersionInfoW)>(L"version.dll", "GetFileVersionInfoW"),
+        SystemFunction<decltype(&VerQueryValueW)>(L"version.dll", "VerQueryValueW")};
+    return calls;
+}
 
 // Builds a DLGTEMPLATE in memory: WORDs throughout, with the header and each item starting on
 // a DWORD boundary. std::vector's storage is aligned well enough for that.
@@ -241,17 +257,18 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 std::wstring ReadVersionString(const std::wstring& moduleFile, const std::wstring& key) {
+    const VersionCalls& version = Version();
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(moduleFile.c_str(), &ignored);
+    const DWORD size = version.infoSize(moduleFile.c_str(), &ignored);
     if (size == 0)
         return {};
     std::vector<BYTE> block(size, 0);
-    if (!GetFileVersionInfoW(moduleFile.c_str(), 0, size, block.data()))
+    if (!version.info(moduleFile.c_str(), 0, size, block.data()))
         return {};
     const std::wstring query = L"\\StringFileInfo\\040904B0\\" + key;
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(block.data(), query.c_str(), &value, &length) || value == nullptr || length == 0)
+    if (!version.query(block.data(), query.c_str(), &value, &length) || value == nullptr || length == 0)
         return {};
     // The length counts characters and may or may not include the terminating NUL.
     const auto* text = static_cast<const wchar_t*>(value);

@@ -33,6 +33,7 @@ AboutTexts AboutLines(const CApplication& app, const std::wstring& extra, const 
 
 // A string ("FileVersion", "FileDescription", ...) of the US English, Unicode table (040904B0)
 // of a module file's version block; empty when the file, the block or the string is absent.
+// A CError when the system's version library cannot be loaded.
 std::wstring ReadVersionString(const std::wstring& moduleFile, const std::wstring& key);
 
 class AboutBox {

@@ -26,6 +26,7 @@ inline void FreeAccelerators(HACCEL accel) { DestroyAcceleratorTable(accel); }
 inline void FreeImageList(HIMAGELIST list) { ImageList_Destroy(list); }
 inline void FreeWindow(HWND window) { DestroyWindow(window); }
 inline void FreeKey(HKEY key) { RegCloseKey(key); }
+inline void FreeLibraryModule(HMODULE module) { FreeLibrary(module); }
 
 using UniqueFont = UniqueHandle<HFONT, FreeGdiObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, FreeGdiObject>;
@@ -34,6 +35,7 @@ using UniqueAccel = UniqueHandle<HACCEL, FreeAccelerators>;
 using UniqueImageList = UniqueHandle<HIMAGELIST, FreeImageList>;
 using UniqueWindow = UniqueHandle<HWND, FreeWindow>;
 using UniqueKey = UniqueHandle<HKEY, FreeKey>;
+using UniqueModule = UniqueHandle<HMODULE, FreeLibraryModule>;
 
 // A window's device context (the screen's, for no window), released when it goes.
 class WindowDc {
