@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -61,6 +62,20 @@ std::wstring Cell(HWND list, int item, int sub) {
     cell.cchTextMax = 256;
     SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
     return text;
+}
+
+// The screen's DPI that the run's Wine prefix sets: 96, unless the run says otherwise.
+int TestDpi() {
+    const char* dpi = std::getenv("NETPEEK_TEST_DPI");
+    return dpi && *dpi ? std::atoi(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+// A size designed at 96 DPI scales with the screen: exact at 96, within a pixel of rounding
+// at any other DPI.
+void ExpectScaled(int actual, int at96, const std::wstring& what) {
+    const int dpi = TestDpi();
+    EXPECT_NEAR(actual, at96 * dpi / 96.0, dpi == USER_DEFAULT_SCREEN_DPI ? 0.0 : 1.0) << what << " at " << dpi
+                                                                                       << " DPI";
 }
 
 int ItemCount(HWND list) {
@@ -129,11 +144,15 @@ TEST_F(MainWindow, InsideADebuggerTheWindowKeepsItsIconAndLoadsTheRest) {
 TEST_F(MainWindow, CaptionClientSizeAndFont) {
     Open();
     EXPECT_EQ(WindowText(form->Handle()), L"Netpeek");
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    ASSERT_EQ(dpi, TestDpi()) << "the Wine prefix did not set the screen's DPI";
     RECT client{};
     GetClientRect(form->Handle(), &client);
-    // 9675 x 5055 twips at 96 DPI.
-    EXPECT_EQ(client.right, 645);
-    EXPECT_EQ(client.bottom, 337);
+    // 9675 x 5055 twips, 645 x 337 pixels at 96 DPI.
+    ExpectScaled(client.right, 645, L"client width");
+    ExpectScaled(client.bottom, 337, L"client height");
 
     for (HWND control : {form->ListView(), form->Toolbar()}) {
         auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
@@ -141,7 +160,7 @@ TEST_F(MainWindow, CaptionClientSizeAndFont) {
         LOGFONTW lf{};
         GetObjectW(font, sizeof(lf), &lf);
         EXPECT_STREQ(lf.lfFaceName, L"Tahoma");
-        EXPECT_EQ(lf.lfHeight, -12);  // 9 pt at 96 DPI
+        ExpectScaled(-lf.lfHeight, 12, L"font height");  // 9 pt
         EXPECT_EQ(lf.lfWeight, FW_NORMAL);
         EXPECT_EQ(lf.lfCharSet, RUSSIAN_CHARSET);
         EXPECT_FALSE(lf.lfItalic || lf.lfUnderline || lf.lfStrikeOut);
@@ -225,7 +244,7 @@ TEST_F(MainWindow, ListSettingsAndColumns) {
         column.cchTextMax = 64;
         ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column)));
         EXPECT_STREQ(text, headers[i]);
-        EXPECT_EQ(column.cx, widths[i]) << headers[i];
+        ExpectScaled(column.cx, widths[i], headers[i]);
         EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
     }
     EXPECT_EQ(GetWindow(form->Handle(), GW_CHILD), list);  // first in the tab order
