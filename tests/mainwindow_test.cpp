@@ -417,14 +417,20 @@ TEST_F(MainWindow, AnyLoadFailureIsShownAndEndsTheProgramWithItsNumber) {
     EXPECT_EQ(boxes[1].style, static_cast<UINT>(MB_ICONERROR | MB_OK));
 }
 
-TEST_F(MainWindow, ClosingSavesTheLayoutOnceWhateverClosedIt) {
+TEST_F(MainWindow, ClosingOrEndingTheSessionSavesTheLayoutOnce) {
     const std::vector<std::wstring> saved = {
         L"SaveWindowPlacement [] Window placement Netpeek true",
         L"SaveListLayout IPs List Netpeek true",
     };
-    // The close box.
+    // The session ends: Windows destroys no window then, so the layout is kept at once; a
+    // shutdown that was called off keeps nothing.
     Open();
     recorder.Take();
+    SendMessageW(form->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(recorder.Take(), saved);
+    SendMessageW(form->Handle(), WM_ENDSESSION, FALSE, 0);
+    EXPECT_TRUE(recorder.Take().empty());
+    // The close box.
     SendMessageW(form->Handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(form->Handle(), nullptr);
     EXPECT_EQ(recorder.Take(), saved);
