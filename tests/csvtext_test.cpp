@@ -28,7 +28,9 @@ TEST(CsvText, NoColumnsStartsWithAnEmptyLine) {
     EXPECT_EQ(CsvText({{}, {{L"1"}}}), L"\r\n\"1\"\r\n");
 }
 
-TEST(CsvText, ShortItemsAreNotPaddedAndEmptyCellsAreTwoQuotes) {
+// A line has as many fields as its item has texts; the export gives every item one text per
+// column, so its lines are never short.
+TEST(CsvText, EachLineHasItsItemsFieldsAndEmptyCellsAreTwoQuotes) {
     CListTexts list{kHeaders, {{L"7", L"10.0.0.1"}, {L"8", L"", L"", L"", L"", L""}, {L""}}};
     EXPECT_EQ(CsvText(list), kHeaderLine + L"\"7\",\"10.0.0.1\"\r\n"
                                            L"\"8\",\"\",\"\",\"\",\"\",\"\"\r\n"

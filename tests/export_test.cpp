@@ -242,14 +242,16 @@ TEST_F(Export, CancelWritesNothingShowsNothingAndKeepsTheFolder) {
 
 TEST_F(Export, FileHoldsTheListAndTheNextExportStartsInItsFolder) {
     Fill(6, {{L"2", L"192.168.0.10", L"255.255.255.0", L"192.168.0.255", L"65535", L"Primary, Dynamic"},
-             {L"1", L"127.0.0.1", L"255.0.0.0", L"1.0.0.0", L"65535", L""}});
+             {L"1", L"127.0.0.1", L"255.0.0.0", L"1.0.0.0", L"65535", L""},
+             {L"3", L"10.0.0.3"}});  // its later cells never set: still a field for each column
     answer = folder + L"\\list.csv";
     ExportList(owner, list);
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(ReadBytes(answer), kHeaderLine +
                                     "\"2\",\"192.168.0.10\",\"255.255.255.0\",\"192.168.0.255\",\"65535\",\"Primary, "
                                     "Dynamic\"\r\n"
-                                    "\"1\",\"127.0.0.1\",\"255.0.0.0\",\"1.0.0.0\",\"65535\",\"\"\r\n");
+                                    "\"1\",\"127.0.0.1\",\"255.0.0.0\",\"1.0.0.0\",\"65535\",\"\"\r\n"
+                                    "\"3\",\"10.0.0.3\",\"\",\"\",\"\",\"\"\r\n");
     std::wstring stored;
     ASSERT_TRUE(StoredFolder(stored));
     EXPECT_EQ(stored, folder);

@@ -3,8 +3,10 @@
 # caption and a close box) the window is moved by its caption, resized by its corner and a
 # column widened by its header divider, all with the mouse; closed with Esc and started
 # again, the window is where it was, at its size, with its columns where they were. Then
-# the same with other values and the close box. The first run is a copy of the program saved
-# as "Netpeek (1).exe", as a browser names a second download: it keeps the product's settings.
+# the same with other values and the close box. Maximised by a double-click on its caption
+# and closed, it comes back maximised, and a double-click puts it back where it was before.
+# The first run is a copy of the program saved as "Netpeek (1).exe", as a browser names a
+# second download: it keeps the product's settings.
 #
 # What a person sees is read from pictures of the desktop: the window is everything that is
 # not the desktop's colour, the columns are where the list's grid lines cross it.
@@ -16,12 +18,17 @@ ns=np-e2e-layout-$$
 desktop=e2e-layout-$$
 picture=$E2E_WORK/desktop.ppm
 
-# start_on_desktop [EXE]: Netpeek (or that copy of it) on a Wine desktop of its own
-# (NP_DESKTOP), and its frame.
-start_on_desktop() {
+# launch_on_desktop [EXE]: Netpeek (or that copy of it) on a Wine desktop of its own, 1024x768
+# and without a taskbar (NP_DESKTOP).
+launch_on_desktop() {
     np_launch "$ns" "$E2E_WORK" explorer "/desktop=$desktop,1024x768" "${1:-$NETPEEK_EXE}"
     NP_DESKTOP=$(wait_window "^$desktop - Wine desktop\$" "" "$E2E_START_TIMEOUT") ||
         e2e_fail "Wine's desktop did not appear"
+}
+
+# start_on_desktop [EXE]: launch_on_desktop, and the window's frame once it is there.
+start_on_desktop() {
+    launch_on_desktop "$@"
     local end=$((SECONDS + E2E_START_TIMEOUT))
     until read_frame && [ "${frame[2]}" -gt 200 ] && [ "${frame[3]}" -gt 100 ]; do
         [ "$SECONDS" -le "$end" ] || e2e_fail "the Netpeek window did not appear on Wine's desktop"
@@ -107,6 +114,22 @@ restart_and_compare() {
         check_failed "after closing with $1 the columns' edges are at ${columns[*]}, not ${saved_columns[*]}"
 }
 
+# check_maximised WHEN: the window fills the whole desktop, its frame's border hanging over
+# each edge; where it lies is read from X, as a maximised window leaves no desktop to see.
+check_maximised() {
+    local window x y width height end=$((SECONDS + E2E_TIMEOUT))
+    window=$(wait_window '^Netpeek$' "$NP_DESKTOP" "$E2E_START_TIMEOUT") || e2e_fail "no Netpeek window $1"
+    while :; do
+        read -r x y width height < <(xwininfo -id "$window" | awk '/Relative upper-left X/ {x = $4}
+            /Relative upper-left Y/ {y = $4} /Width:/ {w = $2} /Height:/ {h = $2} END {print x, y, w, h}')
+        [ "$x" -le 0 ] && [ "$x" -gt -10 ] && [ "$y" -eq "$x" ] &&
+            [ "${width}x$height" = "$((1024 - 2 * x))x$((768 - 2 * y))" ] && return 0
+        [ "$SECONDS" -le "$end" ] || break
+        sleep 0.2
+    done
+    check_failed "$1 the window is ${width}x$height at $x,$y: it does not fill the 1024x768 desktop"
+}
+
 # reg_query KEY: what `reg query` shows of HKEY_CURRENT_USER\Software\Brindle\KEY; fails when absent.
 reg_query() {
     ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all wine reg query "HKCU\\Software\\Brindle\\$1" 2>&1
@@ -147,6 +170,25 @@ caption_and_close
 xdotool mousemove "$close_x" "$caption_y" click 1
 np_wait_exit || e2e_fail "a click on the close box did not close the program"
 restart_and_compare "the close box"
+
+step "maximise with a double-click on the caption, close with Esc"
+caption_and_close
+xdotool mousemove "$close_x" "$caption_y" mousemove_relative -- -200 0 click --repeat 2 --delay 80 1
+check_maximised "after the double-click"
+escape
+np_wait_exit || e2e_fail "Esc did not close the maximised program"
+
+step "start again: maximised, and a double-click restores the window's last layout"
+launch_on_desktop
+check_maximised "after starting again,"
+wait_drawn "$NP_DESKTOP"
+import -window "$NP_DESKTOP" -depth 8 "ppm:$picture" 2>/dev/null || e2e_fail "no picture of the desktop"
+frame=(0 0 1024 768)
+caption_and_close
+xdotool mousemove "$close_x" "$caption_y" mousemove_relative -- -200 0 click --repeat 2 --delay 80 1
+read_frame || e2e_fail "no window after the double-click"
+[ "${frame[*]}" = "${saved_frame[*]}" ] ||
+    check_failed "restored, the window is at ${frame[*]}, not ${saved_frame[*]} (x y width height)"
 
 step "close with Esc"
 escape

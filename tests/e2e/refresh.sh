@@ -2,6 +2,10 @@
 # Refresh: an address added to or deleted from the namespace while the program runs shows
 # in the list after F5, and after a click on the "Обновить" toolbar button; until then the
 # list (and so an export) stays as it was read. Each state is observed through an export.
+# Then the pointer resting on each toolbar button shows that button's tooltip.
+#
+# Wine's tooltip window carries no text of its own for X to name, so the text it shows is
+# read from what Wine's tooltip control reports as it shows a tip (its "tooltips" channel).
 set -u
 E2E_NAME=refresh
 . "$(dirname "$0")/lib.sh"
@@ -33,20 +37,61 @@ refresh_with() {
     check_export "$last_csv" "$ns"
 }
 
-# click_refresh_button: a click in the middle of "Обновить", the button between the
-# toolbar's two separators; the separators are found in a picture of the window.
-click_refresh_button() {
-    local picture=$E2E_WORK/window.ppm x y width separators
+# find_buttons: buttons=(x of Экспорт, Обновить, О программе) and button_y, the middle of
+# each on the screen. The buttons are as wide as each other and the toolbar's two separators
+# stand between them; the separators are found in a picture of the window.
+find_buttons() {
+    local picture=$E2E_WORK/window.ppm width left top separators half
     import -window "$NP_WIN" -depth 8 "ppm:$picture" || e2e_fail "no picture of the window"
-    read -r width < <(xwininfo -id "$NP_WIN" | awk '/Width:/ {print $2}')
+    read -r width left top < <(xwininfo -id "$NP_WIN" | awk '/Width:/ {w = $2}
+        /Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4} END {print w, x, y}')
     separators=($(python3 "$E2E_DIR/shot.py" separators "$picture" 0 0 "$width" 150))
     [ "${#separators[@]}" -ge 4 ] || e2e_fail "the toolbar's separators were not found in the window"
-    x=$(((separators[0] + separators[2]) / 2))
-    y=${separators[1]}
-    read -r left top < <(xwininfo -id "$NP_WIN" |
-        awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4} END {print x, y}')
-    xdotool mousemove $((left + x)) $((top + y)) click 1
+    half=$(((separators[2] - separators[0]) / 2))
+    buttons=($((left + separators[0] - half)) $((left + separators[0] + half)) $((left + separators[2] + half)))
+    button_y=$((top + separators[1]))
+}
+
+# click_refresh_button: a click in the middle of "Обновить".
+click_refresh_button() {
+    find_buttons
+    xdotool mousemove "${buttons[1]}" "$button_y" click 1
     wait_drawn "$NP_WIN"
+}
+
+# shown_tip SINCE: the text of the last tooltip that Wine reported showing after line SINCE
+# of its log (it writes the text as L"...", characters beyond ASCII as \hhhh).
+shown_tip() {
+    tail -n +$(($1 + 1)) "$E2E_WORK/wine.log" | python3 -c '
+import re, sys
+log = sys.stdin.buffer.read().decode("utf-8", "replace")
+tips = re.findall(r"TOOLTIPS_Show Show tooltip \d+, L\"((?:[^\\\"]|\\.)*)\"", log)
+escape = {"n": "\n", "r": "\r", "t": "\t"}
+if tips:
+    text = re.sub(r"\\([0-9a-f]{4}|.)", lambda m: chr(int(m[1], 16)) if len(m[1]) == 4 else escape.get(m[1], m[1]), tips[-1])
+    sys.stdout.buffer.write(text.encode())'
+}
+
+# tip_window: a window of the program other than its main window is shown: the tooltip.
+tip_window() {
+    xdotool search --onlyvisible --classname '^netpeek\.exe$' 2>/dev/null | grep -vqx "$NP_WIN"
+}
+
+# check_tooltip BUTTON TEXT: the pointer rests on the button (0 = the first); a tooltip window
+# must come up, with that text.
+check_tooltip() {
+    local since text="" end
+    xdotool mousemove 0 0 sleep 0.5  # off the toolbar, so that the next tip starts afresh
+    since=$(wc -l <"$E2E_WORK/wine.log")
+    xdotool mousemove "${buttons[$1]}" "$button_y"
+    end=$((SECONDS + E2E_TIMEOUT))
+    until [ -n "$text" ] && tip_window; do
+        [ "$SECONDS" -le "$end" ] || break
+        sleep 0.2
+        text=$(shown_tip "$since")
+    done
+    tip_window || check_failed "no tooltip came up over button $1"
+    [ "$text" = "$2" ] || check_failed "the tooltip over button $1 reads \"$text\", not \"$2\""
 }
 
 step "one address on npA"
@@ -54,7 +99,7 @@ e2e_netns "$ns"
 ip -n "$ns" addr add 203.0.113.10/24 dev npA || fail "cannot add 203.0.113.10"
 
 step "start Netpeek and export"
-np_start "$ns"
+E2E_WINEDEBUG=-all,trace+tooltips np_start "$ns"
 export_now
 check_export "$last_csv" "$ns"
 
@@ -73,6 +118,12 @@ csv_addresses "$last_csv" | grep -qx 203.0.113.10 && check_failed "203.0.113.10 
 ip -n "$ns" addr del 203.0.113.20/28 dev npB || fail "cannot delete 203.0.113.20"
 refresh_with "a click on Обновить" "203.0.113.20 deleted"
 csv_addresses "$last_csv" | grep -qx 203.0.113.20 && check_failed "203.0.113.20 is still listed after the click"
+
+step "the pointer on each toolbar button shows its tooltip"
+find_buttons
+check_tooltip 0 "Экспортировать в файл (F2)"
+check_tooltip 1 "Обновить список (F5)"
+check_tooltip 2 "Показать сведения о программе (Shift+F1)"
 
 step "Esc closes the program"
 np_close_esc
