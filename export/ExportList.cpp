@@ -47,7 +47,7 @@ void ExportList(HWND owner, HWND list) {
     // Remembered before the write, so that the next export starts here even if this one fails.
     store.WriteValue(kExportSection, kExportFolderValue, kLayoutNoFlags, asGetFilePath(dialog.FileName()), app,
                      kLayoutPerUser);
-    const std::wstring text = CsvText(ReadListTexts(list));
+    const std::wstring text = ListCsvText(list);
 
     try {
         TextFileWriter::Instance().WriteTextFile(dialog.FileName(), text, kWriteReplaceExisting);
