@@ -9,6 +9,15 @@ run failed.
 import json
 import sys
 
+# The budgets a run must check: by the start of the figure's name, its baseline and the
+# largest ratio to it. A figure that goes missing, or comes against another baseline or with
+# a looser budget, fails the run instead of passing unseen.
+BUDGETS = {
+    "RefreshList 10000 rows": ("plain fill, redraw off", 1.5),
+    "export 10000 rows": ("60000 cell reads + safe write", 1.5),
+    "launch to a filled, visible window": ("minimal one-window program", 1.3),
+}
+
 
 def time_text(ms):
     if ms < 1:
@@ -65,6 +74,10 @@ def main():
                 if not ok:
                     missed.append(what)
         print(line)
+    for name, (baseline, budget) in BUDGETS.items():
+        if not any(f[1].startswith(name) and f[3] == baseline and f[5] is not None and f[5] <= budget
+                   for f in figures):
+            missed.append(f"{name} (not measured within {budget:.2f} times {baseline})")
     print()
     for name, value in infos:
         print(f"{name}: {value}")

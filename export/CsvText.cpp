@@ -1,8 +1,30 @@
 #include "export/CsvText.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace netpeek {
+
+void CsvAppender::Field(const wchar_t* chars, std::size_t length) {
+    if (m_lineStarted)
+        m_text += L',';
+    m_lineStarted = true;
+    m_text += L'"';
+    const wchar_t* const end = chars + length;
+    // A lone quote would end the field early and shift every later field, so each one is
+    // doubled; the stretches between quotes go in whole.
+    for (const wchar_t* quote; (quote = std::find(chars, end, L'"')) != end; chars = quote + 1) {
+        m_text.append(chars, static_cast<std::size_t>(quote + 1 - chars));
+        m_text += L'"';
+    }
+    m_text.append(chars, static_cast<std::size_t>(end - chars));
+    m_text += L'"';
+}
+
+void CsvAppender::EndLine() {
+    m_text += L"\r\n";
+    m_lineStarted = false;
+}
 
 namespace {
 
@@ -13,26 +35,10 @@ std::size_t LineLength(const std::vector<std::wstring>& fields) {
     return length;
 }
 
-void AppendLine(std::wstring& text, const std::vector<std::wstring>& fields) {
-    bool first = true;
-    for (const std::wstring& field : fields) {
-        if (!first)
-            text += L',';
-        first = false;
-        text += L'"';
-        if (field.find(L'"') == std::wstring::npos) {
-            text += field;
-        } else {
-            for (wchar_t c : field) {
-                // A lone quote would end the field early and shift every later field.
-                if (c == L'"')
-                    text += L'"';
-                text += c;
-            }
-        }
-        text += L'"';
-    }
-    text += L"\r\n";
+void AppendLine(CsvAppender& csv, const std::vector<std::wstring>& fields) {
+    for (const std::wstring& field : fields)
+        csv.Field(field);
+    csv.EndLine();
 }
 
 }  // namespace
@@ -43,12 +49,12 @@ std::wstring CsvText(const CListTexts& list) {
     std::size_t length = LineLength(list.headers);
     for (const auto& item : list.items)
         length += LineLength(item);
-    std::wstring text;
-    text.reserve(length);
-    AppendLine(text, list.headers);
+    CsvAppender csv;
+    csv.Reserve(length);
+    AppendLine(csv, list.headers);
     for (const auto& item : list.items)
-        AppendLine(text, item);
-    return text;
+        AppendLine(csv, item);
+    return std::move(csv).Text();
 }
 
 }  // namespace netpeek

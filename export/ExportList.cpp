@@ -46,7 +46,7 @@ void ExportList(HWND owner, HWND list, const WriteTextFileFn& write) {
     // Remembered before the write, so that the next export starts here even if this one fails.
     store.WriteValue(kExportSection, kExportFolderValue, kLayoutNoFlags, asGetFilePath(dialog.FileName()), app,
                      kLayoutPerUser);
-    const std::wstring text = CsvText(ReadListTexts(list));
+    const std::wstring text = ListCsvText(list);
 
     // Whatever fails while writing, running out of memory included, is this box, never the
     // program's general one: the user learns which file was not saved.

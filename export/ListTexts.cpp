@@ -2,25 +2,47 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <climits>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "support/Error.h"
+
 namespace netpeek {
 
 namespace {
 
-// Cell texts have no fixed limit, so the buffer grows until the text fits. One buffer serves
-// every cell of a read, so that a long list costs no allocation per cell beyond its text.
-std::wstring ItemText(HWND list, int item, int subItem, std::vector<wchar_t>& buffer) {
-    for (;;) {
-        LVITEMW cell{};
-        cell.iSubItem = subItem;
-        cell.pszText = buffer.data();
-        cell.cchTextMax = static_cast<int>(buffer.size());
-        const auto length = static_cast<std::size_t>(
-            SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell)));
-        if (length + 1 < buffer.size())
-            return std::wstring(buffer.data(), length);
-        buffer.resize(buffer.size() * 2);
+// Reads cells through one buffer shared by every cell of a read. Cell texts have no fixed
+// limit, so the buffer grows until the text fits.
+class CellReader {
+public:
+    explicit CellReader(HWND list) : m_list(list), m_buffer(256) {}
+
+    // Valid until the next call.
+    std::wstring_view Text(int item, int subItem) {
+        for (;;) {
+            LVITEMW cell{};
+            cell.iSubItem = subItem;
+            cell.pszText = m_buffer.data();
+            cell.cchTextMax = static_cast<int>(m_buffer.size());
+            const LRESULT copied =
+                SendMessageW(m_list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
+            // A text that filled the buffer may have been cut short, and a count that does not
+            // fit in the buffer is not believed: either way, ask again with more room.
+            if (copied >= 0 && static_cast<std::size_t>(copied) + 1 < m_buffer.size())
+                return {m_buffer.data(), static_cast<std::size_t>(copied)};
+            if (m_buffer.size() > INT_MAX / 2)
+                throw CError(ERROR_INSUFFICIENT_BUFFER, L"A cell of the list is too long to be read.");
+            m_buffer.resize(m_buffer.size() * 2);
+        }
     }
-}
+
+private:
+    HWND m_list;
+    std::vector<wchar_t> m_buffer;
+};
 
 std::wstring HeaderText(HWND list, int column) {
     std::wstring text(1024, L'\0');
@@ -34,27 +56,59 @@ std::wstring HeaderText(HWND list, int column) {
     return text;
 }
 
+std::vector<std::wstring> Headers(HWND list) {
+    const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    std::vector<std::wstring> headers;
+    for (int c = 0; c < columns; ++c)
+        headers.push_back(HeaderText(list, c));
+    return headers;
+}
+
+int ItemCount(HWND list) {
+    return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+// Every item has its own text, and a sub-item for each further column.
+int CellsPerItem(const std::vector<std::wstring>& headers) {
+    return headers.empty() ? 1 : static_cast<int>(headers.size());
+}
+
 }  // namespace
 
 CListTexts ReadListTexts(HWND list) {
     CListTexts texts;
-    const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    const int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-    for (int c = 0; c < columns; ++c)
-        texts.headers.push_back(HeaderText(list, c));
-
-    std::vector<wchar_t> buffer(256);
-    const auto items = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    texts.items.reserve(static_cast<std::size_t>(items));
+    texts.headers = Headers(list);
+    const int cells = CellsPerItem(texts.headers);
+    CellReader reader(list);
+    const int items = ItemCount(list);
+    texts.items.reserve(static_cast<std::size_t>(std::max(items, 0)));
     for (int i = 0; i < items; ++i) {
-        std::vector<std::wstring> cells;
-        // Every item has its own text, and a sub-item for each further column.
-        const int cellCount = columns > 0 ? columns : 1;
-        for (int c = 0; c < cellCount; ++c)
-            cells.push_back(ItemText(list, i, c, buffer));
-        texts.items.push_back(std::move(cells));
+        std::vector<std::wstring> item;
+        for (int c = 0; c < cells; ++c)
+            item.emplace_back(reader.Text(i, c));
+        texts.items.push_back(std::move(item));
     }
     return texts;
+}
+
+std::wstring ListCsvText(HWND list) {
+    const std::vector<std::wstring> headers = Headers(list);
+    const int cells = CellsPerItem(headers);
+    CsvAppender csv;
+    for (const std::wstring& header : headers)
+        csv.Field(header);
+    csv.EndLine();
+    CellReader reader(list);
+    const int items = ItemCount(list);
+    for (int i = 0; i < items; ++i) {
+        for (int c = 0; c < cells; ++c) {
+            const std::wstring_view text = reader.Text(i, c);
+            csv.Field(text.data(), text.size());
+        }
+        csv.EndLine();
+    }
+    return std::move(csv).Text();
 }
 
 }  // namespace netpeek

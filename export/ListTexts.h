@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "export/CsvText.h"
 
 namespace netpeek {
@@ -10,5 +12,9 @@ namespace netpeek {
 // Headers in column index order (not display order); each item's own text followed by the
 // texts of its sub-items, one per further column.
 CListTexts ReadListTexts(HWND list);
+
+// The CSV text of the same texts in the same order, built as the cells are read, so that a
+// long list costs no string per cell.
+std::wstring ListCsvText(HWND list);
 
 }  // namespace netpeek

@@ -63,3 +63,17 @@ TEST(CsvText, EveryLineEndsWithCrLfAndNoneWithAComma) {
     }
     EXPECT_EQ(lines, 2);
 }
+
+// The export appends each cell straight from the one buffer it reads cells into: a field is
+// exactly the given stretch of that buffer, whatever comes after it, and is copied out.
+TEST(CsvAppender, FieldsAreTheGivenStretchesOfABufferThatIsReused) {
+    wchar_t buffer[] = L"ab\"cdXYZ";
+    CsvAppender csv;
+    csv.Field(buffer, 5);
+    csv.Field(buffer + 5, 0);
+    csv.EndLine();
+    buffer[0] = L'"';
+    csv.Field(buffer, 1);
+    csv.EndLine();
+    EXPECT_EQ(csv.Text(), L"\"ab\"\"cd\",\"\"\r\n\"\"\"\"\r\n");
+}
