@@ -1,18 +1,20 @@
 #include "export/ListTexts.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <climits>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "support/Controls.h"
 #include "support/Error.h"
 
 namespace netpeek {
 
 namespace {
+
+// The longest header text we read back; the list's own are a word each.
+constexpr int kHeaderTextLimit = 1024;
 
 // Reads cells through one buffer shared by every cell of a read. Cell texts have no fixed
 // limit, so the buffer grows until the text fits.
@@ -23,12 +25,7 @@ public:
     // Valid until the next call.
     std::wstring_view Text(int item, int subItem) {
         for (;;) {
-            LVITEMW cell{};
-            cell.iSubItem = subItem;
-            cell.pszText = m_buffer.data();
-            cell.cchTextMax = static_cast<int>(m_buffer.size());
-            const LRESULT copied =
-                SendMessageW(m_list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
+            const int copied = m_list.GetItemText(item, subItem, m_buffer.data(), static_cast<int>(m_buffer.size()));
             // A text that filled the buffer may have been cut short, and a count that does not
             // fit in the buffer is not believed: either way, ask again with more room.
             if (copied >= 0 && static_cast<std::size_t>(copied) + 1 < m_buffer.size())
@@ -39,34 +36,31 @@ public:
         }
     }
 
+    // The item's cells as the CSV line the export writes for it.
+    void AppendLine(CsvAppender& csv, int item, int cells) {
+        for (int c = 0; c < cells; ++c) {
+            const std::wstring_view text = Text(item, c);
+            csv.Field(text.data(), text.size());
+        }
+        csv.EndLine();
+    }
+
 private:
-    HWND m_list;
+    ListViewCtrl m_list;
     std::vector<wchar_t> m_buffer;
 };
 
-std::wstring HeaderText(HWND list, int column) {
-    std::wstring text(1024, L'\0');
-    LVCOLUMNW info{};
-    info.mask = LVCF_TEXT;
-    info.pszText = text.data();
-    info.cchTextMax = static_cast<int>(text.size());
-    if (!SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info)))
-        return {};
-    text.resize(wcsnlen(text.c_str(), text.size()));
-    return text;
-}
-
-std::vector<std::wstring> Headers(HWND list) {
-    const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    const int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+std::vector<std::wstring> Headers(const ListViewCtrl& list) {
     std::vector<std::wstring> headers;
-    for (int c = 0; c < columns; ++c)
-        headers.push_back(HeaderText(list, c));
+    const int columns = list.ColumnCount();
+    for (int c = 0; c < columns; ++c) {
+        std::wstring text(kHeaderTextLimit, L'\0');
+        if (!list.GetColumnText(c, text.data(), kHeaderTextLimit))
+            text.clear();
+        text.resize(wcsnlen(text.c_str(), text.size()));
+        headers.push_back(std::move(text));
+    }
     return headers;
-}
-
-int ItemCount(HWND list) {
-    return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
 }
 
 // Every item has its own text, and a sub-item for each further column.
@@ -77,11 +71,12 @@ int CellsPerItem(const std::vector<std::wstring>& headers) {
 }  // namespace
 
 CListTexts ReadListTexts(HWND list) {
+    const ListViewCtrl view(list);
     CListTexts texts;
-    texts.headers = Headers(list);
+    texts.headers = Headers(view);
     const int cells = CellsPerItem(texts.headers);
     CellReader reader(list);
-    const int items = ItemCount(list);
+    const int items = view.GetItemCount();
     texts.items.reserve(static_cast<std::size_t>(std::max(items, 0)));
     for (int i = 0; i < items; ++i) {
         std::vector<std::wstring> item;
@@ -93,21 +88,22 @@ CListTexts ReadListTexts(HWND list) {
 }
 
 std::wstring ListCsvText(HWND list) {
-    const std::vector<std::wstring> headers = Headers(list);
-    const int cells = CellsPerItem(headers);
+    const ListViewCtrl view(list);
+    const std::vector<std::wstring> headers = Headers(view);
     CsvAppender csv;
     for (const std::wstring& header : headers)
         csv.Field(header);
     csv.EndLine();
     CellReader reader(list);
-    const int items = ItemCount(list);
-    for (int i = 0; i < items; ++i) {
-        for (int c = 0; c < cells; ++c) {
-            const std::wstring_view text = reader.Text(i, c);
-            csv.Field(text.data(), text.size());
-        }
-        csv.EndLine();
-    }
+    const int items = view.GetItemCount();
+    for (int i = 0; i < items; ++i)
+        reader.AppendLine(csv, i, CellsPerItem(headers));
+    return std::move(csv).Text();
+}
+
+std::wstring ItemCsvLine(HWND list, int item) {
+    CsvAppender csv;
+    CellReader(list).AppendLine(csv, item, std::max(ListViewCtrl(list).ColumnCount(), 1));
     return std::move(csv).Text();
 }
 

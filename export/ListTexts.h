@@ -17,4 +17,7 @@ CListTexts ReadListTexts(HWND list);
 // long list costs no string per cell.
 std::wstring ListCsvText(HWND list);
 
+// The one line the export writes for that item, CR LF included.
+std::wstring ItemCsvLine(HWND list, int item);
+
 }  // namespace netpeek

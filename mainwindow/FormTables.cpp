@@ -10,6 +10,7 @@ constexpr Shortcut kF2{VK_F2, 0};
 constexpr Shortcut kF5{VK_F5, 0};
 constexpr Shortcut kShiftF1{VK_F1, FSHIFT};
 constexpr Shortcut kCtrlA{'A', FCONTROL};
+constexpr Shortcut kCtrlC{'C', FCONTROL};
 constexpr Shortcut kDel{VK_DELETE, 0};
 
 constexpr MenuItem kTitles[] = {
@@ -31,6 +32,15 @@ constexpr MenuItem kItems[] = {
     {MenuArray::Help, 0, L"Содержание...", kF1, true},
     {MenuArray::Help, 1, L"-", kNone, true},
     {MenuArray::Help, 2, L"О программе...", kShiftF1, true},
+    {MenuArray::List, 0, L"Копировать", kCtrlC, true},
+    {MenuArray::List, 1, L"-", kNone, true},
+};
+
+constexpr MenuRef kContextMenu[] = {
+    {MenuArray::List, 0},
+    {MenuArray::List, 1},
+    {MenuArray::Edit, 0},
+    {MenuArray::File, 0},
 };
 
 // "Help" has a picture but no button.
@@ -68,7 +78,15 @@ std::wstring KeyText(WORD key) {
 
 std::span<const MenuItem> MenuTitles() { return kTitles; }
 std::span<const MenuItem> MenuItems() { return kItems; }
+std::span<const MenuRef> ContextMenu() { return kContextMenu; }
 std::span<const ToolbarImage> ToolbarImages() { return kImages; }
+
+const MenuItem* FindMenuItem(MenuRef ref) {
+    for (const MenuItem& item : kItems)
+        if (item.array == ref.array && item.index == ref.index)
+            return &item;
+    return nullptr;
+}
 std::span<const ToolbarButton> ToolbarButtons() { return kButtons; }
 std::span<const ListColumn> ListColumns() { return kColumns; }
 

@@ -10,7 +10,8 @@
 
 namespace netpeek {
 
-enum class MenuArray { Main = 0, File = 1, Edit = 2, Help = 3 };
+// List holds the commands only the list's context menu and keys offer.
+enum class MenuArray { Main = 0, File = 1, Edit = 2, Help = 3, List = 4 };
 
 // A key with its modifiers (FSHIFT, FCONTROL), as an accelerator table takes it; key 0 is none.
 struct Shortcut {
@@ -24,6 +25,12 @@ struct MenuItem {
     std::wstring_view caption;  // "-" is a separator
     Shortcut shortcut;
     bool visible;
+};
+
+// A menu item named by its array and index.
+struct MenuRef {
+    MenuArray array;
+    int index;
 };
 
 struct ToolbarImage {
@@ -49,9 +56,13 @@ inline UINT MenuCommandId(MenuArray array, int index) {
     return kMenuIdBase * static_cast<UINT>(array) + static_cast<UINT>(index);
 }
 
-// Top-level titles, then the items under each, in menu order.
+// Top-level titles, then the items under each, in menu order; then the list's own items.
 std::span<const MenuItem> MenuTitles();
 std::span<const MenuItem> MenuItems();
+// The list's context menu, in order: items of the menu bar run the same code as there.
+std::span<const MenuRef> ContextMenu();
+// The item of MenuItems() with that array and index, or null.
+const MenuItem* FindMenuItem(MenuRef ref);
 // The toolbar's pictures in image-list order, its buttons and the list's columns, in creation order.
 std::span<const ToolbarImage> ToolbarImages();
 std::span<const ToolbarButton> ToolbarButtons();

@@ -20,20 +20,26 @@ std::wstring MenuText(const MenuItem& item) {
     return shortcut.empty() ? text : text + L"\t" + shortcut;
 }
 
-UniqueMenu BuildPopup(const MenuItem& title) {
+UniqueMenu NewPopup() {
     UniqueMenu popup(CreatePopupMenu());
     if (!popup)
         ThrowLastError(L"A menu could not be created.");
-    for (const MenuItem& item : MenuItems()) {
-        if (item.array != TitleArray(title.index) || !item.visible)
-            continue;
-        const BOOL added = item.caption == L"-"
-                               ? AppendMenuW(popup.get(), MF_SEPARATOR, 0, nullptr)
-                               : AppendMenuW(popup.get(), MF_STRING, MenuCommandId(item.array, item.index),
-                                             MenuText(item).c_str());
-        if (!added)
-            ThrowLastError(L"A menu item could not be added.");
-    }
+    return popup;
+}
+
+void Append(HMENU menu, const MenuItem& item) {
+    const BOOL added = item.caption == L"-" ? AppendMenuW(menu, MF_SEPARATOR, 0, nullptr)
+                                            : AppendMenuW(menu, MF_STRING, MenuCommandId(item.array, item.index),
+                                                          MenuText(item).c_str());
+    if (!added)
+        ThrowLastError(L"A menu item could not be added.");
+}
+
+UniqueMenu BuildPopup(const MenuItem& title) {
+    UniqueMenu popup = NewPopup();
+    for (const MenuItem& item : MenuItems())
+        if (item.array == TitleArray(title.index) && item.visible)
+            Append(popup.get(), item);
     return popup;
 }
 
@@ -51,6 +57,14 @@ UniqueMenu BuildMenuBar() {
         popup.release();  // the menu bar owns it now
     }
     return bar;
+}
+
+UniqueMenu BuildContextMenu() {
+    UniqueMenu popup = NewPopup();
+    for (const MenuRef& ref : ContextMenu())
+        if (const MenuItem* item = FindMenuItem(ref))
+            Append(popup.get(), *item);
+    return popup;
 }
 
 UniqueAccel BuildAccelerators() {

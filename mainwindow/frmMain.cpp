@@ -1,11 +1,15 @@
 #include "mainwindow/frmMain.h"
 
+#include <windowsx.h>
+
 #include <vector>
 
+#include "export/ListTexts.h"
 #include "mainwindow/CellTexts.h"
 #include "mainwindow/MenuBar.h"
 #include "mainwindow/RowOrder.h"
 #include "support/Application.h"
+#include "support/Clipboard.h"
 #include "support/ErrorBox.h"
 #include "support/LayoutStore.h"
 #include "support/SystemError.h"
@@ -180,6 +184,9 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_NOTIFY:
         return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+    case WM_CONTEXTMENU:
+        OnContextMenu(reinterpret_cast<HWND>(wParam), lParam);
+        return 0;
     case WM_SETFOCUS:
         SetFocus(m_lvIPs.Handle());
         return 0;
@@ -353,6 +360,9 @@ void frmMain::OnCommand(UINT id) {
     case MenuArray::Help:
         mnuHelp_Click(index);
         break;
+    case MenuArray::List:
+        mnuList_Click(index);
+        break;
     default:
         break;
     }
@@ -370,6 +380,22 @@ LRESULT frmMain::OnNotify(NMHDR& header) {
         info.hinst = nullptr;
     }
     return 0;
+}
+
+// A right click on the list, Shift+F10 or the menu key: the list's commands beside the pointer,
+// or for a key, beside the selected row.
+void frmMain::OnContextMenu(HWND from, LPARAM position) {
+    if (from != m_lvIPs.Handle())
+        return;
+    POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    if (position == -1) {
+        RECT row{};
+        const int selected = m_lvIPs.GetSelected();
+        at = selected >= 0 && m_lvIPs.GetItemRect(selected, row) ? POINT{row.left, row.bottom} : POINT{0, 0};
+        ClientToScreen(m_lvIPs.Handle(), &at);
+    }
+    const UniqueMenu menu = BuildContextMenu();
+    TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, m_hwnd, nullptr);
 }
 
 void frmMain::OnEndSession(bool ending) {
@@ -440,6 +466,11 @@ void frmMain::mnuHelp_Click(int index) {
     }
 }
 
+void frmMain::mnuList_Click(int index) {
+    if (index == 0)
+        CopyToClipboard();
+}
+
 void frmMain::tbMain_ButtonClick(std::wstring_view key) {
     if (key == L"Export")
         mnuFile_Click(0);
@@ -497,6 +528,13 @@ void frmMain::ShowSortArrow() {
 
 void frmMain::ExportList() {
     m_services.exportList(m_hwnd, m_lvIPs.Handle());
+}
+
+// The selected row as the one line the export writes for it, or with no row selected the whole
+// list as the export writes it.
+void frmMain::CopyToClipboard() {
+    const int selected = m_lvIPs.GetSelected();
+    asSetClipboardText(m_hwnd, selected >= 0 ? ItemCsvLine(m_lvIPs.Handle(), selected) : ListCsvText(m_lvIPs.Handle()));
 }
 
 void frmMain::Exit() {

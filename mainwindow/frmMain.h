@@ -47,6 +47,7 @@ public:
     void mnuFile_Click(int index);
     void mnuEdit_Click(int index);
     void mnuHelp_Click(int index);
+    void mnuList_Click(int index);
     // Dispatches by the clicked button's key, compared exactly, to the matching item.
     void tbMain_ButtonClick(std::wstring_view key);
     // Key preview; shift is Shift 1 | Ctrl 2 | Alt 4.
@@ -68,6 +69,7 @@ private:
     void OnSize();
     void OnCommand(UINT id);
     LRESULT OnNotify(NMHDR& header);
+    void OnContextMenu(HWND from, LPARAM position);
     void OnEndSession(bool ending);
     void OnDestroy();
     LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);
@@ -81,6 +83,7 @@ private:
     void LoadLayout();
     void SaveLayout();
     void ExportList();
+    void CopyToClipboard();
     void Exit();
 
     FormServices m_services;

@@ -108,6 +108,16 @@ public:
         return static_cast<int>(
             SendMessageW(m_hwnd, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell)));
     }
+    // The first selected item, or -1.
+    int GetSelected() const {
+        return static_cast<int>(SendMessageW(m_hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    }
+    // The item's whole row, in the list's client coordinates.
+    bool GetItemRect(int item, RECT& rect) const {
+        rect.left = LVIR_BOUNDS;
+        return SendMessageW(m_hwnd, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&rect)) !=
+               FALSE;
+    }
     void SetRedraw(bool redraw) const { SendMessageW(m_hwnd, WM_SETREDRAW, redraw ? TRUE : FALSE, 0); }
 
 private:
