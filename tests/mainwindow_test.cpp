@@ -312,6 +312,35 @@ TEST_F(MainWindow, TooSmallOrMinimisedWindowLeavesTheListAsItWas) {
     EXPECT_TRUE(boxes.empty());
 }
 
+// The sort kept from the last run is shown with the system's arrow on its column alone; a
+// header click moves it, and closing keeps the new one. A sort that cannot be read is the
+// table's own order, with no arrow.
+TEST_F(MainWindow, StoredSortIsShownWithItsArrowAndAClickMovesIt) {
+    auto arrows = [this] {
+        std::wstring seen;
+        const HeaderCtrl header = ListViewCtrl(form->ListView()).Header();
+        for (int column = 0; column < header.GetItemCount(); ++column) {
+            const int format = header.GetFormat(column);
+            seen += format & HDF_SORTUP ? L'^' : format & HDF_SORTDOWN ? L'v' : L'-';
+        }
+        return seen;
+    };
+    recorder.values[L"IPs List Sort"] = L"4,1";  // Realm size, descending
+    Open();
+    EXPECT_EQ(arrows(), L"----v-");
+    EXPECT_EQ(Cell(form->ListView(), 0, 4), L"1502");
+    form->SortBy(1);
+    EXPECT_EQ(arrows(), L"-^----");
+    EXPECT_EQ(Cell(form->ListView(), 0, 1), L"10.0.0.1");
+    SendMessageW(form->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(recorder.values[L"IPs List Sort"], L"1,0");
+
+    recorder.values[L"IPs List Sort"] = L"6,0";  // no such column
+    Open();
+    EXPECT_EQ(arrows(), L"------");
+    EXPECT_EQ(Cell(form->ListView(), 0, 4), L"1500");
+}
+
 TEST_F(MainWindow, RefreshShowsEachRowsSixCells) {
     RawRow a;
     a.addr = {192, 168, 0, 10};
