@@ -14,12 +14,9 @@ using namespace netpeek;
 
 namespace {
 
-// "Версия 9.87.0654": the version of this test's own version block (aboutbox_test.rc).
-const std::wstring kVersionLine = L"\u0412\u0435\u0440\u0441\u0438\u044F 9.87.0654";
-const std::wstring kDedication = L"\u041F\u043E\u0441\u0432\u044F\u0449\u0430\u0435\u0442\u0441\u044F "
-                                 L"\u0432\u0441\u0435\u043C, \u043A\u0442\u043E \u0441\u0447\u0438\u0442\u0430\u0435\u0442 "
-                                 L"\u0430\u0434\u0440\u0435\u0441\u0430 \u043F\u043E \u043F\u0430\u043B\u044C\u0446\u0430\u043C "
-                                 L"& \u043D\u0435 \u0441\u0431\u0438\u0432\u0430\u0435\u0442\u0441\u044F.";
+// The version of this test's own version block (aboutbox_test.rc), as the box shows it.
+const std::wstring kVersionLine = L"Версия 9.87.0654";
+const std::wstring kDedication = L"Посвящается всем, кто считает адреса по пальцам & не сбивается.";
 
 CApplication TestApp() {
     CApplication app;
@@ -205,7 +202,7 @@ TEST_F(AboutBoxTest, TemplateGoesToTheHookWithOwnerCaptionFontAndOnlyTheLinesTha
     };
     AboutBox::Instance().ShowAbout(owner, app, L"Extra line", nullptr, kDedication);
     EXPECT_EQ(seenOwner, owner);
-    EXPECT_EQ(seen.caption, L"\u041E \u043F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u0435");
+    EXPECT_EQ(seen.caption, L"О программе");
     EXPECT_NE(seen.style & DS_SETFONT, 0u);
     EXPECT_EQ(seen.font, L"Tahoma");
     EXPECT_EQ(seen.points, 9);

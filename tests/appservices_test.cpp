@@ -145,6 +145,6 @@ TEST_F(AppServices, ErrorBoxShowsMessageThenDescriptionOwnedByTheMainWindow) {
     EXPECT_EQ(boxes[0].first, window);
     EXPECT_EQ(boxes[0].second, L"C:\\x.csv\r\n\r\nAccess is denied.|Netpeek|16");
     // "Ошибка 5: " before the description.
-    EXPECT_EQ(boxes[1].second, L"\u041E\u0448\u0438\u0431\u043A\u0430 5: Access is denied.|Netpeek|16");
+    EXPECT_EQ(boxes[1].second, L"Ошибка 5: Access is denied.|Netpeek|16");
     EXPECT_EQ(boxes[2].second, L"m\r\n\r\nAccess is denied.|Other|0");
 }

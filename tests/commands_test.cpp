@@ -16,7 +16,7 @@ using namespace netpeek::test;
 
 namespace {
 
-const std::wstring kAbout = L"ShowAbout 1 Netpeek [] 0 \u0414\u0440\u0443\u0437\u044C\u044F\u043C";
+const std::wstring kAbout = L"ShowAbout 1 Netpeek [] 0 Друзьям";
 const std::wstring kContents = L"asOpenReadMeFile 0";
 const std::wstring kExport = L"ExportList";
 const std::wstring kRefresh = L"GetIPAddresses";

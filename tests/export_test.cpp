@@ -15,6 +15,7 @@
 #include "export/ExportList.h"
 #include "support/Application.h"
 #include "support/ErrorBox.h"
+#include "support/Controls.h"
 #include "support/Hooks.h"
 #include "support/SystemError.h"
 
@@ -22,12 +23,9 @@ using namespace netpeek;
 
 namespace {
 
-// "Не удалось сохранить файл."
-const std::wstring kWriteFailed =
-    L"\u041D\u0435 \u0443\u0434\u0430\u043B\u043E\u0441\u044C \u0441\u043E\u0445\u0440\u0430\u043D\u0438\u0442\u044C "
-    L"\u0444\u0430\u0439\u043B.";
+const std::wstring kWriteFailed = L"Не удалось сохранить файл.";
 const std::wstring kFilterPairs =
-    std::wstring(L"\u0422\u0430\u0431\u043B\u0438\u0446\u044B (*.CSV)\0*.CSV\0\u0412\u0441\u0435 \u0444\u0430\u0439\u043B\u044B\0*.*\0\0",
+    std::wstring(L"Таблицы (*.CSV)\0*.CSV\0Все файлы\0*.*\0\0",
                  35);
 const std::string kHeaderLine = "\"Interface\",\"IP\",\"Mask\",\"Broadcast\",\"Realm size\",\"Type\"\r\n";
 
@@ -144,26 +142,14 @@ protected:
 
     void Fill(int columns, const std::vector<std::vector<std::wstring>>& items) {
         const wchar_t* headers[] = {L"Interface", L"IP", L"Mask", L"Broadcast", L"Realm size", L"Type"};
-        for (int c = 0; c < columns; ++c) {
-            LVCOLUMNW column{};
-            column.mask = LVCF_TEXT | LVCF_WIDTH;
-            column.cx = 60;
-            column.pszText = const_cast<wchar_t*>(headers[c]);
-            SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));
-        }
+        const ListViewCtrl view(list);
+        for (int c = 0; c < columns; ++c)
+            view.InsertColumn(c, headers[c], 60);
         int at = 0;
         for (const auto& cells : items) {
-            LVITEMW item{};
-            item.mask = LVIF_TEXT;
-            item.iItem = at;
-            item.pszText = const_cast<wchar_t*>(cells[0].c_str());
-            SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-            for (std::size_t c = 1; c < cells.size(); ++c) {
-                LVITEMW sub{};
-                sub.iSubItem = static_cast<int>(c);
-                sub.pszText = const_cast<wchar_t*>(cells[c].c_str());
-                SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&sub));
-            }
+            view.InsertItem(at, cells[0].c_str());
+            for (std::size_t c = 1; c < cells.size(); ++c)
+                view.SetItemText(at, static_cast<int>(c), cells[c].c_str());
             ++at;
         }
     }
@@ -279,7 +265,7 @@ TEST_F(Export, EmptyListIsTheHeaderLineAndColumnsFollowIndexOrder) {
     Fill(6, {});
     // The user dragged the columns into another display order; the file keeps index order.
     int order[] = {5, 4, 3, 2, 1, 0};
-    SendMessageW(list, LVM_SETCOLUMNORDERARRAY, 6, reinterpret_cast<LPARAM>(order));
+    ListViewCtrl(list).SetColumnOrder(6, order);
     answer = folder + L"\\empty.csv";
     ExportList(owner, list);
     EXPECT_EQ(ReadBytes(answer), kHeaderLine);
@@ -344,7 +330,7 @@ TEST_F(Export, FullFileSystemKeepsTheEarlierExportByteForByte) {
     const std::string earlier = ReadBytes(target);
     ASSERT_EQ(earlier.substr(0, kHeaderLine.size()), kHeaderLine);
 
-    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    ListViewCtrl(list).DeleteAllItems();
     while (SendMessageW(list, LVM_DELETECOLUMN, 0, 0)) {
     }
     FillRows(2000);  // far more than the file system holds

@@ -8,7 +8,7 @@ TEST(asGetFilePath, FolderPartOfFullNames) {
     EXPECT_EQ(asGetFilePath(L"C:\\Data\\list.csv"), L"C:\\Data");
     EXPECT_EQ(asGetFilePath(L"C:\\list.csv"), L"C:\\");
     EXPECT_EQ(asGetFilePath(L"\\\\server\\share\\list.csv"), L"\\\\server\\share");
-    EXPECT_EQ(asGetFilePath(L"D:\\a\\b c\\d\\\u0442\u0430\u0431.csv"), L"D:\\a\\b c\\d");
+    EXPECT_EQ(asGetFilePath(L"D:\\a\\b c\\d\\таб.csv"), L"D:\\a\\b c\\d");
     EXPECT_EQ(asGetFilePath(L"Z:/tmp/x.csv"), L"Z:/tmp");
 }
 

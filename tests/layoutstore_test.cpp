@@ -104,7 +104,7 @@ void SetRawValue(const wchar_t* name, DWORD type, const void* data, DWORD size) 
 }  // namespace
 
 TEST_F(LayoutStoreTest, ValuesRoundTripAsStringsInTheProgramKeyOrASectionSubkey) {
-    const std::wstring cyrillic = L"\u0421\u043F\u0438\u0441\u043E\u043A";
+    const std::wstring cyrillic = L"Список";
     Store(L"", L"Name", L"top");
     Store(L"Sub", L"Name", cyrillic);
     Store(L"Sub", L"Empty", L"");

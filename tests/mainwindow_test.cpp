@@ -22,7 +22,7 @@ using namespace netpeek::test;
 namespace {
 
 const std::wstring kErrorPrefix = L"Ошибка ";
-const std::wstring kExitText = L"\u0412\u044B\u0445\u043E\u0434\tEsc";
+const std::wstring kExitText = L"Выход\tEsc";
 
 std::wstring WindowText(HWND w) {
     wchar_t text[256] = {};
@@ -56,11 +56,7 @@ CIPAddrList Rows(const std::vector<RawRow>& raw) {
 
 std::wstring Cell(HWND list, int item, int sub) {
     wchar_t text[256] = {};
-    LVITEMW cell{};
-    cell.iSubItem = sub;
-    cell.pszText = text;
-    cell.cchTextMax = 256;
-    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
+    ListViewCtrl(list).GetItemText(item, sub, text, 256);
     return text;
 }
 
@@ -79,7 +75,7 @@ void ExpectScaled(int actual, int at96, const std::wstring& what) {
 }
 
 int ItemCount(HWND list) {
-    return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    return ListViewCtrl(list).GetItemCount();
 }
 
 class MainWindow : public ::testing::Test {
@@ -221,8 +217,7 @@ TEST_F(MainWindow, ListSettingsAndColumns) {
 
     const wchar_t* headers[] = {L"Interface", L"IP", L"Mask", L"Broadcast", L"Realm size", L"Type"};
     const int widths[] = {52, 110, 112, 98, 88, 153};  // the designed twips at 96 DPI
-    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    ASSERT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 6);
+    ASSERT_EQ(ListViewCtrl(list).ColumnCount(), 6);
     for (int i = 0; i < 6; ++i) {
         wchar_t text[64] = {};
         LVCOLUMNW column{};
@@ -241,9 +236,9 @@ TEST_F(MainWindow, MenuBarCaptionsShortcutsAndHiddenEditItems) {
     Open();
     HMENU bar = GetMenu(form->Handle());
     ASSERT_EQ(GetMenuItemCount(bar), 3);
-    EXPECT_EQ(MenuString(bar, 0), L"\u0424\u0430\u0439\u043B");
-    EXPECT_EQ(MenuString(bar, 1), L"\u041F\u0440\u0430\u0432\u043A\u0430");
-    EXPECT_EQ(MenuString(bar, 2), L"\u0421\u043F\u0440\u0430\u0432\u043A\u0430");
+    EXPECT_EQ(MenuString(bar, 0), L"Файл");
+    EXPECT_EQ(MenuString(bar, 1), L"Правка");
+    EXPECT_EQ(MenuString(bar, 2), L"Справка");
     MENUITEMINFOW help{};
     help.cbSize = sizeof(help);
     help.fMask = MIIM_FTYPE;
@@ -252,19 +247,19 @@ TEST_F(MainWindow, MenuBarCaptionsShortcutsAndHiddenEditItems) {
 
     HMENU file = GetSubMenu(bar, 0);
     ASSERT_EQ(GetMenuItemCount(file), 3);
-    EXPECT_EQ(MenuString(file, 0), L"\u042D\u043A\u0441\u043F\u043E\u0440\u0442 \u0432 \u0444\u0430\u0439\u043B...\tF2");
+    EXPECT_EQ(MenuString(file, 0), L"Экспорт в файл...\tF2");
     EXPECT_EQ(GetMenuState(file, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
     EXPECT_EQ(MenuString(file, 2), kExitText);
 
     HMENU edit = GetSubMenu(bar, 1);
     ASSERT_EQ(GetMenuItemCount(edit), 1);
-    EXPECT_EQ(MenuString(edit, 0), L"\u041E\u0431\u043D\u043E\u0432\u0438\u0442\u044C\tF5");
+    EXPECT_EQ(MenuString(edit, 0), L"Обновить\tF5");
 
     HMENU helpMenu = GetSubMenu(bar, 2);
     ASSERT_EQ(GetMenuItemCount(helpMenu), 3);
-    EXPECT_EQ(MenuString(helpMenu, 0), L"\u0421\u043E\u0434\u0435\u0440\u0436\u0430\u043D\u0438\u0435...\tF1");
+    EXPECT_EQ(MenuString(helpMenu, 0), L"Содержание...\tF1");
     EXPECT_EQ(MenuString(helpMenu, 2),
-              L"\u041E \u043F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u0435...\tShift+F1");
+              L"О программе...\tShift+F1");
 }
 
 TEST_F(MainWindow, ListFillsTheClientAreaUnderTheToolbar) {

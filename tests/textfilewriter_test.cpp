@@ -15,7 +15,7 @@ using namespace netpeek;
 namespace {
 
 // "Привет" in UTF-16 and in UTF-8.
-const std::wstring kCyrillic = L"\u041F\u0440\u0438\u0432\u0435\u0442";
+const std::wstring kCyrillic = L"Привет";
 const std::string kCyrillicUtf8 = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
 using Names = std::vector<std::wstring>;
 
