@@ -244,6 +244,15 @@ np_start() {
     wait_drawn "$NP_WIN"
 }
 
+# np_probe NS WHAT: what a probe run beside the program in the same Wine reads, for what X
+# cannot tell: "clip" the clipboard's text byte for byte (Wine drops its CRs on the way to X),
+# "tip" the text of each tooltip shown now (Wine gives X no name for it), one a line.
+np_probe() {
+    [ -f "${NETPEEK_WINPROBE:-}" ] || fail "no probe (NETPEEK_WINPROBE names it)"
+    ip netns exec "$1" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all wine "$NETPEEK_WINPROBE" "$2" \
+        2>>"$E2E_WORK/wine.log"
+}
+
 # np_state: NP_STATE says whether the program still runs, or how it ended, and which windows
 # are shown. Not for a command substitution: only this shell can wait for the program.
 np_state() {

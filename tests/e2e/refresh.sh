@@ -3,9 +3,6 @@
 # in the list after F5, and after a click on the "Обновить" toolbar button; until then the
 # list (and so an export) stays as it was read. Each state is observed through an export.
 # Then the pointer resting on each toolbar button shows that button's tooltip.
-#
-# Wine's tooltip window carries no text of its own for X to name, so the text it shows is
-# read from what Wine's tooltip control reports as it shows a tip (its "tooltips" channel).
 set -u
 E2E_NAME=refresh
 . "$(dirname "$0")/lib.sh"
@@ -59,38 +56,18 @@ click_refresh_button() {
     wait_drawn "$NP_WIN"
 }
 
-# shown_tip SINCE: the text of the last tooltip that Wine reported showing after line SINCE
-# of its log (it writes the text as L"...", characters beyond ASCII as \hhhh).
-shown_tip() {
-    tail -n +$(($1 + 1)) "$E2E_WORK/wine.log" | python3 -c '
-import re, sys
-log = sys.stdin.buffer.read().decode("utf-8", "replace")
-tips = re.findall(r"TOOLTIPS_Show Show tooltip \d+, L\"((?:[^\\\"]|\\.)*)\"", log)
-escape = {"n": "\n", "r": "\r", "t": "\t"}
-if tips:
-    text = re.sub(r"\\([0-9a-f]{4}|.)", lambda m: chr(int(m[1], 16)) if len(m[1]) == 4 else escape.get(m[1], m[1]), tips[-1])
-    sys.stdout.buffer.write(text.encode())'
-}
-
-# tip_window: a window of the program other than its main window is shown: the tooltip.
-tip_window() {
-    xdotool search --onlyvisible --classname '^netpeek\.exe$' 2>/dev/null | grep -vqx "$NP_WIN"
-}
-
 # check_tooltip BUTTON TEXT: the pointer rests on the button (0 = the first); a tooltip window
 # must come up, with that text.
 check_tooltip() {
-    local since text="" end
+    local text="" end
     xdotool mousemove 0 0 sleep 0.5  # off the toolbar, so that the next tip starts afresh
-    since=$(wc -l <"$E2E_WORK/wine.log")
     xdotool mousemove "${buttons[$1]}" "$button_y"
     end=$((SECONDS + E2E_TIMEOUT))
-    until [ -n "$text" ] && tip_window; do
-        [ "$SECONDS" -le "$end" ] || break
-        sleep 0.2
-        text=$(shown_tip "$since")
+    until [ "$text" = "$2" ] || [ "$SECONDS" -gt "$end" ]; do
+        sleep 0.3
+        text=$(np_probe "$ns" tip)
     done
-    tip_window || check_failed "no tooltip came up over button $1"
+    [ -n "$text" ] || check_failed "no tooltip came up over button $1"
     [ "$text" = "$2" ] || check_failed "the tooltip over button $1 reads \"$text\", not \"$2\""
 }
 
@@ -99,7 +76,7 @@ e2e_netns "$ns"
 ip -n "$ns" addr add 203.0.113.10/24 dev npA || fail "cannot add 203.0.113.10"
 
 step "start Netpeek and export"
-E2E_WINEDEBUG=-all,trace+tooltips np_start "$ns"
+np_start "$ns"
 export_now
 check_export "$last_csv" "$ns"
 

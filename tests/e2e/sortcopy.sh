@@ -10,8 +10,6 @@ E2E_NAME=sortcopy
 . "$(dirname "$0")/lib.sh"
 e2e_init "${1:-}"
 ns=np-e2e-sortcopy-$$
-probe=${NETPEEK_WINPROBE:-}
-[ -f "$probe" ] || fail "no clipboard probe (NETPEEK_WINPROBE)"
 
 step "links with indexes 12 and 47 and three addresses"
 e2e_netns "$ns"
@@ -38,7 +36,7 @@ expect_text() {
 
 # clipboard FILE: what the clipboard holds, byte for byte.
 clipboard() {
-    ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all wine "$probe" clip >"$1" 2>>"$E2E_WORK/wine.log"
+    np_probe "$ns" clip >"$1"
 }
 
 # same EXPECTED ACTUAL WHAT: the two files hold the same bytes.
