@@ -39,7 +39,7 @@ run: build-windows
 # The release: build/dist/Netpeek-<version>.zip with Netpeek.exe and ReadMe.txt, the same bytes
 # from every build of a commit; prints its SHA-256.
 dist: build-windows
-	@set -o pipefail; cmake --build $(BUILD)/windows --target dist | grep -v '^\[ *[0-9]*%\] Built target'
+	@set -o pipefail; cmake --build $(BUILD)/windows --target dist -- --no-print-directory | grep -v '^\[ *[0-9]*%\] Built target'
 
 # Benchmarks with budgets: release builds of their own, so that the test builds keep their
 # sanitizers and nothing of this reaches `make test`.
