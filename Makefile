@@ -8,7 +8,7 @@ ROOT := $(abspath .)
 BUILD := $(ROOT)/build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build build-native build-windows test run bench clean
+.PHONY: all deps build build-native build-windows test run dist bench clean
 
 all: build
 
@@ -35,6 +35,11 @@ test: build
 
 run: build-windows
 	scripts/run.sh
+
+# The release: build/dist/Netpeek-<version>.zip with Netpeek.exe and ReadMe.txt, the same bytes
+# from every build of a commit; prints its SHA-256.
+dist: build-windows
+	@set -o pipefail; cmake --build $(BUILD)/windows --target dist -- --no-print-directory | grep -v '^\[ *[0-9]*%\] Built target'
 
 # Benchmarks with budgets: release builds of their own, so that the test builds keep their
 # sanitizers and nothing of this reaches `make test`.

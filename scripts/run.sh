@@ -26,10 +26,11 @@ fi
         window=$(xdotool search --onlyvisible --name "^Netpeek$" 2>/dev/null | head -1)
     done
     [ -n "$window" ] || { echo "Netpeek did not show its window" >&2; exit 1; }
-    # The list is filled before the window first shows; wait until two shots agree.
+    # The list is filled before the window first shows; wait until two shots agree. The shot
+    # is of the window alone, as the read-me shows it.
     previous=""
     for _ in $(seq 50); do
-        import -window root "$shot" 2>/dev/null
+        import -window "$window" "$shot" 2>/dev/null
         current=$(md5sum <"$shot")
         [ "$current" = "$previous" ] && break
         previous=$current
