@@ -200,6 +200,30 @@ TEST_F(MainWindow, ToolbarButtonsImagesAndTooltips) {
     EXPECT_EQ(cy, 16);
 }
 
+// A process sees one DPI only, so the pictures of the other DPIs are checked by name and size
+// here: a name in the tables that the resources lack would otherwise show only at that DPI.
+TEST(PictureScales, EachDpiHasItsToolbarPictures) {
+    EXPECT_EQ(PictureScaleFor(143), PictureScale::Normal);
+    EXPECT_EQ(PictureScaleFor(144), PictureScale::OneAndAHalf);
+    EXPECT_EQ(PictureScaleFor(191), PictureScale::OneAndAHalf);
+    EXPECT_EQ(PictureScaleFor(192), PictureScale::Double);
+
+    const HINSTANCE instance = CApplication::Current().Instance;
+    constexpr int kToolbarSizes[kPictureScaleCount] = {16, 24, 32};
+    for (std::size_t scale = 0; scale < kPictureScaleCount; ++scale) {
+        SCOPED_TRACE("scale " + std::to_string(scale));
+        for (const ToolbarImage& image : ToolbarImages()) {
+            UniqueBitmap bitmap(
+                static_cast<HBITMAP>(LoadImageW(instance, image.resources[scale], IMAGE_BITMAP, 0, 0, 0)));
+            ASSERT_TRUE(bitmap) << "picture " << &image - ToolbarImages().data();
+            BITMAP info{};
+            GetObjectW(bitmap.get(), sizeof(info), &info);
+            EXPECT_EQ(info.bmWidth, kToolbarSizes[scale]);
+            EXPECT_EQ(info.bmHeight, kToolbarSizes[scale]);
+        }
+    }
+}
+
 TEST_F(MainWindow, ListSettingsAndColumns) {
     Open();
     HWND list = form->ListView();
