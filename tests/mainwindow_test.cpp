@@ -10,6 +10,7 @@
 
 #include "mainwindow/frmMain.h"
 #include "startup/modMain.h"
+#include "support/AboutBox.h"
 #include "support/ErrorBox.h"
 #include "support/Hooks.h"
 #include "tests/FormRecorder.h"
@@ -202,7 +203,7 @@ TEST_F(MainWindow, ToolbarButtonsImagesAndTooltips) {
 
 // A process sees one DPI only, so the pictures of the other DPIs are checked by name and size
 // here: a name in the tables that the resources lack would otherwise show only at that DPI.
-TEST(PictureScales, EachDpiHasItsToolbarPictures) {
+TEST(PictureScales, EachDpiHasItsToolbarPicturesAndAboutIcon) {
     EXPECT_EQ(PictureScaleFor(143), PictureScale::Normal);
     EXPECT_EQ(PictureScaleFor(144), PictureScale::OneAndAHalf);
     EXPECT_EQ(PictureScaleFor(191), PictureScale::OneAndAHalf);
@@ -221,6 +222,10 @@ TEST(PictureScales, EachDpiHasItsToolbarPictures) {
             EXPECT_EQ(info.bmWidth, kToolbarSizes[scale]);
             EXPECT_EQ(info.bmHeight, kToolbarSizes[scale]);
         }
+        // The About icon grows with the toolbar: twice its pictures' size.
+        const AboutIcon icon = AboutIconFor(static_cast<PictureScale>(scale));
+        EXPECT_EQ(icon.size, 2 * kToolbarSizes[scale]);
+        EXPECT_TRUE(FindResourceW(instance, icon.name, RT_GROUP_ICON));
     }
 }
 
