@@ -45,10 +45,10 @@ constexpr MenuRef kContextMenu[] = {
 
 // "Help" has a picture but no button.
 constexpr ToolbarImage kImages[] = {
-    {L"Refresh", L"IDB_REFRESH"},
-    {L"About", L"IDB_ABOUT"},
-    {L"Export", L"IDB_EXPORT"},
-    {L"Help", L"IDB_HELP"},
+    {L"Refresh", {L"IDB_REFRESH", L"IDB_REFRESH24", L"IDB_REFRESH32"}},
+    {L"About", {L"IDB_ABOUT", L"IDB_ABOUT24", L"IDB_ABOUT32"}},
+    {L"Export", {L"IDB_EXPORT", L"IDB_EXPORT24", L"IDB_EXPORT32"}},
+    {L"Help", {L"IDB_HELP", L"IDB_HELP24", L"IDB_HELP32"}},
 };
 
 constexpr ToolbarButton kButtons[] = {

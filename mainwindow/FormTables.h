@@ -4,9 +4,12 @@
 
 #include <windows.h>
 
+#include <array>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "support/ScreenDpi.h"
 
 namespace netpeek {
 
@@ -35,7 +38,8 @@ struct MenuRef {
 
 struct ToolbarImage {
     std::wstring_view key;
-    const wchar_t* resource;  // the bitmap resource's name
+    // The bitmap resource's name at each picture scale: 16, 24 and 32 pixels.
+    std::array<const wchar_t*, kPictureScaleCount> resources;
 };
 
 struct ToolbarButton {

@@ -12,6 +12,7 @@
 #include "support/Clipboard.h"
 #include "support/ErrorBox.h"
 #include "support/LayoutStore.h"
+#include "support/ScreenDpi.h"
 #include "support/SystemError.h"
 
 namespace netpeek {
@@ -264,10 +265,13 @@ void frmMain::ExtendExitCaption() {
 
 void frmMain::InitToolbar() {
     const HINSTANCE instance = CApplication::Current().Instance;
+    // The pictures drawn for the screen's DPI, so that they stay crisp where a 16-pixel one would be stretched.
+    const auto scale = static_cast<std::size_t>(PictureScaleFor(ScreenDpi()));
     for (const ToolbarImage& image : ToolbarImages()) {
-        UniqueBitmap bitmap(static_cast<HBITMAP>(LoadImageW(instance, image.resource, IMAGE_BITMAP, 0, 0, 0)));
+        const std::wstring resource = image.resources[scale];
+        UniqueBitmap bitmap(static_cast<HBITMAP>(LoadImageW(instance, resource.c_str(), IMAGE_BITMAP, 0, 0, 0)));
         if (!bitmap)
-            ThrowLastError(L"The picture " + std::wstring(image.resource) + L" could not be loaded.");
+            ThrowLastError(L"The picture " + resource + L" could not be loaded.");
         if (!m_ilToolbar) {
             // The image list takes its image size from the first picture.
             BITMAP info{};
@@ -277,8 +281,7 @@ void frmMain::InitToolbar() {
                 ThrowLastError(L"The toolbar's image list could not be created.");
         }
         if (ImageList_AddMasked(m_ilToolbar.get(), bitmap.get(), kImageMaskColour) < 0)
-            throw CError(ERROR_INVALID_DATA,
-                         L"The picture " + std::wstring(image.resource) + L" could not be added to the toolbar.");
+            throw CError(ERROR_INVALID_DATA, L"The picture " + resource + L" could not be added to the toolbar.");
     }
     m_tbMain.ButtonStructSize();
     m_tbMain.SetImageList(m_ilToolbar.get());

@@ -24,7 +24,9 @@ constexpr int kGap = 4;
 constexpr int kTextWidth = 170;
 constexpr int kButtonWidth = 50;
 constexpr int kButtonHeight = 14;
-constexpr int kIconSize = 32;  // pixels
+// At 96 DPI the window's large icon, as it always was; above it the larger drawings.
+constexpr AboutIcon kIcons[kPictureScaleCount] = {
+    {kAppIconName, 32}, {kAboutLargeIconName, 48}, {kAboutLargeIconName, 64}};
 
 // The version calls, looked up when the About window first reads a version.
 struct VersionCalls {
@@ -97,6 +99,7 @@ private:
 struct AboutState {
     const AboutTexts* texts;
     HICON icon;
+    int iconSize;
     HBITMAP picture;
 };
 
@@ -136,7 +139,7 @@ SIZE ImageSize(const AboutState& state) {
     BITMAP bitmap{};
     if (state.picture != nullptr && GetObjectW(state.picture, sizeof(bitmap), &bitmap) != 0)
         return {bitmap.bmWidth, std::abs(bitmap.bmHeight)};
-    return {kIconSize, kIconSize};
+    return {state.iconSize, state.iconSize};
 }
 
 // Centres the window on its owner (on the owner's monitor when the owner is hidden or
@@ -256,6 +259,10 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 
 }  // namespace
 
+AboutIcon AboutIconFor(PictureScale scale) {
+    return kIcons[static_cast<std::size_t>(scale)];
+}
+
 std::wstring ReadVersionString(const std::wstring& moduleFile, const std::wstring& key) {
     const VersionCalls& version = Version();
     DWORD ignored = 0;
@@ -299,9 +306,11 @@ void AboutBox::ShowAbout(HWND owner, const CApplication& app, const std::wstring
                          const std::wstring& dedication) {
     const AboutTexts texts = AboutLines(app, extra, dedication);
 
+    const AboutIcon choice = AboutIconFor(PictureScaleFor(ScreenDpi()));
     OwnedIcon icon;
     if (picture == nullptr) {
-        icon.icon = static_cast<HICON>(LoadImageW(app.Instance, kAppIconName, IMAGE_ICON, kIconSize, kIconSize, LR_DEFAULTCOLOR));
+        icon.icon = static_cast<HICON>(
+            LoadImageW(app.Instance, choice.name, IMAGE_ICON, choice.size, choice.size, LR_DEFAULTCOLOR));
         icon.owned = icon.icon != nullptr;
         if (icon.icon == nullptr)
             icon.icon = LoadIconW(nullptr, IDI_APPLICATION);
@@ -321,7 +330,7 @@ void AboutBox::ShowAbout(HWND owner, const CApplication& app, const std::wstring
             dialog.AddItem(SS_LEFT | SS_NOPREFIX, static_cast<WORD>(id), kStaticClass, *text);
     }
 
-    AboutState state{&texts, icon.icon, picture};
+    AboutState state{&texts, icon.icon, choice.size, picture};
     const HINSTANCE instance = app.Instance != nullptr ? app.Instance : GetModuleHandleW(nullptr);
     const INT_PTR result = Hooks().dialogBoxIndirect(instance, dialog.Get(), owner, AboutProc,
                                                      reinterpret_cast<LPARAM>(&state));

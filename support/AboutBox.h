@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/Application.h"
+#include "support/ScreenDpi.h"
 
 namespace netpeek {
 
@@ -28,6 +29,14 @@ struct AboutTexts {
     std::wstring extra;
     std::wstring dedication;
 };
+
+// The icon the window shows at a picture scale: an icon group of the program's and the size to
+// take from it.
+struct AboutIcon {
+    const wchar_t* name;
+    int size;  // pixels
+};
+AboutIcon AboutIconFor(PictureScale scale);
 
 AboutTexts AboutLines(const CApplication& app, const std::wstring& extra, const std::wstring& dedication);
 

@@ -10,6 +10,8 @@ namespace netpeek {
 
 // The program's icon group: the window's icons, the application window's and the About box's.
 inline constexpr wchar_t kAppIconName[] = L"A_MAIN";
+// The program's icon redrawn at 48 and 64 pixels, for the About box at 150 % and 200 %.
+inline constexpr wchar_t kAboutLargeIconName[] = L"A_ABOUT";
 // The product's name: the window's title, and the name its settings are kept under whatever
 // the executable file happens to be called.
 inline constexpr wchar_t kProductName[] = L"Netpeek";

@@ -11,6 +11,7 @@
 
 #include "mainwindow/frmMain.h"
 #include "startup/modMain.h"
+#include "support/AboutBox.h"
 #include "support/ErrorBox.h"
 #include "support/Hooks.h"
 #include "tests/FormRecorder.h"
@@ -199,6 +200,34 @@ TEST_F(MainWindow, ToolbarButtonsAndImages) {
     ImageList_GetIconSize(form->ImageList(), &cx, &cy);
     EXPECT_EQ(cx, 16);
     EXPECT_EQ(cy, 16);
+}
+
+// A process sees one DPI only, so the pictures of the other DPIs are checked by name and size
+// here: a name in the tables that the resources lack would otherwise show only at that DPI.
+TEST(PictureScales, EachDpiHasItsToolbarPicturesAndAboutIcon) {
+    EXPECT_EQ(PictureScaleFor(143), PictureScale::Normal);
+    EXPECT_EQ(PictureScaleFor(144), PictureScale::OneAndAHalf);
+    EXPECT_EQ(PictureScaleFor(191), PictureScale::OneAndAHalf);
+    EXPECT_EQ(PictureScaleFor(192), PictureScale::Double);
+
+    const HINSTANCE instance = CApplication::Current().Instance;
+    constexpr int kToolbarSizes[kPictureScaleCount] = {16, 24, 32};
+    for (std::size_t scale = 0; scale < kPictureScaleCount; ++scale) {
+        SCOPED_TRACE("scale " + std::to_string(scale));
+        for (const ToolbarImage& image : ToolbarImages()) {
+            UniqueBitmap bitmap(
+                static_cast<HBITMAP>(LoadImageW(instance, image.resources[scale], IMAGE_BITMAP, 0, 0, 0)));
+            ASSERT_TRUE(bitmap) << "picture " << &image - ToolbarImages().data();
+            BITMAP info{};
+            GetObjectW(bitmap.get(), sizeof(info), &info);
+            EXPECT_EQ(info.bmWidth, kToolbarSizes[scale]);
+            EXPECT_EQ(info.bmHeight, kToolbarSizes[scale]);
+        }
+        // The About icon grows with the toolbar: twice its pictures' size.
+        const AboutIcon icon = AboutIconFor(static_cast<PictureScale>(scale));
+        EXPECT_EQ(icon.size, 2 * kToolbarSizes[scale]);
+        EXPECT_TRUE(FindResourceW(instance, icon.name, RT_GROUP_ICON));
+    }
 }
 
 TEST_F(MainWindow, ListSettingsAndColumns) {

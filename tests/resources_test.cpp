@@ -30,6 +30,17 @@ constexpr WORD kRussian = MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT);
 constexpr WORD kNeutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
 constexpr int kSilverIndex = 7;
 
+struct ToolbarPicture {
+    LPCWSTR name;
+    int size;
+};
+// Every toolbar picture, as designed and redrawn for 150 % and 200 %.
+constexpr ToolbarPicture kToolbarPictures[] = {
+    {L"IDB_REFRESH", 16},   {L"IDB_ABOUT", 16},   {L"IDB_EXPORT", 16},   {L"IDB_HELP", 16},
+    {L"IDB_REFRESH24", 24}, {L"IDB_ABOUT24", 24}, {L"IDB_EXPORT24", 24}, {L"IDB_HELP24", 24},
+    {L"IDB_REFRESH32", 32}, {L"IDB_ABOUT32", 32}, {L"IDB_EXPORT32", 32}, {L"IDB_HELP32", 32},
+};
+
 // The standard 16-colour Windows palette, in palette order.
 constexpr std::array<COLORREF, 16> kStandardPalette = {
     RGB(0, 0, 0),       RGB(128, 0, 0),   RGB(0, 128, 0),   RGB(128, 128, 0),
@@ -149,8 +160,8 @@ protected:
         return {bytes, SizeofResource(Module(), info)};
     }
 
-    // Asserts the bitmap is a 16 x 16 toolbar glyph in the standard palette on silver.
-    static void ExpectToolbarBitmap(LPCWSTR name) {
+    // Asserts the bitmap is a square toolbar glyph of that size in the standard palette on silver.
+    static void ExpectToolbarBitmap(LPCWSTR name, int size) {
         SCOPED_TRACE(Narrow(name));
         EXPECT_EQ(Languages(RT_BITMAP, name), std::vector<WORD>{kRussian});
         auto data = Data(RT_BITMAP, name, kRussian);
@@ -158,15 +169,15 @@ protected:
         BITMAPINFOHEADER header;
         std::memcpy(&header, data.data(), sizeof header);
         EXPECT_EQ(header.biSize, sizeof(BITMAPINFOHEADER));
-        EXPECT_EQ(header.biWidth, 16);
-        EXPECT_EQ(header.biHeight, 16);  // positive: bottom-up rows
+        EXPECT_EQ(header.biWidth, size);
+        EXPECT_EQ(header.biHeight, size);  // positive: bottom-up rows
         EXPECT_EQ(header.biPlanes, 1);
         ASSERT_EQ(header.biBitCount, 4);
         ASSERT_EQ(header.biCompression, static_cast<DWORD>(BI_RGB));
         ASSERT_TRUE(header.biClrUsed == 0 || header.biClrUsed == 16) << header.biClrUsed;
 
-        constexpr size_t kRowBytes = 8, kPaletteBytes = 16 * sizeof(RGBQUAD);
-        ASSERT_EQ(data.size(), sizeof header + kPaletteBytes + 16 * kRowBytes);
+        const size_t rowBytes = static_cast<size_t>((size * 4 + 31) / 32 * 4), kPaletteBytes = 16 * sizeof(RGBQUAD);
+        ASSERT_EQ(data.size(), sizeof header + kPaletteBytes + static_cast<size_t>(size) * rowBytes);
         const BYTE* palette = data.data() + sizeof header;
         for (size_t i = 0; i < 16; ++i) {
             const BYTE* quad = palette + i * sizeof(RGBQUAD);  // blue, green, red, reserved
@@ -174,18 +185,19 @@ protected:
         }
 
         const BYTE* bits = palette + kPaletteBytes;
-        auto pixel = [bits](int x, int y) {  // y counts from the top
-            BYTE pair = bits[(15 - y) * kRowBytes + static_cast<size_t>(x / 2)];
+        auto pixel = [bits, rowBytes, size](int x, int y) {  // y counts from the top
+            BYTE pair = bits[static_cast<size_t>(size - 1 - y) * rowBytes + static_cast<size_t>(x / 2)];
             return static_cast<BYTE>(x % 2 ? pair & 0x0F : pair >> 4);
         };
-        for (auto [x, y] : std::array<std::pair<int, int>, 4>{{{0, 0}, {15, 0}, {0, 15}, {15, 15}}})
+        const int last = size - 1;
+        for (auto [x, y] : std::array<std::pair<int, int>, 4>{{{0, 0}, {last, 0}, {0, last}, {last, last}}})
             EXPECT_EQ(int{pixel(x, y)}, kSilverIndex) << "corner " << x << "," << y;
-        // A glyph on a background, not a blank or a filled square.
+        // A glyph on a background, not a blank or a filled square: 30 to 200 pixels of 256 at 16.
         int drawn = 0;
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x) drawn += pixel(x, y) != kSilverIndex;
-        EXPECT_GE(drawn, 30);
-        EXPECT_LE(drawn, 200);
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) drawn += pixel(x, y) != kSilverIndex;
+        EXPECT_GE(drawn, 30 * size * size / 256);
+        EXPECT_LE(drawn, 200 * size * size / 256);
     }
 
     struct IconImage {
@@ -275,23 +287,27 @@ private:
 };
 
 TEST_F(Resources, ToolbarBitmapsAreRussianSixteenColourGlyphsOnSilver) {
-    for (LPCWSTR name : {L"IDB_REFRESH", L"IDB_ABOUT", L"IDB_EXPORT", L"IDB_HELP"}) ExpectToolbarBitmap(name);
+    for (auto [name, size] : kToolbarPictures) ExpectToolbarBitmap(name, size);
 }
 
 TEST_F(Resources, ToolbarBitmapsLoadAsBitmaps) {
-    for (LPCWSTR name : {L"IDB_REFRESH", L"IDB_ABOUT", L"IDB_EXPORT", L"IDB_HELP"}) {
+    for (auto [name, size] : kToolbarPictures) {
         BitmapPtr bitmap(
             static_cast<HBITMAP>(LoadImageW(Module(), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
         ASSERT_TRUE(bitmap) << Narrow(name) << ": error " << GetLastError();
         BITMAP info{};
         EXPECT_EQ(GetObjectW(bitmap.get(), sizeof info, &info), static_cast<int>(sizeof info));
-        EXPECT_EQ(info.bmWidth, 16);
-        EXPECT_EQ(info.bmHeight, 16);
+        EXPECT_EQ(info.bmWidth, size) << Narrow(name);
+        EXPECT_EQ(info.bmHeight, size) << Narrow(name);
     }
 }
 
 TEST_F(Resources, WindowIconIsRussianSmallAndLargeInSixteenColours) {
     ExpectIconGroup(L"A_MAIN", kRussian, {{16, 4}, {32, 4}});
+}
+
+TEST_F(Resources, AboutIconIsRussianAndLargeInSixteenColours) {
+    ExpectIconGroup(L"A_ABOUT", kRussian, {{48, 4}, {64, 4}});
 }
 
 TEST_F(Resources, ExecutableIconIsNeutralWithAMonochromeImage) {
@@ -305,8 +321,11 @@ TEST_F(Resources, NoOtherIconGroupsOrBitmaps) {
         std::sort(found.begin(), found.end());
         return found;
     };
-    EXPECT_EQ(names(RT_GROUP_ICON), (std::vector<std::wstring>{L"#1", L"A_MAIN"}));
-    EXPECT_EQ(names(RT_BITMAP), (std::vector<std::wstring>{L"IDB_ABOUT", L"IDB_EXPORT", L"IDB_HELP", L"IDB_REFRESH"}));
+    EXPECT_EQ(names(RT_GROUP_ICON), (std::vector<std::wstring>{L"#1", L"A_ABOUT", L"A_MAIN"}));
+    std::vector<std::wstring> bitmaps;
+    for (auto [name, size] : kToolbarPictures) bitmaps.emplace_back(name);
+    std::sort(bitmaps.begin(), bitmaps.end());
+    EXPECT_EQ(names(RT_BITMAP), bitmaps);
 }
 
 TEST_F(Resources, ManifestAsksForCommonControlsSixAndDpiAwareness) {

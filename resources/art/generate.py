@@ -17,12 +17,21 @@ ART = Path(__file__).resolve().parent
 OUT = ART.parent
 TRANSPARENT = "-"
 
-# Toolbar bitmaps: 16 x 16, 16 colours, silver background.
+# Toolbar bitmaps: (art file, size), 16 colours, silver background. Each picture is drawn
+# at 16 pixels for 96 DPI and redrawn at 24 and 32 for 150 % and 200 %.
 BITMAPS = {
-    "refresh.bmp": "refresh.txt",
-    "about.bmp": "about.txt",
-    "export.bmp": "export.txt",
-    "help.bmp": "help.txt",
+    "refresh.bmp": ("refresh.txt", 16),
+    "about.bmp": ("about.txt", 16),
+    "export.bmp": ("export.txt", 16),
+    "help.bmp": ("help.txt", 16),
+    "refresh24.bmp": ("refresh24.txt", 24),
+    "about24.bmp": ("about24.txt", 24),
+    "export24.bmp": ("export24.txt", 24),
+    "help24.bmp": ("help24.txt", 24),
+    "refresh32.bmp": ("refresh32.txt", 32),
+    "about32.bmp": ("about32.txt", 32),
+    "export32.bmp": ("export32.txt", 32),
+    "help32.bmp": ("help32.txt", 32),
 }
 
 # Icons: (art file, size, bits per pixel) per image, in the order they go into the file.
@@ -31,6 +40,8 @@ ICONS = {
     "main.ico": [("netpeek16.txt", 16, 4), ("netpeek32.txt", 32, 4)],
     # The executable's icon, with a 2-colour image for monochrome displays.
     "Netpeek.ico": [("netpeek32.txt", 32, 1), ("netpeek32.txt", 32, 4), ("netpeek16.txt", 16, 4)],
+    # The About window's icon at 150 % and 200 %; at 96 DPI it shows the window's large icon.
+    "about.ico": [("netpeek48.txt", 48, 4), ("netpeek64.txt", 64, 4)],
 }
 
 
@@ -155,8 +166,8 @@ def build():
     """Returns {file name in resources/: contents}."""
     chars, palette = read_legend()
     files = {}
-    for out, art in BITMAPS.items():
-        files[out] = make_bitmap(read_art(art, 16, chars, allow_transparent=False), palette)
+    for out, (art, size) in BITMAPS.items():
+        files[out] = make_bitmap(read_art(art, size, chars, allow_transparent=False), palette)
     for out, parts in ICONS.items():
         images = []
         for art, size, bpp in parts:
