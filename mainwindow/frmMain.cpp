@@ -107,9 +107,7 @@ const ToolbarButton* ButtonOfCommand(UINT_PTR id) {
 }  // namespace
 
 int TwipsToPixels(int twips) {
-    const WindowDc screen(nullptr);
-    const int dpi = screen.dc ? GetDeviceCaps(screen.dc, LOGPIXELSX) : USER_DEFAULT_SCREEN_DPI;
-    return MulDiv(twips, dpi, kTwipsPerInch);
+    return MulDiv(twips, ScreenDpi(), kTwipsPerInch);
 }
 
 frmMain::frmMain(FormServices services) : m_services(std::move(services)) {}

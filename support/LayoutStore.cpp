@@ -11,6 +11,7 @@
 
 #include "support/Controls.h"
 #include "support/LayoutText.h"
+#include "support/ScreenDpi.h"
 #include "support/SystemError.h"
 
 namespace netpeek {
@@ -72,11 +73,6 @@ POINT WorkspaceOffset(HMONITOR monitor) {
 
 bool UsesWorkspaceCoordinates(HWND window) {
     return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0;
-}
-
-int ScreenDpi(HWND list) {
-    WindowDc screen(list);
-    return screen.dc != nullptr ? GetDeviceCaps(screen.dc, LOGPIXELSX) : 0;
 }
 
 }  // namespace
@@ -188,9 +184,7 @@ bool LayoutStore::SaveListLayout(HWND list, const std::wstring& name, const CApp
     if (count <= 0)
         return false;
     StoredListLayout layout;
-    layout.dpi = ScreenDpi(list);
-    if (layout.dpi <= 0)
-        layout.dpi = USER_DEFAULT_SCREEN_DPI;
+    layout.dpi = ScreenDpi();
     for (int i = 0; i < count; ++i)
         layout.widths.push_back(view.GetColumnWidth(i));
     layout.order.assign(static_cast<std::size_t>(count), 0);
@@ -211,7 +205,7 @@ bool LayoutStore::RestoreListLayout(HWND list, const std::wstring& name, const C
         return false;
     if (!view.SetColumnOrder(count, layout->order.data()))
         return false;
-    const std::vector<int> widths = ScaledWidths(*layout, ScreenDpi(list));
+    const std::vector<int> widths = ScaledWidths(*layout, ScreenDpi());
     for (int i = 0; i < count; ++i)
         view.SetColumnWidth(i, widths[static_cast<std::size_t>(i)]);
     return true;
