@@ -3,6 +3,7 @@
 #include "addrtable/GetIPAddresses.h"
 #include "export/ExportList.h"
 #include "support/AboutBox.h"
+#include "support/Adapters.h"
 #include "support/AppServices.h"
 #include "support/LayoutStore.h"
 
@@ -37,6 +38,7 @@ FormServices FormServices::Real() {
         return LayoutStore().WriteValue(section, name, flags, value, app, perUser);
     };
     s.getIPAddresses = [] { return GetIPAddresses(); };
+    s.getAdapters = [] { return ReadAdapters(); };
     s.openReadMeFile = asOpenReadMeFile;
     s.showAbout = [](HWND owner, const CApplication& app, const std::wstring& extra, HBITMAP picture,
                      const std::wstring& dedication) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "addrtable/AddrTable.h"
+#include "support/AdapterInfo.h"
 #include "support/Application.h"
 
 namespace netpeek {
@@ -36,6 +37,7 @@ struct FormServices {
         writeValue;
 
     std::function<CIPAddrList()> getIPAddresses;
+    std::function<AdapterMap()> getAdapters;
     std::function<void(HWND owner, long which)> openReadMeFile;
     std::function<void(HWND owner, const CApplication&, const std::wstring&, HBITMAP, const std::wstring&)>
         showAbout;

@@ -245,6 +245,7 @@ void frmMain::CreateControls() {
         ThrowLastError(L"The window's controls could not be created.");
     for (HWND control : {m_lvIPs.Handle(), m_tbMain.Handle()})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
+    m_rowTip.Create(m_lvIPs.Handle(), m_services.getAdapters);
 }
 
 void frmMain::ExtendExitCaption() {
@@ -487,6 +488,7 @@ void frmMain::RefreshList() {
     BusyCursor busy;
     RedrawOff redraw(m_lvIPs);
     m_lvIPs.DeleteAllItems();
+    m_rowTip.Forget();
     m_rows.clear();
     m_rows = m_services.getIPAddresses();
     FillList();

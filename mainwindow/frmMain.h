@@ -8,6 +8,7 @@
 
 #include "mainwindow/FormServices.h"
 #include "mainwindow/FormTables.h"
+#include "mainwindow/RowTooltip.h"
 #include "support/Controls.h"
 #include "support/Handles.h"
 #include "support/LayoutText.h"
@@ -90,6 +91,7 @@ private:
     HWND m_hwnd = nullptr;
     ListViewCtrl m_lvIPs;
     ToolbarCtrl m_tbMain;
+    RowTooltip m_rowTip;  // names the interface of the row under the pointer
     UniqueMenu m_menu;  // owned here until the window is created with it
     UniqueFont m_font;
     UniqueImageList m_ilToolbar;

@@ -19,6 +19,8 @@ struct FormRecorder {
     std::map<std::wstring, std::wstring> values;  // what readValue finds and writeValue keeps
     bool inIDE = false;
     bool snapshotFails = false;
+    AdapterMap adapters;
+    bool adaptersFail = false;
     HCURSOR cursorDuringSnapshot = nullptr;
 
     static std::wstring B(bool value) { return value ? L"true" : L"false"; }
@@ -80,6 +82,12 @@ struct FormRecorder {
             if (snapshotFails)
                 throw CError(ERROR_NOT_SUPPORTED, L"The IPv4 address table could not be read.");
             return rows;
+        };
+        s.getAdapters = [this] {
+            calls.push_back(L"GetAdapters");
+            if (adaptersFail)
+                throw CError(ERROR_NOT_SUPPORTED, L"The network adapters could not be read.");
+            return adapters;
         };
         s.openReadMeFile = [this](HWND, long which) { calls.push_back(L"asOpenReadMeFile " + std::to_wstring(which)); };
         s.showAbout = [this](HWND owner, const CApplication& app, const std::wstring& extra, HBITMAP picture,

@@ -222,13 +222,11 @@ type_into() {
 # ---- the program ---------------------------------------------------------------------------
 
 # np_launch NS FOLDER ARGS...: starts wine ARGS in the namespace with the scenario's prefix,
-# from FOLDER; NP_PID is the process. What Wine reports goes to $E2E_WORK/wine.log, with the
-# channels that E2E_WINEDEBUG names (none by default).
+# from FOLDER; NP_PID is the process. What Wine reports goes to $E2E_WORK/wine.log.
 np_launch() {
     local ns=$1 folder=$2
     shift 2
-    (cd "$folder" && exec ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG="${E2E_WINEDEBUG:--all}" \
-        wine "$@") \
+    (cd "$folder" && exec ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all wine "$@") \
         >>"$E2E_WORK/wine.log" 2>&1 &
     NP_PID=$!
 }

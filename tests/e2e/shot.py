@@ -9,6 +9,9 @@
                                   in that rectangle, as a toolbar's separators do
   shot.py gridtop SHOT X Y        the y where the grid line through (X, Y) begins, going up
                                   across rows: the bottom of the list's header
+  shot.py rowmiddles SHOT X Y0 Y1 the middle y of each band between the one-pixel horizontal
+                                  lines crossing column X from Y0 (a row's top) down to Y1:
+                                  the rows of a list with grid lines, first row first
   shot.py closebox SHOT X Y W H   the "x y" middle of the close box on the caption of the
                                   framed window at that rectangle
 """
@@ -105,6 +108,14 @@ def gridtop(shot, x, y):
         y = above[0]
 
 
+def rowmiddles(shot, x, y0, y1):
+    column = [shot.at(x, y) for y in range(y0, y1 + 1)]
+    paper = Counter(column).most_common(1)[0][0]
+    lines = [y0] + [y0 + i for i in range(1, len(column) - 1)
+                    if column[i] != paper and column[i - 1] == paper and column[i + 1] == paper]
+    return [(top + bottom) // 2 for top, bottom in zip(lines, lines[1:])]
+
+
 def closebox(shot, x, y, w, h):
     # The caption is the band of rows at the top whose middle pixel has the caption's colour;
     # the close box is the last button on it before the right edge of the frame.
@@ -141,6 +152,8 @@ def main(argv):
             print(*found)
     elif command == 'gridtop':
         print(gridtop(shot, *numbers))
+    elif command == 'rowmiddles':
+        print(*rowmiddles(shot, *numbers))
     elif command == 'closebox':
         found = closebox(shot, *numbers)
         if found is None:

@@ -39,8 +39,9 @@ BOOL CALLBACK OneTooltip(HWND window, LPARAM found) {
     if (lstrcmpiW(name, L"tooltips_class32") != 0 || !IsWindowVisible(window))
         return TRUE;
     // A tooltip keeps its text to itself; WM_GETTEXT asks it across processes.
-    wchar_t text[1024] = {};
-    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+    static wchar_t text[4096];
+    text[0] = L'\0';
+    SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
     WriteUtf8(std::wstring(text) + L"\n");
     ++*reinterpret_cast<int*>(found);
     return TRUE;

@@ -1,0 +1,109 @@
+// The list's row tooltip in-process: what it asks of the services, and when.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+
+#include "mainwindow/frmMain.h"
+#include "support/Hooks.h"
+#include "tests/FormRecorder.h"
+
+using namespace netpeek;
+using namespace netpeek::test;
+
+namespace {
+
+CIPAddrList ThreeRows() {
+    CIPAddrList rows(3);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i].dwIndex = static_cast<std::int32_t>(i + 1);
+    return rows;
+}
+
+struct TooltipSearch {
+    HWND list, tip;
+};
+
+BOOL CALLBACK FindTooltip(HWND w, LPARAM p) {
+    auto& search = *reinterpret_cast<TooltipSearch*>(p);
+    wchar_t name[64] = {};
+    GetClassNameW(w, name, 64);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0 && SendMessageW(w, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)) &&
+        tool.uId == reinterpret_cast<UINT_PTR>(search.list))
+        search.tip = w;
+    return search.tip == nullptr;
+}
+
+// The tooltip whose tool is the list.
+HWND TooltipOf(HWND list) {
+    TooltipSearch search{list, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindTooltip, reinterpret_cast<LPARAM>(&search));
+    return search.tip;
+}
+
+RECT RowRect(HWND list, int row) {
+    RECT bounds{};
+    bounds.left = LVIR_BOUNDS;
+    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+    return bounds;
+}
+
+// What the tooltip is told to show with the pointer at that point of the list.
+std::wstring TipAt(HWND list, int x, int y) {
+    SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    NMTTDISPINFOW info{};
+    info.hdr.hwndFrom = TooltipOf(list);
+    info.hdr.idFrom = reinterpret_cast<UINT_PTR>(list);
+    info.hdr.code = TTN_GETDISPINFOW;
+    SendMessageW(list, WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
+    return info.lpszText ? info.lpszText : L"";
+}
+
+std::wstring TipOnRow(HWND list, int row) {
+    const RECT bounds = RowRect(list, row);
+    return TipAt(list, bounds.left + 5, (bounds.top + bounds.bottom) / 2);
+}
+
+}  // namespace
+
+TEST(RowTooltip, ReadsTheAdaptersAtTheFirstTipAfterEachRefreshAndNeverRaisesAnError) {
+    int boxes = 0;
+    Hooks().messageBox = [&](HWND, const std::wstring&, const std::wstring&, UINT) {
+        ++boxes;
+        return IDOK;
+    };
+    FormRecorder recorder;
+    recorder.rows = ThreeRows();
+    recorder.adaptersFail = true;
+    auto form = std::make_unique<frmMain>(recorder.Services());
+    form->Create(nullptr);
+    const HWND list = form->ListView();
+    ASSERT_NE(TooltipOf(list), nullptr);
+    recorder.Take();
+
+    EXPECT_EQ(TipOnRow(list, 0), L"Сведения об интерфейсах недоступны: The network adapters could not be read.");
+    EXPECT_EQ(TipOnRow(list, 1), L"Сведения об интерфейсах недоступны: The network adapters could not be read.");
+    EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"GetAdapters"});
+
+    recorder.adaptersFail = false;
+    recorder.adapters[3] = {L"v0", L"", {0x02, 0x00, 0x0a, 0x09, 0x00, 0x01}, 1, 1500};
+    form->SortBy(0);
+    form->SortBy(0);  // descending: the row of interface 3 comes first
+    EXPECT_TRUE(recorder.Take().empty()) << "sorting reads no adapters";
+    form->RefreshList();
+    EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"GetIPAddresses"});
+    EXPECT_EQ(TipOnRow(list, 0),
+              L"Интерфейс: v0\r\nОписание: \r\nФизический адрес: 02-00-0A-09-00-01\r\n"
+              L"Состояние: работает\r\nMTU: 1500");
+    EXPECT_EQ(TipOnRow(list, 2), L"Нет сведений об интерфейсе 1.");
+    EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"GetAdapters"});
+    // Below the last row there is nothing to name.
+    EXPECT_EQ(TipAt(list, 5, RowRect(list, 2).bottom + 40), L"");
+    EXPECT_EQ(boxes, 0);
+    form.reset();
+    Hooks() = SystemHooks();
+}
