@@ -11,7 +11,6 @@ namespace netpeek {
 
 namespace {
 
-constexpr UINT_PTR kSubclassId = 1;
 // Wide enough for a long adapter description on two lines at most.
 constexpr int kMaxTipWidth = 480;
 // Five lines take longer to read than the tooltip's default five seconds.
@@ -21,32 +20,24 @@ constexpr int kCellSize = 16;
 
 }  // namespace
 
-RowTooltip::~RowTooltip() {
-    if (m_list.Handle())
-        RemoveWindowSubclass(m_list.Handle(), ListProc, kSubclassId);
-}
-
-void RowTooltip::Create(HWND list, AdaptersSource source) {
+void RowTooltip::Create(HWND owner, HWND list, AdaptersSource source) {
     m_source = std::move(source);
     m_tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetParent(list), nullptr,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                             CApplication::Current().Instance, nullptr);
     if (!m_tip)
         ThrowLastError(L"The list's tooltip could not be created.");
-    // The list is the tool and hears the tooltip's questions itself; the mouse messages
-    // reach the tooltip through ListProc.
+    // The tool is the list's whole window; the owner is asked for its text.
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.uFlags = TTF_IDISHWND;
-    tool.hwnd = list;
+    tool.hwnd = owner;
     tool.uId = reinterpret_cast<UINT_PTR>(list);
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     if (!SendMessageW(m_tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)))
         throw CError(ERROR_INVALID_DATA, L"The list's tooltip could not take the list as its tool.");
     SendMessageW(m_tip, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
     SendMessageW(m_tip, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(kShowMilliseconds, 0));
-    if (!SetWindowSubclass(list, ListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
-        throw CError(ERROR_INVALID_DATA, L"The list's tooltip could not follow the mouse over the list.");
     m_list = ListViewCtrl(list);
 }
 
@@ -57,32 +48,17 @@ void RowTooltip::Forget() {
         SendMessageW(m_tip, TTM_POP, 0, 0);
 }
 
-LRESULT CALLBACK RowTooltip::ListProc(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                      DWORD_PTR self) {
-    auto* tooltip = reinterpret_cast<RowTooltip*>(self);
-    if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) {
-        tooltip->OnListMouse(msg, wParam, lParam);
-    } else if (msg == WM_NOTIFY) {
-        auto& header = *reinterpret_cast<NMHDR*>(lParam);
-        if (header.hwndFrom == tooltip->m_tip && header.code == TTN_GETDISPINFOW) {
-            tooltip->OnGetDispInfo(reinterpret_cast<NMTTDISPINFOW&>(header));
-            return 0;
-        }
-    } else if (msg == WM_NCDESTROY) {
-        tooltip->OnListDestroyed();
-    }
-    return DefSubclassProc(list, msg, wParam, lParam);
-}
-
-void RowTooltip::OnListMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_MOUSEWHEEL) {
+void RowTooltip::Relay(const MSG& msg) {
+    if (!m_tip || msg.hwnd != m_list.Handle() || msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST)
+        return;
+    if (msg.message == WM_MOUSEWHEEL) {
         // The rows scroll under the pointer: the tip waits for the next move.
         m_row = -1;
         SendMessageW(m_tip, TTM_POP, 0, 0);
         return;
     }
-    if (msg == WM_MOUSEMOVE) {
-        const int row = RowAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    if (msg.message == WM_MOUSEMOVE) {
+        const int row = RowAt({GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)});
         // One tool covers every row, so the tooltip would keep the first row's text: it goes
         // when the pointer reaches another row, and comes back with that row's.
         if (row != m_row) {
@@ -90,13 +66,14 @@ void RowTooltip::OnListMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
             SendMessageW(m_tip, TTM_POP, 0, 0);
         }
     }
-    const DWORD position = GetMessagePos();
-    MSG relayed{m_list.Handle(), msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()),
-                {GET_X_LPARAM(position), GET_Y_LPARAM(position)}};
+    MSG relayed = msg;
     SendMessageW(m_tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
-void RowTooltip::OnGetDispInfo(NMTTDISPINFOW& info) {
+bool RowTooltip::Notify(NMHDR& header) {
+    if (!m_tip || header.hwndFrom != m_tip || header.code != TTN_GETDISPINFOW)
+        return false;
+    auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
     // No error leaves a tooltip: at worst it shows nothing.
     try {
         m_text = TextForRow(m_row);
@@ -105,12 +82,7 @@ void RowTooltip::OnGetDispInfo(NMTTDISPINFOW& info) {
     }
     info.lpszText = m_text.data();
     info.hinst = nullptr;
-}
-
-void RowTooltip::OnListDestroyed() {
-    RemoveWindowSubclass(m_list.Handle(), ListProc, kSubclassId);
-    m_list = ListViewCtrl();
-    m_tip = nullptr;
+    return true;
 }
 
 int RowTooltip::RowAt(POINT point) const {

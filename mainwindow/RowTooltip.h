@@ -20,15 +20,20 @@ public:
     using AdaptersSource = std::function<AdapterMap()>;
 
     RowTooltip() = default;
-    ~RowTooltip();
     RowTooltip(const RowTooltip&) = delete;
     RowTooltip& operator=(const RowTooltip&) = delete;
 
-    // Creates the tooltip, owned by the list's window, with one tool covering the list.
-    // Throws when it cannot be created.
-    void Create(HWND list, AdaptersSource source);
+    // Creates the tooltip, owned by `owner` (the list's window, which destroys it and hears its
+    // questions), with one tool covering the list. Throws when it cannot be created.
+    void Create(HWND owner, HWND list, AdaptersSource source);
     // The adapters may have changed: the next tip reads them again.
     void Forget();
+    // The message loop shows the tooltip every mouse message meant for the list. The list is
+    // not subclassed for them: under Wine that would cost every message to the list a trip to
+    // the server, and a 10,000-row fill would take seconds.
+    void Relay(const MSG& msg);
+    // Answers the tooltip's question for its text; false for any other notification.
+    bool Notify(NMHDR& header);
 
 private:
     struct Adapters {
@@ -36,16 +41,11 @@ private:
         std::optional<std::wstring> error;  // why they could not be read
     };
 
-    static LRESULT CALLBACK ListProc(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                     DWORD_PTR self);
-    void OnListMouse(UINT msg, WPARAM wParam, LPARAM lParam);
-    void OnGetDispInfo(NMTTDISPINFOW& info);
-    void OnListDestroyed();
     int RowAt(POINT point) const;
     std::wstring TextForRow(int row);
 
     ListViewCtrl m_list;
-    HWND m_tip = nullptr;  // the list's window destroys it with itself
+    HWND m_tip = nullptr;  // the owner destroys it with itself
     AdaptersSource m_source;
     std::optional<Adapters> m_read;  // nothing until the first tip after a refresh
     int m_row = -1;                  // the row under the pointer, or -1

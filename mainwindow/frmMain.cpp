@@ -245,7 +245,7 @@ void frmMain::CreateControls() {
         ThrowLastError(L"The window's controls could not be created.");
     for (HWND control : {m_lvIPs.Handle(), m_tbMain.Handle()})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
-    m_rowTip.Create(m_lvIPs.Handle(), m_services.getAdapters);
+    m_rowTip.Create(m_hwnd, m_lvIPs.Handle(), m_services.getAdapters);
 }
 
 void frmMain::ExtendExitCaption() {
@@ -371,6 +371,8 @@ void frmMain::OnCommand(UINT id) {
 }
 
 LRESULT frmMain::OnNotify(NMHDR& header) {
+    if (m_rowTip.Notify(header))
+        return 0;
     if (header.hwndFrom == m_lvIPs.Handle() && header.code == LVN_COLUMNCLICK) {
         SortBy(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
         return 0;
@@ -427,6 +429,7 @@ LRESULT frmMain::OnNcDestroy(WPARAM wParam, LPARAM lParam) {
 bool frmMain::PreTranslateMessage(MSG& msg) {
     if (!m_hwnd)
         return false;
+    m_rowTip.Relay(msg);
     const bool keyDown = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
     if (keyDown && (msg.hwnd == m_hwnd || IsChild(m_hwnd, msg.hwnd))) {
         Form_KeyDown(static_cast<int>(msg.wParam), CurrentShiftMask());

@@ -52,20 +52,23 @@ RECT RowRect(HWND list, int row) {
     return bounds;
 }
 
-// What the tooltip is told to show with the pointer at that point of the list.
-std::wstring TipAt(HWND list, int x, int y) {
-    SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+// What the tooltip is told to show with the pointer at that point of the list: the move goes
+// through the window's message loop, as a real one does, and the tooltip asks the window.
+std::wstring TipAt(frmMain& form, int x, int y) {
+    const HWND list = form.ListView();
+    MSG move{list, WM_MOUSEMOVE, 0, MAKELPARAM(x, y), 0, {}};
+    form.PreTranslateMessage(move);
     NMTTDISPINFOW info{};
     info.hdr.hwndFrom = TooltipOf(list);
     info.hdr.idFrom = reinterpret_cast<UINT_PTR>(list);
     info.hdr.code = TTN_GETDISPINFOW;
-    SendMessageW(list, WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
+    SendMessageW(form.Handle(), WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
     return info.lpszText ? info.lpszText : L"";
 }
 
-std::wstring TipOnRow(HWND list, int row) {
-    const RECT bounds = RowRect(list, row);
-    return TipAt(list, bounds.left + 5, (bounds.top + bounds.bottom) / 2);
+std::wstring TipOnRow(frmMain& form, int row) {
+    const RECT bounds = RowRect(form.ListView(), row);
+    return TipAt(form, bounds.left + 5, (bounds.top + bounds.bottom) / 2);
 }
 
 }  // namespace
@@ -85,8 +88,8 @@ TEST(RowTooltip, ReadsTheAdaptersAtTheFirstTipAfterEachRefreshAndNeverRaisesAnEr
     ASSERT_NE(TooltipOf(list), nullptr);
     recorder.Take();
 
-    EXPECT_EQ(TipOnRow(list, 0), L"Сведения об интерфейсах недоступны: The network adapters could not be read.");
-    EXPECT_EQ(TipOnRow(list, 1), L"Сведения об интерфейсах недоступны: The network adapters could not be read.");
+    EXPECT_EQ(TipOnRow(*form, 0), L"Сведения об интерфейсах недоступны: The network adapters could not be read.");
+    EXPECT_EQ(TipOnRow(*form, 1), L"Сведения об интерфейсах недоступны: The network adapters could not be read.");
     EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"GetAdapters"});
 
     recorder.adaptersFail = false;
@@ -96,13 +99,13 @@ TEST(RowTooltip, ReadsTheAdaptersAtTheFirstTipAfterEachRefreshAndNeverRaisesAnEr
     EXPECT_TRUE(recorder.Take().empty()) << "sorting reads no adapters";
     form->RefreshList();
     EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"GetIPAddresses"});
-    EXPECT_EQ(TipOnRow(list, 0),
+    EXPECT_EQ(TipOnRow(*form, 0),
               L"Интерфейс: v0\r\nОписание: \r\nФизический адрес: 02-00-0A-09-00-01\r\n"
               L"Состояние: работает\r\nMTU: 1500");
-    EXPECT_EQ(TipOnRow(list, 2), L"Нет сведений об интерфейсе 1.");
+    EXPECT_EQ(TipOnRow(*form, 2), L"Нет сведений об интерфейсе 1.");
     EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"GetAdapters"});
     // Below the last row there is nothing to name.
-    EXPECT_EQ(TipAt(list, 5, RowRect(list, 2).bottom + 40), L"");
+    EXPECT_EQ(TipAt(*form, 5, RowRect(list, 2).bottom + 40), L"");
     EXPECT_EQ(boxes, 0);
     form.reset();
     Hooks() = SystemHooks();
