@@ -53,6 +53,12 @@ StoredListSort NextSort(const StoredListSort& current, int column) {
 }
 
 std::vector<std::size_t> SortedOrder(const CIPAddrList& rows, const StoredListSort& sort) {
+    // Unsorted, the fill takes the rows as they come, with nothing to compare.
+    if (sort.column < kIndex || sort.column > kType) {
+        std::vector<std::size_t> order(rows.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        return order;
+    }
     if (sort.column == kType) {
         std::vector<std::wstring> texts;
         texts.reserve(rows.size());
@@ -63,7 +69,7 @@ std::vector<std::size_t> SortedOrder(const CIPAddrList& rows, const StoredListSo
     std::vector<std::uint32_t> numbers;
     numbers.reserve(rows.size());
     for (const CIPAddrRow& row : rows)
-        numbers.push_back(sort.column >= kIndex && sort.column <= kReasmSize ? NumberOf(row, sort.column) : 0);
+        numbers.push_back(NumberOf(row, sort.column));
     return OrderBy(numbers, sort.descending);
 }
 
