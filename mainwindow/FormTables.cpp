@@ -1,5 +1,7 @@
 #include "mainwindow/FormTables.h"
 
+#include <iterator>
+
 namespace netpeek {
 
 namespace {
@@ -34,13 +36,26 @@ constexpr MenuItem kItems[] = {
     {MenuArray::Help, 2, L"О программе...", kShiftF1, true},
     {MenuArray::List, 0, L"Копировать", kCtrlC, true},
     {MenuArray::List, 1, L"-", kNone, true},
+    {MenuArray::List, 2, L"Обновлять автоматически", kNone, true},
 };
+
+// Every item's id stays in the menus' range, below the toolbar's.
+constexpr bool MenuIdsInRange() {
+    for (const MenuItem& item : kItems)
+        if (item.index < 0 || static_cast<UINT>(item.index) >= kMenuIdBase ||
+            static_cast<UINT>(item.array) >= kMenuArrayCount)
+            return false;
+    return true;
+}
+static_assert(MenuIdsInRange(), "a menu item's index or array is outside the menus' id range");
 
 constexpr MenuRef kContextMenu[] = {
     {MenuArray::List, 0},
     {MenuArray::List, 1},
     {MenuArray::Edit, 0},
     {MenuArray::File, 0},
+    {MenuArray::List, 1},
+    {MenuArray::List, 2},
 };
 
 // "Help" has a picture but no button.
@@ -58,6 +73,7 @@ constexpr ToolbarButton kButtons[] = {
     {},
     {L"About", L"О программе", L"About", L"Показать сведения о программе (Shift+F1)"},
 };
+static_assert(kToolbarIdBase + std::size(kButtons) <= kToolbarIdLimit, "toolbar ids would leave their range");
 
 constexpr ListColumn kColumns[] = {
     {L"Interface", 780}, {L"IP", 1650},         {L"Mask", 1680},

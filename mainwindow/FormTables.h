@@ -54,9 +54,15 @@ struct ListColumn {
     int widthTwips;
 };
 
-// Command identifiers carry the array and the index: File item 100 is 1100.
+// Command identifiers, each source in a range of its own. A menu item's carries its array and
+// index (File item 100 is 1100); a toolbar button's is kToolbarIdBase plus its position,
+// separators counted. A new array or a longer toolbar fails to build rather than collide.
 inline constexpr UINT kMenuIdBase = 1000;
-inline UINT MenuCommandId(MenuArray array, int index) {
+inline constexpr UINT kMenuArrayCount = 5;
+inline constexpr UINT kToolbarIdBase = 40000;
+inline constexpr UINT kToolbarIdLimit = 41000;
+static_assert(kMenuIdBase * kMenuArrayCount <= kToolbarIdBase, "menu ids would reach the toolbar's");
+inline constexpr UINT MenuCommandId(MenuArray array, int index) {
     return kMenuIdBase * static_cast<UINT>(array) + static_cast<UINT>(index);
 }
 

@@ -1,7 +1,6 @@
 #include "mainwindow/InterfaceTip.h"
 
 #include <iterator>
-#include <limits>
 
 namespace netpeek {
 
@@ -16,20 +15,6 @@ constexpr const wchar_t* kOperStatusTexts[] = {
 };
 
 }  // namespace
-
-std::optional<std::uint32_t> ParseInterfaceIndex(std::wstring_view cell) {
-    if (cell.empty())
-        return std::nullopt;
-    std::uint64_t value = 0;
-    for (wchar_t c : cell) {
-        if (c < L'0' || c > L'9')
-            return std::nullopt;
-        value = value * 10 + static_cast<std::uint64_t>(c - L'0');
-        if (value > std::numeric_limits<std::uint32_t>::max())
-            return std::nullopt;
-    }
-    return static_cast<std::uint32_t>(value);
-}
 
 std::wstring FormatPhysicalAddress(std::span<const std::uint8_t> bytes) {
     constexpr wchar_t kHex[] = L"0123456789ABCDEF";

@@ -2,7 +2,6 @@
 // The text of the tooltip that names the interface of the row under the pointer.
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,10 +9,6 @@
 #include "support/AdapterInfo.h"
 
 namespace netpeek {
-
-// The interface index of a list's first cell: unsigned decimal digits only, no more than
-// 32 bits; nothing for any other text.
-std::optional<std::uint32_t> ParseInterfaceIndex(std::wstring_view cell);
 
 // The bytes as Windows writes a physical address: upper-case hex pairs joined by hyphens.
 std::wstring FormatPhysicalAddress(std::span<const std::uint8_t> bytes);

@@ -15,13 +15,12 @@ namespace {
 constexpr int kMaxTipWidth = 480;
 // Five lines take longer to read than the tooltip's default five seconds.
 constexpr int kShowMilliseconds = 30000;
-// Room for the longest index, "4294967295", and enough more to tell a longer text apart.
-constexpr int kCellSize = 16;
 
 }  // namespace
 
-void RowTooltip::Create(HWND owner, HWND list, AdaptersSource source) {
+void RowTooltip::Create(HWND owner, HWND list, AdaptersSource source, RowInterface interfaceOf) {
     m_source = std::move(source);
+    m_interfaceOf = std::move(interfaceOf);
     m_tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                             CApplication::Current().Instance, nullptr);
@@ -44,26 +43,36 @@ void RowTooltip::Create(HWND owner, HWND list, AdaptersSource source) {
 void RowTooltip::Forget() {
     m_read.reset();
     // A tip on show may name an interface that is gone; the next one is read afresh.
+    Hide();
+}
+
+void RowTooltip::Hide() {
+    m_row = -1;
+    Pop();
+}
+
+void RowTooltip::Pop() const {
     if (m_tip)
         SendMessageW(m_tip, TTM_POP, 0, 0);
 }
 
 void RowTooltip::Relay(const MSG& msg) {
-    if (!m_tip || msg.hwnd != m_list.Handle() || msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST)
+    if (!m_tip || msg.hwnd != m_list.Handle())
         return;
-    if (msg.message == WM_MOUSEWHEEL) {
-        // The rows scroll under the pointer: the tip waits for the next move.
-        m_row = -1;
-        SendMessageW(m_tip, TTM_POP, 0, 0);
+    // The wheel and the keys scroll the rows under the pointer: the tip waits for the next move.
+    if (msg.message == WM_MOUSEWHEEL || msg.message == WM_KEYDOWN) {
+        Hide();
         return;
     }
+    if (msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST)
+        return;
     if (msg.message == WM_MOUSEMOVE) {
         const int row = RowAt({GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)});
         // One tool covers every row, so the tooltip would keep the first row's text: it goes
         // when the pointer reaches another row, and comes back with that row's.
         if (row != m_row) {
             m_row = row;
-            SendMessageW(m_tip, TTM_POP, 0, 0);
+            Pop();
         }
     }
     MSG relayed = msg;
@@ -95,12 +104,8 @@ std::wstring RowTooltip::TextForRow(int row) {
     // Over the list's empty part there is no tip.
     if (row < 0)
         return {};
-    // The row's own index, whatever order the list shows the rows in.
-    wchar_t cell[kCellSize] = {};
-    const int length = m_list.GetItemText(row, 0, cell, kCellSize);
-    if (length <= 0 || length >= kCellSize - 1)
-        return {};
-    const auto index = ParseInterfaceIndex(std::wstring_view(cell, static_cast<std::size_t>(length)));
+    // The row's own interface, whatever order the list shows the rows in and however it writes them.
+    const auto index = m_interfaceOf ? m_interfaceOf(row) : std::nullopt;
     if (!index)
         return {};
     if (!m_read) {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,6 +19,9 @@ namespace netpeek {
 class RowTooltip {
 public:
     using AdaptersSource = std::function<AdapterMap()>;
+    // The interface index of the row shown as the list's item, from the window's own rows; none
+    // for an item it does not know.
+    using RowInterface = std::function<std::optional<std::uint32_t>(int item)>;
 
     RowTooltip() = default;
     RowTooltip(const RowTooltip&) = delete;
@@ -25,9 +29,12 @@ public:
 
     // Creates the tooltip, owned by `owner` (the list's window, which destroys it and hears its
     // questions), with one tool covering the list. Throws when it cannot be created.
-    void Create(HWND owner, HWND list, AdaptersSource source);
+    void Create(HWND owner, HWND list, AdaptersSource source, RowInterface interfaceOf);
     // The adapters may have changed: the next tip reads them again.
     void Forget();
+    // The rows moved under the pointer: a tip on show goes, and the next one names the row
+    // then under the pointer.
+    void Hide();
     // The message loop shows the tooltip every mouse message meant for the list. The list is
     // not subclassed for them: under Wine that would cost every message to the list a trip to
     // the server, and a 10,000-row fill would take seconds.
@@ -43,10 +50,12 @@ private:
 
     int RowAt(POINT point) const;
     std::wstring TextForRow(int row);
+    void Pop() const;
 
     ListViewCtrl m_list;
     HWND m_tip = nullptr;  // the owner destroys it with itself
     AdaptersSource m_source;
+    RowInterface m_interfaceOf;
     std::optional<Adapters> m_read;  // nothing until the first tip after a refresh
     int m_row = -1;                  // the row under the pointer, or -1
     std::wstring m_text;             // the text the tooltip is showing

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "export/ListTexts.h"
@@ -11,6 +12,7 @@
 #include "support/Application.h"
 #include "support/Clipboard.h"
 #include "support/ErrorBox.h"
+#include "support/Hooks.h"
 #include "support/LayoutStore.h"
 #include "support/ScreenDpi.h"
 #include "support/SystemError.h"
@@ -21,7 +23,6 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"NetpeekMain";
 constexpr COLORREF kImageMaskColour = RGB(192, 192, 192);
-constexpr UINT kToolbarIdBase = 5000;
 constexpr int kTwipsPerInch = 1440;
 constexpr int kHelpTitlePosition = 2;
 
@@ -102,6 +103,12 @@ std::vector<TBBUTTON> ToolbarButtonData() {
 const ToolbarButton* ButtonOfCommand(UINT_PTR id) {
     const auto buttons = ToolbarButtons();
     return id >= kToolbarIdBase && id - kToolbarIdBase < buttons.size() ? &buttons[id - kToolbarIdBase] : nullptr;
+}
+
+// The keyboard's context menu (Shift+F10, the menu key) comes with both coordinates -1; on the
+// 64-bit build the whole LPARAM is then 0xFFFFFFFF, not -1.
+bool FromKeyboard(POINT at) {
+    return at.x == -1 && at.y == -1;
 }
 
 }  // namespace
@@ -245,7 +252,10 @@ void frmMain::CreateControls() {
         ThrowLastError(L"The window's controls could not be created.");
     for (HWND control : {m_lvIPs.Handle(), m_tbMain.Handle()})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
-    m_rowTip.Create(m_hwnd, m_lvIPs.Handle(), m_services.getAdapters);
+    m_rowTip.Create(m_hwnd, m_lvIPs.Handle(), m_services.getAdapters, [this](int item) -> std::optional<std::uint32_t> {
+        const CIPAddrRow* row = RowOf(item);
+        return row ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(row->dwIndex)) : std::nullopt;
+    });
 }
 
 void frmMain::ExtendExitCaption() {
@@ -333,17 +343,22 @@ void frmMain::SaveLayout() {
 }
 
 void frmMain::OnSize() {
-    // Resizing never reports anything: when the window is too small, the list keeps its place.
-    if (!m_lvIPs.Handle() || !m_tbMain.Handle() || IsIconic(m_hwnd))
-        return;
-    m_tbMain.AutoSize();
-    RECT toolbar{}, client{};
-    if (!GetWindowRect(m_tbMain.Handle(), &toolbar) || !GetClientRect(m_hwnd, &client))
-        return;
-    const int top = toolbar.bottom - toolbar.top;
-    const int height = client.bottom - top;
-    if (height >= 0)
-        MoveWindow(m_lvIPs.Handle(), 0, top, client.right, height, TRUE);
+    // Resizing never reports anything: when the window is too small, or anything fails, the
+    // list keeps its place.
+    try {
+        if (!m_lvIPs.Handle() || !m_tbMain.Handle() || IsIconic(m_hwnd))
+            return;
+        m_tbMain.AutoSize();
+        RECT toolbar{}, client{};
+        if (!GetWindowRect(m_tbMain.Handle(), &toolbar) || !GetClientRect(m_hwnd, &client))
+            return;
+        const int top = toolbar.bottom - toolbar.top;
+        const int height = client.bottom - top;
+        if (height >= 0)
+            MoveWindow(m_lvIPs.Handle(), 0, top, client.right, height, TRUE);
+    } catch (...) {
+        // Nothing to say: the next resize lays the list out again.
+    }
 }
 
 void frmMain::OnCommand(UINT id) {
@@ -377,8 +392,9 @@ LRESULT frmMain::OnNotify(NMHDR& header) {
         SortBy(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
         return 0;
     }
+    // Only the toolbar's own tooltip asks by a button's command id.
     const ToolbarButton* button = ButtonOfCommand(header.idFrom);
-    if (header.code == TTN_GETDISPINFOW && button != nullptr) {
+    if (header.code == TTN_GETDISPINFOW && button != nullptr && header.hwndFrom == m_tbMain.GetTooltips()) {
         auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
         info.lpszText = const_cast<wchar_t*>(button->tooltip.data());
         info.hinst = nullptr;
@@ -392,14 +408,14 @@ void frmMain::OnContextMenu(HWND from, LPARAM position) {
     if (from != m_lvIPs.Handle())
         return;
     POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
-    if (position == -1) {
+    if (FromKeyboard(at)) {
         RECT row{};
         const int selected = m_lvIPs.GetSelected();
         at = selected >= 0 && m_lvIPs.GetItemRect(selected, row) ? POINT{row.left, row.bottom} : POINT{0, 0};
         ClientToScreen(m_lvIPs.Handle(), &at);
     }
     const UniqueMenu menu = BuildContextMenu();
-    TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, m_hwnd, nullptr);
+    Hooks().trackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, m_hwnd);
 }
 
 void frmMain::OnEndSession(bool ending) {
@@ -493,32 +509,77 @@ void frmMain::RefreshList() {
     m_lvIPs.DeleteAllItems();
     m_rowTip.Forget();
     m_rows.clear();
+    m_shown.clear();
     m_rows = m_services.getIPAddresses();
     FillList();
 }
 
 void frmMain::SortBy(int column) {
     BusyCursor busy;
-    RedrawOff redraw(m_lvIPs);
-    m_sort = NextSort(m_sort, column);
-    ShowSortArrow();
-    m_lvIPs.DeleteAllItems();
-    FillList();
+    const ListPlace place = RememberPlace();
+    {
+        RedrawOff redraw(m_lvIPs);
+        m_sort = NextSort(m_sort, column);
+        ShowSortArrow();
+        m_lvIPs.DeleteAllItems();
+        m_shown.clear();
+        m_rowTip.Hide();
+        FillList();
+        SelectAgain(place);
+    }
+    // The chosen row in view, or with none chosen the top of the list.
+    const int selected = m_lvIPs.GetSelected();
+    m_lvIPs.EnsureVisible(selected >= 0 ? selected : 0);
 }
 
 // The rows go into the list already in the order shown, so a sorted list fills as fast as an
 // unsorted one.
 void frmMain::FillList() {
     m_lvIPs.SetItemCount(static_cast<int>(m_rows.size()));
+    m_shown.reserve(m_rows.size());
     int at = 0;
     for (std::size_t index : SortedOrder(m_rows, m_sort)) {
         const CRowCells cells = RowCells(m_rows[index]);
         const int item = m_lvIPs.InsertItem(at, cells[0].c_str());
         if (item < 0)
             throw CError(ERROR_NOT_ENOUGH_MEMORY, L"The list could not take row " + std::to_wstring(at + 1) + L".");
+        m_shown.push_back(m_rows[index]);
         for (int column = 1; column < static_cast<int>(kCellCount); ++column)
             m_lvIPs.SetItemText(item, column, cells[static_cast<std::size_t>(column)].c_str());
         ++at;
+    }
+}
+
+const CIPAddrRow* frmMain::RowOf(int item) const {
+    return item >= 0 && static_cast<std::size_t>(item) < m_shown.size() ? &m_shown[static_cast<std::size_t>(item)]
+                                                                          : nullptr;
+}
+
+frmMain::ListPlace frmMain::RememberPlace() const {
+    const auto keyOf = [this](int item) -> std::optional<RowKey> {
+        const CIPAddrRow* row = RowOf(item);
+        return row ? std::optional<RowKey>(KeyOf(*row)) : std::nullopt;
+    };
+    return {keyOf(m_lvIPs.GetSelected()), keyOf(m_lvIPs.GetFocused()), keyOf(m_lvIPs.GetTopIndex())};
+}
+
+int frmMain::ItemOf(const RowKey& key) const {
+    for (std::size_t i = 0; i < m_shown.size(); ++i)
+        if (KeyOf(m_shown[i]) == key)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void frmMain::SelectAgain(const ListPlace& place) {
+    if (place.selected) {
+        const int item = ItemOf(*place.selected);
+        if (item >= 0 && !m_lvIPs.GetItemState(item, LVIS_SELECTED))
+            m_lvIPs.SetItemState(item, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    if (place.focused) {
+        const int item = ItemOf(*place.focused);
+        if (item >= 0 && !m_lvIPs.GetItemState(item, LVIS_FOCUSED))
+            m_lvIPs.SetItemState(item, LVIS_FOCUSED, LVIS_FOCUSED);
     }
 }
 

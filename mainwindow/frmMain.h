@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "mainwindow/FormServices.h"
 #include "mainwindow/FormTables.h"
+#include "mainwindow/ListUpdate.h"
 #include "mainwindow/RowTooltip.h"
 #include "support/Controls.h"
 #include "support/Handles.h"
@@ -55,8 +57,11 @@ public:
     void Form_KeyDown(int keyCode, int shift);
 
     void RefreshList();
-    // Sorts the list by the column with that index, as a click on its header does.
+    // Sorts the list by the column with that index, as a click on its header does; the row
+    // the user had selected stays selected, focused and in view.
     void SortBy(int column);
+    // The snapshot's row that the list's item shows, or null.
+    const CIPAddrRow* RowOf(int item) const;
 
     // The dedication passed to the About window.
     static constexpr wchar_t kDedication[] = L"Друзьям";
@@ -74,6 +79,14 @@ private:
     void OnEndSession(bool ending);
     void OnDestroy();
     LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);
+
+    // Which rows the user had chosen and was looking at, to find them again after the items change.
+    struct ListPlace {
+        std::optional<RowKey> selected, focused, top;
+    };
+    ListPlace RememberPlace() const;
+    int ItemOf(const RowKey& key) const;
+    void SelectAgain(const ListPlace& place);
 
     void FillList();
     void ShowSortArrow();
@@ -97,6 +110,7 @@ private:
     UniqueImageList m_ilToolbar;
     UniqueAccel m_accelerators;
     CIPAddrList m_rows;      // the last snapshot, in the table's own order, for sorting by value
+    CIPAddrList m_shown;     // the same rows in the order the list shows them: item i is m_shown[i]
     StoredListSort m_sort;   // what the list is sorted by
     int m_restoredShow = 0;  // what restoring the placement asks the first showing to be; 0 for nothing
     bool m_loaded = false;   // the load sequence ran to its end, so there is a layout to save

@@ -108,9 +108,35 @@ public:
         return static_cast<int>(
             SendMessageW(m_hwnd, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell)));
     }
+    bool DeleteItem(int item) const { return SendMessageW(m_hwnd, LVM_DELETEITEM, static_cast<WPARAM>(item), 0) != FALSE; }
     // The first selected item, or -1.
-    int GetSelected() const {
-        return static_cast<int>(SendMessageW(m_hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    int GetSelected() const { return GetNext(LVNI_SELECTED); }
+    // The item with the focus, or -1.
+    int GetFocused() const { return GetNext(LVNI_FOCUSED); }
+    int GetNext(UINT flags, int after = -1) const {
+        return static_cast<int>(SendMessageW(m_hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(after), flags));
+    }
+    // Sets the bits of `mask` in the item's state (LVIS_…) to those of `state`.
+    bool SetItemState(int item, UINT state, UINT mask) const {
+        LVITEMW change{};
+        change.state = state;
+        change.stateMask = mask;
+        return SendMessageW(m_hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&change)) !=
+               FALSE;
+    }
+    UINT GetItemState(int item, UINT mask) const {
+        return static_cast<UINT>(SendMessageW(m_hwnd, LVM_GETITEMSTATE, static_cast<WPARAM>(item), mask));
+    }
+    bool EnsureVisible(int item) const {
+        return SendMessageW(m_hwnd, LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), FALSE) != FALSE;
+    }
+    // The first row in view.
+    int GetTopIndex() const { return static_cast<int>(SendMessageW(m_hwnd, LVM_GETTOPINDEX, 0, 0)); }
+    int GetCountPerPage() const { return static_cast<int>(SendMessageW(m_hwnd, LVM_GETCOUNTPERPAGE, 0, 0)); }
+    // Scrolls by pixels, a row's height to a row in report view.
+    bool Scroll(int dx, int dy) const { return SendMessageW(m_hwnd, LVM_SCROLL, static_cast<WPARAM>(dx), dy) != FALSE; }
+    bool RedrawItems(int first, int last) const {
+        return SendMessageW(m_hwnd, LVM_REDRAWITEMS, static_cast<WPARAM>(first), last) != FALSE;
     }
     // The item's whole row, in the list's client coordinates.
     bool GetItemRect(int item, RECT& rect) const {
@@ -138,6 +164,8 @@ public:
                FALSE;
     }
     void AutoSize() const { SendMessageW(m_hwnd, TB_AUTOSIZE, 0, 0); }
+    // The tooltip that shows the buttons' tips, or null.
+    HWND GetTooltips() const { return reinterpret_cast<HWND>(SendMessageW(m_hwnd, TB_GETTOOLTIPS, 0, 0)); }
 
 private:
     HWND m_hwnd;

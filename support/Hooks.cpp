@@ -19,7 +19,10 @@ SystemHooks::SystemHooks()
           info.nShow = SW_SHOWNORMAL;
           return ::ShellExecuteExW(&info) != FALSE;
       }),
-      dialogBoxIndirect(::DialogBoxIndirectParamW) {}
+      dialogBoxIndirect(::DialogBoxIndirectParamW),
+      trackPopupMenu([](HMENU menu, UINT flags, int x, int y, HWND owner) {
+          return ::TrackPopupMenu(menu, flags, x, y, 0, owner, nullptr);
+      }) {}
 
 SystemHooks& Hooks() {
     static SystemHooks hooks;

@@ -19,6 +19,8 @@ struct SystemHooks {
     std::function<bool(HWND owner, const std::wstring& path)> shellOpen;
     // Runs a modal dialog from an in-memory template; returns what EndDialog was given.
     std::function<INT_PTR(HINSTANCE, LPCDLGTEMPLATEW, HWND, DLGPROC, LPARAM)> dialogBoxIndirect;
+    // Shows a popup menu at a point of the screen until the user has chosen or left it.
+    std::function<BOOL(HMENU, UINT flags, int x, int y, HWND owner)> trackPopupMenu;
 
     SystemHooks();  // the real Windows calls
 };

@@ -209,3 +209,38 @@ TEST_F(Commands, KeysOfOtherWindowsAreNotPreviewed) {
     EXPECT_TRUE(IsWindow(form->Handle()));
     DestroyWindow(other);
 }
+
+// Shift+F10 and the menu key send x = y = -1, which the 64-bit build's LPARAM does not spell as -1:
+// the menu opens under the selected row on both builds.
+TEST_F(Commands, TheKeyboardsContextMenuOpensUnderTheSelectedRow) {
+    POINT shownAt{};
+    Hooks().trackPopupMenu = [&](HMENU, UINT, int x, int y, HWND) {
+        shownAt = {x, y};
+        return TRUE;
+    };
+    recorder.rows.resize(3);
+    form->RefreshList();
+    const ListViewCtrl list(form->ListView());
+    list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+    SendMessageW(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->ListView()), MAKELPARAM(-1, -1));
+    RECT row{};
+    ASSERT_TRUE(list.GetItemRect(1, row));
+    POINT expected{row.left, row.bottom};
+    ClientToScreen(form->ListView(), &expected);
+    EXPECT_EQ(shownAt.x, expected.x);
+    EXPECT_EQ(shownAt.y, expected.y);
+}
+
+// A notification whose sender numbers itself like a toolbar button is not given a button's tip.
+TEST_F(Commands, ButtonTipsAnswerOnlyTheToolbarsTooltip) {
+    NMTTDISPINFOW info{};
+    info.hdr.hwndFrom = form->ListView();
+    info.hdr.idFrom = kToolbarIdBase;
+    info.hdr.code = TTN_GETDISPINFOW;
+    SendMessageW(form->Handle(), WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.lpszText, nullptr);
+    info.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageW(form->Toolbar(), TB_GETTOOLTIPS, 0, 0));
+    SendMessageW(form->Handle(), WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
+    ASSERT_NE(info.lpszText, nullptr);
+    EXPECT_STREQ(info.lpszText, L"Экспортировать в файл (F2)");
+}

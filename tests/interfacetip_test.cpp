@@ -7,15 +7,6 @@
 
 using namespace netpeek;
 
-TEST(ParseInterfaceIndex, TakesOnlyUnsigned32BitDecimals) {
-    EXPECT_EQ(ParseInterfaceIndex(L"0"), 0u);
-    EXPECT_EQ(ParseInterfaceIndex(L"12"), 12u);
-    EXPECT_EQ(ParseInterfaceIndex(L"4294967295"), 4294967295u);
-    for (const wchar_t* bad : {L"", L"4294967296", L"99999999999999999999", L"-1", L"+1", L" 1", L"1 ", L"1a",
-                               L"0x1", L"١"})
-        EXPECT_EQ(ParseInterfaceIndex(bad), std::nullopt) << "\"" << bad << "\"";
-}
-
 TEST(FormatPhysicalAddress, UpperCaseHexPairsJoinedByHyphens) {
     const std::vector<std::uint8_t> mac = {0x02, 0x00, 0x0a, 0x09, 0xfe, 0x01};
     EXPECT_EQ(FormatPhysicalAddress(mac), L"02-00-0A-09-FE-01");

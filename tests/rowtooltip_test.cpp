@@ -110,3 +110,41 @@ TEST(RowTooltip, ReadsTheAdaptersAtTheFirstTipAfterEachRefreshAndNeverRaisesAnEr
     form.reset();
     Hooks() = SystemHooks();
 }
+
+// A header click keeps the row the user chose selected, focused and in view (Ctrl+C then copies
+// that row), and a tip left showing goes, so that the next names the row then under the pointer.
+TEST(RowTooltip, SortingKeepsTheChosenRowAndDropsAStaleTip) {
+    FormRecorder recorder;
+    recorder.rows = ThreeRows();
+    recorder.adapters[1] = {L"one", L"", {}, 1, 1500};
+    recorder.adapters[3] = {L"three", L"", {}, 1, 1500};
+    auto form = std::make_unique<frmMain>(recorder.Services());
+    form->Create(nullptr);
+    const ListViewCtrl list(form->ListView());
+    list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    form->Show(SW_SHOWNORMAL);
+    const HWND tip = TooltipOf(form->ListView());
+    // The tooltip looks where the real pointer is.
+    const RECT row = RowRect(form->ListView(), 0);
+    POINT pointer{row.left + 5, (row.top + row.bottom) / 2};
+    ClientToScreen(form->ListView(), &pointer);
+    SetCursorPos(pointer.x, pointer.y);
+    EXPECT_NE(TipOnRow(*form, 0).find(L"one"), std::wstring::npos);
+    // It shows after its delay, as it does for a user.
+    for (int wait = 0; wait < 100 && !IsWindowVisible(tip); ++wait) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        Sleep(20);
+    }
+    ASSERT_TRUE(IsWindowVisible(tip));
+
+    form->SortBy(0);
+    form->SortBy(0);  // descending: interfaces 3, 2, 1
+    EXPECT_FALSE(IsWindowVisible(tip));
+    EXPECT_EQ(list.GetSelected(), 2);
+    EXPECT_EQ(list.GetFocused(), 2);
+    EXPECT_EQ(form->RowOf(2)->dwIndex, 1);
+    EXPECT_NE(TipOnRow(*form, 0).find(L"three"), std::wstring::npos);
+    form.reset();
+}
