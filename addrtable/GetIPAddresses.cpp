@@ -43,4 +43,19 @@ CIPAddrList GetIPAddresses() {
     });
 }
 
+void ArmAddrChangeNotice(OVERLAPPED& overlapped) {
+    static const auto notifyAddrChange =
+        SystemFunction<decltype(&NotifyAddrChange)>(L"iphlpapi.dll", "NotifyAddrChange");
+    HANDLE unused = nullptr;  // IP Helper's own, for GetOverlappedResult; not ours to close
+    const DWORD result = notifyAddrChange(&unused, &overlapped);
+    if (result != ERROR_IO_PENDING && result != NO_ERROR)
+        throw SystemError(result, L"Changes of the IPv4 address table cannot be followed.");
+}
+
+void CancelAddrChangeNotice(OVERLAPPED& overlapped) {
+    static const auto cancelIPChangeNotify =
+        SystemFunction<decltype(&CancelIPChangeNotify)>(L"iphlpapi.dll", "CancelIPChangeNotify");
+    cancelIPChangeNotify(&overlapped);
+}
+
 }  // namespace netpeek

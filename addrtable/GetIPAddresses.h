@@ -22,4 +22,10 @@ CIPAddrList GetIPAddresses();
 // The same over any source with GetIpAddrTable's contract, so the retry logic can be tested.
 CIPAddrList GetIPAddresses(const AddrTableSource& source);
 
+// Asks IP Helper to signal `overlapped.hEvent` at the table's next change; the request stays
+// pending until then. Throws CError when it cannot be made.
+void ArmAddrChangeNotice(OVERLAPPED& overlapped);
+// Withdraws a pending request.
+void CancelAddrChangeNotice(OVERLAPPED& overlapped);
+
 }  // namespace netpeek

@@ -38,6 +38,8 @@ FormServices FormServices::Real() {
         return LayoutStore().WriteValue(section, name, flags, value, app, perUser);
     };
     s.getIPAddresses = [] { return GetIPAddresses(); };
+    s.notifyAddrChange = ArmAddrChangeNotice;
+    s.cancelAddrChangeNotify = CancelAddrChangeNotice;
     s.getAdapters = [] { return ReadAdapters(); };
     s.openReadMeFile = asOpenReadMeFile;
     s.showAbout = [](HWND owner, const CApplication& app, const std::wstring& extra, HBITMAP picture,

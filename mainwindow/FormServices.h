@@ -37,6 +37,9 @@ struct FormServices {
         writeValue;
 
     std::function<CIPAddrList()> getIPAddresses;
+    // The table's change notice: armed with an event to signal, and withdrawn.
+    std::function<void(OVERLAPPED&)> notifyAddrChange;
+    std::function<void(OVERLAPPED&)> cancelAddrChangeNotify;
     std::function<AdapterMap()> getAdapters;
     std::function<void(HWND owner, long which)> openReadMeFile;
     std::function<void(HWND owner, const CApplication&, const std::wstring&, HBITMAP, const std::wstring&)>

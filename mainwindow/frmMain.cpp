@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -30,6 +31,19 @@ constexpr int kHelpTitlePosition = 2;
 constexpr wchar_t kPlacementName[] = L"Window placement";
 constexpr wchar_t kListLayoutName[] = L"IPs List";
 constexpr wchar_t kListSortName[] = L"IPs List Sort";
+constexpr wchar_t kAutoRefreshName[] = L"Auto Refresh";
+
+// Following the table: a re-read every two seconds, since Wine never sends the change notice
+// and some changes come without one; a burst of notices gives one update, a moment after the
+// last; what changed stays marked for ten seconds.
+constexpr UINT_PTR kRereadTimer = 1;
+constexpr UINT kRereadMilliseconds = 2000;
+constexpr UINT_PTR kNoticeTimer = 2;
+constexpr UINT kNoticeDelayMilliseconds = 300;
+constexpr UINT_PTR kMarkTimer = 3;
+constexpr ULONGLONG kMarkMilliseconds = 10000;
+// More edits than this are applied with the list's painting off, as a fill is.
+constexpr std::size_t kEditsDrawnOneByOne = 64;
 
 enum Shift { kShiftMask = 1, kCtrlMask = 2, kAltMask = 4 };
 
@@ -56,6 +70,19 @@ public:
 
 private:
     const ListViewCtrl& m_list;
+};
+
+// Counts a command that is running, so that no update of the list starts inside it (a timer
+// still fires in a dialog's or a menu's own message loop).
+class BusyScope {
+public:
+    explicit BusyScope(int& busy) : m_busy(busy) { ++m_busy; }
+    ~BusyScope() { --m_busy; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    int& m_busy;
 };
 
 int CurrentShiftMask() {
@@ -185,6 +212,9 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
         OnSize();
         return 0;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
         return 0;
@@ -232,6 +262,8 @@ bool frmMain::OnCreate() {
     } catch (...) {
         ShowEventError();
     }
+    if (m_autoRefresh)
+        StartFollowing();
     return true;
 }
 
@@ -241,6 +273,12 @@ void frmMain::CreateControls() {
                              FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              DEFAULT_PITCH | FF_DONTCARE, kUiFontFace));
     if (!m_font)
+        ThrowLastError(L"The window's font could not be created.");
+    LOGFONTW bold{};
+    GetObjectW(m_font.get(), sizeof(bold), &bold);
+    bold.lfWeight = FW_BOLD;
+    m_markFont.reset(CreateFontIndirectW(&bold));
+    if (!m_markFont)
         ThrowLastError(L"The window's font could not be created.");
     // The list comes first in the tab order, so it holds the focus when the window shows.
     m_lvIPs = ListViewCtrl(CreateWindowExW(0, WC_LISTVIEWW, nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0,
@@ -330,6 +368,8 @@ void frmMain::LoadLayout() {
                            m_lvIPs.ColumnCount())
                  .value_or(StoredListSort{});
     ShowSortArrow();
+    // Only "0" switches it off: a missing or unreadable value leaves it on.
+    m_autoRefresh = m_services.readValue(kProgramSection, kAutoRefreshName, kLayoutNoFlags, app, L"1", kLayoutPerUser) != L"0";
 }
 
 void frmMain::SaveLayout() {
@@ -385,6 +425,25 @@ void frmMain::OnCommand(UINT id) {
     }
 }
 
+void frmMain::OnTimer(UINT_PTR id) {
+    switch (id) {
+    case kRereadTimer:
+        if (!IsIconic(m_hwnd))
+            UpdateFromTable();
+        break;
+    case kNoticeTimer:
+        // Inside a command it waits for the command to end, and fires again.
+        if (m_busy == 0) {
+            KillTimer(m_hwnd, kNoticeTimer);
+            UpdateFromTable();
+        }
+        break;
+    case kMarkTimer:
+        ExpireMarks();
+        break;
+    }
+}
+
 LRESULT frmMain::OnNotify(NMHDR& header) {
     if (m_rowTip.Notify(header))
         return 0;
@@ -392,6 +451,8 @@ LRESULT frmMain::OnNotify(NMHDR& header) {
         SortBy(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
         return 0;
     }
+    if (header.hwndFrom == m_lvIPs.Handle() && header.code == NM_CUSTOMDRAW)
+        return OnListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
     // Only the toolbar's own tooltip asks by a button's command id.
     const ToolbarButton* button = ButtonOfCommand(header.idFrom);
     if (header.code == TTN_GETDISPINFOW && button != nullptr && header.hwndFrom == m_tbMain.GetTooltips()) {
@@ -415,6 +476,9 @@ void frmMain::OnContextMenu(HWND from, LPARAM position) {
         ClientToScreen(m_lvIPs.Handle(), &at);
     }
     const UniqueMenu menu = BuildContextMenu();
+    CheckMenuItem(menu.get(), MenuCommandId(MenuArray::List, 2),
+                  MF_BYCOMMAND | (m_autoRefresh ? MF_CHECKED : MF_UNCHECKED));
+    BusyScope busy(m_busy);
     Hooks().trackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, m_hwnd);
 }
 
@@ -427,6 +491,7 @@ void frmMain::OnEndSession(bool ending) {
 void frmMain::OnDestroy() {
     if (ErrorBox::Instance().Owner() == m_hwnd)
         ErrorBox::Instance().SetOwner(nullptr);
+    StopFollowing();
     if (m_loaded)
         SaveLayout();
 }
@@ -461,6 +526,7 @@ void frmMain::Form_KeyDown(int keyCode, int shift) {
 }
 
 void frmMain::mnuFile_Click(int index) {
+    BusyScope busy(m_busy);
     switch (index) {
     case 0:
         ExportList();
@@ -477,6 +543,7 @@ void frmMain::mnuEdit_Click(int index) {
 }
 
 void frmMain::mnuHelp_Click(int index) {
+    BusyScope busy(m_busy);
     switch (index) {
     case 0:
         m_services.openReadMeFile(m_hwnd, 0);
@@ -488,8 +555,14 @@ void frmMain::mnuHelp_Click(int index) {
 }
 
 void frmMain::mnuList_Click(int index) {
-    if (index == 0)
+    switch (index) {
+    case 0:
         CopyToClipboard();
+        break;
+    case 2:
+        ToggleAutoRefresh();
+        break;
+    }
 }
 
 void frmMain::tbMain_ButtonClick(std::wstring_view key) {
@@ -504,10 +577,13 @@ void frmMain::tbMain_ButtonClick(std::wstring_view key) {
 }
 
 void frmMain::RefreshList() {
+    BusyScope scope(m_busy);
     BusyCursor busy;
     RedrawOff redraw(m_lvIPs);
     m_lvIPs.DeleteAllItems();
     m_rowTip.Forget();
+    m_marks.clear();
+    KillTimer(m_hwnd, kMarkTimer);
     m_rows.clear();
     m_shown.clear();
     m_rows = m_services.getIPAddresses();
@@ -515,6 +591,7 @@ void frmMain::RefreshList() {
 }
 
 void frmMain::SortBy(int column) {
+    BusyScope scope(m_busy);
     BusyCursor busy;
     const ListPlace place = RememberPlace();
     {
@@ -583,6 +660,219 @@ void frmMain::SelectAgain(const ListPlace& place) {
     }
 }
 
+void frmMain::KeepTopRow(const ListPlace& place) {
+    // The row that was at the top stays there, so inserting or removing rows above it does
+    // not move what the user is looking at.
+    const int wanted = place.top ? ItemOf(*place.top) : -1;
+    const int top = m_lvIPs.GetTopIndex();
+    RECT row{};
+    if (wanted < 0 || wanted == top || !m_lvIPs.GetItemRect(wanted, row))
+        return;
+    m_lvIPs.Scroll(0, (wanted - top) * (row.bottom - row.top));
+}
+
+void frmMain::UpdateFromTable() {
+    if (m_busy != 0 || !m_lvIPs.Handle())
+        return;
+    // A read that fails leaves the list as it is; the next tick tries again.
+    CIPAddrList rows;
+    try {
+        rows = m_services.getIPAddresses();
+    } catch (...) {
+        return;
+    }
+    if (SameRows(rows, m_rows))
+        return;
+    try {
+        ApplyRows(std::move(rows));
+    } catch (...) {
+        // Left half-way, the list and the rows behind it no longer agree: F5's fill puts them
+        // right, and failing that the list stays as it is until the next change.
+        try {
+            BusyScope scope(m_busy);
+            RedrawOff redraw(m_lvIPs);
+            m_lvIPs.DeleteAllItems();
+            m_shown.clear();
+            FillList();
+        } catch (...) {
+        }
+    }
+}
+
+void frmMain::ApplyRows(CIPAddrList rows) {
+    BusyScope scope(m_busy);
+    CIPAddrList wanted;
+    wanted.reserve(rows.size());
+    for (std::size_t index : SortedOrder(rows, m_sort))
+        wanted.push_back(rows[index]);
+    const std::vector<ListEdit> edits = PlanListUpdate(m_shown, wanted);
+    const ListPlace place = RememberPlace();
+    const ULONGLONG until = GetTickCount64() + kMarkMilliseconds;
+    m_rows = std::move(rows);
+    {
+        std::optional<RedrawOff> redraw;
+        if (edits.size() > kEditsDrawnOneByOne)
+            redraw.emplace(m_lvIPs);
+        for (const ListEdit& edit : edits) {
+            const auto at = m_shown.begin() + edit.item;
+            if (edit.kind == ListEdit::Kind::Remove) {
+                m_lvIPs.DeleteItem(edit.item);
+                m_shown.erase(at);
+                continue;
+            }
+            const CIPAddrRow& row = wanted[edit.row];
+            const CRowCells cells = RowCells(row);
+            int column = 1;
+            if (edit.kind == ListEdit::Kind::Insert) {
+                if (m_lvIPs.InsertItem(edit.item, cells[0].c_str()) < 0)
+                    throw CError(ERROR_NOT_ENOUGH_MEMORY, L"The list could not take a new row.");
+                m_shown.insert(at, row);
+            } else {
+                *at = row;
+                column = 0;
+            }
+            for (; column < static_cast<int>(kCellCount); ++column)
+                if (edit.kind == ListEdit::Kind::Insert || (edit.cells & (1u << column)))
+                    m_lvIPs.SetItemText(edit.item, column, cells[static_cast<std::size_t>(column)].c_str());
+            Mark(KeyOf(row), edit.cells, until);
+        }
+    }
+    SelectAgain(place);
+    KeepTopRow(place);
+    // The row under the pointer may be another one now, with another interface.
+    m_rowTip.Forget();
+    ScheduleMarkExpiry();
+}
+
+HANDLE frmMain::NoticeEvent() const {
+    return m_noticeArmed ? m_noticeEvent.get() : nullptr;
+}
+
+void frmMain::OnAddressNotice() {
+    if (!m_noticeArmed)
+        return;
+    m_noticeArmed = false;
+    ArmNotice();
+    // Every notice of a burst puts the update off again, so the burst gives one.
+    SetTimer(m_hwnd, kNoticeTimer, kNoticeDelayMilliseconds, nullptr);
+}
+
+void frmMain::StartFollowing() {
+    SetTimer(m_hwnd, kRereadTimer, kRereadMilliseconds, nullptr);
+    ArmNotice();
+}
+
+void frmMain::StopFollowing() {
+    KillTimer(m_hwnd, kRereadTimer);
+    KillTimer(m_hwnd, kNoticeTimer);
+    if (!m_noticeArmed)
+        return;
+    m_noticeArmed = false;
+    try {
+        m_services.cancelAddrChangeNotify(m_notice);
+    } catch (...) {
+        // Nothing waits on the notice any more.
+    }
+}
+
+void frmMain::ArmNotice() {
+    // Without the notice the periodic re-read still follows the table, a little later.
+    try {
+        if (!m_noticeEvent) {
+            m_noticeEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+            if (!m_noticeEvent)
+                return;
+        }
+        ResetEvent(m_noticeEvent.get());
+        m_notice = OVERLAPPED{};
+        m_notice.hEvent = m_noticeEvent.get();
+        m_services.notifyAddrChange(m_notice);
+        m_noticeArmed = true;
+    } catch (...) {
+        m_noticeArmed = false;
+    }
+}
+
+void frmMain::ToggleAutoRefresh() {
+    m_autoRefresh = !m_autoRefresh;
+    m_services.writeValue(kProgramSection, kAutoRefreshName, kLayoutNoFlags, m_autoRefresh ? L"1" : L"0",
+                          CApplication::Current(), kLayoutPerUser);
+    if (!m_autoRefresh) {
+        StopFollowing();
+        return;
+    }
+    StartFollowing();
+    UpdateFromTable();
+}
+
+void frmMain::Mark(const RowKey& key, CellSet cells, ULONGLONG until) {
+    if (cells == 0)
+        return;
+    for (CellMark& mark : m_marks)
+        if (mark.key == key) {
+            mark.cells |= cells;
+            mark.until = until;
+            return;
+        }
+    m_marks.push_back({key, cells, until});
+}
+
+CellSet frmMain::MarkedCells(int item) const {
+    const CIPAddrRow* row = RowOf(item);
+    if (!row)
+        return 0;
+    const RowKey key = KeyOf(*row);
+    for (const CellMark& mark : m_marks)
+        if (mark.key == key)
+            return mark.cells;
+    return 0;
+}
+
+void frmMain::ExpireMarks() {
+    const ULONGLONG now = GetTickCount64();
+    const auto before = m_marks.size();
+    std::erase_if(m_marks, [&](const CellMark& mark) { return mark.until <= now; });
+    if (m_marks.size() != before)
+        InvalidateRect(m_lvIPs.Handle(), nullptr, FALSE);
+    ScheduleMarkExpiry();
+}
+
+void frmMain::ScheduleMarkExpiry() {
+    if (m_marks.empty()) {
+        KillTimer(m_hwnd, kMarkTimer);
+        return;
+    }
+    ULONGLONG first = m_marks.front().until;
+    for (const CellMark& mark : m_marks)
+        first = std::min(first, mark.until);
+    const ULONGLONG now = GetTickCount64();
+    SetTimer(m_hwnd, kMarkTimer, first > now ? static_cast<UINT>(first - now) : USER_TIMER_MINIMUM, nullptr);
+}
+
+// What changed is drawn in bold, on the tooltip's colours where the row is not selected: both
+// are the theme's own, so they keep their contrast under a high-contrast theme too. The text
+// itself never changes, so the export, the copy and the tooltip read the same bytes.
+LRESULT frmMain::OnListCustomDraw(NMLVCUSTOMDRAW& draw) {
+    const int item = static_cast<int>(draw.nmcd.dwItemSpec);
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return m_marks.empty() ? CDRF_DODEFAULT : CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        return MarkedCells(item) != 0 ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+        // What one cell chose stays for the next unless it is set again.
+        const bool marked = (MarkedCells(item) & (1u << draw.iSubItem)) != 0;
+        const bool selected = m_lvIPs.GetItemState(item, LVIS_SELECTED) != 0;
+        SelectObject(draw.nmcd.hdc, marked ? m_markFont.get() : m_font.get());
+        draw.clrText = marked && !selected ? GetSysColor(COLOR_INFOTEXT) : m_lvIPs.GetTextColor();
+        draw.clrTextBk = marked && !selected ? GetSysColor(COLOR_INFOBK) : m_lvIPs.GetTextBkColor();
+        return CDRF_NEWFONT;
+    }
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
 void frmMain::ShowSortArrow() {
     const HeaderCtrl header = m_lvIPs.Header();
     for (int column = 0; column < header.GetItemCount(); ++column) {
@@ -600,6 +890,7 @@ void frmMain::ExportList() {
 // The selected row as the one line the export writes for it, or with no row selected the whole
 // list as the export writes it.
 void frmMain::CopyToClipboard() {
+    BusyScope busy(m_busy);
     const int selected = m_lvIPs.GetSelected();
     asSetClipboardText(m_hwnd, selected >= 0 ? ItemCsvLine(m_lvIPs.Handle(), selected) : ListCsvText(m_lvIPs.Handle()));
 }

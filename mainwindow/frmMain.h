@@ -6,6 +6,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "mainwindow/FormServices.h"
 #include "mainwindow/FormTables.h"
@@ -63,6 +64,14 @@ public:
     // The snapshot's row that the list's item shows, or null.
     const CIPAddrRow* RowOf(int item) const;
 
+    // Reads the table again and shows what changed in place, marked; quiet on any failure,
+    // and nothing at all when the table is as shown. The timer and the change notice call it.
+    void UpdateFromTable();
+    // The event IP Helper signals when the table changes, while a notice is pending; else null.
+    HANDLE NoticeEvent() const;
+    // The message loop saw that event: ask for the next notice, and update once the burst is over.
+    void OnAddressNotice();
+
     // The dedication passed to the About window.
     static constexpr wchar_t kDedication[] = L"Друзьям";
 
@@ -73,8 +82,10 @@ private:
 
     bool OnCreate();
     void OnSize();
+    void OnTimer(UINT_PTR id);
     void OnCommand(UINT id);
     LRESULT OnNotify(NMHDR& header);
+    LRESULT OnListCustomDraw(NMLVCUSTOMDRAW& draw);
     void OnContextMenu(HWND from, LPARAM position);
     void OnEndSession(bool ending);
     void OnDestroy();
@@ -88,8 +99,18 @@ private:
     int ItemOf(const RowKey& key) const;
     void SelectAgain(const ListPlace& place);
 
+    void KeepTopRow(const ListPlace& place);
+
     void FillList();
-    void ShowSortArrow();
+    void ApplyRows(CIPAddrList rows);
+    void StartFollowing();
+    void StopFollowing();
+    void ArmNotice();
+    void ToggleAutoRefresh();
+    void Mark(const RowKey& key, CellSet cells, ULONGLONG until);
+    CellSet MarkedCells(int item) const;
+    void ExpireMarks();
+    void ScheduleMarkExpiry();    void ShowSortArrow();
     void CreateControls();
     void ExtendExitCaption();
     void InitToolbar();
@@ -107,11 +128,25 @@ private:
     RowTooltip m_rowTip;  // names the interface of the row under the pointer
     UniqueMenu m_menu;  // owned here until the window is created with it
     UniqueFont m_font;
+    UniqueFont m_markFont;  // the list's font in bold, for what changed
     UniqueImageList m_ilToolbar;
     UniqueAccel m_accelerators;
     CIPAddrList m_rows;      // the last snapshot, in the table's own order, for sorting by value
     CIPAddrList m_shown;     // the same rows in the order the list shows them: item i is m_shown[i]
     StoredListSort m_sort;   // what the list is sorted by
+
+    // Following the table: the change notice and the periodic re-read, while switched on.
+    struct CellMark {
+        RowKey key;
+        CellSet cells;
+        ULONGLONG until;  // GetTickCount64 when the mark goes
+    };
+    bool m_autoRefresh = true;
+    UniqueEvent m_noticeEvent;
+    OVERLAPPED m_notice{};
+    bool m_noticeArmed = false;
+    std::vector<CellMark> m_marks;  // rows new or changed since the last F5, for a while
+    int m_busy = 0;                 // a command is running, perhaps in a dialog: no update now
     int m_restoredShow = 0;  // what restoring the placement asks the first showing to be; 0 for nothing
     bool m_loaded = false;   // the load sequence ran to its end, so there is a layout to save
     std::exception_ptr m_loadError;

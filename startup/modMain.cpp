@@ -11,26 +11,30 @@
 
 namespace netpeek::modMain {
 
-namespace {
-
-// Runs until the main window is gone; the window sees every key first.
 int RunMessageLoop(frmMain& form) {
-    MSG msg{};
     while (form.Handle()) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0)
-            return static_cast<int>(msg.wParam);
-        if (got == -1)
+        // The table's change notice wakes the one thread as a message does.
+        const HANDLE notice = form.NoticeEvent();
+        const DWORD woke = MsgWaitForMultipleObjectsEx(notice ? 1 : 0, notice ? &notice : nullptr, INFINITE,
+                                                       QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_FAILED)
             ThrowLastError(L"The message loop failed.");
-        if (form.PreTranslateMessage(msg))
+        if (notice && woke == WAIT_OBJECT_0) {
+            form.OnAddressNotice();
             continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        }
+        MSG msg{};
+        while (form.Handle() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT)
+                return static_cast<int>(msg.wParam);
+            if (form.PreTranslateMessage(msg))
+                continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
     }
     return 0;
 }
-
-}  // namespace
 
 int Main(const FormServices& services) {
     asRegisterAppPath();

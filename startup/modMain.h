@@ -3,7 +3,15 @@
 
 #include "mainwindow/FormServices.h"
 
+namespace netpeek {
+class frmMain;
+}
+
 namespace netpeek::modMain {
+
+// Handles the thread's messages and the table's change notice until the window is gone;
+// the window sees every key first. Returns the exit code a WM_QUIT carries, else 0.
+int RunMessageLoop(frmMain& form);
 
 // Prepares the process, shows the main window and runs until no window is left.
 // Returns the process's exit code. Throws when the window cannot be loaded.

@@ -27,6 +27,7 @@ inline void FreeImageList(HIMAGELIST list) { ImageList_Destroy(list); }
 inline void FreeWindow(HWND window) { DestroyWindow(window); }
 inline void FreeKey(HKEY key) { RegCloseKey(key); }
 inline void FreeLibraryModule(HMODULE module) { FreeLibrary(module); }
+inline void FreeKernelHandle(HANDLE handle) { CloseHandle(handle); }
 
 using UniqueFont = UniqueHandle<HFONT, FreeGdiObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, FreeGdiObject>;
@@ -36,6 +37,7 @@ using UniqueImageList = UniqueHandle<HIMAGELIST, FreeImageList>;
 using UniqueWindow = UniqueHandle<HWND, FreeWindow>;
 using UniqueKey = UniqueHandle<HKEY, FreeKey>;
 using UniqueModule = UniqueHandle<HMODULE, FreeLibraryModule>;
+using UniqueEvent = UniqueHandle<HANDLE, FreeKernelHandle>;
 
 // A window's device context (the screen's, for no window), released when it goes.
 class WindowDc {

@@ -22,6 +22,7 @@ struct FormRecorder {
     AdapterMap adapters;
     bool adaptersFail = false;
     HCURSOR cursorDuringSnapshot = nullptr;
+    OVERLAPPED* notice = nullptr;  // the window's pending change notice, while one is armed
 
     static std::wstring B(bool value) { return value ? L"true" : L"false"; }
 
@@ -82,6 +83,15 @@ struct FormRecorder {
             if (snapshotFails)
                 throw CError(ERROR_NOT_SUPPORTED, L"The IPv4 address table could not be read.");
             return rows;
+        };
+        s.notifyAddrChange = [this](OVERLAPPED& overlapped) {
+            calls.push_back(L"NotifyAddrChange");
+            notice = &overlapped;
+        };
+        s.cancelAddrChangeNotify = [this](OVERLAPPED& overlapped) {
+            calls.push_back(L"CancelIPChangeNotify");
+            if (notice == &overlapped)
+                notice = nullptr;
         };
         s.getAdapters = [this] {
             calls.push_back(L"GetAdapters");

@@ -179,7 +179,9 @@ TEST_F(Commands, EscWithAModifierDoesNothing) {
 }
 
 TEST_F(Commands, EscExitAndTheCloseBoxEndInTheSameUnload) {
+    // The pending change notice is withdrawn first.
     const std::vector<std::wstring> unload = {
+        L"CancelIPChangeNotify",
         L"SaveWindowPlacement [] Window placement Netpeek true",
         L"SaveListLayout IPs List Netpeek true",
     };

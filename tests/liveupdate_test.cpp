@@ -1,0 +1,195 @@
+// The list following the table by itself, in-process: the change notice through the real
+// message loop, the update in place, the marks, and switching it off.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "mainwindow/frmMain.h"
+#include "startup/modMain.h"
+#include "support/Hooks.h"
+#include "tests/FormRecorder.h"
+#include "tests/TableBuilder.h"
+
+using namespace netpeek;
+using namespace netpeek::test;
+
+namespace {
+
+CIPAddrList Rows(const std::vector<RawRow>& raw) {
+    return DecodeAddrTable(TableBytes(raw));
+}
+
+std::wstring Cell(HWND list, int item, int column) {
+    wchar_t text[64] = {};
+    ListViewCtrl(list).GetItemText(item, column, text, 64);
+    return text;
+}
+
+// The background a cell is drawn on, as the window answers the list's custom draw.
+COLORREF CellBackground(frmMain& form, int item, int column) {
+    NMLVCUSTOMDRAW draw{};
+    draw.nmcd.hdr.hwndFrom = form.ListView();
+    draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+    draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(item);
+    draw.iSubItem = column;
+    const HDC dc = GetDC(form.ListView());
+    draw.nmcd.hdc = dc;
+    for (DWORD stage : {DWORD{CDDS_PREPAINT}, DWORD{CDDS_ITEMPREPAINT}, DWORD{CDDS_ITEMPREPAINT | CDDS_SUBITEM}}) {
+        draw.nmcd.dwDrawStage = stage;
+        draw.clrTextBk = CLR_NONE;
+        const LRESULT answer = SendMessageW(form.Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw));
+        if (answer == CDRF_DODEFAULT)
+            break;
+    }
+    ReleaseDC(form.ListView(), dc);
+    return draw.clrTextBk;
+}
+
+int g_listMessages = 0;
+HWND g_watchedList = nullptr;
+LRESULT CALLBACK CountListMessages(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && reinterpret_cast<CWPSTRUCT*>(lParam)->hwnd == g_watchedList)
+        ++g_listMessages;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+HANDLE g_notice = nullptr;
+void CALLBACK SignalAgain(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    SetEvent(g_notice);
+}
+void CALLBACK Quit(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    PostQuitMessage(0);
+}
+
+class LiveUpdate : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Hooks().messageBox = [this](HWND, const std::wstring& text, const std::wstring&, UINT) {
+            boxes.push_back(text);
+            return IDOK;
+        };
+        raw = NumberedRows(60);
+        recorder.rows = Rows(raw);
+        form = std::make_unique<frmMain>(recorder.Services());
+        form->Create(nullptr);
+        recorder.Take();
+    }
+    void TearDown() override {
+        form.reset();
+        Hooks() = SystemHooks();
+    }
+
+    std::vector<RawRow> raw;
+    FormRecorder recorder;
+    std::vector<std::wstring> boxes;
+    std::unique_ptr<frmMain> form;
+};
+
+}  // namespace
+
+// Two notices in a burst through the real message loop give one re-read; the list changes in
+// place: the user's row stays selected and at the same place on screen, what is new or changed
+// is marked until F5, and closing withdraws the notice.
+TEST_F(LiveUpdate, ANoticeUpdatesInPlaceKeepingTheUsersPlaceAndMarksWhatChanged) {
+    const ListViewCtrl list(form->ListView());
+    list.SetItemState(30, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    list.EnsureVisible(59);
+    list.EnsureVisible(20);
+    const int top = list.GetTopIndex();
+    ASSERT_GT(top, 5);
+    ASSERT_NE(recorder.notice, nullptr);
+
+    RawRow added = raw[0];
+    added.addr = {9, 0, 0, 1};  // first in the table's order
+    raw.erase(raw.begin() + 50);
+    raw[40].mask = {255, 255, 0, 0};  // was row 41
+    raw.insert(raw.begin(), added);
+    recorder.rows = Rows(raw);
+    g_notice = recorder.notice->hEvent;
+    SetEvent(g_notice);
+    SetTimer(nullptr, 0, 100, SignalAgain);
+    SetTimer(nullptr, 0, 900, Quit);
+    modMain::RunMessageLoop(*form);
+
+    const auto calls = recorder.Take();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), L"GetIPAddresses"), 1);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), L"NotifyAddrChange"), 2) << "armed again after each notice";
+    ASSERT_EQ(list.GetItemCount(), 60);
+    EXPECT_EQ(Cell(list.Handle(), 0, 1), L"9.0.0.1");
+    EXPECT_EQ(Cell(list.Handle(), 51, 1), L"10.0.51.1") << "10.0.50.1 went";
+    EXPECT_EQ(Cell(list.Handle(), 41, 2), L"255.255.0.0");
+    EXPECT_EQ(list.GetSelected(), 31);
+    EXPECT_EQ(list.GetFocused(), 31);
+    EXPECT_EQ(form->RowOf(31)->dwIndex, 31) << "the same row stays selected";
+    EXPECT_EQ(list.GetTopIndex(), top + 1) << "the row at the top stays at the top";
+    EXPECT_TRUE(boxes.empty());
+
+    const COLORREF marked = GetSysColor(COLOR_INFOBK);
+    EXPECT_EQ(CellBackground(*form, 0, 3), marked) << "a new row is marked whole";
+    EXPECT_EQ(CellBackground(*form, 41, 2), marked);
+    EXPECT_NE(CellBackground(*form, 41, 1), marked) << "only the changed cell";
+    EXPECT_NE(CellBackground(*form, 5, 2), marked);
+    form->RefreshList();
+    EXPECT_NE(CellBackground(*form, 0, 3), marked) << "F5 clears the marks";
+
+    recorder.Take();
+    SendMessageW(form->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(recorder.Take().front(), L"CancelIPChangeNotify");
+}
+
+// An unchanged table sends the list not one message; a read that fails leaves the rows and
+// shows no box.
+TEST_F(LiveUpdate, AnUnchangedTableChangesNothingAndAFailedReadLosesNothing) {
+    g_watchedList = form->ListView();
+    g_listMessages = 0;
+    const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, CountListMessages, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    form->UpdateFromTable();
+    const int unchanged = g_listMessages;
+    recorder.snapshotFails = true;
+    form->UpdateFromTable();
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(unchanged, 0);
+    EXPECT_EQ(g_listMessages, 0);
+    EXPECT_EQ(ListViewCtrl(form->ListView()).GetItemCount(), 60);
+    EXPECT_EQ(recorder.Take(), (std::vector<std::wstring>{L"GetIPAddresses", L"GetIPAddresses"}));
+    EXPECT_TRUE(boxes.empty());
+}
+
+// The context menu's check switches following off and on; the choice is stored at once and the
+// next start keeps it: no notice, and the list changes only with F5.
+TEST_F(LiveUpdate, SwitchedOffTheListFollowsOnlyF5AndTheNextStartKeepsIt) {
+    const UINT item = MenuCommandId(MenuArray::List, 2);
+    UINT checked = 0;
+    Hooks().trackPopupMenu = [&](HMENU menu, UINT, int, int, HWND) {
+        checked = GetMenuState(menu, item, MF_BYCOMMAND) & MF_CHECKED;
+        return TRUE;
+    };
+    const auto contextMenu = [&] {
+        SendMessageW(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->ListView()), MAKELPARAM(5, 5));
+        return checked != 0;
+    };
+    EXPECT_TRUE(contextMenu());
+    SendMessageW(form->Handle(), WM_COMMAND, item, 0);
+    EXPECT_FALSE(contextMenu());
+    EXPECT_EQ(recorder.values[L"Auto Refresh"], L"0");
+    EXPECT_EQ(form->NoticeEvent(), nullptr);
+    EXPECT_EQ(recorder.Take(), (std::vector<std::wstring>{L"WriteValue [] Auto Refresh 0 Netpeek true",
+                                                           L"CancelIPChangeNotify"}));
+
+    form = std::make_unique<frmMain>(recorder.Services());
+    form->Create(nullptr);
+    const auto calls = recorder.Take();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), L"NotifyAddrChange"), 0);
+    EXPECT_FALSE(contextMenu());
+    SendMessageW(form->Handle(), WM_COMMAND, item, 0);
+    EXPECT_TRUE(contextMenu());
+    EXPECT_EQ(recorder.values[L"Auto Refresh"], L"1");
+    EXPECT_NE(form->NoticeEvent(), nullptr);
+}
