@@ -128,7 +128,8 @@ constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM 
 // Makes the finished temporary file the target. An existing target is replaced in place, so
 // that it keeps its security, owner and hard links; its attributes are carried over here,
 // since the replace does not promise them. On failure the target is as it was.
-void PutInPlace(const std::wstring& temp, const std::wstring& target, bool replaceExisting) {
+void PutInPlace(const std::wstring& temp, const std::wstring& target, bool replaceExisting,
+                const ReplaceFileFn& replace) {
     const DWORD existing = GetFileAttributesW(target.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES && replaceExisting) {
         // Asking first for what the replace needs gives a plain answer for a file in use or a
@@ -143,9 +144,9 @@ void PutInPlace(const std::wstring& temp, const std::wstring& target, bool repla
         const DWORD kept = existing & kKeptAttributes;
         if (kept != 0 && !SetFileAttributesW(temp.c_str(), kept))
             throw SystemError(GetLastError());
-        if (ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        const DWORD code = replace(target, temp);
+        if (code == ERROR_SUCCESS)
             return;
-        const DWORD code = GetLastError();
         // Gone since we looked: then there is nothing to keep, and the move below puts it there.
         if (code != ERROR_FILE_NOT_FOUND)
             throw SystemError(code);
@@ -159,6 +160,12 @@ void PutInPlace(const std::wstring& temp, const std::wstring& target, bool repla
 }
 
 }  // namespace
+
+std::uint32_t ReplaceWithReplaceFileW(const std::wstring& target, const std::wstring& temp) {
+    if (ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        return ERROR_SUCCESS;
+    return GetLastError();
+}
 
 TextFileWriter& TextFileWriter::Instance() {
     static TextFileWriter writer;
@@ -200,7 +207,7 @@ bool TextFileWriter::WriteTextFile(const std::wstring& fileName, const std::wstr
     if (!file.Close())
         throw SystemError(GetLastError());
 
-    PutInPlace(temp.Path(), target, replaceExisting);
+    PutInPlace(temp.Path(), target, replaceExisting, m_replace);
     temp.Release();
     return true;
 }
