@@ -56,6 +56,11 @@ public:
     TempFileGuard& operator=(const TempFileGuard&) = delete;
 
     const std::wstring& Path() const { return m_path; }
+    // Keeps the file; shown to the user, so no longer hidden.
+    void Keep() {
+        SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        m_path.clear();
+    }
     void Release() { m_path.clear(); }
 
 private:
@@ -127,9 +132,11 @@ constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM 
 
 // Makes the finished temporary file the target. An existing target is replaced in place, so
 // that it keeps its security, owner and hard links; its attributes are carried over here,
-// since the replace does not promise them. On failure the target is as it was.
-void PutInPlace(const std::wstring& temp, const std::wstring& target, bool replaceExisting,
-                const ReplaceFileFn& replace) {
+// since the replace does not promise them. On failure the target is as it was, and the guard
+// deletes the temporary file, except where the replace has already taken the old file away
+// and the new one cannot be moved in either: then the temporary file, the text's only copy,
+// is kept and the error names it.
+void PutInPlace(TempFileGuard& temp, const std::wstring& target, bool replaceExisting, const ReplaceFileFn& replace) {
     const DWORD existing = GetFileAttributesW(target.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES && replaceExisting) {
         // Asking first for what the replace needs gives a plain answer for a file in use or a
@@ -142,17 +149,28 @@ void PutInPlace(const std::wstring& temp, const std::wstring& target, bool repla
                 throw SystemError(GetLastError());
         }
         const DWORD kept = existing & kKeptAttributes;
-        if (kept != 0 && !SetFileAttributesW(temp.c_str(), kept))
+        if (kept != 0 && !SetFileAttributesW(temp.Path().c_str(), kept))
             throw SystemError(GetLastError());
-        const DWORD code = replace(target, temp);
+        const DWORD code = replace(target, temp.Path());
         if (code == ERROR_SUCCESS)
             return;
+        // The old file has left the target's name (gone, or under a name the system chose) and
+        // the new one is still under the temporary name: it must get there some other way.
+        if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT || code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+            if (!MoveFileExW(temp.Path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH | MOVEFILE_REPLACE_EXISTING)) {
+                const DWORD moveCode = GetLastError();
+                const std::wstring keptPath = temp.Path();
+                temp.Keep();
+                throw SystemError(moveCode, L"Новый текст остался в файле «" + keptPath + L"».");
+            }
+            return;
+        }
         // Gone since we looked: then there is nothing to keep, and the move below puts it there.
         if (code != ERROR_FILE_NOT_FOUND)
             throw SystemError(code);
     }
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
-    if (!MoveFileExW(temp.c_str(), target.c_str(), flags)) {
+    if (!MoveFileExW(temp.Path().c_str(), target.c_str(), flags)) {
         const DWORD code = GetLastError();
         // Someone created the target since we looked.
         throw SystemError(code == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : code);
@@ -207,7 +225,7 @@ bool TextFileWriter::WriteTextFile(const std::wstring& fileName, const std::wstr
     if (!file.Close())
         throw SystemError(GetLastError());
 
-    PutInPlace(temp.Path(), target, replaceExisting, m_replace);
+    PutInPlace(temp, target, replaceExisting, m_replace);
     temp.Release();
     return true;
 }
