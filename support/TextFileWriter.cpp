@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 
 #include "support/SystemError.h"
@@ -17,9 +18,9 @@ namespace {
 
 // WriteFile takes a DWORD count; writing in pieces also keeps each call's size modest.
 constexpr DWORD kChunkSize = 1u << 20;
-// Long enough to tell temporary files apart in a listing, short enough that a long file name
-// plus our decoration stays within a path component's limit.
-constexpr std::size_t kTempStemLength = 64;
+// "~np" + 8 hex digits + ".tmp": short, so that a target that fits within MAX_PATH leaves room
+// for its temporary file beside it.
+constexpr std::size_t kTempNameLength = 15;
 constexpr int kTempNameAttempts = 100;
 
 // An open file handle that is closed once, either explicitly (to see the result) or at the end.
@@ -100,15 +101,30 @@ std::string ToUtf8(const std::wstring& text) {
     return bytes;
 }
 
-// "~" + the start of the target's name + a number no other writer is likely to pick + ".tmp",
-// in the target's folder so that the final move is a rename on the same volume.
-std::wstring TempName(const std::wstring& folder, const std::wstring& name) {
+// A number no other writer is likely to pick, different on every call. The mix (splitmix64's
+// finaliser) spreads process, time and call over every digit, so even its first few differ.
+std::uint32_t TempNumber() {
     static std::atomic<unsigned> sequence{0};
-    const unsigned long long mix = (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^
-                                   GetTickCount64() ^ (static_cast<unsigned long long>(++sequence) << 20);
-    wchar_t number[24];
-    std::swprintf(number, sizeof(number) / sizeof(number[0]), L"%llx", mix);
-    return folder + L"~" + name.substr(0, kTempStemLength) + L"." + number + L".tmp";
+    std::uint64_t x = ((static_cast<std::uint64_t>(GetCurrentProcessId()) << 32) | ++sequence) ^
+                      (GetTickCount64() * 0x9E3779B97F4A7C15ull);
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return static_cast<std::uint32_t>(x ^ (x >> 31));
+}
+
+// "~np" + a number + ".tmp", in the target's folder so that the final move is a rename on the
+// same volume. Where that would push a path that fits within MAX_PATH past it, the name is cut
+// to the target's own length ("~" and fewer digits), which the retries on a taken name cover.
+std::wstring TempName(const std::wstring& folder, const std::wstring& name) {
+    wchar_t digits[9];
+    std::swprintf(digits, sizeof(digits) / sizeof(digits[0]), L"%08x", static_cast<unsigned>(TempNumber()));
+    constexpr std::size_t kLongestPath = MAX_PATH - 1;
+    const std::size_t room = std::max(name.size(), folder.size() < kLongestPath ? kLongestPath - folder.size() : 0);
+    if (room >= kTempNameLength)
+        return folder + L"~np" + digits + L".tmp";
+    if (room == 1)
+        return folder + std::wstring(digits, 1);
+    return folder + L"~" + std::wstring(digits, std::min<std::size_t>(room - 1, 8));
 }
 
 void WriteAll(HANDLE file, const std::string& bytes) {
@@ -206,6 +222,9 @@ bool TextFileWriter::WriteTextFile(const std::wstring& fileName, const std::wstr
     std::wstring tempPath;
     for (int attempt = 0; attempt < kTempNameAttempts && raw == INVALID_HANDLE_VALUE; ++attempt) {
         tempPath = TempName(folder, name);
+        // A short name may happen to be the target's own, which must not be written directly.
+        if (CompareStringOrdinal(tempPath.c_str(), -1, target.c_str(), -1, TRUE) == CSTR_EQUAL)
+            continue;
         raw = CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (raw == INVALID_HANDLE_VALUE) {
             const DWORD code = GetLastError();

@@ -219,3 +219,32 @@ TEST_F(TextFileWriterTest, FailedReplaceNeverDeletesTheLastCopy) {
     EXPECT_EQ(GetFileAttributesW(kept.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
     EXPECT_EQ(Listing().size(), 2u);
 }
+
+// A target whose full path is as long as Windows allows, in a folder as deep as CreateDirectoryW
+// allows: the temporary file beside it must fit as well. Whatever the target's name, the
+// temporary one stays short.
+TEST_F(TextFileWriterTest, TemporaryFileFitsBesideATargetAtThePathLimit) {
+    std::vector<std::wstring> temps;
+    TextFileWriter writer([&](const std::wstring& target, const std::wstring& temp) {
+        temps.push_back(temp);
+        return ReplaceWithReplaceFileW(target, temp);
+    });
+    const std::wstring name = L"export.csv";
+    const std::wstring deep = folder + std::wstring(MAX_PATH - 2 - folder.size() - name.size(), L'd') + L"\\";
+    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+    const std::wstring path = deep + name;
+    ASSERT_EQ(path.size(), MAX_PATH - 1u);
+    EXPECT_NO_THROW(writer.WriteTextFile(path, L"first", kWriteReplaceExisting));
+    EXPECT_NO_THROW(writer.WriteTextFile(path, L"second", kWriteReplaceExisting));
+    EXPECT_EQ(ReadBytes(path), "second");
+    EXPECT_TRUE(DeleteFileW(path.c_str()));
+
+    const std::wstring longName = folder + std::wstring(240, L'n') + L".csv";
+    WriteBytes(longName, "old");
+    EXPECT_NO_THROW(writer.WriteTextFile(longName, L"new", kWriteReplaceExisting));
+    ASSERT_EQ(temps.size(), 2u);
+    EXPECT_EQ(temps[0].substr(0, deep.size()), deep);
+    EXPECT_LE(temps[0].size(), MAX_PATH - 1u) << testing::PrintToString(temps[0]);
+    EXPECT_EQ(temps[1].substr(0, folder.size()), folder);
+    EXPECT_LE(temps[1].size() - folder.size(), 16u) << testing::PrintToString(temps[1]);
+}
