@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 
 #include "support/SystemError.h"
@@ -17,9 +18,9 @@ namespace {
 
 // WriteFile takes a DWORD count; writing in pieces also keeps each call's size modest.
 constexpr DWORD kChunkSize = 1u << 20;
-// Long enough to tell temporary files apart in a listing, short enough that a long file name
-// plus our decoration stays within a path component's limit.
-constexpr std::size_t kTempStemLength = 64;
+// "~np" + 8 hex digits + ".tmp": short, so that a target that fits within MAX_PATH leaves room
+// for its temporary file beside it.
+constexpr std::size_t kTempNameLength = 15;
 constexpr int kTempNameAttempts = 100;
 
 // An open file handle that is closed once, either explicitly (to see the result) or at the end.
@@ -56,6 +57,11 @@ public:
     TempFileGuard& operator=(const TempFileGuard&) = delete;
 
     const std::wstring& Path() const { return m_path; }
+    // Keeps the file; shown to the user, so no longer hidden.
+    void Keep() {
+        SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        m_path.clear();
+    }
     void Release() { m_path.clear(); }
 
 private:
@@ -95,15 +101,30 @@ std::string ToUtf8(const std::wstring& text) {
     return bytes;
 }
 
-// "~" + the start of the target's name + a number no other writer is likely to pick + ".tmp",
-// in the target's folder so that the final move is a rename on the same volume.
-std::wstring TempName(const std::wstring& folder, const std::wstring& name) {
+// A number no other writer is likely to pick, different on every call. The mix (splitmix64's
+// finaliser) spreads process, time and call over every digit, so even its first few differ.
+std::uint32_t TempNumber() {
     static std::atomic<unsigned> sequence{0};
-    const unsigned long long mix = (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^
-                                   GetTickCount64() ^ (static_cast<unsigned long long>(++sequence) << 20);
-    wchar_t number[24];
-    std::swprintf(number, sizeof(number) / sizeof(number[0]), L"%llx", mix);
-    return folder + L"~" + name.substr(0, kTempStemLength) + L"." + number + L".tmp";
+    std::uint64_t x = ((static_cast<std::uint64_t>(GetCurrentProcessId()) << 32) | ++sequence) ^
+                      (GetTickCount64() * 0x9E3779B97F4A7C15ull);
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return static_cast<std::uint32_t>(x ^ (x >> 31));
+}
+
+// "~np" + a number + ".tmp", in the target's folder so that the final move is a rename on the
+// same volume. Where that would push a path that fits within MAX_PATH past it, the name is cut
+// to the target's own length ("~" and fewer digits), which the retries on a taken name cover.
+std::wstring TempName(const std::wstring& folder, const std::wstring& name) {
+    wchar_t digits[9];
+    std::swprintf(digits, sizeof(digits) / sizeof(digits[0]), L"%08x", static_cast<unsigned>(TempNumber()));
+    constexpr std::size_t kLongestPath = MAX_PATH - 1;
+    const std::size_t room = std::max(name.size(), folder.size() < kLongestPath ? kLongestPath - folder.size() : 0);
+    if (room >= kTempNameLength)
+        return folder + L"~np" + digits + L".tmp";
+    if (room == 1)
+        return folder + std::wstring(digits, 1);
+    return folder + L"~" + std::wstring(digits, std::min<std::size_t>(room - 1, 8));
 }
 
 void WriteAll(HANDLE file, const std::string& bytes) {
@@ -127,8 +148,11 @@ constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM 
 
 // Makes the finished temporary file the target. An existing target is replaced in place, so
 // that it keeps its security, owner and hard links; its attributes are carried over here,
-// since the replace does not promise them. On failure the target is as it was.
-void PutInPlace(const std::wstring& temp, const std::wstring& target, bool replaceExisting) {
+// since the replace does not promise them. On failure the target is as it was, and the guard
+// deletes the temporary file, except where the replace has already taken the old file away
+// and the new one cannot be moved in either: then the temporary file, the text's only copy,
+// is kept and the error names it.
+void PutInPlace(TempFileGuard& temp, const std::wstring& target, bool replaceExisting, const ReplaceFileFn& replace) {
     const DWORD existing = GetFileAttributesW(target.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES && replaceExisting) {
         // Asking first for what the replace needs gives a plain answer for a file in use or a
@@ -141,17 +165,28 @@ void PutInPlace(const std::wstring& temp, const std::wstring& target, bool repla
                 throw SystemError(GetLastError());
         }
         const DWORD kept = existing & kKeptAttributes;
-        if (kept != 0 && !SetFileAttributesW(temp.c_str(), kept))
+        if (kept != 0 && !SetFileAttributesW(temp.Path().c_str(), kept))
             throw SystemError(GetLastError());
-        if (ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        const DWORD code = replace(target, temp.Path());
+        if (code == ERROR_SUCCESS)
             return;
-        const DWORD code = GetLastError();
+        // The old file has left the target's name (gone, or under a name the system chose) and
+        // the new one is still under the temporary name: it must get there some other way.
+        if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT || code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+            if (!MoveFileExW(temp.Path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH | MOVEFILE_REPLACE_EXISTING)) {
+                const DWORD moveCode = GetLastError();
+                const std::wstring keptPath = temp.Path();
+                temp.Keep();
+                throw SystemError(moveCode, L"Новый текст остался в файле «" + keptPath + L"».");
+            }
+            return;
+        }
         // Gone since we looked: then there is nothing to keep, and the move below puts it there.
         if (code != ERROR_FILE_NOT_FOUND)
             throw SystemError(code);
     }
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
-    if (!MoveFileExW(temp.c_str(), target.c_str(), flags)) {
+    if (!MoveFileExW(temp.Path().c_str(), target.c_str(), flags)) {
         const DWORD code = GetLastError();
         // Someone created the target since we looked.
         throw SystemError(code == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : code);
@@ -159,6 +194,12 @@ void PutInPlace(const std::wstring& temp, const std::wstring& target, bool repla
 }
 
 }  // namespace
+
+std::uint32_t ReplaceWithReplaceFileW(const std::wstring& target, const std::wstring& temp) {
+    if (ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        return ERROR_SUCCESS;
+    return GetLastError();
+}
 
 TextFileWriter& TextFileWriter::Instance() {
     static TextFileWriter writer;
@@ -181,6 +222,9 @@ bool TextFileWriter::WriteTextFile(const std::wstring& fileName, const std::wstr
     std::wstring tempPath;
     for (int attempt = 0; attempt < kTempNameAttempts && raw == INVALID_HANDLE_VALUE; ++attempt) {
         tempPath = TempName(folder, name);
+        // A short name may happen to be the target's own, which must not be written directly.
+        if (CompareStringOrdinal(tempPath.c_str(), -1, target.c_str(), -1, TRUE) == CSTR_EQUAL)
+            continue;
         raw = CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (raw == INVALID_HANDLE_VALUE) {
             const DWORD code = GetLastError();
@@ -200,7 +244,7 @@ bool TextFileWriter::WriteTextFile(const std::wstring& fileName, const std::wstr
     if (!file.Close())
         throw SystemError(GetLastError());
 
-    PutInPlace(temp.Path(), target, replaceExisting);
+    PutInPlace(temp, target, replaceExisting, m_replace);
     temp.Release();
     return true;
 }

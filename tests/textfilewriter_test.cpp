@@ -50,11 +50,13 @@ protected:
 
     static std::string ReadBytes(const std::wstring& path) {
         const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return "<missing>";
         std::string bytes(GetFileSize(file, nullptr), '\0');
         DWORD got = 0;
         const BOOL read = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
         CloseHandle(file);
-        return file != INVALID_HANDLE_VALUE && read && got == bytes.size() ? bytes : "<unreadable>";
+        return read && got == bytes.size() ? bytes : "<unreadable>";
     }
 
     static void WriteBytes(const std::wstring& path, const std::string& bytes) {
@@ -158,4 +160,91 @@ TEST_F(TextFileWriterTest, FailedWriteLeavesTheOldFileByteForByteAndNoTemporary)
 
     EXPECT_TRUE(Write(folder + L"new.csv", L"new", !kWriteReplaceExisting));
     EXPECT_EQ(ReadBytes(folder + L"new.csv"), "new");
+}
+
+// ReplaceFileW can fail after the old file has left its name: with 1176 it is gone, with 1177
+// it lives on under another name. The new text, then only under the temporary name, must still
+// become the target.
+TEST_F(TextFileWriterTest, ReplaceThatTookTheOldFileAwayStillPutsTheNewOneInPlace) {
+    const std::wstring path = folder + L"list.csv";
+    const std::wstring aside = folder + L"aside";
+    for (const DWORD code : {DWORD{ERROR_UNABLE_TO_MOVE_REPLACEMENT}, DWORD{ERROR_UNABLE_TO_MOVE_REPLACEMENT_2}}) {
+        WriteBytes(path, "old");
+        TextFileWriter writer([&](const std::wstring& target, const std::wstring&) -> std::uint32_t {
+            EXPECT_TRUE(code == ERROR_UNABLE_TO_MOVE_REPLACEMENT ? DeleteFileW(target.c_str())
+                                                                 : MoveFileW(target.c_str(), aside.c_str()));
+            return code;
+        });
+        EXPECT_NO_THROW(writer.WriteTextFile(path, L"new", kWriteReplaceExisting)) << code;
+        EXPECT_EQ(ReadBytes(path), "new") << code;
+        EXPECT_EQ(Listing(), code == ERROR_UNABLE_TO_MOVE_REPLACEMENT ? Names{L"list.csv"} : (Names{L"aside", L"list.csv"}))
+            << code;
+        DeleteFileW(aside.c_str());
+    }
+}
+
+// A replace refused outright leaves the old file. One that took the old file away, where the new
+// one cannot be moved in either, keeps the temporary file (the text's only copy, unhidden so the
+// user finds it) and names it in the error.
+TEST_F(TextFileWriterTest, FailedReplaceNeverDeletesTheLastCopy) {
+    const std::wstring path = folder + L"list.csv";
+    WriteBytes(path, "old");
+    TextFileWriter refused([](const std::wstring&, const std::wstring&) -> std::uint32_t { return ERROR_ACCESS_DENIED; });
+    try {
+        refused.WriteTextFile(path, L"new", kWriteReplaceExisting);
+        ADD_FAILURE() << "no error from a refused replace";
+    } catch (const CError& e) {
+        EXPECT_EQ(e.Number(), DWORD{ERROR_ACCESS_DENIED});
+    }
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(Listing(), Names{L"list.csv"});
+
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    std::wstring kept;
+    TextFileWriter stranded([&](const std::wstring& target, const std::wstring& temp) -> std::uint32_t {
+        kept = temp;
+        // The old file gone, and a folder in its place, so that nothing can be moved there.
+        EXPECT_TRUE(DeleteFileW(target.c_str()) && CreateDirectoryW(target.c_str(), nullptr));
+        return ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+    });
+    try {
+        stranded.WriteTextFile(path, L"new", kWriteReplaceExisting);
+        ADD_FAILURE() << "no error when the new file could not be put in place";
+    } catch (const CError& e) {
+        EXPECT_NE(e.Number(), 0u);
+        EXPECT_NE(e.Description().find(L"«" + kept + L"»"), std::wstring::npos) << e.what();
+        EXPECT_NE(e.Description().find(SystemMessage(e.Number())), std::wstring::npos) << e.what();
+    }
+    EXPECT_EQ(ReadBytes(kept), "new");
+    EXPECT_EQ(GetFileAttributesW(kept.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_EQ(Listing().size(), 2u);
+}
+
+// A target whose full path is as long as Windows allows, in a folder as deep as CreateDirectoryW
+// allows: the temporary file beside it must fit as well. Whatever the target's name, the
+// temporary one stays short.
+TEST_F(TextFileWriterTest, TemporaryFileFitsBesideATargetAtThePathLimit) {
+    std::vector<std::wstring> temps;
+    TextFileWriter writer([&](const std::wstring& target, const std::wstring& temp) {
+        temps.push_back(temp);
+        return ReplaceWithReplaceFileW(target, temp);
+    });
+    const std::wstring name = L"export.csv";
+    const std::wstring deep = folder + std::wstring(MAX_PATH - 2 - folder.size() - name.size(), L'd') + L"\\";
+    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+    const std::wstring path = deep + name;
+    ASSERT_EQ(path.size(), MAX_PATH - 1u);
+    EXPECT_NO_THROW(writer.WriteTextFile(path, L"first", kWriteReplaceExisting));
+    EXPECT_NO_THROW(writer.WriteTextFile(path, L"second", kWriteReplaceExisting));
+    EXPECT_EQ(ReadBytes(path), "second");
+    EXPECT_TRUE(DeleteFileW(path.c_str()));
+
+    const std::wstring longName = folder + std::wstring(240, L'n') + L".csv";
+    WriteBytes(longName, "old");
+    EXPECT_NO_THROW(writer.WriteTextFile(longName, L"new", kWriteReplaceExisting));
+    ASSERT_EQ(temps.size(), 2u);
+    EXPECT_EQ(temps[0].substr(0, deep.size()), deep);
+    EXPECT_LE(temps[0].size(), MAX_PATH - 1u) << testing::PrintToString(temps[0]);
+    EXPECT_EQ(temps[1].substr(0, folder.size()), folder);
+    EXPECT_LE(temps[1].size() - folder.size(), 16u) << testing::PrintToString(temps[1]);
 }
