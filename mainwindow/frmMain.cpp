@@ -709,6 +709,7 @@ void frmMain::ApplyRows(CIPAddrList rows) {
     const ListPlace place = RememberPlace();
     const ULONGLONG until = GetTickCount64() + kMarkMilliseconds;
     m_rows = std::move(rows);
+    std::vector<RowKey> removed, inserted;  // a row that moved is both
     {
         std::optional<RedrawOff> redraw;
         if (edits.size() > kEditsDrawnOneByOne)
@@ -716,6 +717,7 @@ void frmMain::ApplyRows(CIPAddrList rows) {
         for (const ListEdit& edit : edits) {
             const auto at = m_shown.begin() + edit.item;
             if (edit.kind == ListEdit::Kind::Remove) {
+                removed.push_back(KeyOf(*at));
                 m_lvIPs.DeleteItem(edit.item);
                 m_shown.erase(at);
                 continue;
@@ -727,6 +729,7 @@ void frmMain::ApplyRows(CIPAddrList rows) {
                 if (m_lvIPs.InsertItem(edit.item, cells[0].c_str()) < 0)
                     throw CError(ERROR_NOT_ENOUGH_MEMORY, L"The list could not take a new row.");
                 m_shown.insert(at, row);
+                inserted.push_back(KeyOf(row));
             } else {
                 *at = row;
                 column = 0;
@@ -737,6 +740,11 @@ void frmMain::ApplyRows(CIPAddrList rows) {
             Mark(KeyOf(row), edit.cells, until);
         }
     }
+    // A row that went takes its mark with it.
+    std::erase_if(m_marks, [&](const CellMark& mark) {
+        return std::find(removed.begin(), removed.end(), mark.key) != removed.end() &&
+               std::find(inserted.begin(), inserted.end(), mark.key) == inserted.end();
+    });
     SelectAgain(place);
     KeepTopRow(place);
     // The row under the pointer may be another one now, with another interface.
