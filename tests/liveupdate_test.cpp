@@ -193,3 +193,20 @@ TEST_F(LiveUpdate, SwitchedOffTheListFollowsOnlyF5AndTheNextStartKeepsIt) {
     EXPECT_EQ(recorder.values[L"Auto Refresh"], L"1");
     EXPECT_NE(form->NoticeEvent(), nullptr);
 }
+
+// A timer that fires inside a command's dialog (here the export's) waits: the export writes the
+// list as it stood when its dialog closed. Afterwards the next tick reads the table again.
+TEST_F(LiveUpdate, NoUpdateRunsInsideACommand) {
+    FormServices services = recorder.Services();
+    services.exportList = [&](HWND owner, HWND) {
+        recorder.calls.push_back(L"ExportList");
+        SendMessageW(owner, WM_TIMER, 1, 0);
+    };
+    form = std::make_unique<frmMain>(services);
+    form->Create(nullptr);
+    recorder.Take();
+    SendMessageW(form->Handle(), WM_COMMAND, MenuCommandId(MenuArray::File, 0), 0);
+    EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"ExportList"});
+    SendMessageW(form->Handle(), WM_TIMER, 1, 0);
+    EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"GetIPAddresses"});
+}
