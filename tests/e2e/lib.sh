@@ -251,6 +251,24 @@ np_probe() {
         2>>"$E2E_WORK/wine.log"
 }
 
+# np_reg NS ARGS...: Wine's reg command on the scenario's prefix (its output has CR LF lines).
+np_reg() {
+    local ns=$1
+    shift
+    ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all wine reg "$@" 2>>"$E2E_WORK/wine.log"
+}
+
+# np_setting NS NAME [VALUE]: stores VALUE as the program's string value NAME, or without a
+# VALUE prints what is stored there (nothing when there is no such value).
+np_setting() {
+    local key='HKCU\Software\Brindle\Netpeek'
+    if [ $# -eq 3 ]; then
+        np_reg "$1" add "$key" /v "$2" /t REG_SZ /d "$3" /f >/dev/null || e2e_fail "cannot store $2 in the prefix"
+    else
+        np_reg "$1" query "$key" /v "$2" | tr -d '\r' | sed -n "s/^ *$2 *REG_SZ *//p"
+    fi
+}
+
 # np_state: NP_STATE says whether the program still runs, or how it ended, and which windows
 # are shown. Not for a command substitution: only this shell can wait for the program.
 np_state() {

@@ -14,6 +14,9 @@
                                   the rows of a list with grid lines, first row first
   shot.py closebox SHOT X Y W H   the "x y" middle of the close box on the caption of the
                                   framed window at that rectangle
+  shot.py marks SHOT R,G,B XS YS  for each row middle in YS (y,y,...) one line with one
+                                  character for each cell between the column edges XS: "#"
+                                  where the cell's middle rows hold a pixel of that colour
 """
 import sys
 from collections import Counter
@@ -135,10 +138,22 @@ def closebox(shot, x, y, w, h):
     return (xx + 1 + box_right) // 2, row
 
 
+def marks(shot, colour, edges, middles):
+    # The five pixel rows around a row's middle: inside the row, clear of its grid lines.
+    return [''.join('#' if any(shot.at(x, y) == colour for x in range(left + 1, right)
+                               for y in range(middle - 2, middle + 3)) else '.'
+                    for left, right in zip(edges, edges[1:]))
+            for middle in middles]
+
+
 def main(argv):
     if len(argv) < 3:
         sys.exit(__doc__)
     command, shot = argv[1], Shot(argv[2])
+    if command == 'marks':
+        colour, edges, middles = ([int(n) for n in arg.split(',')] for arg in argv[3:6])
+        print(*marks(shot, tuple(colour), edges, middles), sep='\n')
+        return
     numbers = [int(a) for a in argv[3:]]
     if command == 'frame':
         rect = frame(shot)

@@ -3,8 +3,9 @@
 # 10.100.0.1 (as text they would sort 10.10 < 10.100 < 10.9). Clicks on the headers sort the
 # list by value and a second click reverses it; F5, an export and a restart keep the sort.
 # Ctrl+C with no row selected copies the list exactly as the export writes it, and with a
-# row selected that row's line; the context menu's "Копировать" does the same. What the
-# clipboard holds is read inside Wine, where its CR LF line ends survive.
+# row selected that row's line; the context menu's "Копировать" does the same, and so does
+# Ctrl+C after a header click has moved the selected row. What the clipboard holds is read
+# inside Wine, where its CR LF line ends survive.
 set -u
 E2E_NAME=sortcopy
 . "$(dirname "$0")/lib.sh"
@@ -145,6 +146,16 @@ step "Shift+F10 on the first row: its context menu's Копировать"
 xdotool mousemove "${col_x[1]}" "$row_y" click 1
 keys "$NP_WIN" shift+F10
 menu_copy 10
+
+step "a header click keeps the selected row: Ctrl+C copies its line"
+# 10.9.0.1, the second row, goes last when sorted by Mask.
+xdotool mousemove "${col_x[1]}" $((row_y + 17)) click 1
+click_header 2
+keys "$NP_WIN" ctrl+c
+sleep 0.3
+printf '%s\r\n' "${line[9]}" >"$E2E_WORK/expected.txt"
+clipboard "$E2E_WORK/clip.txt" || check_failed "nothing on the clipboard after the sort"
+same "$E2E_WORK/expected.txt" "$E2E_WORK/clip.txt" "after the sort Ctrl+C did not copy the selected row's line"
 
 step "Esc closes the program"
 np_close_esc
