@@ -28,7 +28,6 @@ constexpr int kHelpTitlePosition = 2;
 // Names under which the layout is stored.
 constexpr wchar_t kPlacementName[] = L"Window placement";
 constexpr wchar_t kListLayoutName[] = L"IPs List";
-constexpr wchar_t kListSortName[] = L"IPs List Sort";
 
 enum Shift { kShiftMask = 1, kCtrlMask = 2, kAltMask = 4 };
 
