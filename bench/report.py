@@ -17,7 +17,7 @@ BUDGETS = {
     "header click, 10000 rows": ("plain fill, redraw off", 1.5),
     "export 10000 rows": ("60000 cell reads + safe write", 1.5),
     "launch to a filled, visible window": ("minimal one-window program", 1.3),
-    "/scomma 10000 addresses, start to exit": ("minimal console program, same bytes", 1.3),
+    "/scomma 10000 addresses, start to exit": ("minimal console, same bytes", 1.3),
 }
 
 

@@ -87,7 +87,7 @@ int wmain(int argc, wchar_t** argv) {
             throw std::runtime_error("Netpeek /scomma did not write the baseline's bytes");
         const long rows = static_cast<long>(std::count(bytes.begin(), bytes.end(), '\n')) - 1;
         const double ms = Median(a), baseMs = Median(b);
-        std::printf("figure\t/scomma 10000 addresses, start to exit\t%.3f\tminimal console program, same bytes\t%.3f\t"
+        std::printf("figure\t/scomma 10000 addresses, start to exit\t%.3f\tminimal console, same bytes\t%.3f\t"
                     "%.2f\n",
                     ms, baseMs, kBudget);
         std::printf("info\trows that /scomma saved (with loopback)\t%ld (%zu KiB)\n", rows, bytes.size() / 1024);
