@@ -19,6 +19,7 @@ BUDGETS = {
     "launch to a filled, visible window": ("minimal one-window program", 1.3),
     "unchanged re-read, 10000 rows": ("table read and decode", 1.2),
     "one address added to 10000, shown": ("unchanged re-read + one row inserted", 1.5),
+    "/scomma 10000 addresses, start to exit": ("minimal console, same bytes", 1.3),
 }
 
 

@@ -30,7 +30,6 @@ constexpr int kHelpTitlePosition = 2;
 // Names under which the layout is stored.
 constexpr wchar_t kPlacementName[] = L"Window placement";
 constexpr wchar_t kListLayoutName[] = L"IPs List";
-constexpr wchar_t kListSortName[] = L"IPs List Sort";
 constexpr wchar_t kAutoRefreshName[] = L"Auto Refresh";
 
 // Following the table: a re-read every two seconds, since Wine never sends the change notice

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "startup/CommandLineSave.h"
 #include "startup/modMain.h"
 #include "support/SystemDlls.h"
 
@@ -27,6 +28,9 @@ private:
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Before anything can load a DLL: none may come from the folder the program was run from.
     netpeek::LoadDllsFromSystemFolderOnly();
+    // Arguments save the table and end: no window, nothing registered or stored.
+    if (const std::optional<int> saved = netpeek::RunCommandLine())
+        return *saved;
     ComApartment com;
     return netpeek::modMain::Run();
 }

@@ -10,7 +10,8 @@ namespace netpeek {
 
 // Error numbers for faults found by our own code rather than reported by Windows.
 // They reuse the system's codes so that every number has a system meaning.
-inline constexpr std::uint32_t kErrorInvalidData = 13;  // ERROR_INVALID_DATA
+inline constexpr std::uint32_t kErrorInvalidData = 13;       // ERROR_INVALID_DATA
+inline constexpr std::uint32_t kErrorInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
 
 class CError : public std::exception {
 public:

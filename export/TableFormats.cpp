@@ -1,0 +1,143 @@
+#include "export/TableFormats.h"
+
+#include <algorithm>
+
+#include "mainwindow/CellTexts.h"
+#include "mainwindow/RowOrder.h"
+
+namespace netpeek {
+
+namespace {
+
+constexpr wchar_t kHtmlHeading[] = L"Таблица IPv4-адресов";
+constexpr wchar_t kHtmlMade[] = L"Составлена: ";
+
+void AppendTabField(std::wstring& text, const std::wstring& field) {
+    for (const wchar_t c : field)
+        text += (c == L'\t' || c == L'\r' || c == L'\n') ? L' ' : c;
+}
+
+void AppendTabLine(std::wstring& text, const std::vector<std::wstring>& fields) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i != 0)
+            text += L'\t';
+        AppendTabField(text, fields[i]);
+    }
+    text += L"\r\n";
+}
+
+void AppendJsonString(std::wstring& text, const std::wstring& value) {
+    static constexpr wchar_t kHex[] = L"0123456789abcdef";
+    text += L'"';
+    for (const wchar_t c : value) {
+        switch (c) {
+        case L'"': text += L"\\\""; break;
+        case L'\\': text += L"\\\\"; break;
+        case L'\b': text += L"\\b"; break;
+        case L'\f': text += L"\\f"; break;
+        case L'\n': text += L"\\n"; break;
+        case L'\r': text += L"\\r"; break;
+        case L'\t': text += L"\\t"; break;
+        default:
+            if (c < 0x20) {
+                text += L"\\u00";
+                text += kHex[(c >> 4) & 0xF];
+                text += kHex[c & 0xF];
+            } else {
+                text += c;
+            }
+        }
+    }
+    text += L'"';
+}
+
+void AppendHtml(std::wstring& text, std::wstring_view value) {
+    for (const wchar_t c : value) {
+        switch (c) {
+        case L'&': text += L"&amp;"; break;
+        case L'<': text += L"&lt;"; break;
+        case L'>': text += L"&gt;"; break;
+        case L'"': text += L"&quot;"; break;
+        case L'\'': text += L"&#39;"; break;
+        default: text += c;
+        }
+    }
+}
+
+void AppendHtmlRow(std::wstring& text, const std::vector<std::wstring>& cells, std::wstring_view tag) {
+    text += L"<tr>";
+    for (const std::wstring& cell : cells) {
+        text += L'<';
+        text += tag;
+        text += L'>';
+        AppendHtml(text, cell);
+        text += L"</";
+        text += tag;
+        text += L'>';
+    }
+    text += L"</tr>\r\n";
+}
+
+}  // namespace
+
+CListTexts TableTexts(const CIPAddrList& rows, const StoredListSort& sort, std::span<const std::wstring_view> headers) {
+    CListTexts texts;
+    texts.headers.assign(headers.begin(), headers.end());
+    texts.items.reserve(rows.size());
+    for (const std::size_t index : SortedOrder(rows, sort)) {
+        const CRowCells cells = RowCells(rows[index]);
+        texts.items.emplace_back(cells.begin(), cells.end());
+    }
+    return texts;
+}
+
+std::wstring TabText(const CListTexts& list) {
+    std::wstring text;
+    AppendTabLine(text, list.headers);
+    for (const auto& item : list.items)
+        AppendTabLine(text, item);
+    return text;
+}
+
+std::wstring JsonText(const CListTexts& list) {
+    std::wstring text = L"[\r\n";
+    for (std::size_t i = 0; i < list.items.size(); ++i) {
+        const auto& item = list.items[i];
+        text += L"  {";
+        // A key needs its header: cells past the last column have none.
+        const std::size_t fields = std::min(item.size(), list.headers.size());
+        for (std::size_t f = 0; f < fields; ++f) {
+            if (f != 0)
+                text += L", ";
+            AppendJsonString(text, list.headers[f]);
+            text += L": ";
+            AppendJsonString(text, item[f]);
+        }
+        text += i + 1 < list.items.size() ? L"},\r\n" : L"}\r\n";
+    }
+    text += L"]\r\n";
+    return text;
+}
+
+std::wstring HtmlText(const CListTexts& list, std::wstring_view program, std::wstring_view made) {
+    std::wstring text = L"<!DOCTYPE html>\r\n<html lang=\"ru\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n<title>";
+    AppendHtml(text, program);
+    text += L": ";
+    AppendHtml(text, kHtmlHeading);
+    text += L"</title>\r\n<style>table{border-collapse:collapse}th,td{border:1px solid #999;padding:2px 8px;"
+            L"text-align:left}</style>\r\n</head>\r\n<body>\r\n<h1>";
+    AppendHtml(text, kHtmlHeading);
+    text += L"</h1>\r\n<p>";
+    AppendHtml(text, program);
+    text += L". ";
+    AppendHtml(text, kHtmlMade);
+    AppendHtml(text, made);
+    text += L"</p>\r\n<table>\r\n";
+    AppendHtmlRow(text, list.headers, L"th");
+    for (const auto& item : list.items)
+        AppendHtmlRow(text, item, L"td");
+    text += L"</table>\r\n</body>\r\n</html>\r\n";
+    return text;
+}
+
+}  // namespace netpeek

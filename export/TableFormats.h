@@ -1,0 +1,31 @@
+#pragma once
+// The address table as the command line saves it: the list's texts, in the order a sort
+// shows them, and their tab-separated, JSON and HTML forms (the CSV form is CsvText's).
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "addrtable/AddrTable.h"
+#include "export/CsvText.h"
+#include "support/LayoutText.h"
+
+namespace netpeek {
+
+// What the window's list would show for these rows under that sort: the headers, then each
+// row's six cells, so that CsvText of it is the export's text byte for byte.
+CListTexts TableTexts(const CIPAddrList& rows, const StoredListSort& sort, std::span<const std::wstring_view> headers);
+
+// The header line and one line per item, fields separated by a tab, CR LF after every line,
+// no quotes. A tab, CR or LF inside a field becomes a space, so that every line keeps its fields.
+std::wstring TabText(const CListTexts& list);
+
+// A JSON array with one object per item, its keys the headers in column order and its values
+// the cells as strings; quotes, backslashes and control characters escaped. One object a line.
+std::wstring JsonText(const CListTexts& list);
+
+// A page with the table: `program` (name and version) and `made` (when) above it; every text
+// escaped, so a cell is never taken for markup.
+std::wstring HtmlText(const CListTexts& list, std::wstring_view program, std::wstring_view made);
+
+}  // namespace netpeek

@@ -1,0 +1,163 @@
+#include "startup/CommandLine.h"
+
+#include <algorithm>
+#include <array>
+#include <cwctype>
+#include <optional>
+
+#include "support/Error.h"
+
+namespace netpeek {
+
+namespace {
+
+struct SaveSwitch {
+    std::wstring_view name;
+    SaveFormat format;
+};
+
+constexpr std::array<SaveSwitch, 4> kSaveSwitches{{
+    {L"scomma", SaveFormat::Comma},
+    {L"stab", SaveFormat::Tab},
+    {L"sjson", SaveFormat::Json},
+    {L"shtml", SaveFormat::Html},
+}};
+
+constexpr wchar_t kDescendingMark = L'~';
+
+constexpr wchar_t kUnknownArgument[] = L"Непонятный аргумент командной строки: «%». Список ключей: Netpeek.exe /?";
+constexpr wchar_t kNoFileName[] = L"После ключа % нужно имя файла (пустое имя \"\" — стандартный вывод).";
+constexpr wchar_t kTwoSaves[] = L"Задано больше одного ключа сохранения; нужен один из /scomma, /stab, /sjson, /shtml.";
+constexpr wchar_t kNoColumn[] = L"После ключа /sort нужен столбец: его номер от 0 до % или заголовок.";
+constexpr wchar_t kBadColumn[] = L"Нет такого столбца: «%». Столбец задаётся номером от 0 до % или заголовком.";
+constexpr wchar_t kTwoOrders[] = L"Ключи /sort и /nosort задаются не больше одного раза и не вместе.";
+constexpr wchar_t kOrderWithoutSave[] =
+    L"Ключи /sort и /nosort действуют только вместе с ключом сохранения: /scomma, /stab, /sjson или /shtml.";
+
+constexpr wchar_t kUsage[] =
+    L"Netpeek.exe [/scomma | /stab | /sjson | /shtml ФАЙЛ] [/sort [~]СТОЛБЕЦ | /nosort]\r\n"
+    L"\r\n"
+    L"Без ключей программа открывает своё окно. С ключом сохранения она записывает\r\n"
+    L"таблицу адресов в файл, не показывая окна, и завершается:\r\n"
+    L"  /scomma ФАЙЛ     CSV, те же байты, что пишет «Экспорт в файл...» (F2);\r\n"
+    L"  /stab ФАЙЛ       поля через табуляцию, без кавычек;\r\n"
+    L"  /sjson ФАЙЛ      массив JSON, по объекту на строку таблицы;\r\n"
+    L"  /shtml ФАЙЛ      страница HTML с таблицей.\r\n"
+    L"  Пустое имя файла (\"\") — стандартный вывод.\r\n"
+    L"  /sort СТОЛБЕЦ    сортировать по столбцу: номер от 0 или заголовок (IP);\r\n"
+    L"                   ~ перед ним — по убыванию (/sort ~IP).\r\n"
+    L"  /nosort          порядок самой таблицы (по возрастанию адресов).\r\n"
+    L"  Без /sort и /nosort действует сортировка, выбранная в окне.\r\n"
+    L"Ключи пишутся с / или -, в любом регистре. Код завершения 0 — успех, иначе\r\n"
+    L"номер ошибки Windows (87 — неверные аргументы).";
+
+// The text with each '%' replaced by the next of the values.
+std::wstring Filled(std::wstring_view text, std::initializer_list<std::wstring_view> values) {
+    std::wstring result;
+    auto value = values.begin();
+    for (const wchar_t c : text) {
+        if (c == L'%' && value != values.end())
+            result += *value++;
+        else
+            result += c;
+    }
+    return result;
+}
+
+[[noreturn]] void Refuse(std::wstring text) {
+    throw CError(kErrorInvalidParameter, std::move(text));
+}
+
+std::wstring Lower(std::wstring_view text) {
+    std::wstring lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](wchar_t c) { return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c))); });
+    return lower;
+}
+
+// The switch's name without its '/' or '-', lower-cased; nothing for an argument that is no switch.
+std::optional<std::wstring> SwitchName(const std::wstring& arg) {
+    if (arg.size() < 2 || (arg[0] != L'/' && arg[0] != L'-'))
+        return std::nullopt;
+    return Lower(std::wstring_view(arg).substr(1));
+}
+
+// A column by its 0-based index in decimal digits or by its header, whatever the case.
+std::optional<int> ColumnOf(std::wstring_view text, std::span<const std::wstring_view> headers) {
+    if (!text.empty() && text.size() <= 4 && std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; })) {
+        int column = 0;
+        for (const wchar_t c : text)
+            column = column * 10 + (c - L'0');
+        return column < static_cast<int>(headers.size()) ? std::optional<int>(column) : std::nullopt;
+    }
+    const std::wstring wanted = Lower(text);
+    for (std::size_t c = 0; c < headers.size(); ++c)
+        if (!wanted.empty() && Lower(headers[c]) == wanted)
+            return static_cast<int>(c);
+    return std::nullopt;
+}
+
+StoredListSort SortOf(const std::wstring& text, std::span<const std::wstring_view> headers) {
+    const std::wstring last = std::to_wstring(headers.empty() ? 0 : headers.size() - 1);
+    const bool descending = !text.empty() && text[0] == kDescendingMark;
+    const std::wstring_view column = std::wstring_view(text).substr(descending ? 1 : 0);
+    if (column.empty())
+        Refuse(Filled(kNoColumn, {last}));
+    const std::optional<int> found = ColumnOf(column, headers);
+    if (!found)
+        Refuse(Filled(kBadColumn, {text, last}));
+    return {*found, descending};
+}
+
+}  // namespace
+
+CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<const std::wstring_view> headers) {
+    // /? wins over anything else on the line, as it does for the utilities scripts know.
+    CCommandLine line;
+    for (const std::wstring& arg : args)
+        if (SwitchName(arg) == L"?") {
+            line.action = CCommandLine::Action::Usage;
+            return line;
+        }
+
+    bool orderGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::optional<std::wstring> name = SwitchName(args[i]);
+        if (!name)
+            Refuse(Filled(kUnknownArgument, {args[i]}));
+        const auto save = std::find_if(kSaveSwitches.begin(), kSaveSwitches.end(),
+                                       [&](const SaveSwitch& s) { return s.name == *name; });
+        if (save != kSaveSwitches.end()) {
+            if (line.action == CCommandLine::Action::Save)
+                Refuse(kTwoSaves);
+            // The file name is the next argument whatever it looks like: "" is standard output.
+            if (i + 1 == args.size())
+                Refuse(Filled(kNoFileName, {args[i]}));
+            line.action = CCommandLine::Action::Save;
+            line.format = save->format;
+            line.fileName = args[++i];
+        } else if (*name == L"sort" || *name == L"nosort") {
+            if (orderGiven)
+                Refuse(kTwoOrders);
+            orderGiven = true;
+            if (*name == L"nosort") {
+                line.order = SaveOrder::Table;
+                continue;
+            }
+            if (i + 1 == args.size())
+                Refuse(Filled(kNoColumn, {std::to_wstring(headers.empty() ? 0 : headers.size() - 1)}));
+            line.order = SaveOrder::Given;
+            line.sort = SortOf(args[++i], headers);
+        } else {
+            Refuse(Filled(kUnknownArgument, {args[i]}));
+        }
+    }
+    if (orderGiven && line.action != CCommandLine::Action::Save)
+        Refuse(kOrderWithoutSave);
+    return line;
+}
+
+std::wstring UsageText() {
+    return kUsage;
+}
+
+}  // namespace netpeek

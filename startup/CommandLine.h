@@ -1,0 +1,45 @@
+#pragma once
+// The command line that saves the address table without a window, as scripts call the list
+// utilities they already know: a save switch with a file name, and the order of the rows.
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "support/LayoutText.h"
+
+namespace netpeek {
+
+enum class SaveFormat { Comma, Tab, Json, Html };
+
+// Where the saved rows take their order from.
+enum class SaveOrder {
+    Stored,  // the sort the user last chose in the window
+    Table,   // the table's own order (/nosort)
+    Given,   // the column and direction of /sort
+};
+
+struct CCommandLine {
+    // Window: no arguments, the program as it always was. Usage: /? anywhere.
+    enum class Action { Window, Usage, Save };
+    Action action = Action::Window;
+    SaveFormat format = SaveFormat::Comma;
+    std::wstring fileName;  // empty: standard output
+    SaveOrder order = SaveOrder::Stored;
+    StoredListSort sort;  // with SaveOrder::Given
+
+    bool operator==(const CCommandLine&) const = default;
+};
+
+// The arguments after the program's name, against the list's column headers (for /sort).
+// Switches start with '/' or '-' and are told apart whatever their case. Raises a CError
+// numbered kErrorInvalidParameter, with a one-line Russian text that names the culprit, for an
+// unknown switch or argument, a save switch without its file name, more than one save switch,
+// /sort without a column or with one that does not exist, /sort or /nosort twice or together,
+// and /sort or /nosort without a save switch.
+CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<const std::wstring_view> headers);
+
+// What /? shows: the switches and what each does, several lines.
+std::wstring UsageText();
+
+}  // namespace netpeek

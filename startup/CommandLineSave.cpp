@@ -1,0 +1,227 @@
+#include "startup/CommandLineSave.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <iterator>
+#include <string_view>
+
+#include "NetpeekVersion.h"
+#include "addrtable/GetIPAddresses.h"
+#include "export/CsvText.h"
+#include "export/TableFormats.h"
+#include "mainwindow/FormTables.h"
+#include "mainwindow/RowOrder.h"
+#include "startup/CommandLine.h"
+#include "support/Application.h"
+#include "support/ErrorBox.h"
+#include "support/Handles.h"
+#include "support/LayoutStore.h"
+#include "support/SystemError.h"
+#include "support/TextFileWriter.h"
+
+namespace netpeek {
+
+namespace {
+
+constexpr wchar_t kReadFailed[] = L"Не удалось прочитать таблицу адресов.";
+constexpr wchar_t kSaveFailed[] = L"Не удалось сохранить файл «%».";
+constexpr wchar_t kOutputFailed[] = L"Не удалось записать таблицу в стандартный вывод.";
+constexpr wchar_t kArgumentsFailed[] = L"Не удалось разобрать командную строку.";
+
+// The most one WriteFile is asked to take; a pipe or a console may take less of it.
+constexpr DWORD kWriteChunk = 1 << 20;
+
+void FreeArgv(LPWSTR* argv) { LocalFree(argv); }
+using UniqueArgv = UniqueHandle<LPWSTR*, FreeArgv>;
+
+std::vector<std::wstring> Arguments() {
+    int count = 0;
+    const UniqueArgv argv(CommandLineToArgvW(GetCommandLineW(), &count));
+    if (!argv)
+        ThrowLastError(kArgumentsFailed);
+    // The first is the program's own name.
+    return std::vector<std::wstring>(argv.get() + std::min(count, 1), argv.get() + std::max(count, 1));
+}
+
+std::vector<std::wstring_view> Headers() {
+    std::vector<std::wstring_view> headers;
+    for (const ListColumn& column : ListColumns())
+        headers.push_back(column.header);
+    return headers;
+}
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty())
+        return {};
+    if (text.size() > static_cast<std::size_t>(INT_MAX))
+        throw SystemError(ERROR_NOT_ENOUGH_MEMORY);
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, nullptr, 0, nullptr,
+                                         nullptr);
+    if (size <= 0)
+        ThrowLastError();
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, bytes.data(), size, nullptr,
+                            nullptr) != size)
+        ThrowLastError();
+    return bytes;
+}
+
+// Every byte, or a CError: a pipe or a full disk may take fewer bytes than it was given and
+// still say it succeeded, so the count decides.
+void WriteAll(HANDLE handle, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kWriteChunk));
+        DWORD written = 0;
+        if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr))
+            ThrowLastError();
+        if (written == 0 || written > chunk)
+            throw SystemError(ERROR_DISK_FULL);
+        bytes.remove_prefix(written);
+    }
+}
+
+// A standard handle that leads somewhere: a GUI program started without redirection has none,
+// or one of no known type.
+HANDLE StdHandle(DWORD which) {
+    const HANDLE handle = GetStdHandle(which);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE || GetFileType(handle) == FILE_TYPE_UNKNOWN)
+        return nullptr;
+    return handle;
+}
+
+// A console takes the text as it is; a file or a pipe takes it as UTF-8, like the saved table.
+void WriteText(HANDLE handle, const std::wstring& text) {
+    DWORD mode = 0;
+    if (GetFileType(handle) == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode)) {
+        for (std::size_t done = 0; done < text.size();) {
+            DWORD written = 0;
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, kWriteChunk));
+            if (!WriteConsoleW(handle, text.data() + done, chunk, &written, nullptr) || written == 0)
+                ThrowLastError();
+            done += written;
+        }
+        return;
+    }
+    WriteAll(handle, Utf8(text));
+}
+
+std::wstring OneLine(std::wstring text) {
+    std::replace_if(text.begin(), text.end(), [](wchar_t c) { return c == L'\r' || c == L'\n'; }, L' ');
+    return text;
+}
+
+// Tells the user on standard error when that goes somewhere, else in a message box.
+// `context` says what failed, before the error's own description.
+void Tell(const CError& error, const std::wstring& context, UINT style, bool showNumber) {
+    try {
+        if (const HANDLE err = StdHandle(STD_ERROR_HANDLE)) {
+            const std::wstring& text = error.Description();
+            // The usage is several lines; a failure is one, for a script's log.
+            WriteText(err, style == MB_ICONINFORMATION
+                               ? text + L"\r\n"
+                               : L"Netpeek: " + OneLine(context.empty() ? text : context + L" " + text) + L"\r\n");
+            return;
+        }
+        ErrorBox::Instance().ShowError(error, style | MB_OK, context, L"", showNumber);
+    } catch (...) {
+        // The exit code still tells what happened when the message cannot be given.
+    }
+}
+
+std::wstring Now() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    wchar_t text[32]{};
+    std::swprintf(text, std::size(text), L"%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay,
+                  now.wHour, now.wMinute, now.wSecond);
+    return text;
+}
+
+// The sort the user last chose in the window; missing or unreadable, the table's own order.
+StoredListSort StoredSort(int columns) {
+    LayoutStore store;
+    return ParseListSort(store.ReadValue(kProgramSection, kListSortName, kLayoutNoFlags, CApplication::Current(), L"",
+                                         kLayoutPerUser),
+                         columns)
+        .value_or(StoredListSort{});
+}
+
+std::wstring FormatText(const CCommandLine& line, const CListTexts& texts) {
+    switch (line.format) {
+    case SaveFormat::Tab:
+        return TabText(texts);
+    case SaveFormat::Json:
+        return JsonText(texts);
+    case SaveFormat::Html:
+        return HtmlText(texts, std::wstring(kProductName) + L" " + L"" NETPEEK_VERSION_TEXT, Now());
+    case SaveFormat::Comma:
+        break;
+    }
+    return CsvText(texts);
+}
+
+int ExitCode(const CError& error) {
+    return error.Number() != 0 ? static_cast<int>(error.Number()) : 1;
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::wstring>& args) {
+    // Each stage's failure is told with what was being done.
+    std::wstring context;
+    try {
+        const std::vector<std::wstring_view> headers = Headers();
+        const CCommandLine line = ParseCommandLine(args, headers);
+        if (line.action == CCommandLine::Action::Usage) {
+            Tell(CError(0, UsageText()), L"", MB_ICONINFORMATION, false);
+            return 0;
+        }
+
+        context = kReadFailed;
+        const CIPAddrList rows = GetIPAddresses();
+        const int columns = static_cast<int>(headers.size());
+        const StoredListSort sort = line.order == SaveOrder::Given   ? line.sort
+                                    : line.order == SaveOrder::Table ? StoredListSort{}
+                                                                     : StoredSort(columns);
+        const std::wstring text = FormatText(line, TableTexts(rows, sort, headers));
+
+        if (line.fileName.empty()) {
+            context = kOutputFailed;
+            const HANDLE out = StdHandle(STD_OUTPUT_HANDLE);
+            if (out == nullptr)
+                throw SystemError(ERROR_INVALID_HANDLE);
+            WriteAll(out, Utf8(text));
+        } else {
+            context = kSaveFailed;
+            context.replace(context.find(L'%'), 1, line.fileName);
+            TextFileWriter::Instance().WriteTextFile(line.fileName, text, kWriteReplaceExisting);
+        }
+        return 0;
+    } catch (...) {
+        const CError error = CurrentError();
+        // A usage error is the whole message; a system error comes with its number.
+        Tell(error, context, MB_ICONERROR, !context.empty());
+        return ExitCode(error);
+    }
+}
+
+std::optional<int> RunCommandLine() {
+    std::vector<std::wstring> args;
+    try {
+        args = Arguments();
+    } catch (...) {
+        const CError error = CurrentError();
+        Tell(error, L"", MB_ICONERROR, true);
+        return ExitCode(error);
+    }
+    if (args.empty())
+        return std::nullopt;
+    return RunCommandLine(args);
+}
+
+}  // namespace netpeek

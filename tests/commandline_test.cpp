@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <initializer_list>
+
+#include "startup/CommandLine.h"
+#include "support/Error.h"
+
+using namespace netpeek;
+
+namespace {
+
+constexpr std::array<std::wstring_view, 6> kHeaders = {L"Interface", L"IP", L"Mask", L"Broadcast", L"Realm size",
+                                                        L"Type"};
+
+CCommandLine Parse(std::initializer_list<std::wstring> args) {
+    const std::vector<std::wstring> list(args);
+    return ParseCommandLine(list, kHeaders);
+}
+
+CCommandLine Save(SaveFormat format, std::wstring file, SaveOrder order = SaveOrder::Stored, StoredListSort sort = {}) {
+    return {CCommandLine::Action::Save, format, std::move(file), order, sort};
+}
+
+// The error's number, and that its text is one line naming `culprit`.
+void ExpectRefused(std::initializer_list<std::wstring> args, const std::wstring& culprit) {
+    try {
+        Parse(args);
+        ADD_FAILURE() << "accepted: " << testing::PrintToString(std::vector<std::wstring>(args));
+    } catch (const CError& error) {
+        EXPECT_EQ(error.Number(), kErrorInvalidParameter);
+        EXPECT_NE(error.Description().find(culprit), std::wstring::npos) << error.what();
+        EXPECT_EQ(error.Description().find_first_of(L"\r\n"), std::wstring::npos) << error.what();
+    }
+}
+
+}  // namespace
+
+TEST(CommandLine, NoArgumentsIsTheWindowAndQuestionMarkWinsAnywhere) {
+    EXPECT_EQ(Parse({}), CCommandLine{});
+    EXPECT_EQ(Parse({L"/?"}).action, CCommandLine::Action::Usage);
+    EXPECT_EQ(Parse({L"/bogus", L"-?"}).action, CCommandLine::Action::Usage);
+    EXPECT_NE(UsageText().find(L"/scomma"), std::wstring::npos);
+}
+
+TEST(CommandLine, SaveSwitchesTakeTheNextArgumentAsTheFileWhateverItsCaseOrPrefix) {
+    EXPECT_EQ(Parse({L"/scomma", L"C:\\out\\list.csv"}), Save(SaveFormat::Comma, L"C:\\out\\list.csv"));
+    EXPECT_EQ(Parse({L"-STab", L""}), Save(SaveFormat::Tab, L""));
+    EXPECT_EQ(Parse({L"/sJSON", L"-x.json"}), Save(SaveFormat::Json, L"-x.json"));
+    EXPECT_EQ(Parse({L"/nosort", L"/shtml", L"t.html"}), Save(SaveFormat::Html, L"t.html", SaveOrder::Table));
+}
+
+TEST(CommandLine, SortTakesAnIndexOrAHeaderAndATildeForDescending) {
+    EXPECT_EQ(Parse({L"/scomma", L"", L"/sort", L"~1"}), Save(SaveFormat::Comma, L"", SaveOrder::Given, {1, true}));
+    EXPECT_EQ(Parse({L"-SORT", L"ip", L"/scomma", L"a"}), Save(SaveFormat::Comma, L"a", SaveOrder::Given, {1, false}));
+    EXPECT_EQ(Parse({L"/sort", L"~Realm Size", L"/stab", L"a"}).sort, (StoredListSort{4, true}));
+    EXPECT_EQ(Parse({L"/sort", L"0", L"/stab", L"a"}).sort, (StoredListSort{0, false}));
+    EXPECT_EQ(Parse({L"/sort", L"05", L"/stab", L"a"}).sort, (StoredListSort{5, false}));
+}
+
+TEST(CommandLine, BadLinesAreRefusedNamingWhatIsWrong) {
+    ExpectRefused({L"/scomma"}, L"/scomma");
+    ExpectRefused({L"/bogus", L"a"}, L"/bogus");
+    ExpectRefused({L"list.csv"}, L"list.csv");
+    ExpectRefused({L"/", L"x"}, L"«/»");
+    ExpectRefused({L"/scomma", L"a", L"extra"}, L"extra");
+    ExpectRefused({L"/scomma", L"a", L"/stab", L"b"}, L"/stab");
+    ExpectRefused({L"/scomma", L"a", L"/sort"}, L"/sort");
+    ExpectRefused({L"/scomma", L"a", L"/sort", L"~"}, L"/sort");
+    ExpectRefused({L"/scomma", L"a", L"/sort", L"6"}, L"«6»");
+    ExpectRefused({L"/scomma", L"a", L"/sort", L"-1"}, L"«-1»");
+    ExpectRefused({L"/scomma", L"a", L"/sort", L"Address"}, L"«Address»");
+    ExpectRefused({L"/scomma", L"a", L"/sort", L"1", L"/nosort"}, L"/nosort");
+    ExpectRefused({L"/nosort"}, L"/scomma");
+}
