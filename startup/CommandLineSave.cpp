@@ -4,7 +4,6 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <iterator>
 #include <string_view>
@@ -54,36 +53,7 @@ std::vector<std::wstring_view> Headers() {
     return headers;
 }
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty())
-        return {};
-    if (text.size() > static_cast<std::size_t>(INT_MAX))
-        throw SystemError(ERROR_NOT_ENOUGH_MEMORY);
-    const int length = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, nullptr, 0, nullptr,
-                                         nullptr);
-    if (size <= 0)
-        ThrowLastError();
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, bytes.data(), size, nullptr,
-                            nullptr) != size)
-        ThrowLastError();
-    return bytes;
-}
 
-// Every byte, or a CError: a pipe or a full disk may take fewer bytes than it was given and
-// still say it succeeded, so the count decides.
-void WriteAll(HANDLE handle, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kWriteChunk));
-        DWORD written = 0;
-        if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr))
-            ThrowLastError();
-        if (written == 0 || written > chunk)
-            throw SystemError(ERROR_DISK_FULL);
-        bytes.remove_prefix(written);
-    }
-}
 
 // A standard handle that leads somewhere: a GUI program started without redirection has none,
 // or one of no known type.
@@ -107,7 +77,7 @@ void WriteText(HANDLE handle, const std::wstring& text) {
         }
         return;
     }
-    WriteAll(handle, Utf8(text));
+    WriteAllBytes(handle, ToUtf8(text));
 }
 
 std::wstring OneLine(std::wstring text) {
@@ -195,7 +165,7 @@ int RunCommandLine(const std::vector<std::wstring>& args) {
             const HANDLE out = StdHandle(STD_OUTPUT_HANDLE);
             if (out == nullptr)
                 throw SystemError(ERROR_INVALID_HANDLE);
-            WriteAll(out, Utf8(text));
+            WriteAllBytes(out, ToUtf8(text));
         } else {
             context = kSaveFailed;
             context.replace(context.find(L'%'), 1, line.fileName);

@@ -82,24 +82,6 @@ std::wstring FullPath(const std::wstring& fileName) {
     }
 }
 
-std::string ToUtf8(const std::wstring& text) {
-    if (text.empty())
-        return {};
-    if (text.size() > static_cast<std::size_t>(INT_MAX))
-        throw SystemError(ERROR_NOT_ENOUGH_MEMORY);
-    // A lone surrogate has no UTF-8 form; refusing it beats writing a replacement character
-    // the user never typed.
-    const int length = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, nullptr, 0, nullptr,
-                                         nullptr);
-    if (size <= 0)
-        throw SystemError(GetLastError());
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, bytes.data(), size, nullptr,
-                            nullptr) != size)
-        throw SystemError(GetLastError());
-    return bytes;
-}
 
 // A number no other writer is likely to pick, different on every call. The mix (splitmix64's
 // finaliser) spreads process, time and call over every digit, so even its first few differ.
@@ -127,20 +109,6 @@ std::wstring TempName(const std::wstring& folder, const std::wstring& name) {
     return folder + L"~" + std::wstring(digits, std::min<std::size_t>(room - 1, 8));
 }
 
-void WriteAll(HANDLE file, const std::string& bytes) {
-    std::size_t offset = 0;
-    while (offset < bytes.size()) {
-        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - offset, kChunkSize));
-        DWORD written = 0;
-        if (!WriteFile(file, bytes.data() + offset, ask, &written, nullptr))
-            throw SystemError(GetLastError());
-        // A full disk can be reported as success with fewer bytes written; a file cut short
-        // must not replace a whole one.
-        if (written != ask)
-            throw SystemError(ERROR_DISK_FULL);
-        offset += written;
-    }
-}
 
 // What the user may have set on a file and expects a new version of it to keep.
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
@@ -201,6 +169,38 @@ std::uint32_t ReplaceWithReplaceFileW(const std::wstring& target, const std::wst
     return GetLastError();
 }
 
+std::string ToUtf8(const std::wstring& text) {
+    if (text.empty())
+        return {};
+    if (text.size() > static_cast<std::size_t>(INT_MAX))
+        throw SystemError(ERROR_NOT_ENOUGH_MEMORY);
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, nullptr, 0, nullptr,
+                                         nullptr);
+    if (size <= 0)
+        throw SystemError(GetLastError());
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, bytes.data(), size, nullptr,
+                            nullptr) != size)
+        throw SystemError(GetLastError());
+    return bytes;
+}
+
+void WriteAllBytes(HANDLE file, const std::string& bytes) {
+    std::size_t offset = 0;
+    while (offset < bytes.size()) {
+        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - offset, kChunkSize));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + offset, ask, &written, nullptr))
+            throw SystemError(GetLastError());
+        // A full disk can be reported as success with fewer bytes written; a file cut short
+        // must not replace a whole one.
+        if (written != ask)
+            throw SystemError(ERROR_DISK_FULL);
+        offset += written;
+    }
+}
+
 TextFileWriter& TextFileWriter::Instance() {
     static TextFileWriter writer;
     return writer;
@@ -238,7 +238,7 @@ bool TextFileWriter::WriteTextFile(const std::wstring& fileName, const std::wstr
     TempFileGuard temp(tempPath);
     FileHandle file(raw);
 
-    WriteAll(file.Get(), bytes);
+    WriteAllBytes(file.Get(), bytes);
     if (!FlushFileBuffers(file.Get()))
         throw SystemError(GetLastError());
     if (!file.Close())

@@ -4,12 +4,22 @@
 // replace that took the old file away and then could not put the new one in place: the new
 // text then stays in the temporary file, which the error names, since it is the only copy left.
 
+#include <windows.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
 
 namespace netpeek {
+
+// The text as UTF-8. A lone surrogate has no UTF-8 form: refusing it (a CError) beats
+// writing a replacement character the user never typed.
+std::string ToUtf8(const std::wstring& text);
+
+// Every byte to an open file or pipe, in pieces, or a CError. A full disk can report success
+// with fewer bytes written, so a short count is an error too (ERROR_DISK_FULL).
+void WriteAllBytes(HANDLE file, const std::string& bytes);
 
 // The last argument of WriteTextFile: true replaces an existing file.
 inline constexpr bool kWriteReplaceExisting = true;
