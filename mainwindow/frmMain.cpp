@@ -857,13 +857,34 @@ void frmMain::ScheduleMarkExpiry() {
 }
 
 // What changed is drawn in bold, on the tooltip's colours where the row is not selected: both
-// are the theme's own, so they keep their contrast under a high-contrast theme too. The text
-// itself never changes, so the export, the copy and the tooltip read the same bytes.
+// are the theme's own, so they keep their contrast under a high-contrast theme too. Where a
+// theme gives the tooltip the list's own background (Wine's does), a light tint of the
+// selection colour stands in. The text itself never changes, so the export, the copy and the
+// tooltip read the same bytes.
 LRESULT frmMain::OnListCustomDraw(NMLVCUSTOMDRAW& draw) {
     const int item = static_cast<int>(draw.nmcd.dwItemSpec);
     switch (draw.nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-        return m_marks.empty() ? CDRF_DODEFAULT : CDRF_NOTIFYITEMDRAW;
+    case CDDS_PREPAINT: {
+        if (m_marks.empty())
+            return CDRF_DODEFAULT;
+        COLORREF list = m_lvIPs.GetBkColor();
+        if (list == CLR_NONE || list == CLR_DEFAULT)
+            list = GetSysColor(COLOR_WINDOW);
+        HIGHCONTRASTW contrast{};
+        contrast.cbSize = sizeof(contrast);
+        const bool high = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+                          (contrast.dwFlags & HCF_HIGHCONTRASTON);
+        m_markBack = GetSysColor(COLOR_INFOBK);
+        m_markText = GetSysColor(COLOR_INFOTEXT);
+        if (!high && m_markBack == list) {
+            const COLORREF tint = GetSysColor(COLOR_HIGHLIGHT);
+            const auto mix = [](BYTE under, BYTE over) { return static_cast<BYTE>((under * 4 + over) / 5); };
+            m_markBack = RGB(mix(GetRValue(list), GetRValue(tint)), mix(GetGValue(list), GetGValue(tint)),
+                             mix(GetBValue(list), GetBValue(tint)));
+            m_markText = m_lvIPs.GetTextColor();
+        }
+        return CDRF_NOTIFYITEMDRAW;
+    }
     case CDDS_ITEMPREPAINT:
         return MarkedCells(item) != 0 ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
@@ -871,8 +892,8 @@ LRESULT frmMain::OnListCustomDraw(NMLVCUSTOMDRAW& draw) {
         const bool marked = (MarkedCells(item) & (1u << draw.iSubItem)) != 0;
         const bool selected = m_lvIPs.GetItemState(item, LVIS_SELECTED) != 0;
         SelectObject(draw.nmcd.hdc, marked ? m_markFont.get() : m_font.get());
-        draw.clrText = marked && !selected ? GetSysColor(COLOR_INFOTEXT) : m_lvIPs.GetTextColor();
-        draw.clrTextBk = marked && !selected ? GetSysColor(COLOR_INFOBK) : m_lvIPs.GetTextBkColor();
+        draw.clrText = marked && !selected ? m_markText : m_lvIPs.GetTextColor();
+        draw.clrTextBk = marked && !selected ? m_markBack : m_lvIPs.GetTextBkColor();
         return CDRF_NEWFONT;
     }
     default:

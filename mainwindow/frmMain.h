@@ -129,6 +129,7 @@ private:
     UniqueMenu m_menu;  // owned here until the window is created with it
     UniqueFont m_font;
     UniqueFont m_markFont;  // the list's font in bold, for what changed
+    COLORREF m_markText = 0, m_markBack = 0;  // and its colours, chosen as each paint starts
     UniqueImageList m_ilToolbar;
     UniqueAccel m_accelerators;
     CIPAddrList m_rows;      // the last snapshot, in the table's own order, for sorting by value

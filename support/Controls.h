@@ -144,6 +144,7 @@ public:
         return SendMessageW(m_hwnd, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&rect)) !=
                FALSE;
     }
+    COLORREF GetBkColor() const { return static_cast<COLORREF>(SendMessageW(m_hwnd, LVM_GETBKCOLOR, 0, 0)); }
     COLORREF GetTextColor() const { return static_cast<COLORREF>(SendMessageW(m_hwnd, LVM_GETTEXTCOLOR, 0, 0)); }
     COLORREF GetTextBkColor() const { return static_cast<COLORREF>(SendMessageW(m_hwnd, LVM_GETTEXTBKCOLOR, 0, 0)); }
     void SetRedraw(bool redraw) const { SendMessageW(m_hwnd, WM_SETREDRAW, redraw ? TRUE : FALSE, 0); }

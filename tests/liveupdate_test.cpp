@@ -130,8 +130,12 @@ TEST_F(LiveUpdate, ANoticeUpdatesInPlaceKeepingTheUsersPlaceAndMarksWhatChanged)
     EXPECT_EQ(list.GetTopIndex(), top + 1) << "the row at the top stays at the top";
     EXPECT_TRUE(boxes.empty());
 
-    const COLORREF marked = GetSysColor(COLOR_INFOBK);
-    EXPECT_EQ(CellBackground(*form, 0, 3), marked) << "a new row is marked whole";
+    // Marked on a background of its own, also where the theme's tooltip colour is the list's.
+    const COLORREF marked = CellBackground(*form, 0, 3);
+    EXPECT_NE(marked, GetSysColor(COLOR_WINDOW));
+    EXPECT_NE(marked, CLR_DEFAULT);
+    for (int column = 0; column < 6; ++column)
+        EXPECT_EQ(CellBackground(*form, 0, column), marked) << "a new row is marked whole";
     EXPECT_EQ(CellBackground(*form, 41, 2), marked);
     EXPECT_NE(CellBackground(*form, 41, 1), marked) << "only the changed cell";
     EXPECT_NE(CellBackground(*form, 5, 2), marked);
