@@ -13,8 +13,9 @@ E2E_NAME=live
 e2e_init "${1:-}"
 ns=np-e2e-live-$$
 picture=$E2E_WORK/window.ppm
-# Wine's own colours give the tooltip the list's white, which no picture tells apart from an
-# unmarked row, so the prefix gets Windows' classic pale yellow.
+# The prefix gets Windows' classic pale yellow for the tooltip's background, which the marks
+# are drawn on, so that the scenario looks for one known colour (Wine's own is the list's white,
+# where the program draws a tint of the selection colour instead).
 info_colour="255 255 225"
 exports=0
 
