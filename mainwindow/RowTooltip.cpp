@@ -38,6 +38,7 @@ void RowTooltip::Create(HWND owner, HWND list, AdaptersSource source, RowInterfa
     SendMessageW(m_tip, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
     SendMessageW(m_tip, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(kShowMilliseconds, 0));
     m_list = ListViewCtrl(list);
+    m_owner = owner;
 }
 
 void RowTooltip::Forget() {
@@ -80,7 +81,13 @@ void RowTooltip::Relay(const MSG& msg) {
 }
 
 bool RowTooltip::Notify(NMHDR& header) {
-    if (!m_tip || header.hwndFrom != m_tip || header.code != TTN_GETDISPINFOW)
+    if (!m_tip || header.hwndFrom != m_tip)
+        return false;
+    if (header.code == TTN_POP) {
+        StopTracking();
+        return true;
+    }
+    if (header.code != TTN_GETDISPINFOW)
         return false;
     auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
     // No error leaves a tooltip: at worst it shows nothing.
@@ -92,6 +99,18 @@ bool RowTooltip::Notify(NMHDR& header) {
     info.lpszText = m_text.data();
     info.hinst = nullptr;
     return true;
+}
+
+// Once its tip has gone, a tooltip goes on asking where the pointer is ten times a second for
+// as long as the pointer rests on its tool (Wine's does, and the tool is the whole list): a move
+// over a window that is no tool ends that, and the next real move over the list starts it again.
+void RowTooltip::StopTracking() {
+    if (m_stopping)
+        return;
+    m_stopping = true;
+    MSG away{m_owner, WM_MOUSEMOVE, 0, 0, 0, {}};
+    SendMessageW(m_tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&away));
+    m_stopping = false;
 }
 
 int RowTooltip::RowAt(POINT point) const {

@@ -51,9 +51,12 @@ private:
     int RowAt(POINT point) const;
     std::wstring TextForRow(int row);
     void Pop() const;
+    void StopTracking();
 
     ListViewCtrl m_list;
     HWND m_tip = nullptr;  // the owner destroys it with itself
+    HWND m_owner = nullptr;
+    bool m_stopping = false;  // StopTracking is under way; the pop it may cause is not another
     AdaptersSource m_source;
     RowInterface m_interfaceOf;
     std::optional<Adapters> m_read;  // nothing until the first tip after a refresh

@@ -56,7 +56,9 @@ if [ "$(id -u)" = 0 ]; then
             sleep 0.1
         done
         [ -n "$pid" ] || { echo "the idle program did not start" >&2; return 1; }
-        sleep 10
+        # The pointer starts over the list, so the row's tooltip shows first; idle is after it
+        # has gone (it shows for 30 seconds).
+        sleep 40
         t0=$(awk '{print $1}' "/proc/$pid/schedstat") || return 1
         sleep 60
         t1=$(awk '{print $1}' "/proc/$pid/schedstat") ||
