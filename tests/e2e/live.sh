@@ -43,6 +43,9 @@ export_now() {
 # commonest answer over a row's height.
 find_list() {
     local y header
+    # The pointer out of the way first: a row's tooltip would hide the grid lines it reads.
+    xdotool mousemove 0 0
+    sleep 0.5
     shoot
     read -r left top width height < <(xwininfo -id "$NP_WIN" | awk '/Absolute upper-left X/ {x = $4}
         /Absolute upper-left Y/ {y = $4} /Width:/ {w = $2} /Height:/ {h = $2} END {print x, y, w, h}')
