@@ -84,8 +84,8 @@ CListTexts TableTexts(const CIPAddrList& rows, const StoredListSort& sort, std::
     CListTexts texts;
     texts.headers.assign(headers.begin(), headers.end());
     texts.items.reserve(rows.size());
-    for (const std::size_t index : SortedOrder(rows, sort)) {
-        const CRowCells cells = RowCells(rows[index]);
+    for (const CIPAddrRow& row : SortedRows(rows, sort)) {
+        const CRowCells cells = RowCells(row);
         texts.items.emplace_back(cells.begin(), cells.end());
     }
     return texts;

@@ -73,4 +73,12 @@ std::vector<std::size_t> SortedOrder(const CIPAddrList& rows, const StoredListSo
     return OrderBy(numbers, sort.descending);
 }
 
+CIPAddrList SortedRows(const CIPAddrList& rows, const StoredListSort& sort) {
+    CIPAddrList sorted;
+    sorted.reserve(rows.size());
+    for (std::size_t index : SortedOrder(rows, sort))
+        sorted.push_back(rows[index]);
+    return sorted;
+}
+
 }  // namespace netpeek

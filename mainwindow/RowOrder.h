@@ -21,4 +21,7 @@ StoredListSort NextSort(const StoredListSort& current, int column);
 // by its text. Ties, and no sort at all, keep the table's own order.
 std::vector<std::size_t> SortedOrder(const CIPAddrList& rows, const StoredListSort& sort);
 
+// The rows themselves in that order: what the list shows, item by item.
+CIPAddrList SortedRows(const CIPAddrList& rows, const StoredListSort& sort);
+
 }  // namespace netpeek

@@ -598,7 +598,6 @@ void frmMain::SortBy(int column) {
         m_sort = NextSort(m_sort, column);
         ShowSortArrow();
         m_lvIPs.DeleteAllItems();
-        m_shown.clear();
         m_rowTip.Hide();
         FillList();
         SelectAgain(place);
@@ -611,18 +610,17 @@ void frmMain::SortBy(int column) {
 // The rows go into the list already in the order shown, so a sorted list fills as fast as an
 // unsorted one.
 void frmMain::FillList() {
-    m_lvIPs.SetItemCount(static_cast<int>(m_rows.size()));
-    m_shown.reserve(m_rows.size());
-    int at = 0;
-    for (std::size_t index : SortedOrder(m_rows, m_sort)) {
-        const CRowCells cells = RowCells(m_rows[index]);
-        const int item = m_lvIPs.InsertItem(at, cells[0].c_str());
-        if (item < 0)
+    m_shown = SortedRows(m_rows, m_sort);
+    m_lvIPs.SetItemCount(static_cast<int>(m_shown.size()));
+    for (std::size_t at = 0; at < m_shown.size(); ++at) {
+        const CRowCells cells = RowCells(m_shown[at]);
+        const int item = m_lvIPs.InsertItem(static_cast<int>(at), cells[0].c_str());
+        if (item < 0) {
+            m_shown.resize(at);  // the rows behind the items the list did take
             throw CError(ERROR_NOT_ENOUGH_MEMORY, L"The list could not take row " + std::to_wstring(at + 1) + L".");
-        m_shown.push_back(m_rows[index]);
+        }
         for (int column = 1; column < static_cast<int>(kCellCount); ++column)
             m_lvIPs.SetItemText(item, column, cells[static_cast<std::size_t>(column)].c_str());
-        ++at;
     }
 }
 
@@ -688,10 +686,8 @@ void frmMain::UpdateFromTable() {
         // Left half-way, the list and the rows behind it no longer agree: F5's fill puts them
         // right, and failing that the list stays as it is until the next change.
         try {
-            BusyScope scope(m_busy);
             RedrawOff redraw(m_lvIPs);
             m_lvIPs.DeleteAllItems();
-            m_shown.clear();
             FillList();
         } catch (...) {
         }
@@ -699,11 +695,7 @@ void frmMain::UpdateFromTable() {
 }
 
 void frmMain::ApplyRows(CIPAddrList rows) {
-    BusyScope scope(m_busy);
-    CIPAddrList wanted;
-    wanted.reserve(rows.size());
-    for (std::size_t index : SortedOrder(rows, m_sort))
-        wanted.push_back(rows[index]);
+    const CIPAddrList wanted = SortedRows(rows, m_sort);
     const std::vector<ListEdit> edits = PlanListUpdate(m_shown, wanted);
     const ListPlace place = RememberPlace();
     const ULONGLONG until = GetTickCount64() + kMarkMilliseconds;

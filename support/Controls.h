@@ -113,8 +113,9 @@ public:
     int GetSelected() const { return GetNext(LVNI_SELECTED); }
     // The item with the focus, or -1.
     int GetFocused() const { return GetNext(LVNI_FOCUSED); }
-    int GetNext(UINT flags, int after = -1) const {
-        return static_cast<int>(SendMessageW(m_hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(after), flags));
+    // The first item with these states (LVNI_…), or -1.
+    int GetNext(UINT flags) const {
+        return static_cast<int>(SendMessageW(m_hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), flags));
     }
     // Sets the bits of `mask` in the item's state (LVIS_…) to those of `state`.
     bool SetItemState(int item, UINT state, UINT mask) const {
@@ -132,12 +133,8 @@ public:
     }
     // The first row in view.
     int GetTopIndex() const { return static_cast<int>(SendMessageW(m_hwnd, LVM_GETTOPINDEX, 0, 0)); }
-    int GetCountPerPage() const { return static_cast<int>(SendMessageW(m_hwnd, LVM_GETCOUNTPERPAGE, 0, 0)); }
     // Scrolls by pixels, a row's height to a row in report view.
     bool Scroll(int dx, int dy) const { return SendMessageW(m_hwnd, LVM_SCROLL, static_cast<WPARAM>(dx), dy) != FALSE; }
-    bool RedrawItems(int first, int last) const {
-        return SendMessageW(m_hwnd, LVM_REDRAWITEMS, static_cast<WPARAM>(first), last) != FALSE;
-    }
     // The item's whole row, in the list's client coordinates.
     bool GetItemRect(int item, RECT& rect) const {
         rect.left = LVIR_BOUNDS;
