@@ -13,33 +13,6 @@ e2e_init "${1:-}"
 ns=np-e2e-cmdline-$$
 readonly_fs=$E2E_WORK/ro
 
-declare -A line=(
-    [lo]='"1","127.0.0.1","255.0.0.0","1.0.0.0","65535","Primary"'
-    [9]='"12","10.9.0.1","255.255.255.0","1.0.0.0","65535","Primary"'
-    [10]='"47","10.10.0.1","255.255.0.0","1.0.0.0","65535","Primary"'
-    [100]='"12","10.100.0.1","255.0.0.0","1.0.0.0","65535","Primary"'
-)
-header='"Interface","IP","Mask","Broadcast","Realm size","Type"'
-
-# expect_text FILE ROW...: the export's text of the rows, in that order, CR LF after each line.
-expect_text() {
-    local file=$1 row
-    shift
-    { printf '%s\r\n' "$header"; for row in "$@"; do printf '%s\r\n' "${line[$row]}"; done; } >"$file"
-}
-
-# same EXPECTED ACTUAL WHAT: the two files hold the same bytes.
-same() {
-    cmp -s "$1" "$2" && return 0
-    { echo "expected:"; cat -A "$1"; echo "found:"; cat -A "$2" 2>&1; } >&2
-    check_failed "$3"
-}
-
-# reg_wine ARGS...: Wine's reg.exe in the namespace's prefix.
-reg_wine() {
-    ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all wine reg "$@" >>"$E2E_WORK/wine.log" 2>&1
-}
-
 # np_run ARGS...: Netpeek.exe ARGS from the work folder, its standard output in out.txt and
 # standard error in err.txt; waits until it ends by itself, looking for a Netpeek window all
 # the while. CODE is its exit code; WINDOWED says whether a window showed.
@@ -90,15 +63,12 @@ refused() {
 
 step "links with indexes 12 and 47, three addresses, and a read-only file system"
 netns_create "$ns"
-ip -n "$ns" link add v12 index 12 type veth peer name v47 index 47 || fail "cannot make links 12 and 47"
-ip -n "$ns" link set v12 up && ip -n "$ns" link set v47 up || fail "cannot bring the links up"
-ip -n "$ns" addr add 10.100.0.1/8 dev v12 && ip -n "$ns" addr add 10.9.0.1/24 dev v12 &&
-    ip -n "$ns" addr add 10.10.0.1/16 dev v47 || fail "cannot add the addresses"
+two_links "$ns"
 e2e_mount "$readonly_fs" size=64k
 expect_text "$readonly_fs/list.csv" lo
 mount -o remount,ro "$readonly_fs" || fail "cannot make $readonly_fs read-only"
 e2e_prefix "$ns"
-reg_wine delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths\Netpeek.exe' /f
+np_reg "$ns" delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths\Netpeek.exe' /f >/dev/null
 
 step "/scomma FILE and /scomma \"\": the table's own order, no window"
 expect_text "$E2E_WORK/expected.csv" 9 10 100 lo
@@ -149,7 +119,7 @@ step "/sort ~IP, the stored sort, and /nosort"
 expect_text "$E2E_WORK/expected.csv" lo 100 10 9
 saved /scomma "" /sort ~IP
 same "$E2E_WORK/expected.csv" "$E2E_WORK/out.txt" "/sort ~IP did not order the rows by address, descending"
-reg_wine add 'HKCU\Software\Brindle\Netpeek' /v 'IPs List Sort' /d '0,1' /f || fail "cannot store a sort"
+np_reg "$ns" add 'HKCU\Software\Brindle\Netpeek' /v 'IPs List Sort' /d '0,1' /f >/dev/null || fail "cannot store a sort"
 expect_text "$E2E_WORK/expected.csv" 10 9 100 lo
 saved /scomma ""
 same "$E2E_WORK/expected.csv" "$E2E_WORK/out.txt" "the sort stored by the window (Interface, descending) was not used"
@@ -158,11 +128,10 @@ saved /nosort /scomma ""
 same "$E2E_WORK/expected.csv" "$E2E_WORK/out.txt" "/nosort did not keep the table's order"
 
 step "nothing was stored or registered"
-reg_wine delete 'HKCU\Software\Brindle\Netpeek' /v 'IPs List Sort' /f || fail "cannot remove the stored sort"
-[ "$(ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all wine reg query \
-    'HKCU\Software\Brindle\Netpeek' /s 2>/dev/null | tr -d '\r' | grep -c 'REG_')" = 0 ] ||
+np_reg "$ns" delete 'HKCU\Software\Brindle\Netpeek' /v 'IPs List Sort' /f >/dev/null || fail "cannot remove the stored sort"
+[ "$(np_reg "$ns" query 'HKCU\Software\Brindle\Netpeek' /s | tr -d '\r' | grep -c 'REG_')" = 0 ] ||
     check_failed "saving from the command line stored settings"
-reg_wine query 'HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths\Netpeek.exe' &&
+np_reg "$ns" query 'HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths\Netpeek.exe' >/dev/null &&
     check_failed "saving from the command line registered the program's path"
 
 step "a bad switch and a read-only target: an exit code, a line on standard error, the file as it was"

@@ -357,3 +357,37 @@ check_export() {
 csv_addresses() {
     python3 "$E2E_DIR/table.py" addresses "$1"
 }
+
+# ---- the two-link table of the sorting scenarios -------------------------------------------
+
+# two_links NS: links with indexes 12 and 47 in the namespace; 12 carries 10.100.0.1/8 and
+# 10.9.0.1/24, 47 carries 10.10.0.1/16 (as text 10.10 < 10.100 < 10.9, as numbers the other way).
+two_links() {
+    ip -n "$1" link add v12 index 12 type veth peer name v47 index 47 || fail "cannot make links 12 and 47"
+    ip -n "$1" link set v12 up && ip -n "$1" link set v47 up || fail "cannot bring the links up"
+    ip -n "$1" addr add 10.100.0.1/8 dev v12 && ip -n "$1" addr add 10.9.0.1/24 dev v12 &&
+        ip -n "$1" addr add 10.10.0.1/16 dev v47 || fail "cannot add the addresses"
+}
+
+# The export's lines of those rows and of loopback, by address, and its header line.
+declare -A row_line=(
+    [lo]='"1","127.0.0.1","255.0.0.0","1.0.0.0","65535","Primary"'
+    [9]='"12","10.9.0.1","255.255.255.0","1.0.0.0","65535","Primary"'
+    [10]='"47","10.10.0.1","255.255.0.0","1.0.0.0","65535","Primary"'
+    [100]='"12","10.100.0.1","255.0.0.0","1.0.0.0","65535","Primary"'
+)
+header_line='"Interface","IP","Mask","Broadcast","Realm size","Type"'
+
+# expect_text FILE ROW...: the export's text of the rows, in that order, CR LF after each line.
+expect_text() {
+    local file=$1 row
+    shift
+    { printf '%s\r\n' "$header_line"; for row in "$@"; do printf '%s\r\n' "${row_line[$row]}"; done; } >"$file"
+}
+
+# same EXPECTED ACTUAL WHAT: the two files hold the same bytes.
+same() {
+    cmp -s "$1" "$2" && return 0
+    { echo "expected:"; cat -A "$1"; echo "found:"; cat -A "$2" 2>&1; } >&2
+    check_failed "$3"
+}

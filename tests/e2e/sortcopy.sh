@@ -14,37 +14,11 @@ ns=np-e2e-sortcopy-$$
 
 step "links with indexes 12 and 47 and three addresses"
 e2e_netns "$ns"
-ip -n "$ns" link add v12 index 12 type veth peer name v47 index 47 || fail "cannot make links 12 and 47"
-ip -n "$ns" link set v12 up && ip -n "$ns" link set v47 up || fail "cannot bring the links up"
-ip -n "$ns" addr add 10.100.0.1/8 dev v12 && ip -n "$ns" addr add 10.9.0.1/24 dev v12 &&
-    ip -n "$ns" addr add 10.10.0.1/16 dev v47 || fail "cannot add the addresses"
-
-# The lines of the four rows, by address.
-declare -A line=(
-    [lo]='"1","127.0.0.1","255.0.0.0","1.0.0.0","65535","Primary"'
-    [9]='"12","10.9.0.1","255.255.255.0","1.0.0.0","65535","Primary"'
-    [10]='"47","10.10.0.1","255.255.0.0","1.0.0.0","65535","Primary"'
-    [100]='"12","10.100.0.1","255.0.0.0","1.0.0.0","65535","Primary"'
-)
-header='"Interface","IP","Mask","Broadcast","Realm size","Type"'
-
-# expect_text FILE ROW...: the export's text of the rows, in that order, CR LF after each line.
-expect_text() {
-    local file=$1 row
-    shift
-    { printf '%s\r\n' "$header"; for row in "$@"; do printf '%s\r\n' "${line[$row]}"; done; } >"$file"
-}
+two_links "$ns"
 
 # clipboard FILE: what the clipboard holds, byte for byte.
 clipboard() {
     np_probe "$ns" clip >"$1"
-}
-
-# same EXPECTED ACTUAL WHAT: the two files hold the same bytes.
-same() {
-    cmp -s "$1" "$2" && return 0
-    { echo "expected:"; cat -A "$1"; echo "found:"; cat -A "$2"; } >&2
-    check_failed "$3"
 }
 
 # copied_is WHAT ROW...: Ctrl+C with no row selected puts the whole list, in this order, on the clipboard.
@@ -122,7 +96,7 @@ step "Ctrl+C with a row selected copies that row's line"
 xdotool mousemove "${col_x[1]}" "$row_y" click 1
 keys "$NP_WIN" ctrl+c
 sleep 0.3
-printf '%s\r\n' "${line[10]}" >"$E2E_WORK/expected.txt"
+printf '%s\r\n' "${row_line[10]}" >"$E2E_WORK/expected.txt"
 clipboard "$E2E_WORK/clip.txt" || check_failed "nothing on the clipboard after copying a row"
 same "$E2E_WORK/expected.txt" "$E2E_WORK/clip.txt" "Ctrl+C did not copy the selected row's line"
 
@@ -133,7 +107,7 @@ menu_copy() {
     [ -n "${2:-}" ] && e2e_shot "$2" >/dev/null
     xdotool key Down Return
     sleep 0.3
-    printf '%s\r\n' "${line[$1]}" >"$E2E_WORK/expected.txt"
+    printf '%s\r\n' "${row_line[$1]}" >"$E2E_WORK/expected.txt"
     clipboard "$E2E_WORK/clip.txt" || check_failed "nothing on the clipboard after the context menu's Копировать"
     same "$E2E_WORK/expected.txt" "$E2E_WORK/clip.txt" "the context menu did not copy row $1's line"
 }
@@ -153,7 +127,7 @@ xdotool mousemove "${col_x[1]}" $((row_y + 17)) click 1
 click_header 2
 keys "$NP_WIN" ctrl+c
 sleep 0.3
-printf '%s\r\n' "${line[9]}" >"$E2E_WORK/expected.txt"
+printf '%s\r\n' "${row_line[9]}" >"$E2E_WORK/expected.txt"
 clipboard "$E2E_WORK/clip.txt" || check_failed "nothing on the clipboard after the sort"
 same "$E2E_WORK/expected.txt" "$E2E_WORK/clip.txt" "after the sort Ctrl+C did not copy the selected row's line"
 
