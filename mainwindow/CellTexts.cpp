@@ -14,8 +14,16 @@ constexpr TypeLabel kTypeLabels[] = {
     {0x01, L"Primary"}, {0x04, L"Dynamic"}, {0x08, L"Disconnected"}, {0x40, L"Deleted"}, {0x80, L"Transient"},
 };
 
+// Written digit by digit, as an address is, rather than through swprintf.
 std::wstring Unsigned(std::int32_t value) {
-    return std::to_wstring(static_cast<std::uint32_t>(value));
+    auto number = static_cast<std::uint32_t>(value);
+    wchar_t digits[10];
+    std::size_t first = std::size(digits);
+    do {
+        digits[--first] = static_cast<wchar_t>(L'0' + number % 10);
+        number /= 10;
+    } while (number != 0);
+    return std::wstring(digits + first, digits + std::size(digits));
 }
 
 }  // namespace

@@ -7,62 +7,18 @@ namespace netpeek {
 
 namespace {
 
-std::uint64_t Hash(const RowKey& key) {
-    return (std::uint64_t{static_cast<std::uint32_t>(key.index)} << 32) |
-           (std::uint64_t{key.address.Part1} << 24) | (std::uint64_t{key.address.Part2} << 16) |
-           (std::uint64_t{key.address.Part3} << 8) | std::uint64_t{key.address.Part4};
-}
-
-}  // namespace
-
-RowKey KeyOf(const CIPAddrRow& row) {
-    return {row.dwIndex, row.dwAddr};
-}
-
-bool SameRow(const CIPAddrRow& a, const CIPAddrRow& b) {
-    return a.dwAddr == b.dwAddr && a.dwIndex == b.dwIndex && a.dwMask == b.dwMask && a.dwBCastAddr == b.dwBCastAddr &&
-           a.dwReasmSize == b.dwReasmSize && a.unused1 == b.unused1 && a.wType == b.wType;
-}
-
-bool SameRows(const CIPAddrList& a, const CIPAddrList& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (!SameRow(a[i], b[i]))
-            return false;
-    return true;
-}
-
-CellSet ChangedCells(const CIPAddrRow& before, const CIPAddrRow& after) {
-    CellSet cells = 0;
-    const auto mark = [&](bool differs, int column) {
-        if (differs)
-            cells |= 1u << column;
-    };
-    mark(before.dwIndex != after.dwIndex, 0);
-    mark(!(before.dwAddr == after.dwAddr), 1);
-    mark(!(before.dwMask == after.dwMask), 2);
-    mark(!(before.dwBCastAddr == after.dwBCastAddr), 3);
-    mark(before.dwReasmSize != after.dwReasmSize, 4);
-    // Bits that have no label change nothing the list shows.
-    mark(before.wType != after.wType && FormatTypeFlags(before.wType) != FormatTypeFlags(after.wType), 5);
-    return cells;
-}
-
-namespace {
-
 // The general case, for the rows between an unchanged head and tail: shown[first, last) at
 // items from `first` on become wanted[first, wantedLast).
-void PlanMiddle(const CIPAddrList& shown, std::size_t first, std::size_t last, const CIPAddrList& wanted,
+void PlanMiddle(const ListRows& shown, std::size_t first, std::size_t last, const ListRows& wanted,
                 std::size_t wantedLast, std::vector<ListEdit>& edits) {
     // How many rows of each key the new list has room for; the shown rows beyond that go
     // first, from the bottom up, so that each removal leaves the positions above it alone.
-    std::unordered_map<std::uint64_t, std::size_t> room;
+    std::unordered_map<RowKey, std::size_t, RowKeyHash> room;
     for (std::size_t i = first; i < wantedLast; ++i)
-        ++room[Hash(KeyOf(wanted[i]))];
+        ++room[wanted[i].key];
     std::vector<bool> stays(last - first);
     for (std::size_t i = first; i < last; ++i) {
-        const auto found = room.find(Hash(KeyOf(shown[i])));
+        const auto found = room.find(shown[i].key);
         stays[i - first] = found != room.end() && found->second > 0;
         if (stays[i - first])
             --found->second;
@@ -70,7 +26,7 @@ void PlanMiddle(const CIPAddrList& shown, std::size_t first, std::size_t last, c
     for (std::size_t i = last; i-- > first;)
         if (!stays[i - first])
             edits.push_back({ListEdit::Kind::Remove, static_cast<int>(i), 0, 0});
-    std::vector<const CIPAddrRow*> current;  // what the items from `first` on show, as the edits go
+    std::vector<const ListRow*> current;  // what the items from `first` on show, as the edits go
     current.reserve(wantedLast - first);
     for (std::size_t i = first; i < last; ++i)
         if (stays[i - first])
@@ -79,16 +35,16 @@ void PlanMiddle(const CIPAddrList& shown, std::size_t first, std::size_t last, c
     // Then the rows in the wanted order: one in its place is rewritten where it changed, one
     // found further down moves up (removed there, inserted here), any other is new.
     for (std::size_t i = first; i < wantedLast; ++i) {
-        const RowKey key = KeyOf(wanted[i]);
+        const RowKey key = wanted[i].key;
         const std::size_t at = i - first;
         const int item = static_cast<int>(i);
-        if (at < current.size() && KeyOf(*current[at]) == key) {
+        if (at < current.size() && current[at]->key == key) {
             if (const CellSet cells = ChangedCells(*current[at], wanted[i]))
                 edits.push_back({ListEdit::Kind::Rewrite, item, i, cells});
             continue;
         }
         std::size_t from = at + 1;
-        while (from < current.size() && !(KeyOf(*current[from]) == key))
+        while (from < current.size() && !(current[from]->key == key))
             ++from;
         CellSet cells = kAllCells;
         if (from < current.size()) {
@@ -103,17 +59,17 @@ void PlanMiddle(const CIPAddrList& shown, std::size_t first, std::size_t last, c
 
 }  // namespace
 
-std::vector<ListEdit> PlanListUpdate(const CIPAddrList& shown, const CIPAddrList& wanted) {
+std::vector<ListEdit> PlanListUpdate(const ListRows& shown, const ListRows& wanted) {
     std::vector<ListEdit> edits;
     // Most updates change a few rows of many: the rows before the first and after the last
     // change keep their items, and cost one comparison each.
     const std::size_t common = std::min(shown.size(), wanted.size());
     std::size_t head = 0;
-    while (head < common && KeyOf(shown[head]) == KeyOf(wanted[head]))
+    while (head < common && shown[head].key == wanted[head].key)
         ++head;
     std::size_t tail = 0;
     while (tail < common - head &&
-           KeyOf(shown[shown.size() - 1 - tail]) == KeyOf(wanted[wanted.size() - 1 - tail]))
+           shown[shown.size() - 1 - tail].key == wanted[wanted.size() - 1 - tail].key)
         ++tail;
     for (std::size_t i = 0; i < head; ++i)
         if (const CellSet cells = ChangedCells(shown[i], wanted[i]))

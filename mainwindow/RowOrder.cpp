@@ -1,50 +1,9 @@
 #include "mainwindow/RowOrder.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <numeric>
-#include <string>
-
-#include "mainwindow/CellTexts.h"
 
 namespace netpeek {
-
-namespace {
-
-enum Column { kIndex, kAddress, kMask, kBroadcast, kReasmSize, kType };
-
-std::uint32_t AddressValue(const CIPAddr& a) {
-    return (std::uint32_t{a.Part1} << 24) | (std::uint32_t{a.Part2} << 16) | (std::uint32_t{a.Part3} << 8) |
-           std::uint32_t{a.Part4};
-}
-
-// Every column but the type compares as an unsigned 32-bit number, as the list shows it.
-std::uint32_t NumberOf(const CIPAddrRow& row, int column) {
-    switch (column) {
-    case kIndex:
-        return static_cast<std::uint32_t>(row.dwIndex);
-    case kAddress:
-        return AddressValue(row.dwAddr);
-    case kMask:
-        return AddressValue(row.dwMask);
-    case kBroadcast:
-        return AddressValue(row.dwBCastAddr);
-    default:
-        return static_cast<std::uint32_t>(row.dwReasmSize);
-    }
-}
-
-template <typename Key>
-std::vector<std::size_t> OrderBy(const std::vector<Key>& keys, bool descending) {
-    std::vector<std::size_t> order(keys.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return descending ? keys[b] < keys[a] : keys[a] < keys[b];
-    });
-    return order;
-}
-
-}  // namespace
 
 StoredListSort NextSort(const StoredListSort& current, int column) {
     if (current.column == column)
@@ -52,29 +11,25 @@ StoredListSort NextSort(const StoredListSort& current, int column) {
     return {column, false};
 }
 
-std::vector<std::size_t> SortedOrder(const CIPAddrList& rows, const StoredListSort& sort) {
+std::vector<std::size_t> SortedOrder(const ListRows& rows, const StoredListSort& sort) {
+    std::vector<std::size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
     // Unsorted, the fill takes the rows as they come, with nothing to compare.
-    if (sort.column < kIndex || sort.column > kType) {
-        std::vector<std::size_t> order(rows.size());
-        std::iota(order.begin(), order.end(), std::size_t{0});
+    if (sort.column < 0 || sort.column >= static_cast<int>(kCellCount))
         return order;
-    }
-    if (sort.column == kType) {
-        std::vector<std::wstring> texts;
-        texts.reserve(rows.size());
-        for (const CIPAddrRow& row : rows)
-            texts.push_back(FormatTypeFlags(row.wType));
-        return OrderBy(texts, sort.descending);
-    }
-    std::vector<std::uint32_t> numbers;
-    numbers.reserve(rows.size());
-    for (const CIPAddrRow& row : rows)
-        numbers.push_back(NumberOf(row, sort.column));
-    return OrderBy(numbers, sort.descending);
+    const auto column = static_cast<std::size_t>(sort.column);
+    const auto less = [&](std::size_t a, std::size_t b) {
+        if (column == kTextSortedColumn)
+            return rows[a].Cells()[column] < rows[b].Cells()[column];
+        return rows[a].sortBy[column] < rows[b].sortBy[column];
+    };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return sort.descending ? less(b, a) : less(a, b); });
+    return order;
 }
 
-CIPAddrList SortedRows(const CIPAddrList& rows, const StoredListSort& sort) {
-    CIPAddrList sorted;
+ListRows SortedRows(const ListRows& rows, const StoredListSort& sort) {
+    ListRows sorted;
     sorted.reserve(rows.size());
     for (std::size_t index : SortedOrder(rows, sort))
         sorted.push_back(rows[index]);

@@ -153,7 +153,7 @@ int RunCommandLine(const std::vector<std::wstring>& args) {
         }
 
         context = kReadFailed;
-        const CIPAddrList rows = GetIPAddresses();
+        const ListRows rows = ToListRows(GetIPAddresses());
         const int columns = static_cast<int>(headers.size());
         const StoredListSort sort = line.order == SaveOrder::Given   ? line.sort
                                     : line.order == SaveOrder::Table ? StoredListSort{}

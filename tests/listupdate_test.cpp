@@ -12,18 +12,22 @@ using namespace netpeek::test;
 
 namespace {
 
-CIPAddrList Rows(const std::vector<RawRow>& raw) {
+CIPAddrList TableRows(const std::vector<RawRow>& raw) {
     return raw.empty() ? CIPAddrList{} : DecodeAddrTable(TableBytes(raw));
+}
+
+ListRows Rows(const std::vector<RawRow>& raw) {
+    return ToListRows(TableRows(raw));
 }
 
 // What a list control does with the edits: the rows it ends up showing, and the cells each
 // item was told to show anew.
 struct AppliedList {
-    CIPAddrList rows;
+    ListRows rows;
     std::vector<CellSet> marked;
 };
 
-AppliedList Apply(const CIPAddrList& shown, const CIPAddrList& wanted) {
+AppliedList Apply(const ListRows& shown, const ListRows& wanted) {
     AppliedList list{shown, std::vector<CellSet>(shown.size())};
     for (const ListEdit& edit : PlanListUpdate(shown, wanted)) {
         const auto at = static_cast<std::ptrdiff_t>(edit.item);
@@ -49,8 +53,8 @@ AppliedList Apply(const CIPAddrList& shown, const CIPAddrList& wanted) {
 
 TEST(ListUpdate, OnlyWhatChangedIsTouchedAndMarked) {
     const std::vector<RawRow> base = NumberedRows(5);
-    const CIPAddrList shown = Rows(base);
-    EXPECT_TRUE(SameRows(shown, Rows(base)));
+    const ListRows shown = Rows(base);
+    EXPECT_EQ(shown, Rows(base));
     EXPECT_TRUE(PlanListUpdate(shown, shown).empty());
 
     // A new address in the middle: one insert, all its cells marked, no other item touched.
@@ -81,7 +85,7 @@ TEST(ListUpdate, OnlyWhatChangedIsTouchedAndMarked) {
     EXPECT_EQ(plan[0].kind, ListEdit::Kind::Rewrite);
     EXPECT_EQ(plan[0].item, 1);
     EXPECT_EQ(plan[0].cells, (1u << 2) | (1u << 3));
-    EXPECT_FALSE(SameRows(shown, Rows(changed))) << "the snapshot itself differs";
+    EXPECT_NE(TableRows(base), TableRows(changed)) << "the snapshot itself differs";
 }
 
 TEST(ListUpdate, AnyTwoListsEndAlikeWithNewRowsAndChangedCellsMarked) {
@@ -98,13 +102,13 @@ TEST(ListUpdate, AnyTwoListsEndAlikeWithNewRowsAndChangedCellsMarked) {
         return Rows(raw);
     };
     for (int round = 0; round < 2000; ++round) {
-        const CIPAddrList shown = randomRows(), wanted = randomRows();
+        const ListRows shown = randomRows(), wanted = randomRows();
         const AppliedList list = Apply(shown, wanted);
-        ASSERT_TRUE(SameRows(list.rows, wanted)) << "round " << round;
+        ASSERT_EQ(list.rows, wanted) << "round " << round;
         for (std::size_t i = 0; i < wanted.size(); ++i) {
             bool wasShown = false;
-            for (const CIPAddrRow& before : shown)
-                wasShown = wasShown || KeyOf(before) == KeyOf(wanted[i]);
+            for (const ListRow& before : shown)
+                wasShown = wasShown || before.key == wanted[i].key;
             if (!wasShown) {
                 EXPECT_EQ(list.marked[i], kAllCells) << "a new row is marked whole, round " << round;
             }

@@ -15,19 +15,19 @@ using Order = std::vector<std::size_t>;
 
 // Rows in table order: the addresses sort differently as numbers and as text, two rows share
 // index 12, one index has the top bit set, and the type texts differ.
-CIPAddrList Rows() {
+ListRows Rows() {
     std::vector<RawRow> raw(4);
     raw[0] = {{10, 100, 0, 1}, 12, {255, 0, 0, 0}, {10, 255, 255, 255}, 1500, 0, 0x05};
     raw[1] = {{10, 9, 0, 1}, 0x80000000u, {255, 255, 0, 0}, {10, 9, 255, 255}, 65535, 0, 0x01};
     raw[2] = {{10, 10, 0, 1}, 12, {255, 255, 255, 0}, {10, 10, 0, 255}, 9000, 0, 0x00};
     raw[3] = {{192, 168, 0, 1}, 2, {255, 255, 255, 0}, {192, 168, 0, 255}, 1500, 0, 0x01};
-    return DecodeAddrTable(TableBytes(raw));
+    return ToListRows(DecodeAddrTable(TableBytes(raw)));
 }
 
 }  // namespace
 
 TEST(RowOrder, ColumnsSortByValueAndTiesKeepTheTablesOrder) {
-    const CIPAddrList rows = Rows();
+    const ListRows rows = Rows();
     EXPECT_EQ(SortedOrder(rows, {}), (Order{0, 1, 2, 3}));
     EXPECT_EQ(SortedOrder(rows, {1, false}), (Order{1, 2, 0, 3}));  // 10.9 < 10.10 < 10.100 < 192.168
     EXPECT_EQ(SortedOrder(rows, {1, true}), (Order{3, 0, 2, 1}));

@@ -1,0 +1,89 @@
+#include "mainwindow/ListRow.h"
+
+namespace netpeek {
+
+namespace {
+
+enum Column { kIndex, kAddress, kMask, kBroadcast, kReasmSize };
+
+// Every IPv4 cell sorts as an unsigned 32-bit number, as the list shows it.
+SortValue Number(std::uint32_t number) {
+    SortValue sort;
+    for (std::size_t i = 0; i < 4; ++i)
+        sort.value[15 - i] = static_cast<std::uint8_t>(number >> (8 * i));
+    return sort;
+}
+
+SortValue Number(const CIPAddr& a) {
+    return Number((std::uint32_t{a.Part1} << 24) | (std::uint32_t{a.Part2} << 16) | (std::uint32_t{a.Part3} << 8) |
+                  std::uint32_t{a.Part4});
+}
+
+}  // namespace
+
+std::size_t RowKeyHash::operator()(const RowKey& key) const noexcept {
+    // FNV-1a over the key's bytes: cheap, and spreads addresses that differ in one byte.
+    std::uint64_t hash = 14695981039346656037ull;
+    const auto add = [&hash](std::uint8_t byte) {
+        hash ^= byte;
+        hash *= 1099511628211ull;
+    };
+    add(static_cast<std::uint8_t>(key.family));
+    for (std::size_t i = 0; i < 4; ++i)
+        add(static_cast<std::uint8_t>(key.index >> (8 * i)));
+    for (std::uint8_t byte : key.address)
+        add(byte);
+    return static_cast<std::size_t>(hash);
+}
+
+ListRow::ListRow(const RowKey& rowKey, CRowCells cells, const std::array<SortValue, kCellCount>& sortValues)
+    : key(rowKey), sortBy(sortValues), m_cells(std::make_shared<const CRowCells>(std::move(cells))) {}
+
+const CRowCells& ListRow::Cells() const {
+    static const CRowCells kNone;
+    return m_cells ? *m_cells : kNone;
+}
+
+bool operator==(const ListRow& a, const ListRow& b) {
+    return a.key == b.key && a.sortBy == b.sortBy && (a.m_cells == b.m_cells || a.Cells() == b.Cells());
+}
+
+ListRow ToListRow(const CIPAddrRow& row) {
+    RowKey key;
+    key.family = AddressFamily::IPv4;
+    key.index = static_cast<std::uint32_t>(row.dwIndex);
+    key.address = {row.dwAddr.Part1, row.dwAddr.Part2, row.dwAddr.Part3, row.dwAddr.Part4};
+    std::array<SortValue, kCellCount> sortBy;
+    sortBy[kIndex] = Number(static_cast<std::uint32_t>(row.dwIndex));
+    sortBy[kAddress] = Number(row.dwAddr);
+    sortBy[kMask] = Number(row.dwMask);
+    sortBy[kBroadcast] = Number(row.dwBCastAddr);
+    sortBy[kReasmSize] = Number(static_cast<std::uint32_t>(row.dwReasmSize));
+    return ListRow(key, RowCells(row), sortBy);
+}
+
+ListRows ToListRows(const CIPAddrList& rows) {
+    return ToListRows(rows, {}, {});
+}
+
+ListRows ToListRows(const CIPAddrList& rows, const CIPAddrList& previous, const ListRows& before) {
+    ListRows list;
+    list.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const bool same = i < previous.size() && i < before.size() && rows[i] == previous[i];
+        list.push_back(same ? before[i] : ToListRow(rows[i]));
+    }
+    return list;
+}
+
+CellSet ChangedCells(const ListRow& before, const ListRow& after) {
+    CellSet cells = 0;
+    if (before.m_cells == after.m_cells)
+        return cells;
+    for (std::size_t column = 0; column < kCellCount; ++column)
+        if (before.Cells()[column] != after.Cells()[column])
+            cells |= 1u << column;
+    return cells;
+}
+
+}  // namespace netpeek

@@ -1,0 +1,75 @@
+#pragma once
+// One line of the address list as the window, its sort, its updates, the copy and the saves
+// take it: who the row is, the six texts it shows and the values its columns sort by.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "addrtable/AddrTable.h"
+#include "mainwindow/CellTexts.h"
+
+namespace netpeek {
+
+enum class AddressFamily : std::uint8_t { IPv4 = 4, IPv6 = 6 };
+
+// A row is the same row, whatever else changed, when its family, interface index and address
+// are. An IPv4 address takes the first four bytes, in network order.
+struct RowKey {
+    AddressFamily family = AddressFamily::IPv4;
+    std::uint32_t index = 0;
+    std::array<std::uint8_t, 16> address{};
+    friend bool operator==(const RowKey&, const RowKey&) = default;
+};
+struct RowKeyHash {
+    std::size_t operator()(const RowKey& key) const noexcept;
+};
+
+// A set of the six cells: bit 1 << column.
+using CellSet = unsigned;
+inline constexpr CellSet kAllCells = (1u << kCellCount) - 1;
+
+// What a cell sorts by: `rank` first (which kind of value it is), then `value` as one
+// big-endian number.
+struct SortValue {
+    std::uint8_t rank = 0;
+    std::array<std::uint8_t, 16> value{};
+    friend auto operator<=>(const SortValue&, const SortValue&) = default;
+};
+
+// The column whose cells sort by their text rather than by a value.
+inline constexpr std::size_t kTextSortedColumn = 5;
+
+class ListRow {
+public:
+    ListRow() = default;
+    ListRow(const RowKey& rowKey, CRowCells cells, const std::array<SortValue, kCellCount>& sortValues);
+
+    RowKey key;
+    std::array<SortValue, kCellCount> sortBy;  // the type's entry is unused: it sorts by its text
+    // The six texts, shared by the row's copies: the list's orders and updates copy rows, and
+    // a copy then costs no string.
+    const CRowCells& Cells() const;
+
+    friend bool operator==(const ListRow& a, const ListRow& b);
+    friend CellSet ChangedCells(const ListRow& before, const ListRow& after);
+
+private:
+    std::shared_ptr<const CRowCells> m_cells;
+};
+using ListRows = std::vector<ListRow>;
+
+// A row of the IPv4 table as the list shows it.
+ListRow ToListRow(const CIPAddrRow& row);
+ListRows ToListRows(const CIPAddrList& rows);
+// The same for a new read of the table, taking each row from `before` (the rows of `previous`)
+// where `previous` holds the same table row at the same position: a re-read that changed a
+// few rows formats the texts of those alone.
+ListRows ToListRows(const CIPAddrList& rows, const CIPAddrList& previous, const ListRows& before);
+
+// The cells whose texts differ between two versions of a row.
+CellSet ChangedCells(const ListRow& before, const ListRow& after);
+
+}  // namespace netpeek
