@@ -39,10 +39,7 @@ constexpr UINT_PTR kRereadTimer = 1;
 constexpr UINT kRereadMilliseconds = 2000;
 constexpr UINT_PTR kNoticeTimer = 2;
 constexpr UINT kNoticeDelayMilliseconds = 300;
-constexpr UINT_PTR kMarkTimer = 3;
 constexpr ULONGLONG kMarkMilliseconds = 10000;
-// More edits than this are applied with the list's painting off, as a fill is.
-constexpr std::size_t kEditsDrawnOneByOne = 64;
 
 enum Shift { kShiftMask = 1, kCtrlMask = 2, kAltMask = 4 };
 
@@ -54,21 +51,6 @@ public:
     ~BusyCursor() { SetCursor(LoadCursorW(nullptr, IDC_ARROW)); }
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-// Stops a list from repainting while it is filled, so thousands of rows fill quickly.
-class RedrawOff {
-public:
-    explicit RedrawOff(const ListViewCtrl& list) : m_list(list) { m_list.SetRedraw(false); }
-    ~RedrawOff() {
-        m_list.SetRedraw(true);
-        InvalidateRect(m_list.Handle(), nullptr, TRUE);
-    }
-    RedrawOff(const RedrawOff&) = delete;
-    RedrawOff& operator=(const RedrawOff&) = delete;
-
-private:
-    const ListViewCtrl& m_list;
 };
 
 // Counts a command that is running, so that no update of the list starts inside it (a timer
@@ -273,12 +255,6 @@ void frmMain::CreateControls() {
                              DEFAULT_PITCH | FF_DONTCARE, kUiFontFace));
     if (!m_font)
         ThrowLastError(L"The window's font could not be created.");
-    LOGFONTW bold{};
-    GetObjectW(m_font.get(), sizeof(bold), &bold);
-    bold.lfWeight = FW_BOLD;
-    m_markFont.reset(CreateFontIndirectW(&bold));
-    if (!m_markFont)
-        ThrowLastError(L"The window's font could not be created.");
     // The list comes first in the tab order, so it holds the focus when the window shows.
     m_lvIPs = ListViewCtrl(CreateWindowExW(0, WC_LISTVIEWW, nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0,
                                            m_hwnd, nullptr, instance, nullptr));
@@ -289,9 +265,10 @@ void frmMain::CreateControls() {
         ThrowLastError(L"The window's controls could not be created.");
     for (HWND control : {m_lvIPs.Handle(), m_tbMain.Handle()})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
+    m_list.Attach(m_hwnd, m_lvIPs.Handle(), m_font.get());
     m_rowTip.Create(m_hwnd, m_lvIPs.Handle(), m_services.getAdapters, [this](int item) -> std::optional<std::uint32_t> {
-        const CIPAddrRow* row = RowOf(item);
-        return row ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(row->dwIndex)) : std::nullopt;
+        const ListRow* row = RowOf(item);
+        return row ? std::optional<std::uint32_t>(row->key.index) : std::nullopt;
     });
 }
 
@@ -363,10 +340,10 @@ void frmMain::LoadLayout() {
                                                        kLayoutNoMinimum, kLayoutShowAsStored, kLayoutPerUser);
     m_services.restoreListLayout(m_lvIPs.Handle(), kListLayoutName, app, kLayoutPerUser);
     // A sort that is missing or unreadable is the table's own order, silently.
-    m_sort = ParseListSort(m_services.readValue(kProgramSection, kListSortName, kLayoutNoFlags, app, L"", kLayoutPerUser),
-                           m_lvIPs.ColumnCount())
-                 .value_or(StoredListSort{});
-    ShowSortArrow();
+    m_list.SetSort(
+        ParseListSort(m_services.readValue(kProgramSection, kListSortName, kLayoutNoFlags, app, L"", kLayoutPerUser),
+                      m_lvIPs.ColumnCount())
+            .value_or(StoredListSort{}));
     // Only "0" switches it off: a missing or unreadable value leaves it on.
     m_autoRefresh = m_services.readValue(kProgramSection, kAutoRefreshName, kLayoutNoFlags, app, L"1", kLayoutPerUser) != L"0";
 }
@@ -376,8 +353,8 @@ void frmMain::SaveLayout() {
     m_services.saveWindowPlacement(m_hwnd, kProgramSection, kPlacementName, app, kLayoutPerUser);
     m_services.saveListLayout(m_lvIPs.Handle(), kListLayoutName, app, kLayoutPerUser);
     // Nothing to keep until the user has sorted the list.
-    if (m_sort.column != kNoSort)
-        m_services.writeValue(kProgramSection, kListSortName, kLayoutNoFlags, FormatListSort(m_sort), app,
+    if (m_list.Sort().column != kNoSort)
+        m_services.writeValue(kProgramSection, kListSortName, kLayoutNoFlags, FormatListSort(m_list.Sort()), app,
                               kLayoutPerUser);
 }
 
@@ -437,8 +414,8 @@ void frmMain::OnTimer(UINT_PTR id) {
             UpdateFromTable();
         }
         break;
-    case kMarkTimer:
-        ExpireMarks();
+    case AddressList::kMarkTimer:
+        m_list.ExpireMarks();
         break;
     }
 }
@@ -451,7 +428,7 @@ LRESULT frmMain::OnNotify(NMHDR& header) {
         return 0;
     }
     if (header.hwndFrom == m_lvIPs.Handle() && header.code == NM_CUSTOMDRAW)
-        return OnListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+        return m_list.CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
     // Only the toolbar's own tooltip asks by a button's command id.
     const ToolbarButton* button = ButtonOfCommand(header.idFrom);
     if (header.code == TTN_GETDISPINFOW && button != nullptr && header.hwndFrom == m_tbMain.GetTooltips()) {
@@ -501,6 +478,7 @@ LRESULT frmMain::OnNcDestroy(WPARAM wParam, LPARAM lParam) {
     const HWND hwnd = m_hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     m_hwnd = nullptr;
+    m_list.Detach();
     m_lvIPs = ListViewCtrl();
     m_tbMain = ToolbarCtrl();
     return DefWindowProcW(hwnd, WM_NCDESTROY, wParam, lParam);
@@ -578,169 +556,42 @@ void frmMain::tbMain_ButtonClick(std::wstring_view key) {
 void frmMain::RefreshList() {
     BusyScope scope(m_busy);
     BusyCursor busy;
-    RedrawOff redraw(m_lvIPs);
-    m_lvIPs.DeleteAllItems();
     m_rowTip.Forget();
-    m_marks.clear();
-    KillTimer(m_hwnd, kMarkTimer);
-    m_rows.clear();
-    m_shown.clear();
-    m_rows = m_services.getIPAddresses();
-    FillList();
+    // Emptied first, so that a read that fails leaves an empty list rather than an old one.
+    m_table.clear();
+    m_list.Fill({});
+    m_table = m_services.getIPAddresses();
+    m_list.Fill(ToListRows(m_table));
 }
 
 void frmMain::SortBy(int column) {
     BusyScope scope(m_busy);
     BusyCursor busy;
-    const ListPlace place = RememberPlace();
-    {
-        RedrawOff redraw(m_lvIPs);
-        m_sort = NextSort(m_sort, column);
-        ShowSortArrow();
-        m_lvIPs.DeleteAllItems();
-        m_rowTip.Hide();
-        FillList();
-        SelectAgain(place);
-    }
-    // The chosen row in view, or with none chosen the top of the list.
-    const int selected = m_lvIPs.GetSelected();
-    m_lvIPs.EnsureVisible(selected >= 0 ? selected : 0);
+    m_rowTip.Hide();
+    m_list.SortBy(NextSort(m_list.Sort(), column));
 }
 
-// The rows go into the list already in the order shown, so a sorted list fills as fast as an
-// unsorted one.
-void frmMain::FillList() {
-    m_shown = SortedRows(m_rows, m_sort);
-    m_lvIPs.SetItemCount(static_cast<int>(m_shown.size()));
-    for (std::size_t at = 0; at < m_shown.size(); ++at) {
-        const CRowCells cells = RowCells(m_shown[at]);
-        const int item = m_lvIPs.InsertItem(static_cast<int>(at), cells[0].c_str());
-        if (item < 0) {
-            m_shown.resize(at);  // the rows behind the items the list did take
-            throw CError(ERROR_NOT_ENOUGH_MEMORY, L"The list could not take row " + std::to_wstring(at + 1) + L".");
-        }
-        for (int column = 1; column < static_cast<int>(kCellCount); ++column)
-            m_lvIPs.SetItemText(item, column, cells[static_cast<std::size_t>(column)].c_str());
-    }
-}
-
-const CIPAddrRow* frmMain::RowOf(int item) const {
-    return item >= 0 && static_cast<std::size_t>(item) < m_shown.size() ? &m_shown[static_cast<std::size_t>(item)]
-                                                                          : nullptr;
-}
-
-frmMain::ListPlace frmMain::RememberPlace() const {
-    const auto keyOf = [this](int item) -> std::optional<RowKey> {
-        const CIPAddrRow* row = RowOf(item);
-        return row ? std::optional<RowKey>(KeyOf(*row)) : std::nullopt;
-    };
-    return {keyOf(m_lvIPs.GetSelected()), keyOf(m_lvIPs.GetFocused()), keyOf(m_lvIPs.GetTopIndex())};
-}
-
-int frmMain::ItemOf(const RowKey& key) const {
-    for (std::size_t i = 0; i < m_shown.size(); ++i)
-        if (KeyOf(m_shown[i]) == key)
-            return static_cast<int>(i);
-    return -1;
-}
-
-void frmMain::SelectAgain(const ListPlace& place) {
-    if (place.selected) {
-        const int item = ItemOf(*place.selected);
-        if (item >= 0 && !m_lvIPs.GetItemState(item, LVIS_SELECTED))
-            m_lvIPs.SetItemState(item, LVIS_SELECTED, LVIS_SELECTED);
-    }
-    if (place.focused) {
-        const int item = ItemOf(*place.focused);
-        if (item >= 0 && !m_lvIPs.GetItemState(item, LVIS_FOCUSED))
-            m_lvIPs.SetItemState(item, LVIS_FOCUSED, LVIS_FOCUSED);
-    }
-}
-
-void frmMain::KeepTopRow(const ListPlace& place) {
-    // The row that was at the top stays there, so inserting or removing rows above it does
-    // not move what the user is looking at.
-    const int wanted = place.top ? ItemOf(*place.top) : -1;
-    const int top = m_lvIPs.GetTopIndex();
-    RECT row{};
-    if (wanted < 0 || wanted == top || !m_lvIPs.GetItemRect(wanted, row))
-        return;
-    m_lvIPs.Scroll(0, (wanted - top) * (row.bottom - row.top));
+const ListRow* frmMain::RowOf(int item) const {
+    return m_list.RowOf(item);
 }
 
 void frmMain::UpdateFromTable() {
     if (m_busy != 0 || !m_lvIPs.Handle())
         return;
     // A read that fails leaves the list as it is; the next tick tries again.
-    CIPAddrList rows;
+    CIPAddrList table;
     try {
-        rows = m_services.getIPAddresses();
+        table = m_services.getIPAddresses();
     } catch (...) {
         return;
     }
-    if (SameRows(rows, m_rows))
+    if (table == m_table)
         return;
-    try {
-        ApplyRows(std::move(rows));
-    } catch (...) {
-        // Left half-way, the list and the rows behind it no longer agree: F5's fill puts them
-        // right, and failing that the list stays as it is until the next change.
-        try {
-            RedrawOff redraw(m_lvIPs);
-            m_lvIPs.DeleteAllItems();
-            FillList();
-        } catch (...) {
-        }
-    }
-}
-
-void frmMain::ApplyRows(CIPAddrList rows) {
-    const CIPAddrList wanted = SortedRows(rows, m_sort);
-    const std::vector<ListEdit> edits = PlanListUpdate(m_shown, wanted);
-    const ListPlace place = RememberPlace();
-    const ULONGLONG until = GetTickCount64() + kMarkMilliseconds;
-    m_rows = std::move(rows);
-    std::vector<RowKey> removed, inserted;  // a row that moved is both
-    {
-        std::optional<RedrawOff> redraw;
-        if (edits.size() > kEditsDrawnOneByOne)
-            redraw.emplace(m_lvIPs);
-        for (const ListEdit& edit : edits) {
-            const auto at = m_shown.begin() + edit.item;
-            if (edit.kind == ListEdit::Kind::Remove) {
-                removed.push_back(KeyOf(*at));
-                m_lvIPs.DeleteItem(edit.item);
-                m_shown.erase(at);
-                continue;
-            }
-            const CIPAddrRow& row = wanted[edit.row];
-            const CRowCells cells = RowCells(row);
-            int column = 1;
-            if (edit.kind == ListEdit::Kind::Insert) {
-                if (m_lvIPs.InsertItem(edit.item, cells[0].c_str()) < 0)
-                    throw CError(ERROR_NOT_ENOUGH_MEMORY, L"The list could not take a new row.");
-                m_shown.insert(at, row);
-                inserted.push_back(KeyOf(row));
-            } else {
-                *at = row;
-                column = 0;
-            }
-            for (; column < static_cast<int>(kCellCount); ++column)
-                if (edit.kind == ListEdit::Kind::Insert || (edit.cells & (1u << column)))
-                    m_lvIPs.SetItemText(edit.item, column, cells[static_cast<std::size_t>(column)].c_str());
-            Mark(KeyOf(row), edit.cells, until);
-        }
-    }
-    // A row that went takes its mark with it.
-    std::erase_if(m_marks, [&](const CellMark& mark) {
-        return std::find(removed.begin(), removed.end(), mark.key) != removed.end() &&
-               std::find(inserted.begin(), inserted.end(), mark.key) == inserted.end();
-    });
-    SelectAgain(place);
-    KeepTopRow(place);
+    ListRows rows = ToListRows(table, m_table, m_list.Rows());
+    m_table = std::move(table);
     // The row under the pointer may be another one now, with another interface.
-    m_rowTip.Forget();
-    ScheduleMarkExpiry();
+    if (m_list.Update(std::move(rows), GetTickCount64() + kMarkMilliseconds))
+        m_rowTip.Forget();
 }
 
 HANDLE frmMain::NoticeEvent() const {
@@ -802,105 +653,6 @@ void frmMain::ToggleAutoRefresh() {
     }
     StartFollowing();
     UpdateFromTable();
-}
-
-void frmMain::Mark(const RowKey& key, CellSet cells, ULONGLONG until) {
-    if (cells == 0)
-        return;
-    for (CellMark& mark : m_marks)
-        if (mark.key == key) {
-            mark.cells |= cells;
-            mark.until = until;
-            return;
-        }
-    m_marks.push_back({key, cells, until});
-}
-
-CellSet frmMain::MarkedCells(int item) const {
-    const CIPAddrRow* row = RowOf(item);
-    if (!row)
-        return 0;
-    const RowKey key = KeyOf(*row);
-    for (const CellMark& mark : m_marks)
-        if (mark.key == key)
-            return mark.cells;
-    return 0;
-}
-
-void frmMain::ExpireMarks() {
-    const ULONGLONG now = GetTickCount64();
-    const auto before = m_marks.size();
-    std::erase_if(m_marks, [&](const CellMark& mark) { return mark.until <= now; });
-    if (m_marks.size() != before)
-        InvalidateRect(m_lvIPs.Handle(), nullptr, FALSE);
-    ScheduleMarkExpiry();
-}
-
-void frmMain::ScheduleMarkExpiry() {
-    if (m_marks.empty()) {
-        KillTimer(m_hwnd, kMarkTimer);
-        return;
-    }
-    ULONGLONG first = m_marks.front().until;
-    for (const CellMark& mark : m_marks)
-        first = std::min(first, mark.until);
-    const ULONGLONG now = GetTickCount64();
-    SetTimer(m_hwnd, kMarkTimer, first > now ? static_cast<UINT>(first - now) : USER_TIMER_MINIMUM, nullptr);
-}
-
-// What changed is drawn in bold, on the tooltip's colours where the row is not selected: both
-// are the theme's own, so they keep their contrast under a high-contrast theme too. Where a
-// theme gives the tooltip the list's own background (Wine's does), a light tint of the
-// selection colour stands in. The text itself never changes, so the export, the copy and the
-// tooltip read the same bytes.
-LRESULT frmMain::OnListCustomDraw(NMLVCUSTOMDRAW& draw) {
-    const int item = static_cast<int>(draw.nmcd.dwItemSpec);
-    switch (draw.nmcd.dwDrawStage) {
-    case CDDS_PREPAINT: {
-        if (m_marks.empty())
-            return CDRF_DODEFAULT;
-        COLORREF list = m_lvIPs.GetBkColor();
-        if (list == CLR_NONE || list == CLR_DEFAULT)
-            list = GetSysColor(COLOR_WINDOW);
-        HIGHCONTRASTW contrast{};
-        contrast.cbSize = sizeof(contrast);
-        const bool high = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
-                          (contrast.dwFlags & HCF_HIGHCONTRASTON);
-        m_markBack = GetSysColor(COLOR_INFOBK);
-        m_markText = GetSysColor(COLOR_INFOTEXT);
-        if (!high && m_markBack == list) {
-            const COLORREF tint = GetSysColor(COLOR_HIGHLIGHT);
-            const auto mix = [](BYTE under, BYTE over) { return static_cast<BYTE>((under * 4 + over) / 5); };
-            m_markBack = RGB(mix(GetRValue(list), GetRValue(tint)), mix(GetGValue(list), GetGValue(tint)),
-                             mix(GetBValue(list), GetBValue(tint)));
-            m_markText = m_lvIPs.GetTextColor();
-        }
-        return CDRF_NOTIFYITEMDRAW;
-    }
-    case CDDS_ITEMPREPAINT:
-        return MarkedCells(item) != 0 ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-        // What one cell chose stays for the next unless it is set again.
-        const bool marked = (MarkedCells(item) & (1u << draw.iSubItem)) != 0;
-        const bool selected = m_lvIPs.GetItemState(item, LVIS_SELECTED) != 0;
-        SelectObject(draw.nmcd.hdc, marked ? m_markFont.get() : m_font.get());
-        draw.clrText = marked && !selected ? m_markText : m_lvIPs.GetTextColor();
-        draw.clrTextBk = marked && !selected ? m_markBack : m_lvIPs.GetTextBkColor();
-        return CDRF_NEWFONT;
-    }
-    default:
-        return CDRF_DODEFAULT;
-    }
-}
-
-void frmMain::ShowSortArrow() {
-    const HeaderCtrl header = m_lvIPs.Header();
-    for (int column = 0; column < header.GetItemCount(); ++column) {
-        int format = header.GetFormat(column) & ~(HDF_SORTUP | HDF_SORTDOWN);
-        if (column == m_sort.column)
-            format |= m_sort.descending ? HDF_SORTDOWN : HDF_SORTUP;
-        header.SetFormat(column, format);
-    }
 }
 
 void frmMain::ExportList() {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "mainwindow/AddressList.h"
 #include "mainwindow/FormServices.h"
 #include "mainwindow/FormTables.h"
-#include "mainwindow/ListUpdate.h"
 #include "mainwindow/RowTooltip.h"
 #include "support/Controls.h"
 #include "support/Handles.h"
@@ -61,8 +61,8 @@ public:
     // Sorts the list by the column with that index, as a click on its header does; the row
     // the user had selected stays selected, focused and in view.
     void SortBy(int column);
-    // The snapshot's row that the list's item shows, or null.
-    const CIPAddrRow* RowOf(int item) const;
+    // The row that the list's item shows, or null.
+    const ListRow* RowOf(int item) const;
 
     // Reads the table again and shows what changed in place, marked; quiet on any failure,
     // and nothing at all when the table is as shown. The timer and the change notice call it.
@@ -85,32 +85,15 @@ private:
     void OnTimer(UINT_PTR id);
     void OnCommand(UINT id);
     LRESULT OnNotify(NMHDR& header);
-    LRESULT OnListCustomDraw(NMLVCUSTOMDRAW& draw);
     void OnContextMenu(HWND from, LPARAM position);
     void OnEndSession(bool ending);
     void OnDestroy();
     LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);
 
-    // Which rows the user had chosen and was looking at, to find them again after the items change.
-    struct ListPlace {
-        std::optional<RowKey> selected, focused, top;
-    };
-    ListPlace RememberPlace() const;
-    int ItemOf(const RowKey& key) const;
-    void SelectAgain(const ListPlace& place);
-
-    void KeepTopRow(const ListPlace& place);
-
-    void FillList();
-    void ApplyRows(CIPAddrList rows);
     void StartFollowing();
     void StopFollowing();
     void ArmNotice();
     void ToggleAutoRefresh();
-    void Mark(const RowKey& key, CellSet cells, ULONGLONG until);
-    CellSet MarkedCells(int item) const;
-    void ExpireMarks();
-    void ScheduleMarkExpiry();    void ShowSortArrow();
     void CreateControls();
     void ExtendExitCaption();
     void InitToolbar();
@@ -128,25 +111,16 @@ private:
     RowTooltip m_rowTip;  // names the interface of the row under the pointer
     UniqueMenu m_menu;  // owned here until the window is created with it
     UniqueFont m_font;
-    UniqueFont m_markFont;  // the list's font in bold, for what changed
-    COLORREF m_markText = 0, m_markBack = 0;  // and its colours, chosen as each paint starts
     UniqueImageList m_ilToolbar;
     UniqueAccel m_accelerators;
-    CIPAddrList m_rows;      // the last snapshot, in the table's own order, for sorting by value
-    CIPAddrList m_shown;     // the same rows in the order the list shows them: item i is m_shown[i]
-    StoredListSort m_sort;   // what the list is sorted by
+    AddressList m_list;      // the rows behind the list, its order and its marks
+    CIPAddrList m_table;     // the table as last read, to tell a re-read that changed nothing
 
     // Following the table: the change notice and the periodic re-read, while switched on.
-    struct CellMark {
-        RowKey key;
-        CellSet cells;
-        ULONGLONG until;  // GetTickCount64 when the mark goes
-    };
     bool m_autoRefresh = true;
     UniqueEvent m_noticeEvent;
     OVERLAPPED m_notice{};
     bool m_noticeArmed = false;
-    std::vector<CellMark> m_marks;  // rows new or changed since the last F5, for a while
     int m_busy = 0;                 // a command is running, perhaps in a dialog: no update now
     int m_restoredShow = 0;  // what restoring the placement asks the first showing to be; 0 for nothing
     bool m_loaded = false;   // the load sequence ran to its end, so there is a layout to save

@@ -126,7 +126,7 @@ TEST_F(LiveUpdate, ANoticeUpdatesInPlaceKeepingTheUsersPlaceAndMarksWhatChanged)
     EXPECT_EQ(Cell(list.Handle(), 41, 2), L"255.255.0.0");
     EXPECT_EQ(list.GetSelected(), 31);
     EXPECT_EQ(list.GetFocused(), 31);
-    EXPECT_EQ(form->RowOf(31)->dwIndex, 31) << "the same row stays selected";
+    EXPECT_EQ(form->RowOf(31)->key.index, 31u) << "the same row stays selected";
     EXPECT_EQ(list.GetTopIndex(), top + 1) << "the row at the top stays at the top";
     EXPECT_TRUE(boxes.empty());
 
