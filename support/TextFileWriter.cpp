@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "support/FilePath.h"
 #include "support/SystemError.h"
 
 namespace netpeek {
@@ -225,6 +226,43 @@ void PutInPlace(TempFileGuard& temp, const std::wstring& folder, const std::wstr
     }
 }
 
+// "\\.\" (devices, pipes) or "\\?\" (long paths, which may name a device too).
+bool InDeviceNamespace(const std::wstring& path) {
+    return path.size() >= 4 && path[0] == L'\\' && path[1] == L'\\' && (path[2] == L'.' || path[2] == L'?') &&
+           path[3] == L'\\';
+}
+
+// A device (NUL, CON, a port, a pipe) is no folder to make a temporary file in and holds
+// nothing to replace: it gets the bytes directly. Returns false for what is a file after all
+// (a long-path name, or a file a newer Windows lets have a device's name), which is written
+// the safe way.
+bool WriteToDevice(const std::wstring& fileName, const std::wstring& target, const std::wstring& folder,
+                   const std::string& bytes) {
+    if (!IsReservedDeviceName(fileName) && !InDeviceNamespace(target))
+        return false;
+    // Opened as given, since Windows treats some names (CON) by their own spelling.
+    FileHandle device(CreateFileW(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (device.Get() == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        // Right under the namespace's root there is no folder for anything but a device, and
+        // this one is not there ("\\.\COM7"); elsewhere a new file may still be made.
+        if (folder.size() == 4 && InDeviceNamespace(folder))
+            throw SystemError(code);
+        return false;
+    }
+    SetLastError(NO_ERROR);
+    const DWORD type = GetFileType(device.Get());
+    if (type == FILE_TYPE_UNKNOWN && GetLastError() != NO_ERROR)
+        throw SystemError(GetLastError());
+    if (type == FILE_TYPE_DISK)
+        return false;
+    WriteAllBytes(device.Get(), bytes);
+    if (!device.Close())
+        throw SystemError(GetLastError());
+    return true;
+}
+
 }  // namespace
 
 std::uint32_t ReplaceWithReplaceFileW(const std::wstring& target, const std::wstring& temp, const std::wstring& backup) {
@@ -279,6 +317,8 @@ bool TextFileWriter::WriteTextFile(const std::wstring& fileName, const std::wstr
     const std::wstring name = target.substr(slash + 1);
 
     const std::string bytes = ToUtf8(text);
+    if (WriteToDevice(fileName, target, folder, bytes))
+        return true;
     if (!replaceExisting && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES)
         throw SystemError(ERROR_FILE_EXISTS);
 

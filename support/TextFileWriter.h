@@ -3,6 +3,8 @@
 // wholly replaced or left as it was, and the temporary file removed. The one exception is a
 // replace that took the old file away and then could not put the new one in place: the new
 // text then stays in the temporary file, which the error names, since it is the only copy left.
+// A device (NUL, CON, a port, a pipe) has no folder for a temporary file and nothing to
+// replace: it is written directly.
 
 #include <windows.h>
 

@@ -290,3 +290,61 @@ TEST_F(TextFileWriterTest, TemporaryFileFitsBesideATargetAtThePathLimit) {
     EXPECT_EQ(temps[1].substr(0, folder.size()), folder);
     EXPECT_LE(temps[1].size() - folder.size(), 16u) << testing::PrintToString(temps[1]);
 }
+
+// A device takes the bytes directly: no temporary file (its folder, "\\.\", holds none) and no
+// replace, however the name is spelt, and more than one write's worth.
+TEST_F(TextFileWriterTest, DeviceIsWrittenDirectlyWithNoTemporaryOrReplace) {
+    int replaces = 0;
+    TextFileWriter writer([&](const std::wstring&, const std::wstring&, const std::wstring&) {
+        ++replaces;
+        return std::uint32_t{ERROR_ACCESS_DENIED};
+    });
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+    const auto tempFiles = [&] {
+        Names names;
+        WIN32_FIND_DATAW found{};
+        const HANDLE find = FindFirstFileW((std::wstring(temp) + L"~*").c_str(), &found);
+        for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found))
+            names.push_back(found.cFileName);
+        FindClose(find);
+        return names;
+    };
+    const Names tempBefore = tempFiles();
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+    const std::wstring text(1500000, L'\u0416');  // 3 MB of UTF-8
+    for (const std::wstring& name : {std::wstring(L"NUL"), std::wstring(L"nul.csv"), folder + L"Nul .csv",
+                                     std::wstring(L"\\\\.\\NUL")})
+        EXPECT_NO_THROW(writer.WriteTextFile(name, text, kWriteReplaceExisting)) << testing::PrintToString(name);
+    SetCurrentDirectoryW(previous);
+    EXPECT_EQ(replaces, 0);
+    EXPECT_TRUE(Listing().empty());
+    EXPECT_EQ(tempFiles(), tempBefore);
+
+    // A device that is not there is the system's error, with no file made in its place.
+    ExpectFailure(L"\\\\.\\NetpeekNoSuchDevice", L"text", true, ERROR_FILE_NOT_FOUND);
+    // CON is the console's screen. Where there is none to open (Wine's console without a
+    // window) that is the system's error; in a console of the test's own the text shows there.
+    const bool ownConsole = GetConsoleWindow() == nullptr;
+    if (ownConsole) {
+        ExpectFailure(L"CON", L"text", true, ERROR_INVALID_HANDLE);
+        FreeConsole();
+        ASSERT_TRUE(AllocConsole());
+    }
+    CONSOLE_SCREEN_BUFFER_INFO screen{};
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    ASSERT_TRUE(GetConsoleScreenBufferInfo(out, &screen));
+    EXPECT_NO_THROW(writer.WriteTextFile(L"CON", L"Netpeek\r\n", kWriteReplaceExisting));
+    EXPECT_NO_THROW(writer.WriteTextFile(L"C:\\con.csv", L"Netpeek\r\n", kWriteReplaceExisting));
+    for (const SHORT row : {screen.dwCursorPosition.Y, SHORT(screen.dwCursorPosition.Y + 1)}) {
+        wchar_t shown[8] = {};
+        DWORD read = 0;
+        EXPECT_TRUE(ReadConsoleOutputCharacterW(out, shown, 7, COORD{0, row}, &read));
+        EXPECT_EQ(std::wstring(shown, read), L"Netpeek");
+    }
+    if (ownConsole)
+        FreeConsole();
+    EXPECT_EQ(replaces, 0);
+}
