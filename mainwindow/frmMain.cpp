@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
+#include <unordered_set>
 #include <vector>
 
 #include "export/ListTexts.h"
@@ -41,6 +43,16 @@ constexpr UINT_PTR kNoticeTimer = 2;
 constexpr UINT kNoticeDelayMilliseconds = 300;
 constexpr UINT_PTR kMarkTimer = 3;
 constexpr ULONGLONG kMarkMilliseconds = 10000;
+// Where a read of the table is slow (Wine's grows with the table, to seconds), the next re-read
+// waits this many times as long as the read took, so that following costs a hundredth of a core.
+constexpr ULONGLONG kRereadCostFactor = 100;
+// A notice that ends in an error is asked for again after a second, then after twice as long
+// each time it fails again, up to a minute.
+constexpr UINT_PTR kNoticeRetryTimer = 4;
+constexpr UINT kFirstNoticeRetryMilliseconds = 1000;
+constexpr UINT kLastNoticeRetryMilliseconds = 60000;
+// How long a withdrawn notice is waited for; Windows ends a cancelled request at once.
+constexpr DWORD kCancelWaitMilliseconds = 1000;
 // More edits than this are applied with the list's painting off, as a fill is.
 constexpr std::size_t kEditsDrawnOneByOne = 64;
 
@@ -148,6 +160,9 @@ frmMain::frmMain(FormServices services) : m_services(std::move(services)) {}
 frmMain::~frmMain() {
     if (m_hwnd)
         DestroyWindow(m_hwnd);
+    // A request that Windows never gave back may still be written to: it is left to the process.
+    for (std::unique_ptr<NoticeRequest>& request : m_withdrawn)
+        static_cast<void>(request.release());
 }
 
 void frmMain::Create(HWND owner) {
@@ -197,6 +212,8 @@ LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 }
 
 void frmMain::ShowEventError() {
+    // The command's own guard has gone with the error; the box is modal as its dialog was.
+    BusyScope scope(m_busy);
     try {
         ErrorBox::Instance().ShowError(CurrentError(), MB_ICONERROR | MB_OK, L"", L"", true);
     } catch (...) {
@@ -228,6 +245,15 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
         OnEndSession(wParam != FALSE);
         return 0;
+    // The menus and the move or size run modal loops of their own, where a timer still fires.
+    case WM_ENTERMENULOOP:
+    case WM_EXITMENULOOP:
+        m_inMenuLoop = msg == WM_ENTERMENULOOP;
+        break;
+    case WM_ENTERSIZEMOVE:
+    case WM_EXITSIZEMOVE:
+        m_inSizeMove = msg == WM_ENTERSIZEMOVE;
+        break;
     case WM_DESTROY:
         OnDestroy();
         return 0;
@@ -427,20 +453,37 @@ void frmMain::OnCommand(UINT id) {
 void frmMain::OnTimer(UINT_PTR id) {
     switch (id) {
     case kRereadTimer:
-        if (!IsIconic(m_hwnd))
-            UpdateFromTable();
+        OnRereadTimer();
         break;
     case kNoticeTimer:
         // Inside a command it waits for the command to end, and fires again.
-        if (m_busy == 0) {
+        if (!Busy()) {
             KillTimer(m_hwnd, kNoticeTimer);
             UpdateFromTable();
         }
+        break;
+    case kNoticeRetryTimer:
+        KillTimer(m_hwnd, kNoticeRetryTimer);
+        m_noticeWaiting = false;
+        ArmNotice();
         break;
     case kMarkTimer:
         ExpireMarks();
         break;
     }
+}
+
+void frmMain::OnRereadTimer() {
+    // A notice that could not be asked for is asked for again here.
+    if (!m_noticeArmed && !m_noticeWaiting)
+        ArmNotice();
+    if (IsIconic(m_hwnd) || (m_rereadDue != 0 && m_services.clock() < m_rereadDue))
+        return;
+    UpdateFromTable();
+}
+
+bool frmMain::Busy() const {
+    return m_busy != 0 || m_inMenuLoop || m_inSizeMove;
 }
 
 LRESULT frmMain::OnNotify(NMHDR& header) {
@@ -629,19 +672,31 @@ const CIPAddrRow* frmMain::RowOf(int item) const {
                                                                           : nullptr;
 }
 
-frmMain::ListPlace frmMain::RememberPlace() const {
-    const auto keyOf = [this](int item) -> std::optional<RowKey> {
-        const CIPAddrRow* row = RowOf(item);
-        return row ? std::optional<RowKey>(KeyOf(*row)) : std::nullopt;
-    };
-    return {keyOf(m_lvIPs.GetSelected()), keyOf(m_lvIPs.GetFocused()), keyOf(m_lvIPs.GetTopIndex())};
+std::optional<frmMain::PlacedRow> frmMain::PlacedRowOf(int item) const {
+    const CIPAddrRow* row = RowOf(item);
+    if (!row)
+        return std::nullopt;
+    PlacedRow placed{KeyOf(*row), 0};
+    for (int above = 0; above < item; ++above)
+        if (KeyOf(m_shown[static_cast<std::size_t>(above)]) == placed.key)
+            ++placed.occurrence;
+    return placed;
 }
 
-int frmMain::ItemOf(const RowKey& key) const {
+frmMain::ListPlace frmMain::RememberPlace() const {
+    return {PlacedRowOf(m_lvIPs.GetSelected()), PlacedRowOf(m_lvIPs.GetFocused()), PlacedRowOf(m_lvIPs.GetTopIndex())};
+}
+
+// The item of that row, or of the last row with its key where fewer of them are left; else -1.
+int frmMain::ItemOf(const PlacedRow& row) const {
+    int found = -1, occurrence = 0;
     for (std::size_t i = 0; i < m_shown.size(); ++i)
-        if (KeyOf(m_shown[i]) == key)
-            return static_cast<int>(i);
-    return -1;
+        if (KeyOf(m_shown[i]) == row.key) {
+            found = static_cast<int>(i);
+            if (occurrence++ == row.occurrence)
+                break;
+        }
+    return found;
 }
 
 void frmMain::SelectAgain(const ListPlace& place) {
@@ -669,16 +724,21 @@ void frmMain::KeepTopRow(const ListPlace& place) {
 }
 
 void frmMain::UpdateFromTable() {
-    if (m_busy != 0 || !m_lvIPs.Handle())
+    if (Busy() || !m_lvIPs.Handle())
         return;
     // A read that fails leaves the list as it is; the next tick tries again.
     CIPAddrList rows;
+    bool read = true;
+    const ULONGLONG start = m_services.clock();
     try {
         rows = m_services.getIPAddresses();
     } catch (...) {
-        return;
+        read = false;
     }
-    if (SameRows(rows, m_rows))
+    const ULONGLONG end = m_services.clock();
+    const ULONGLONG spent = end > start ? end - start : 0;
+    m_rereadDue = spent * kRereadCostFactor > kRereadMilliseconds ? end + spent * kRereadCostFactor : 0;
+    if (!read || SameRows(rows, m_rows))
         return;
     try {
         ApplyRows(std::move(rows));
@@ -695,12 +755,18 @@ void frmMain::UpdateFromTable() {
 }
 
 void frmMain::ApplyRows(CIPAddrList rows) {
-    const CIPAddrList wanted = SortedRows(rows, m_sort);
+    CIPAddrList wanted = SortedRows(rows, m_sort);
     const std::vector<ListEdit> edits = PlanListUpdate(m_shown, wanted);
+    m_rows = std::move(rows);
+    if (edits.empty()) {
+        // Only what the list does not show has changed: the rows behind its items take it.
+        m_shown = std::move(wanted);
+        return;
+    }
     const ListPlace place = RememberPlace();
     const ULONGLONG until = GetTickCount64() + kMarkMilliseconds;
-    m_rows = std::move(rows);
-    std::vector<RowKey> removed, inserted;  // a row that moved is both
+    std::vector<RowKey> removed;
+    std::unordered_set<RowKey, RowKeyHash> inserted;  // a row that moved is both
     {
         std::optional<RedrawOff> redraw;
         if (edits.size() > kEditsDrawnOneByOne)
@@ -720,7 +786,7 @@ void frmMain::ApplyRows(CIPAddrList rows) {
                 if (m_lvIPs.InsertItem(edit.item, cells[0].c_str()) < 0)
                     throw CError(ERROR_NOT_ENOUGH_MEMORY, L"The list could not take a new row.");
                 m_shown.insert(at, row);
-                inserted.push_back(KeyOf(row));
+                inserted.insert(KeyOf(row));
             } else {
                 *at = row;
                 column = 0;
@@ -731,11 +797,12 @@ void frmMain::ApplyRows(CIPAddrList rows) {
             Mark(KeyOf(row), edit.cells, until);
         }
     }
+    // The rows behind the items are the new ones also where a change showed in no cell.
+    m_shown = std::move(wanted);
     // A row that went takes its mark with it.
-    std::erase_if(m_marks, [&](const CellMark& mark) {
-        return std::find(removed.begin(), removed.end(), mark.key) != removed.end() &&
-               std::find(inserted.begin(), inserted.end(), mark.key) == inserted.end();
-    });
+    for (const RowKey& key : removed)
+        if (inserted.count(key) == 0)
+            m_marks.erase(key);
     SelectAgain(place);
     KeepTopRow(place);
     // The row under the pointer may be another one now, with another interface.
@@ -744,59 +811,113 @@ void frmMain::ApplyRows(CIPAddrList rows) {
 }
 
 HANDLE frmMain::NoticeEvent() const {
-    return m_noticeArmed ? m_noticeEvent.get() : nullptr;
+    return m_noticeArmed ? m_notice->event.get() : nullptr;
 }
 
 void frmMain::OnAddressNotice() {
     if (!m_noticeArmed)
         return;
+    DWORD ended = ERROR_GEN_FAILURE;
+    try {
+        ended = m_services.addrChangeResult(m_notice->device, m_notice->overlapped, 0);
+    } catch (...) {
+    }
+    if (ended == ERROR_IO_INCOMPLETE) {
+        // Signalled while still pending: not the request's end, so it goes on waiting.
+        ResetEvent(m_notice->event.get());
+        return;
+    }
     m_noticeArmed = false;
+    if (ended != NO_ERROR) {
+        // No change, and asking again at once would fail as fast: wait, longer each time.
+        m_noticeBackOff = m_noticeBackOff == 0 ? kFirstNoticeRetryMilliseconds
+                                               : std::min(m_noticeBackOff * 2, kLastNoticeRetryMilliseconds);
+        m_noticeWaiting = true;
+        SetTimer(m_hwnd, kNoticeRetryTimer, m_noticeBackOff, nullptr);
+        return;
+    }
+    m_noticeBackOff = 0;
     ArmNotice();
     // Every notice of a burst puts the update off again, so the burst gives one.
     SetTimer(m_hwnd, kNoticeTimer, kNoticeDelayMilliseconds, nullptr);
 }
 
 void frmMain::StartFollowing() {
+    // Never two notices on one request, nor two timers for one re-read.
+    StopFollowing();
+    // Requests withdrawn earlier that have ended since are let go.
+    std::erase_if(m_withdrawn, [this](const std::unique_ptr<NoticeRequest>& request) {
+        try {
+            return m_services.addrChangeResult(request->device, request->overlapped, 0) != ERROR_IO_INCOMPLETE;
+        } catch (...) {
+            return false;
+        }
+    });
     SetTimer(m_hwnd, kRereadTimer, kRereadMilliseconds, nullptr);
+    m_noticeBackOff = 0;
     ArmNotice();
 }
 
 void frmMain::StopFollowing() {
     KillTimer(m_hwnd, kRereadTimer);
     KillTimer(m_hwnd, kNoticeTimer);
+    KillTimer(m_hwnd, kNoticeRetryTimer);
+    m_noticeWaiting = false;
+    WithdrawNotice();
+}
+
+// Cancels the pending request and waits for it to end, since until then Windows may still write
+// to its OVERLAPPED; one that does not end is set aside and a new one is made next time.
+void frmMain::WithdrawNotice() {
     if (!m_noticeArmed)
         return;
     m_noticeArmed = false;
+    bool cancelled = false;
+    DWORD ended = ERROR_IO_INCOMPLETE;
     try {
-        m_services.cancelAddrChangeNotify(m_notice);
+        cancelled = m_services.cancelAddrChangeNotify(m_notice->overlapped);
     } catch (...) {
-        // Nothing waits on the notice any more.
     }
+    try {
+        ended = m_services.addrChangeResult(m_notice->device, m_notice->overlapped,
+                                            cancelled ? kCancelWaitMilliseconds : 0);
+    } catch (...) {
+    }
+    if (ended == ERROR_IO_INCOMPLETE)
+        m_withdrawn.push_back(std::move(m_notice));
 }
 
 void frmMain::ArmNotice() {
-    // Without the notice the periodic re-read still follows the table, a little later.
+    // Without the notice the periodic re-read still follows the table, a little later, and
+    // asks for the notice again.
+    if (m_noticeArmed)
+        return;
     try {
-        if (!m_noticeEvent) {
-            m_noticeEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-            if (!m_noticeEvent)
+        if (!m_notice) {
+            auto request = std::make_unique<NoticeRequest>();
+            request->event.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+            if (!request->event)
                 return;
+            m_notice = std::move(request);
         }
-        ResetEvent(m_noticeEvent.get());
-        m_notice = OVERLAPPED{};
-        m_notice.hEvent = m_noticeEvent.get();
-        m_services.notifyAddrChange(m_notice);
+        ResetEvent(m_notice->event.get());
+        m_notice->overlapped = OVERLAPPED{};
+        m_notice->overlapped.hEvent = m_notice->event.get();
+        m_notice->device = m_services.notifyAddrChange(m_notice->overlapped);
         m_noticeArmed = true;
     } catch (...) {
         m_noticeArmed = false;
     }
 }
 
+// The choice is stored first, so that a store that fails leaves the switch, its tick and what
+// follows the table as they were.
 void frmMain::ToggleAutoRefresh() {
-    m_autoRefresh = !m_autoRefresh;
-    m_services.writeValue(kProgramSection, kAutoRefreshName, kLayoutNoFlags, m_autoRefresh ? L"1" : L"0",
+    const bool on = !m_autoRefresh;
+    m_services.writeValue(kProgramSection, kAutoRefreshName, kLayoutNoFlags, on ? L"1" : L"0",
                           CApplication::Current(), kLayoutPerUser);
-    if (!m_autoRefresh) {
+    m_autoRefresh = on;
+    if (!on) {
         StopFollowing();
         return;
     }
@@ -804,34 +925,32 @@ void frmMain::ToggleAutoRefresh() {
     UpdateFromTable();
 }
 
+std::size_t frmMain::RowKeyHash::operator()(const RowKey& key) const {
+    const CIPAddr& a = key.address;
+    return std::hash<std::uint64_t>()((std::uint64_t{static_cast<std::uint32_t>(key.index)} << 32) |
+                                      (std::uint64_t{a.Part1} << 24) | (std::uint64_t{a.Part2} << 16) |
+                                      (std::uint64_t{a.Part3} << 8) | std::uint64_t{a.Part4});
+}
+
 void frmMain::Mark(const RowKey& key, CellSet cells, ULONGLONG until) {
     if (cells == 0)
         return;
-    for (CellMark& mark : m_marks)
-        if (mark.key == key) {
-            mark.cells |= cells;
-            mark.until = until;
-            return;
-        }
-    m_marks.push_back({key, cells, until});
+    CellMark& mark = m_marks.try_emplace(key, CellMark{0, until}).first->second;
+    mark.cells |= cells;
+    mark.until = until;
 }
 
 CellSet frmMain::MarkedCells(int item) const {
     const CIPAddrRow* row = RowOf(item);
     if (!row)
         return 0;
-    const RowKey key = KeyOf(*row);
-    for (const CellMark& mark : m_marks)
-        if (mark.key == key)
-            return mark.cells;
-    return 0;
+    const auto found = m_marks.find(KeyOf(*row));
+    return found != m_marks.end() ? found->second.cells : 0;
 }
 
 void frmMain::ExpireMarks() {
     const ULONGLONG now = GetTickCount64();
-    const auto before = m_marks.size();
-    std::erase_if(m_marks, [&](const CellMark& mark) { return mark.until <= now; });
-    if (m_marks.size() != before)
+    if (std::erase_if(m_marks, [&](const auto& mark) { return mark.second.until <= now; }) != 0)
         InvalidateRect(m_lvIPs.Handle(), nullptr, FALSE);
     ScheduleMarkExpiry();
 }
@@ -841,9 +960,9 @@ void frmMain::ScheduleMarkExpiry() {
         KillTimer(m_hwnd, kMarkTimer);
         return;
     }
-    ULONGLONG first = m_marks.front().until;
-    for (const CellMark& mark : m_marks)
-        first = std::min(first, mark.until);
+    ULONGLONG first = m_marks.begin()->second.until;
+    for (const auto& mark : m_marks)
+        first = std::min(first, mark.second.until);
     const ULONGLONG now = GetTickCount64();
     SetTimer(m_hwnd, kMarkTimer, first > now ? static_cast<UINT>(first - now) : USER_TIMER_MINIMUM, nullptr);
 }
@@ -878,10 +997,12 @@ LRESULT frmMain::OnListCustomDraw(NMLVCUSTOMDRAW& draw) {
         return CDRF_NOTIFYITEMDRAW;
     }
     case CDDS_ITEMPREPAINT:
-        return MarkedCells(item) != 0 ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
+        // Asked once per item; its cells are drawn from the answer.
+        m_drawnMarks = MarkedCells(item);
+        return m_drawnMarks != 0 ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
         // What one cell chose stays for the next unless it is set again.
-        const bool marked = (MarkedCells(item) & (1u << draw.iSubItem)) != 0;
+        const bool marked = (m_drawnMarks & (1u << draw.iSubItem)) != 0;
         const bool selected = m_lvIPs.GetItemState(item, LVIS_SELECTED) != 0;
         SelectObject(draw.nmcd.hdc, marked ? m_markFont.get() : m_font.get());
         draw.clrText = marked && !selected ? m_markText : m_lvIPs.GetTextColor();

@@ -3,9 +3,12 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "mainwindow/FormServices.h"
@@ -91,26 +94,37 @@ private:
     void OnDestroy();
     LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);
 
+    // A row of the list as the user chose it: its key, and which of the rows with that key it
+    // is (an address the table lists twice on one interface), counted from the top.
+    struct PlacedRow {
+        RowKey key;
+        int occurrence = 0;
+    };
     // Which rows the user had chosen and was looking at, to find them again after the items change.
     struct ListPlace {
-        std::optional<RowKey> selected, focused, top;
+        std::optional<PlacedRow> selected, focused, top;
     };
+    std::optional<PlacedRow> PlacedRowOf(int item) const;
     ListPlace RememberPlace() const;
-    int ItemOf(const RowKey& key) const;
+    int ItemOf(const PlacedRow& row) const;
     void SelectAgain(const ListPlace& place);
 
     void KeepTopRow(const ListPlace& place);
 
     void FillList();
     void ApplyRows(CIPAddrList rows);
+    bool Busy() const;
+    void OnRereadTimer();
     void StartFollowing();
     void StopFollowing();
     void ArmNotice();
+    void WithdrawNotice();
     void ToggleAutoRefresh();
     void Mark(const RowKey& key, CellSet cells, ULONGLONG until);
     CellSet MarkedCells(int item) const;
     void ExpireMarks();
-    void ScheduleMarkExpiry();    void ShowSortArrow();
+    void ScheduleMarkExpiry();
+    void ShowSortArrow();
     void CreateControls();
     void ExtendExitCaption();
     void InitToolbar();
@@ -137,17 +151,32 @@ private:
     StoredListSort m_sort;   // what the list is sorted by
 
     // Following the table: the change notice and the periodic re-read, while switched on.
+    // A request for the notice: Windows holds its OVERLAPPED and signals its event from the
+    // moment it is made until it has ended, so it lives at least that long.
+    struct NoticeRequest {
+        OVERLAPPED overlapped{};
+        UniqueEvent event;
+        HANDLE device = nullptr;  // IP Helper's handle of the request, not ours to close
+    };
     struct CellMark {
-        RowKey key;
         CellSet cells;
         ULONGLONG until;  // GetTickCount64 when the mark goes
     };
+    struct RowKeyHash {
+        std::size_t operator()(const RowKey& key) const;
+    };
     bool m_autoRefresh = true;
-    UniqueEvent m_noticeEvent;
-    OVERLAPPED m_notice{};
+    std::unique_ptr<NoticeRequest> m_notice;  // the request pending, or the one to make next
     bool m_noticeArmed = false;
-    std::vector<CellMark> m_marks;  // rows new or changed since the last F5, for a while
-    int m_busy = 0;                 // a command is running, perhaps in a dialog: no update now
+    UINT m_noticeBackOff = 0;      // the wait before asking again after a notice ended in an error
+    bool m_noticeWaiting = false;  // that wait is on
+    std::vector<std::unique_ptr<NoticeRequest>> m_withdrawn;  // cancelled but not yet ended: never reused
+    ULONGLONG m_rereadDue = 0;     // by the services' clock; 0 for at the next tick
+    std::unordered_map<RowKey, CellMark, RowKeyHash> m_marks;  // rows new or changed since the last F5
+    CellSet m_drawnMarks = 0;      // the marks of the item being drawn, asked for once per item
+    int m_busy = 0;                // a command is running, perhaps in a dialog: no update now
+    bool m_inMenuLoop = false;     // a menu of the menu bar is open
+    bool m_inSizeMove = false;     // the window is being moved or sized
     int m_restoredShow = 0;  // what restoring the placement asks the first showing to be; 0 for nothing
     bool m_loaded = false;   // the load sequence ran to its end, so there is a layout to save
     std::exception_ptr m_loadError;
