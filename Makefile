@@ -1,5 +1,5 @@
 # Netpeek's two set-up commands on a fresh Debian machine:
-#   make run   builds Netpeek.exe and starts it under Wine
+#   make run   builds Netpeek.exe and Netpeek.com, and starts Netpeek.exe under Wine
 #   make test  builds everything and runs every test
 # Both install the Debian packages they need first (as root, or through sudo).
 
@@ -8,7 +8,10 @@ ROOT := $(abspath .)
 BUILD := $(ROOT)/build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build build-native build-windows test run dist bench clean
+.PHONY: all deps build build-native build-windows programs test run dist bench clean
+
+# What ships: Netpeek.exe and its console twin Netpeek.com.
+PROGRAMS := Netpeek NetpeekConsole
 
 all: build
 
@@ -19,26 +22,35 @@ build-native: deps
 	cmake --preset native -S $(ROOT) >/dev/null
 	cmake --build $(BUILD)/native -j $(JOBS)
 
-# The shipped 32-bit program is always built, and so is its 64-bit twin, whose import table
-# is checked too; the twin's tests only where Wine needs them.
+# The shipped 32-bit programs are always built, and so are their 64-bit twins, whose import
+# tables are checked too; the twins' tests only where Wine needs them.
 build-windows: deps
 	cmake --preset windows -S $(ROOT) >/dev/null
 	cmake --build $(BUILD)/windows -j $(JOBS)
 	cmake --preset windows-x64 -S $(ROOT) >/dev/null
-	@if scripts/runs-32bit.sh; then target="--target Netpeek"; else target=""; fi; \
+	@if scripts/runs-32bit.sh; then target="--target $(PROGRAMS)"; else target=""; fi; \
 	  cmake --build $(BUILD)/windows-x64 -j $(JOBS) $$target
+
+# The programs alone, no tests: the 32-bit ones, and where the kernel runs no 32-bit code the
+# 64-bit Netpeek.exe that run.sh starts there.
+programs: deps
+	cmake --preset windows -S $(ROOT) >/dev/null
+	cmake --build $(BUILD)/windows -j $(JOBS) --target $(PROGRAMS)
+	@if ! scripts/runs-32bit.sh; then \
+	  cmake --preset windows-x64 -S $(ROOT) >/dev/null && cmake --build $(BUILD)/windows-x64 -j $(JOBS) --target Netpeek; fi
 
 build: build-native build-windows
 
 test: build
 	scripts/with-wine.sh $(BUILD) scripts/run-tests.sh
 
-run: build-windows
+run: programs
 	scripts/run.sh
 
-# The release: build/dist/Netpeek-<version>.zip with Netpeek.exe and ReadMe.txt, the same bytes
-# from every build of a commit; prints its SHA-256.
-dist: build-windows
+# The release: build/dist/Netpeek-<version>.zip with Netpeek.exe, Netpeek.com and ReadMe.txt,
+# the same bytes from every build of a commit; prints its SHA-256. Builds the programs only.
+dist: deps
+	cmake --preset windows -S $(ROOT) >/dev/null
 	@set -o pipefail; cmake --build $(BUILD)/windows --target dist -- --no-print-directory | grep -v '^\[ *[0-9]*%\] Built target'
 
 # Benchmarks with budgets: release builds of their own, so that the test builds keep their

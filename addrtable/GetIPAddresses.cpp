@@ -43,19 +43,31 @@ CIPAddrList GetIPAddresses() {
     });
 }
 
-void ArmAddrChangeNotice(OVERLAPPED& overlapped) {
+HANDLE ArmAddrChangeNotice(OVERLAPPED& overlapped) {
     static const auto notifyAddrChange =
         SystemFunction<decltype(&NotifyAddrChange)>(L"iphlpapi.dll", "NotifyAddrChange");
-    HANDLE unused = nullptr;  // IP Helper's own, for GetOverlappedResult; not ours to close
-    const DWORD result = notifyAddrChange(&unused, &overlapped);
+    HANDLE device = nullptr;
+    const DWORD result = notifyAddrChange(&device, &overlapped);
     if (result != ERROR_IO_PENDING && result != NO_ERROR)
         throw SystemError(result, L"Changes of the IPv4 address table cannot be followed.");
+    return device;
 }
 
-void CancelAddrChangeNotice(OVERLAPPED& overlapped) {
+bool CancelAddrChangeNotice(OVERLAPPED& overlapped) {
     static const auto cancelIPChangeNotify =
         SystemFunction<decltype(&CancelIPChangeNotify)>(L"iphlpapi.dll", "CancelIPChangeNotify");
-    cancelIPChangeNotify(&overlapped);
+    return cancelIPChangeNotify(&overlapped) != FALSE;
+}
+
+DWORD AddrChangeNoticeResult(HANDLE device, OVERLAPPED& overlapped, DWORD waitMilliseconds) {
+    // The wait is bounded: a request that never ends must not hang the window.
+    if (waitMilliseconds != 0 && overlapped.hEvent)
+        WaitForSingleObject(overlapped.hEvent, waitMilliseconds);
+    DWORD bytes = 0;
+    if (GetOverlappedResult(device, &overlapped, &bytes, FALSE))
+        return NO_ERROR;
+    const DWORD error = GetLastError();
+    return error != NO_ERROR ? error : ERROR_GEN_FAILURE;
 }
 
 }  // namespace netpeek

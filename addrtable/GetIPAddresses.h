@@ -23,9 +23,14 @@ CIPAddrList GetIPAddresses();
 CIPAddrList GetIPAddresses(const AddrTableSource& source);
 
 // Asks IP Helper to signal `overlapped.hEvent` at the table's next change; the request stays
-// pending until then. Throws CError when it cannot be made.
-void ArmAddrChangeNotice(OVERLAPPED& overlapped);
-// Withdraws a pending request.
-void CancelAddrChangeNotice(OVERLAPPED& overlapped);
+// pending until then. Returns IP Helper's handle for the request (its own, not to be closed), for
+// AddrChangeNoticeResult. Throws CError when it cannot be made.
+HANDLE ArmAddrChangeNotice(OVERLAPPED& overlapped);
+// Withdraws a pending request; false when IP Helper refused, so that it may still be pending.
+// A withdrawn request still ends, with ERROR_OPERATION_ABORTED, and until then owns `overlapped`.
+bool CancelAddrChangeNotice(OVERLAPPED& overlapped);
+// How a request ended: NO_ERROR for a change of the table, else the error it ended with; or
+// ERROR_IO_INCOMPLETE while it is still pending after waiting up to `waitMilliseconds` for it.
+DWORD AddrChangeNoticeResult(HANDLE device, OVERLAPPED& overlapped, DWORD waitMilliseconds);
 
 }  // namespace netpeek

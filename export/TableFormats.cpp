@@ -1,6 +1,7 @@
 #include "export/TableFormats.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "mainwindow/CellTexts.h"
 #include "mainwindow/RowOrder.h"
@@ -26,10 +27,30 @@ void AppendTabLine(std::wstring& text, const std::vector<std::wstring>& fields) 
     text += L"\r\n";
 }
 
-void AppendJsonString(std::wstring& text, const std::wstring& value) {
+// A character beyond ASCII as the number of its code point; a UTF-16 surrogate pair (where
+// wchar_t is 16 bits) is one code point, and half of one alone stands for no character.
+char32_t CodePointAt(std::wstring_view value, std::size_t& i) {
+    const auto unit = static_cast<char32_t>(value[i]);
+    if (unit < 0xD800 || unit > 0xDFFF)
+        return unit;
+    if (unit < 0xDC00 && i + 1 < value.size() && value[i + 1] >= 0xDC00 && value[i + 1] <= 0xDFFF)
+        return 0x10000 + ((unit - 0xD800) << 10) + (static_cast<char32_t>(value[++i]) - 0xDC00);
+    return 0xFFFD;
+}
+
+void AppendJsonUnit(std::wstring& text, char32_t unit) {
     static constexpr wchar_t kHex[] = L"0123456789abcdef";
+    text += L"\\u";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        text += kHex[(unit >> shift) & 0xF];
+}
+
+// Control characters and everything beyond ASCII as \u escapes, so the text is ASCII and any
+// decoding of it reads the same.
+void AppendJsonString(std::wstring& text, const std::wstring& value) {
     text += L'"';
-    for (const wchar_t c : value) {
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const wchar_t c = value[i];
         switch (c) {
         case L'"': text += L"\\\""; break;
         case L'\\': text += L"\\\\"; break;
@@ -39,27 +60,38 @@ void AppendJsonString(std::wstring& text, const std::wstring& value) {
         case L'\r': text += L"\\r"; break;
         case L'\t': text += L"\\t"; break;
         default:
-            if (c < 0x20) {
-                text += L"\\u00";
-                text += kHex[(c >> 4) & 0xF];
-                text += kHex[c & 0xF];
-            } else {
+            if (c >= 0x20 && c < 0x7F) {
                 text += c;
+            } else if (const char32_t code = CodePointAt(value, i); code > 0xFFFF) {
+                AppendJsonUnit(text, 0xD800 + ((code - 0x10000) >> 10));
+                AppendJsonUnit(text, 0xDC00 + ((code - 0x10000) & 0x3FF));
+            } else {
+                AppendJsonUnit(text, code);
             }
         }
     }
     text += L'"';
 }
 
+// Markup characters as entities and everything beyond ASCII as a numeric reference: the page
+// is ASCII, so it shows the same whatever a browser or a shell takes its bytes for.
 void AppendHtml(std::wstring& text, std::wstring_view value) {
-    for (const wchar_t c : value) {
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const wchar_t c = value[i];
         switch (c) {
         case L'&': text += L"&amp;"; break;
         case L'<': text += L"&lt;"; break;
         case L'>': text += L"&gt;"; break;
         case L'"': text += L"&quot;"; break;
         case L'\'': text += L"&#39;"; break;
-        default: text += c;
+        default:
+            if (static_cast<char32_t>(c) < 0x80) {
+                text += c;
+            } else {
+                text += L"&#";
+                text += std::to_wstring(static_cast<std::uint32_t>(CodePointAt(value, i)));
+                text += L';';
+            }
         }
     }
 }

@@ -21,11 +21,13 @@ CListTexts TableTexts(const ListRows& rows, const StoredListSort& sort, std::spa
 std::wstring TabText(const CListTexts& list);
 
 // A JSON array with one object per item, its keys the headers in column order and its values
-// the cells as strings; quotes, backslashes and control characters escaped. One object a line.
+// the cells as strings; quotes, backslashes, control characters and everything beyond ASCII
+// escaped, so the text is ASCII. One object a line.
 std::wstring JsonText(const CListTexts& list);
 
 // A page with the table: `program` (name and version) and `made` (when) above it; every text
-// escaped, so a cell is never taken for markup.
+// escaped, so a cell is never taken for markup, and every character beyond ASCII written as a
+// numeric character reference, so the page is ASCII byte for byte.
 std::wstring HtmlText(const CListTexts& list, std::wstring_view program, std::wstring_view made);
 
 }  // namespace netpeek

@@ -40,6 +40,16 @@ FormServices FormServices::Real() {
     s.getIPAddresses = [] { return GetIPAddresses(); };
     s.notifyAddrChange = ArmAddrChangeNotice;
     s.cancelAddrChangeNotify = CancelAddrChangeNotice;
+    s.addrChangeResult = AddrChangeNoticeResult;
+    s.clock = [] {
+        // The performance counter, since the tick count's steps of 16 ms are as long as a quick read.
+        LARGE_INTEGER counter{}, frequency{};
+        QueryPerformanceCounter(&counter);
+        QueryPerformanceFrequency(&frequency);
+        const auto ticks = static_cast<ULONGLONG>(counter.QuadPart);
+        const auto perSecond = static_cast<ULONGLONG>(frequency.QuadPart);
+        return ticks / perSecond * 1000 + ticks % perSecond * 1000 / perSecond;
+    };
     s.getAdapters = [] { return ReadAdapters(); };
     s.openReadMeFile = asOpenReadMeFile;
     s.showAbout = [](HWND owner, const CApplication& app, const std::wstring& extra, HBITMAP picture,

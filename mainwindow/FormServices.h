@@ -37,9 +37,14 @@ struct FormServices {
         writeValue;
 
     std::function<CIPAddrList()> getIPAddresses;
-    // The table's change notice: armed with an event to signal, and withdrawn.
-    std::function<void(OVERLAPPED&)> notifyAddrChange;
-    std::function<void(OVERLAPPED&)> cancelAddrChangeNotify;
+    // The table's change notice: armed with an event to signal (giving IP Helper's handle of the
+    // request), withdrawn (false when refused), and asked how it ended, waiting up to so many
+    // milliseconds (ERROR_IO_INCOMPLETE while it is pending).
+    std::function<HANDLE(OVERLAPPED&)> notifyAddrChange;
+    std::function<bool(OVERLAPPED&)> cancelAddrChangeNotify;
+    std::function<DWORD(HANDLE device, OVERLAPPED&, DWORD waitMilliseconds)> addrChangeResult;
+    // Milliseconds from some fixed moment, never going back: what the table's reads cost.
+    std::function<ULONGLONG()> clock;
     std::function<AdapterMap()> getAdapters;
     std::function<void(HWND owner, long which)> openReadMeFile;
     std::function<void(HWND owner, const CApplication&, const std::wstring&, HBITMAP, const std::wstring&)>

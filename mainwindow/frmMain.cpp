@@ -32,13 +32,7 @@ constexpr wchar_t kPlacementName[] = L"Window placement";
 constexpr wchar_t kListLayoutName[] = L"IPs List";
 constexpr wchar_t kAutoRefreshName[] = L"Auto Refresh";
 
-// Following the table: a re-read every two seconds, since Wine never sends the change notice
-// and some changes come without one; a burst of notices gives one update, a moment after the
-// last; what changed stays marked for ten seconds.
-constexpr UINT_PTR kRereadTimer = 1;
-constexpr UINT kRereadMilliseconds = 2000;
-constexpr UINT_PTR kNoticeTimer = 2;
-constexpr UINT kNoticeDelayMilliseconds = 300;
+// What changed stays marked for ten seconds.
 constexpr ULONGLONG kMarkMilliseconds = 10000;
 
 enum Shift { kShiftMask = 1, kCtrlMask = 2, kAltMask = 4 };
@@ -51,19 +45,6 @@ public:
     ~BusyCursor() { SetCursor(LoadCursorW(nullptr, IDC_ARROW)); }
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-// Counts a command that is running, so that no update of the list starts inside it (a timer
-// still fires in a dialog's or a menu's own message loop).
-class BusyScope {
-public:
-    explicit BusyScope(int& busy) : m_busy(busy) { ++m_busy; }
-    ~BusyScope() { --m_busy; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    int& m_busy;
 };
 
 int CurrentShiftMask() {
@@ -179,6 +160,8 @@ LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 }
 
 void frmMain::ShowEventError() {
+    // The command's own hold has gone with the error; the box is modal as its dialog was.
+    const TableFollower::Hold hold(m_follower);
     try {
         ErrorBox::Instance().ShowError(CurrentError(), MB_ICONERROR | MB_OK, L"", L"", true);
     } catch (...) {
@@ -210,6 +193,12 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
         OnEndSession(wParam != FALSE);
         return 0;
+    case WM_ENTERMENULOOP:
+    case WM_EXITMENULOOP:
+    case WM_ENTERSIZEMOVE:
+    case WM_EXITSIZEMOVE:
+        m_follower.OnModalLoop(msg);
+        break;
     case WM_DESTROY:
         OnDestroy();
         return 0;
@@ -244,7 +233,7 @@ bool frmMain::OnCreate() {
         ShowEventError();
     }
     if (m_autoRefresh)
-        StartFollowing();
+        m_follower.Start();
     return true;
 }
 
@@ -266,6 +255,7 @@ void frmMain::CreateControls() {
     for (HWND control : {m_lvIPs.Handle(), m_tbMain.Handle()})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
     m_list.Attach(m_hwnd, m_lvIPs.Handle(), m_font.get());
+    m_follower.Attach(m_hwnd, m_services, [this] { return ShowTableChanges(); });
     m_rowTip.Create(m_hwnd, m_lvIPs.Handle(), m_services.getAdapters, [this](int item) -> std::optional<std::uint32_t> {
         const ListRow* row = RowOf(item);
         return row ? std::optional<std::uint32_t>(row->key.index) : std::nullopt;
@@ -402,22 +392,8 @@ void frmMain::OnCommand(UINT id) {
 }
 
 void frmMain::OnTimer(UINT_PTR id) {
-    switch (id) {
-    case kRereadTimer:
-        if (!IsIconic(m_hwnd))
-            UpdateFromTable();
-        break;
-    case kNoticeTimer:
-        // Inside a command it waits for the command to end, and fires again.
-        if (m_busy == 0) {
-            KillTimer(m_hwnd, kNoticeTimer);
-            UpdateFromTable();
-        }
-        break;
-    case AddressList::kMarkTimer:
+    if (!m_follower.OnTimer(id) && id == AddressList::kMarkTimer)
         m_list.ExpireMarks();
-        break;
-    }
 }
 
 LRESULT frmMain::OnNotify(NMHDR& header) {
@@ -454,7 +430,7 @@ void frmMain::OnContextMenu(HWND from, LPARAM position) {
     const UniqueMenu menu = BuildContextMenu();
     CheckMenuItem(menu.get(), MenuCommandId(MenuArray::List, 2),
                   MF_BYCOMMAND | (m_autoRefresh ? MF_CHECKED : MF_UNCHECKED));
-    BusyScope busy(m_busy);
+    const TableFollower::Hold hold(m_follower);
     Hooks().trackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, m_hwnd);
 }
 
@@ -467,7 +443,7 @@ void frmMain::OnEndSession(bool ending) {
 void frmMain::OnDestroy() {
     if (ErrorBox::Instance().Owner() == m_hwnd)
         ErrorBox::Instance().SetOwner(nullptr);
-    StopFollowing();
+    m_follower.Stop();
     if (m_loaded)
         SaveLayout();
 }
@@ -503,7 +479,7 @@ void frmMain::Form_KeyDown(int keyCode, int shift) {
 }
 
 void frmMain::mnuFile_Click(int index) {
-    BusyScope busy(m_busy);
+    const TableFollower::Hold hold(m_follower);
     switch (index) {
     case 0:
         ExportList();
@@ -520,7 +496,7 @@ void frmMain::mnuEdit_Click(int index) {
 }
 
 void frmMain::mnuHelp_Click(int index) {
-    BusyScope busy(m_busy);
+    const TableFollower::Hold hold(m_follower);
     switch (index) {
     case 0:
         m_services.openReadMeFile(m_hwnd, 0);
@@ -554,7 +530,7 @@ void frmMain::tbMain_ButtonClick(std::wstring_view key) {
 }
 
 void frmMain::RefreshList() {
-    BusyScope scope(m_busy);
+    const TableFollower::Hold hold(m_follower);
     BusyCursor busy;
     m_rowTip.Forget();
     // Emptied first, so that a read that fails leaves an empty list rather than an old one.
@@ -565,7 +541,7 @@ void frmMain::RefreshList() {
 }
 
 void frmMain::SortBy(int column) {
-    BusyScope scope(m_busy);
+    const TableFollower::Hold hold(m_follower);
     BusyCursor busy;
     m_rowTip.Hide();
     m_list.SortBy(NextSort(m_list.Sort(), column));
@@ -576,83 +552,54 @@ const ListRow* frmMain::RowOf(int item) const {
 }
 
 void frmMain::UpdateFromTable() {
-    if (m_busy != 0 || !m_lvIPs.Handle())
-        return;
+    m_follower.UpdateNow();
+}
+
+HANDLE frmMain::NoticeEvent() const {
+    return m_follower.NoticeEvent();
+}
+
+void frmMain::OnAddressNotice() {
+    m_follower.OnNotice();
+}
+
+ULONGLONG frmMain::ShowTableChanges() {
+    if (!m_lvIPs.Handle())
+        return 0;
     // A read that fails leaves the list as it is; the next tick tries again.
+    const ULONGLONG start = m_services.clock();
     CIPAddrList table;
+    bool read = true;
     try {
         table = m_services.getIPAddresses();
     } catch (...) {
-        return;
+        read = false;
     }
-    if (table == m_table)
-        return;
+    const ULONGLONG end = m_services.clock();
+    const ULONGLONG spent = end > start ? end - start : 0;
+    if (!read || table == m_table)
+        return spent;
     ListRows rows = ToListRows(table, m_table, m_list.Rows());
     m_table = std::move(table);
     // The row under the pointer may be another one now, with another interface.
     if (m_list.Update(std::move(rows), GetTickCount64() + kMarkMilliseconds))
         m_rowTip.Forget();
+    return spent;
 }
 
-HANDLE frmMain::NoticeEvent() const {
-    return m_noticeArmed ? m_noticeEvent.get() : nullptr;
-}
-
-void frmMain::OnAddressNotice() {
-    if (!m_noticeArmed)
-        return;
-    m_noticeArmed = false;
-    ArmNotice();
-    // Every notice of a burst puts the update off again, so the burst gives one.
-    SetTimer(m_hwnd, kNoticeTimer, kNoticeDelayMilliseconds, nullptr);
-}
-
-void frmMain::StartFollowing() {
-    SetTimer(m_hwnd, kRereadTimer, kRereadMilliseconds, nullptr);
-    ArmNotice();
-}
-
-void frmMain::StopFollowing() {
-    KillTimer(m_hwnd, kRereadTimer);
-    KillTimer(m_hwnd, kNoticeTimer);
-    if (!m_noticeArmed)
-        return;
-    m_noticeArmed = false;
-    try {
-        m_services.cancelAddrChangeNotify(m_notice);
-    } catch (...) {
-        // Nothing waits on the notice any more.
-    }
-}
-
-void frmMain::ArmNotice() {
-    // Without the notice the periodic re-read still follows the table, a little later.
-    try {
-        if (!m_noticeEvent) {
-            m_noticeEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-            if (!m_noticeEvent)
-                return;
-        }
-        ResetEvent(m_noticeEvent.get());
-        m_notice = OVERLAPPED{};
-        m_notice.hEvent = m_noticeEvent.get();
-        m_services.notifyAddrChange(m_notice);
-        m_noticeArmed = true;
-    } catch (...) {
-        m_noticeArmed = false;
-    }
-}
-
+// The choice is stored first, so that a store that fails leaves the switch, its tick and what
+// follows the table as they were.
 void frmMain::ToggleAutoRefresh() {
-    m_autoRefresh = !m_autoRefresh;
-    m_services.writeValue(kProgramSection, kAutoRefreshName, kLayoutNoFlags, m_autoRefresh ? L"1" : L"0",
+    const bool on = !m_autoRefresh;
+    m_services.writeValue(kProgramSection, kAutoRefreshName, kLayoutNoFlags, on ? L"1" : L"0",
                           CApplication::Current(), kLayoutPerUser);
-    if (!m_autoRefresh) {
-        StopFollowing();
+    m_autoRefresh = on;
+    if (!on) {
+        m_follower.Stop();
         return;
     }
-    StartFollowing();
-    UpdateFromTable();
+    m_follower.Start();
+    m_follower.UpdateNow();
 }
 
 void frmMain::ExportList() {
@@ -662,7 +609,7 @@ void frmMain::ExportList() {
 // The selected row as the one line the export writes for it, or with no row selected the whole
 // list as the export writes it.
 void frmMain::CopyToClipboard() {
-    BusyScope busy(m_busy);
+    const TableFollower::Hold hold(m_follower);
     const int selected = m_lvIPs.GetSelected();
     asSetClipboardText(m_hwnd, selected >= 0 ? ItemCsvLine(m_lvIPs.Handle(), selected) : ListCsvText(m_lvIPs.Handle()));
 }

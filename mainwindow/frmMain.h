@@ -12,6 +12,7 @@
 #include "mainwindow/FormServices.h"
 #include "mainwindow/FormTables.h"
 #include "mainwindow/RowTooltip.h"
+#include "mainwindow/TableFollower.h"
 #include "support/Controls.h"
 #include "support/Handles.h"
 #include "support/LayoutText.h"
@@ -90,9 +91,8 @@ private:
     void OnDestroy();
     LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);
 
-    void StartFollowing();
-    void StopFollowing();
-    void ArmNotice();
+    // Reads the table and shows what changed; answers how long the read took.
+    ULONGLONG ShowTableChanges();
     void ToggleAutoRefresh();
     void CreateControls();
     void ExtendExitCaption();
@@ -115,13 +115,8 @@ private:
     UniqueAccel m_accelerators;
     AddressList m_list;      // the rows behind the list, its order and its marks
     CIPAddrList m_table;     // the table as last read, to tell a re-read that changed nothing
-
-    // Following the table: the change notice and the periodic re-read, while switched on.
-    bool m_autoRefresh = true;
-    UniqueEvent m_noticeEvent;
-    OVERLAPPED m_notice{};
-    bool m_noticeArmed = false;
-    int m_busy = 0;                 // a command is running, perhaps in a dialog: no update now
+    bool m_autoRefresh = true;  // the list follows the table (Auto Refresh)
+    TableFollower m_follower;   // the notice and the re-read, while it does
     int m_restoredShow = 0;  // what restoring the placement asks the first showing to be; 0 for nothing
     bool m_loaded = false;   // the load sequence ran to its end, so there is a layout to save
     std::exception_ptr m_loadError;

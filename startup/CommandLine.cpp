@@ -24,9 +24,10 @@ constexpr std::array<SaveSwitch, 4> kSaveSwitches{{
 }};
 
 constexpr wchar_t kDescendingMark = L'~';
+constexpr std::wstring_view kStandardOutput = L"-";
 
 constexpr wchar_t kUnknownArgument[] = L"Непонятный аргумент командной строки: «%». Список ключей: Netpeek.exe /?";
-constexpr wchar_t kNoFileName[] = L"После ключа % нужно имя файла (пустое имя \"\" — стандартный вывод).";
+constexpr wchar_t kNoFileName[] = L"После ключа % нужно имя файла (- или пустое имя \"\" — стандартный вывод).";
 constexpr wchar_t kTwoSaves[] = L"Задано больше одного ключа сохранения; нужен один из /scomma, /stab, /sjson, /shtml.";
 constexpr wchar_t kNoColumn[] = L"После ключа /sort нужен столбец: его номер от 0 до % или заголовок.";
 constexpr wchar_t kBadColumn[] = L"Нет такого столбца: «%». Столбец задаётся номером от 0 до % или заголовком.";
@@ -35,7 +36,7 @@ constexpr wchar_t kOrderWithoutSave[] =
     L"Ключи /sort и /nosort действуют только вместе с ключом сохранения: /scomma, /stab, /sjson или /shtml.";
 
 constexpr wchar_t kUsage[] =
-    L"Netpeek.exe [/scomma | /stab | /sjson | /shtml ФАЙЛ] [/sort [~]СТОЛБЕЦ | /nosort]\r\n"
+    L"Netpeek [/scomma | /stab | /sjson | /shtml ФАЙЛ] [/sort [~]СТОЛБЕЦ | /nosort]\r\n"
     L"\r\n"
     L"Без ключей программа открывает своё окно. С ключом сохранения она записывает\r\n"
     L"таблицу адресов в файл, не показывая окна, и завершается:\r\n"
@@ -43,7 +44,7 @@ constexpr wchar_t kUsage[] =
     L"  /stab ФАЙЛ       поля через табуляцию, без кавычек;\r\n"
     L"  /sjson ФАЙЛ      массив JSON, по объекту на строку таблицы;\r\n"
     L"  /shtml ФАЙЛ      страница HTML с таблицей.\r\n"
-    L"  Пустое имя файла (\"\") — стандартный вывод.\r\n"
+    L"  ФАЙЛ - или \"\" — стандартный вывод (файл с именем «-» — .\\-).\r\n"
     L"  /sort СТОЛБЕЦ    сортировать по столбцу: номер от 0 или заголовок (IP);\r\n"
     L"                   ~ перед ним — по убыванию (/sort ~IP).\r\n"
     L"  /nosort          порядок самой таблицы (по возрастанию адресов).\r\n"
@@ -129,12 +130,14 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
         if (save != kSaveSwitches.end()) {
             if (line.action == CCommandLine::Action::Save)
                 Refuse(kTwoSaves);
-            // The file name is the next argument whatever it looks like: "" is standard output.
+            // The file name is the next argument whatever it looks like: "" and "-" are standard
+            // output, as for the tools scripts know; a file named "-" is still .\-.
             if (i + 1 == args.size())
                 Refuse(Filled(kNoFileName, {args[i]}));
             line.action = CCommandLine::Action::Save;
             line.format = save->format;
-            line.fileName = args[++i];
+            const std::wstring& file = args[++i];
+            line.fileName = file == kStandardOutput ? std::wstring() : file;
         } else if (*name == L"sort" || *name == L"nosort") {
             if (orderGiven)
                 Refuse(kTwoOrders);

@@ -24,7 +24,7 @@ struct CCommandLine {
     enum class Action { Window, Usage, Save };
     Action action = Action::Window;
     SaveFormat format = SaveFormat::Comma;
-    std::wstring fileName;  // empty: standard output
+    std::wstring fileName;  // empty: standard output ("" or "-" on the line)
     SaveOrder order = SaveOrder::Stored;
     StoredListSort sort;  // with SaveOrder::Given
 

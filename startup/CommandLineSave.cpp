@@ -30,6 +30,7 @@ constexpr wchar_t kReadFailed[] = L"Не удалось прочитать та�
 constexpr wchar_t kSaveFailed[] = L"Не удалось сохранить файл «%».";
 constexpr wchar_t kOutputFailed[] = L"Не удалось записать таблицу в стандартный вывод.";
 constexpr wchar_t kArgumentsFailed[] = L"Не удалось разобрать командную строку.";
+constexpr wchar_t kStartFailed[] = L"Не удалось запустить «%».";
 
 // The most one WriteFile is asked to take; a pipe or a console may take less of it.
 constexpr DWORD kWriteChunk = 1 << 20;
@@ -85,9 +86,9 @@ std::wstring OneLine(std::wstring text) {
     return text;
 }
 
-// Tells the user on standard error when that goes somewhere, else in a message box.
-// `context` says what failed, before the error's own description.
-void Tell(const CError& error, const std::wstring& context, UINT style, bool showNumber) {
+// Tells the user on standard error when that goes somewhere, else in a message box where
+// `messages` allows one. `context` says what failed, before the error's own description.
+void Tell(const CError& error, const std::wstring& context, UINT style, bool showNumber, Messages messages) {
     try {
         if (const HANDLE err = StdHandle(STD_ERROR_HANDLE)) {
             const std::wstring& text = error.Description();
@@ -97,7 +98,8 @@ void Tell(const CError& error, const std::wstring& context, UINT style, bool sho
                                : L"Netpeek: " + OneLine(context.empty() ? text : context + L" " + text) + L"\r\n");
             return;
         }
-        ErrorBox::Instance().ShowError(error, style | MB_OK, context, L"", showNumber);
+        if (messages == Messages::ErrorOrBox)
+            ErrorBox::Instance().ShowError(error, style | MB_OK, context, L"", showNumber);
     } catch (...) {
         // The exit code still tells what happened when the message cannot be given.
     }
@@ -135,20 +137,34 @@ std::wstring FormatText(const CCommandLine& line, const CListTexts& texts) {
     return CsvText(texts);
 }
 
+// The arguments as they were given: the command line after the program's own name, which
+// runs to the next quote when it starts with one, else to the first blank.
+std::wstring_view ArgumentsAsGiven(std::wstring_view line) {
+    const bool quoted = !line.empty() && line[0] == L'"';
+    const std::size_t end = quoted ? line.find(L'"', 1) : line.find_first_of(L" \t");
+    if (end == std::wstring_view::npos)
+        return {};
+    return line.substr(quoted ? end + 1 : end);
+}
+
 int ExitCode(const CError& error) {
     return error.Number() != 0 ? static_cast<int>(error.Number()) : 1;
 }
 
 }  // namespace
 
-int RunCommandLine(const std::vector<std::wstring>& args) {
+int RunCommandLine(const std::vector<std::wstring>& args, Messages messages) {
     // Each stage's failure is told with what was being done.
     std::wstring context;
     try {
         const std::vector<std::wstring_view> headers = Headers();
         const CCommandLine line = ParseCommandLine(args, headers);
         if (line.action == CCommandLine::Action::Usage) {
-            Tell(CError(0, UsageText()), L"", MB_ICONINFORMATION, false);
+            // On standard output, for `Netpeek /? | more`; without one, the way messages go.
+            if (const HANDLE out = StdHandle(STD_OUTPUT_HANDLE))
+                WriteText(out, UsageText() + L"\r\n");
+            else
+                Tell(CError(0, UsageText()), L"", MB_ICONINFORMATION, false, messages);
             return 0;
         }
 
@@ -175,23 +191,52 @@ int RunCommandLine(const std::vector<std::wstring>& args) {
     } catch (...) {
         const CError error = CurrentError();
         // A usage error is the whole message; a system error comes with its number.
-        Tell(error, context, MB_ICONERROR, !context.empty());
+        Tell(error, context, MB_ICONERROR, !context.empty(), messages);
         return ExitCode(error);
     }
 }
 
-std::optional<int> RunCommandLine() {
+std::optional<int> RunCommandLine(Messages messages) {
     std::vector<std::wstring> args;
     try {
         args = Arguments();
     } catch (...) {
         const CError error = CurrentError();
-        Tell(error, L"", MB_ICONERROR, true);
+        Tell(error, L"", MB_ICONERROR, true, messages);
         return ExitCode(error);
     }
     if (args.empty())
         return std::nullopt;
-    return RunCommandLine(args);
+    return RunCommandLine(args, messages);
+}
+
+int StartWindowProgram() {
+    std::wstring context;
+    try {
+        // Only ever the program beside this one: a bare name would be searched for.
+        const std::wstring& folder = CApplication::Current().Path;
+        if (folder.empty())
+            throw SystemError(ERROR_BAD_PATHNAME);
+        const std::wstring program = folder + L'\\' + kProductName + L".exe";
+        context = kStartFailed;
+        context.replace(context.find(L'%'), 1, program);
+        std::wstring commandLine = L'"' + program + L'"';
+        commandLine += ArgumentsAsGiven(GetCommandLineW());
+
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION started{};
+        // The full path as the program to run, so that nothing is looked for anywhere else.
+        if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &started))
+            ThrowLastError();
+        const UniqueKernelHandle process(started.hProcess), thread(started.hThread);
+        return 0;
+    } catch (...) {
+        const CError error = CurrentError();
+        Tell(error, context, MB_ICONERROR, true, Messages::ErrorOnly);
+        return ExitCode(error);
+    }
 }
 
 }  // namespace netpeek

@@ -8,13 +8,22 @@
 
 namespace netpeek {
 
+// Where the program tells what went wrong: Netpeek.exe on standard error when that goes
+// somewhere, else in its error box; its console twin on standard error only, never in a box.
+enum class Messages { ErrorOrBox, ErrorOnly };
+
 // Carries out the program's command line. Nothing when it has no arguments: the program then
-// shows its window. Otherwise the table saved (or the usage shown) and the exit code: 0, or
-// the error's number, after a one-line message on standard error when that goes somewhere,
-// else in the error box. Never throws.
-std::optional<int> RunCommandLine();
+// shows its window. Otherwise the table saved (or the usage written to standard output, or
+// told as a message where there is none) and the exit code: 0, or the error's number, after a
+// one-line message. Never throws.
+std::optional<int> RunCommandLine(Messages messages = Messages::ErrorOrBox);
 
 // The same for arguments already split, the program's own name not among them.
-int RunCommandLine(const std::vector<std::wstring>& args);
+int RunCommandLine(const std::vector<std::wstring>& args, Messages messages = Messages::ErrorOrBox);
+
+// The console twin without a save: starts Netpeek.exe from its own module's folder (never a
+// search) with the same arguments, and does not wait for it. 0 once it is started, else the
+// Windows error number after a line on standard error. Never throws.
+int StartWindowProgram();
 
 }  // namespace netpeek

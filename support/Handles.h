@@ -38,6 +38,7 @@ using UniqueWindow = UniqueHandle<HWND, FreeWindow>;
 using UniqueKey = UniqueHandle<HKEY, FreeKey>;
 using UniqueModule = UniqueHandle<HMODULE, FreeLibraryModule>;
 using UniqueEvent = UniqueHandle<HANDLE, FreeKernelHandle>;
+using UniqueKernelHandle = UniqueHandle<HANDLE, FreeKernelHandle>;
 
 // A window's device context (the screen's, for no window), released when it goes.
 class WindowDc {

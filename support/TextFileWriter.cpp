@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "support/FilePath.h"
 #include "support/SystemError.h"
 
 namespace netpeek {
@@ -22,6 +23,17 @@ constexpr DWORD kChunkSize = 1u << 20;
 // for its temporary file beside it.
 constexpr std::size_t kTempNameLength = 15;
 constexpr int kTempNameAttempts = 100;
+
+// Where a copy the user must know of was left; % is its full name.
+constexpr wchar_t kNewTextKept[] = L"Новый текст остался в файле «%».";
+constexpr wchar_t kOldFileKept[] = L" Прежний файл остался в файле «%».";
+constexpr wchar_t kOldFileNotRemoved[] = L"Новый файл записан, но прежний не удалось удалить: он остался в файле «%».";
+
+std::wstring Naming(const wchar_t* text, const std::wstring& path) {
+    std::wstring filled = text;
+    filled.replace(filled.find(L'%'), 1, path);
+    return filled;
+}
 
 // An open file handle that is closed once, either explicitly (to see the result) or at the end.
 class FileHandle {
@@ -109,6 +121,38 @@ std::wstring TempName(const std::wstring& folder, const std::wstring& name) {
     return folder + L"~" + std::wstring(digits, std::min<std::size_t>(room - 1, 8));
 }
 
+// Creates a file of ours beside the target under a name nobody uses (CREATE_NEW), open for
+// writing by us alone; returns its handle, for the caller to own at once, and its name in `path`.
+HANDLE CreateFileBeside(const std::wstring& folder, const std::wstring& name, const std::wstring& target,
+                        std::wstring& path) {
+    for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+        path = TempName(folder, name);
+        // A short name may happen to be the target's own, which must not be written directly.
+        if (CompareStringOrdinal(path.c_str(), -1, target.c_str(), -1, TRUE) == CSTR_EQUAL)
+            continue;
+        const HANDLE handle =
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE)
+            return handle;
+        const DWORD code = GetLastError();
+        if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS)
+            throw SystemError(code);
+    }
+    throw SystemError(ERROR_FILE_EXISTS);
+}
+
+// The old file, moved aside under our name by a replace, once the new one is in place: it is
+// what the user asked to replace. If it cannot go, the error names it, so it is not left unseen.
+void RemoveOldFile(TempFileGuard& aside) {
+    if (DeleteFileW(aside.Path().c_str())) {
+        aside.Release();
+        return;
+    }
+    const DWORD code = GetLastError();
+    const std::wstring path = aside.Path();
+    aside.Keep();
+    throw SystemError(code, Naming(kOldFileNotRemoved, path));
+}
 
 // What the user may have set on a file and expects a new version of it to keep.
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
@@ -119,8 +163,9 @@ constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM 
 // since the replace does not promise them. On failure the target is as it was, and the guard
 // deletes the temporary file, except where the replace has already taken the old file away
 // and the new one cannot be moved in either: then the temporary file, the text's only copy,
-// is kept and the error names it.
-void PutInPlace(TempFileGuard& temp, const std::wstring& target, bool replaceExisting, const ReplaceFileFn& replace) {
+// is kept and the error names it, and so is the old file if it lives on beside it.
+void PutInPlace(TempFileGuard& temp, const std::wstring& folder, const std::wstring& name, const std::wstring& target,
+                bool replaceExisting, const ReplaceFileFn& replace) {
     const DWORD existing = GetFileAttributesW(target.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES && replaceExisting) {
         // Asking first for what the replace needs gives a plain answer for a file in use or a
@@ -132,21 +177,41 @@ void PutInPlace(TempFileGuard& temp, const std::wstring& target, bool replaceExi
             if (probe.Get() == INVALID_HANDLE_VALUE)
                 throw SystemError(GetLastError());
         }
+        // A read-only file is one the user meant not to change. The replace below only renames
+        // it aside, which read-only allows, so it is refused here, as a delete of it would be.
+        if ((existing & FILE_ATTRIBUTE_READONLY) != 0)
+            throw SystemError(ERROR_ACCESS_DENIED);
         const DWORD kept = existing & kKeptAttributes;
         if (kept != 0 && !SetFileAttributesW(temp.Path().c_str(), kept))
             throw SystemError(GetLastError());
-        const DWORD code = replace(target, temp.Path());
-        if (code == ERROR_SUCCESS)
+        // The replace moves the old file to a name of ours rather than one the system would
+        // pick, so that it is known and can be removed. The name is taken by an empty file
+        // first, so that whatever lies there is ours or the old file, never someone else's.
+        std::wstring asidePath;
+        {
+            const FileHandle reserved(CreateFileBeside(folder, name, target, asidePath));
+        }
+        TempFileGuard aside(asidePath);
+        const DWORD code = replace(target, temp.Path(), aside.Path());
+        if (code == ERROR_SUCCESS) {
+            RemoveOldFile(aside);
             return;
-        // The old file has left the target's name (gone, or under a name the system chose) and
-        // the new one is still under the temporary name: it must get there some other way.
+        }
+        // The new file is still under the temporary name and must get there some other way;
+        // with 1177 the old one has already gone aside.
         if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT || code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
             if (!MoveFileExW(temp.Path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH | MOVEFILE_REPLACE_EXISTING)) {
                 const DWORD moveCode = GetLastError();
-                const std::wstring keptPath = temp.Path();
+                std::wstring left = Naming(kNewTextKept, temp.Path());
                 temp.Keep();
-                throw SystemError(moveCode, L"Новый текст остался в файле «" + keptPath + L"».");
+                if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+                    left += Naming(kOldFileKept, aside.Path());
+                    aside.Keep();
+                }
+                throw SystemError(moveCode, left);
             }
+            if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+                RemoveOldFile(aside);
             return;
         }
         // Gone since we looked: then there is nothing to keep, and the move below puts it there.
@@ -161,10 +226,47 @@ void PutInPlace(TempFileGuard& temp, const std::wstring& target, bool replaceExi
     }
 }
 
+// "\\.\" (devices, pipes) or "\\?\" (long paths, which may name a device too).
+bool InDeviceNamespace(const std::wstring& path) {
+    return path.size() >= 4 && path[0] == L'\\' && path[1] == L'\\' && (path[2] == L'.' || path[2] == L'?') &&
+           path[3] == L'\\';
+}
+
+// A device (NUL, CON, a port, a pipe) is no folder to make a temporary file in and holds
+// nothing to replace: it gets the bytes directly. Returns false for what is a file after all
+// (a long-path name, or a file a newer Windows lets have a device's name), which is written
+// the safe way.
+bool WriteToDevice(const std::wstring& fileName, const std::wstring& target, const std::wstring& folder,
+                   const std::string& bytes) {
+    if (!IsReservedDeviceName(fileName) && !InDeviceNamespace(target))
+        return false;
+    // Opened as given, since Windows treats some names (CON) by their own spelling.
+    FileHandle device(CreateFileW(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (device.Get() == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        // Right under the namespace's root there is no folder for anything but a device, and
+        // this one is not there ("\\.\COM7"); elsewhere a new file may still be made.
+        if (folder.size() == 4 && InDeviceNamespace(folder))
+            throw SystemError(code);
+        return false;
+    }
+    SetLastError(NO_ERROR);
+    const DWORD type = GetFileType(device.Get());
+    if (type == FILE_TYPE_UNKNOWN && GetLastError() != NO_ERROR)
+        throw SystemError(GetLastError());
+    if (type == FILE_TYPE_DISK)
+        return false;
+    WriteAllBytes(device.Get(), bytes);
+    if (!device.Close())
+        throw SystemError(GetLastError());
+    return true;
+}
+
 }  // namespace
 
-std::uint32_t ReplaceWithReplaceFileW(const std::wstring& target, const std::wstring& temp) {
-    if (ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+std::uint32_t ReplaceWithReplaceFileW(const std::wstring& target, const std::wstring& temp, const std::wstring& backup) {
+    if (ReplaceFileW(target.c_str(), temp.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         return ERROR_SUCCESS;
     return GetLastError();
 }
@@ -215,25 +317,13 @@ bool TextFileWriter::WriteTextFile(const std::wstring& fileName, const std::wstr
     const std::wstring name = target.substr(slash + 1);
 
     const std::string bytes = ToUtf8(text);
+    if (WriteToDevice(fileName, target, folder, bytes))
+        return true;
     if (!replaceExisting && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES)
         throw SystemError(ERROR_FILE_EXISTS);
 
-    HANDLE raw = INVALID_HANDLE_VALUE;
     std::wstring tempPath;
-    for (int attempt = 0; attempt < kTempNameAttempts && raw == INVALID_HANDLE_VALUE; ++attempt) {
-        tempPath = TempName(folder, name);
-        // A short name may happen to be the target's own, which must not be written directly.
-        if (CompareStringOrdinal(tempPath.c_str(), -1, target.c_str(), -1, TRUE) == CSTR_EQUAL)
-            continue;
-        raw = CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (raw == INVALID_HANDLE_VALUE) {
-            const DWORD code = GetLastError();
-            if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS)
-                throw SystemError(code);
-        }
-    }
-    if (raw == INVALID_HANDLE_VALUE)
-        throw SystemError(ERROR_FILE_EXISTS);
+    const HANDLE raw = CreateFileBeside(folder, name, target, tempPath);
     // Declared first so that it runs last: the handle is closed before the file is deleted.
     TempFileGuard temp(tempPath);
     FileHandle file(raw);
@@ -244,7 +334,7 @@ bool TextFileWriter::WriteTextFile(const std::wstring& fileName, const std::wstr
     if (!file.Close())
         throw SystemError(GetLastError());
 
-    PutInPlace(temp, target, replaceExisting, m_replace);
+    PutInPlace(temp, folder, name, target, replaceExisting, m_replace);
     temp.Release();
     return true;
 }

@@ -3,6 +3,8 @@
 // wholly replaced or left as it was, and the temporary file removed. The one exception is a
 // replace that took the old file away and then could not put the new one in place: the new
 // text then stays in the temporary file, which the error names, since it is the only copy left.
+// A device (NUL, CON, a port, a pipe) has no folder for a temporary file and nothing to
+// replace: it is written directly.
 
 #include <windows.h>
 
@@ -24,10 +26,13 @@ void WriteAllBytes(HANDLE file, const std::string& bytes);
 // The last argument of WriteTextFile: true replaces an existing file.
 inline constexpr bool kWriteReplaceExisting = true;
 
-// Swaps the finished temporary file in for the existing target; returns 0 or the system's
+// Swaps the finished temporary file in for the existing target, moving the old file to the
+// backup name (an empty file of the writer's, which it replaces); returns 0 or the system's
 // error code. The program's is ReplaceFileW; tests give one that fails the ways it can.
-using ReplaceFileFn = std::function<std::uint32_t(const std::wstring& target, const std::wstring& temp)>;
-std::uint32_t ReplaceWithReplaceFileW(const std::wstring& target, const std::wstring& temp);
+using ReplaceFileFn = std::function<std::uint32_t(const std::wstring& target, const std::wstring& temp,
+                                                  const std::wstring& backup)>;
+std::uint32_t ReplaceWithReplaceFileW(const std::wstring& target, const std::wstring& temp,
+                                      const std::wstring& backup);
 
 class TextFileWriter {
 public:

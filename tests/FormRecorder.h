@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,18 @@ struct FormRecorder {
     bool adaptersFail = false;
     HCURSOR cursorDuringSnapshot = nullptr;
     OVERLAPPED* notice = nullptr;  // the window's pending change notice, while one is armed
+    int writeFailures = 0;         // so many writeValue calls throw, as an unwritable HKCU does
+
+    // The change notice as IP Helper keeps it: a request is pending until its event is signalled
+    // (it then ends as noticeEnds says) or, once withdrawn, until someone waits for it to end.
+    std::set<OVERLAPPED*> pending, withdrawn;
+    DWORD noticeEnds = NO_ERROR;
+    int noticesFailingAtOnce = 0;  // so many next requests end with an error as soon as they are made
+    int armedWhilePending = 0;     // requests made on an OVERLAPPED that Windows still held
+
+    // A fake clock, when set: each read of the table advances it by readCost milliseconds.
+    std::optional<ULONGLONG> clock;
+    ULONGLONG readCost = 0;
 
     static std::wstring B(bool value) { return value ? L"true" : L"false"; }
 
@@ -74,25 +88,54 @@ struct FormRecorder {
                               const CApplication& app, bool perUser) {
             calls.push_back(L"WriteValue [" + section + L"] " + name + L" " + value + L" " + app.Title + L" " +
                             B(perUser));
+            if (writeFailures > 0) {
+                --writeFailures;
+                throw CError(ERROR_ACCESS_DENIED, L"The setting could not be stored.");
+            }
             values[name] = value;
             return true;
         };
         s.getIPAddresses = [this] {
             calls.push_back(L"GetIPAddresses");
             cursorDuringSnapshot = GetCursor();
+            if (clock)
+                *clock += readCost;
             if (snapshotFails)
                 throw CError(ERROR_NOT_SUPPORTED, L"The IPv4 address table could not be read.");
             return rows;
         };
-        s.notifyAddrChange = [this](OVERLAPPED& overlapped) {
+        s.notifyAddrChange = [this](OVERLAPPED& overlapped) -> HANDLE {
             calls.push_back(L"NotifyAddrChange");
+            if (!pending.insert(&overlapped).second)
+                ++armedWhilePending;
             notice = &overlapped;
+            if (noticesFailingAtOnce > 0) {
+                --noticesFailingAtOnce;
+                noticeEnds = ERROR_NETWORK_UNREACHABLE;
+                SetEvent(overlapped.hEvent);
+            }
+            return nullptr;
         };
         s.cancelAddrChangeNotify = [this](OVERLAPPED& overlapped) {
             calls.push_back(L"CancelIPChangeNotify");
             if (notice == &overlapped)
                 notice = nullptr;
+            if (pending.count(&overlapped) != 0)
+                withdrawn.insert(&overlapped);
+            return true;
         };
+        s.addrChangeResult = [this](HANDLE, OVERLAPPED& overlapped, DWORD wait) -> DWORD {
+            calls.push_back(wait != 0 ? L"GetOverlappedResult wait" : L"GetOverlappedResult");
+            if (pending.count(&overlapped) == 0)
+                return ERROR_INVALID_PARAMETER;
+            const bool cancelled = withdrawn.count(&overlapped) != 0;
+            if (!(cancelled && wait != 0) && WaitForSingleObject(overlapped.hEvent, 0) != WAIT_OBJECT_0)
+                return ERROR_IO_INCOMPLETE;
+            pending.erase(&overlapped);
+            withdrawn.erase(&overlapped);
+            return cancelled ? ERROR_OPERATION_ABORTED : noticeEnds;
+        };
+        s.clock = [this] { return clock ? *clock : GetTickCount64(); };
         s.getAdapters = [this] {
             calls.push_back(L"GetAdapters");
             if (adaptersFail)

@@ -47,6 +47,9 @@ TEST(CommandLine, SaveSwitchesTakeTheNextArgumentAsTheFileWhateverItsCaseOrPrefi
     EXPECT_EQ(Parse({L"/scomma", L"C:\\out\\list.csv"}), Save(SaveFormat::Comma, L"C:\\out\\list.csv"));
     EXPECT_EQ(Parse({L"-STab", L""}), Save(SaveFormat::Tab, L""));
     EXPECT_EQ(Parse({L"/sJSON", L"-x.json"}), Save(SaveFormat::Json, L"-x.json"));
+    // "-" is standard output like ""; a file of that name is reached through its folder.
+    EXPECT_EQ(Parse({L"/shtml", L"-", L"/nosort"}), Save(SaveFormat::Html, L"", SaveOrder::Table));
+    EXPECT_EQ(Parse({L"/scomma", L".\\-"}), Save(SaveFormat::Comma, L".\\-"));
     EXPECT_EQ(Parse({L"/nosort", L"/shtml", L"t.html"}), Save(SaveFormat::Html, L"t.html", SaveOrder::Table));
 }
 

@@ -179,9 +179,10 @@ TEST_F(Commands, EscWithAModifierDoesNothing) {
 }
 
 TEST_F(Commands, EscExitAndTheCloseBoxEndInTheSameUnload) {
-    // The pending change notice is withdrawn first.
+    // The pending change notice is withdrawn first, and waited for until it has ended.
     const std::vector<std::wstring> unload = {
         L"CancelIPChangeNotify",
+        L"GetOverlappedResult wait",
         L"SaveWindowPlacement [] Window placement Netpeek true",
         L"SaveListLayout IPs List Netpeek true",
     };

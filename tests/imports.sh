@@ -3,6 +3,8 @@
 # folder whatever lies beside the program: a KnownDLL (on Windows 7 and later), or the common
 # controls, which the manifest takes from the side-by-side store. Anything else would be
 # looked for in the program's folder first, where a planted DLL of that name would run.
+# Each PE header also names the subsystem its suffix promises: a .exe the GUI's (2), so that
+# no console opens for the window, and a .com the console's (3), so that a shell waits for it.
 # Usage: imports.sh PROGRAM...
 set -u
 . "$(dirname "$0")/lib/common.sh"
@@ -12,8 +14,17 @@ allowed=(ntdll kernel32 user32 gdi32 advapi32 shell32 shlwapi comdlg32 ole32 ole
 failures=0
 for program in "$@"; do
     [ -f "$program" ] || fail "$program is not built (make build builds it)"
-    dlls=$(objdump -p "$program" | awk '/DLL Name:/ {print tolower($3)}') ||
-        fail "objdump cannot read $program"
+    header=$(objdump -p "$program") || fail "objdump cannot read $program"
+    dlls=$(awk '/DLL Name:/ {print tolower($3)}' <<<"$header")
+    subsystem=$(awk '$1 == "Subsystem" {print $2 + 0}' <<<"$header")
+    case $program in
+        *.com) want=3 ;;
+        *) want=2 ;;
+    esac
+    if [ "$subsystem" != "$want" ]; then
+        echo "FAIL: $program has subsystem ${subsystem:-none}, not $want" >&2
+        failures=$((failures + 1))
+    fi
     # kernel32 is in every program's table; without it the table was not read.
     grep -qx kernel32.dll <<<"$dlls" || fail "no import table read from $program"
     for dll in $dlls; do
@@ -23,4 +34,4 @@ for program in "$@"; do
         fi
     done
 done
-[ "$failures" -eq 0 ] && echo "imports: only DLLs of the system folder in $*"
+[ "$failures" -eq 0 ] && echo "imports: only DLLs of the system folder, and the right subsystem, in $*"

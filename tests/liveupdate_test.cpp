@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "mainwindow/frmMain.h"
 #include "startup/modMain.h"
@@ -29,24 +30,45 @@ std::wstring Cell(HWND list, int item, int column) {
     return text;
 }
 
-// The background a cell is drawn on, as the window answers the list's custom draw.
-COLORREF CellBackground(frmMain& form, int item, int column) {
+// One stage of the list's custom draw as the window answers it: its answer, and the background
+// it chose for the cell.
+std::pair<LRESULT, COLORREF> Draw(frmMain& form, DWORD stage, int item, int column) {
     NMLVCUSTOMDRAW draw{};
     draw.nmcd.hdr.hwndFrom = form.ListView();
     draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+    draw.nmcd.dwDrawStage = stage;
     draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(item);
     draw.iSubItem = column;
+    draw.clrTextBk = CLR_NONE;
     const HDC dc = GetDC(form.ListView());
     draw.nmcd.hdc = dc;
+    const LRESULT answer = SendMessageW(form.Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw));
+    ReleaseDC(form.ListView(), dc);
+    return {answer, draw.clrTextBk};
+}
+
+// The background a cell is drawn on, as the window answers the list's custom draw.
+COLORREF CellBackground(frmMain& form, int item, int column) {
+    COLORREF background = CLR_NONE;
     for (DWORD stage : {DWORD{CDDS_PREPAINT}, DWORD{CDDS_ITEMPREPAINT}, DWORD{CDDS_ITEMPREPAINT | CDDS_SUBITEM}}) {
-        draw.nmcd.dwDrawStage = stage;
-        draw.clrTextBk = CLR_NONE;
-        const LRESULT answer = SendMessageW(form.Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw));
+        const auto [answer, chosen] = Draw(form, stage, item, column);
+        background = chosen;
         if (answer == CDRF_DODEFAULT)
             break;
     }
-    ReleaseDC(form.ListView(), dc);
-    return draw.clrTextBk;
+    return background;
+}
+
+// Whether the window's timer with that id is running (it is set again as it was).
+bool TimerRuns(HWND window, UINT_PTR id, UINT milliseconds) {
+    if (!KillTimer(window, id))
+        return false;
+    SetTimer(window, id, milliseconds, nullptr);
+    return true;
+}
+
+int Reads(const std::vector<std::wstring>& calls) {
+    return static_cast<int>(std::count(calls.begin(), calls.end(), L"GetIPAddresses"));
 }
 
 int g_listMessages = 0;
@@ -139,6 +161,9 @@ TEST_F(LiveUpdate, ANoticeUpdatesInPlaceKeepingTheUsersPlaceAndMarksWhatChanged)
     EXPECT_EQ(CellBackground(*form, 41, 2), marked);
     EXPECT_NE(CellBackground(*form, 41, 1), marked) << "only the changed cell";
     EXPECT_NE(CellBackground(*form, 5, 2), marked);
+    // The marks are looked up once per row, as its item starts; its cells take that answer.
+    EXPECT_EQ(Draw(*form, CDDS_ITEMPREPAINT, 0, 0).first, CDRF_NOTIFYSUBITEMDRAW);
+    EXPECT_EQ(Draw(*form, CDDS_ITEMPREPAINT | CDDS_SUBITEM, 5, 3).second, marked);
     form->RefreshList();
     EXPECT_NE(CellBackground(*form, 0, 3), marked) << "F5 clears the marks";
 
@@ -166,6 +191,24 @@ TEST_F(LiveUpdate, AnUnchangedTableChangesNothingAndAFailedReadLosesNothing) {
     EXPECT_TRUE(boxes.empty());
 }
 
+// A notice that ends in an error is no change of the table: five in a row read nothing and are
+// asked for again only after a pause that grows.
+TEST_F(LiveUpdate, ANoticeEndingInAnErrorReadsNothingAndIsAskedForAgainSlowly) {
+    KillTimer(form->Handle(), 1);  // only the notice in play
+    ASSERT_NE(recorder.notice, nullptr);
+    recorder.noticeEnds = ERROR_NETWORK_UNREACHABLE;
+    recorder.noticesFailingAtOnce = 4;
+    SetEvent(recorder.notice->hEvent);
+    SetTimer(nullptr, 0, 1500, Quit);
+    modMain::RunMessageLoop(*form);
+    const auto calls = recorder.Take();
+    EXPECT_EQ(Reads(calls), 0);
+    const auto arms = std::count(calls.begin(), calls.end(), L"NotifyAddrChange");
+    EXPECT_GE(arms, 1) << "asked for again";
+    EXPECT_LE(arms, 2) << "but not at once";
+    EXPECT_EQ(recorder.armedWhilePending, 0);
+}
+
 // The context menu's check switches following off and on; the choice is stored at once and the
 // next start keeps it: no notice, and the list changes only with F5.
 TEST_F(LiveUpdate, SwitchedOffTheListFollowsOnlyF5AndTheNextStartKeepsIt) {
@@ -180,12 +223,35 @@ TEST_F(LiveUpdate, SwitchedOffTheListFollowsOnlyF5AndTheNextStartKeepsIt) {
         return checked != 0;
     };
     EXPECT_TRUE(contextMenu());
+    // A choice that cannot be stored changes nothing: the tick, the re-read and the notice stay.
+    recorder.writeFailures = 1;
+    SendMessageW(form->Handle(), WM_COMMAND, item, 0);
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(contextMenu());
+    EXPECT_TRUE(TimerRuns(form->Handle(), 1, 2000));
+    EXPECT_NE(form->NoticeEvent(), nullptr);
+    EXPECT_EQ(recorder.pending.size(), 1u);
+    recorder.Take();
+
+    // Off: the pending notice is withdrawn and waited for until it has ended.
     SendMessageW(form->Handle(), WM_COMMAND, item, 0);
     EXPECT_FALSE(contextMenu());
     EXPECT_EQ(recorder.values[L"Auto Refresh"], L"0");
     EXPECT_EQ(form->NoticeEvent(), nullptr);
+    EXPECT_FALSE(TimerRuns(form->Handle(), 1, 2000));
     EXPECT_EQ(recorder.Take(), (std::vector<std::wstring>{L"WriteValue [] Auto Refresh 0 Netpeek true",
-                                                           L"CancelIPChangeNotify"}));
+                                                           L"CancelIPChangeNotify", L"GetOverlappedResult wait"}));
+    EXPECT_TRUE(recorder.pending.empty());
+    // On again: one notice, on an OVERLAPPED that Windows no longer holds.
+    SendMessageW(form->Handle(), WM_COMMAND, item, 0);
+    EXPECT_TRUE(contextMenu());
+    EXPECT_EQ(std::count(recorder.calls.begin(), recorder.calls.end(), L"NotifyAddrChange"), 1);
+    EXPECT_EQ(recorder.armedWhilePending, 0);
+    EXPECT_TRUE(TimerRuns(form->Handle(), 1, 2000));
+    SendMessageW(form->Handle(), WM_COMMAND, item, 0);
+    EXPECT_EQ(recorder.values[L"Auto Refresh"], L"0");
+    EXPECT_TRUE(boxes.size() == 1u && recorder.pending.empty());
+    recorder.Take();
 
     form = std::make_unique<frmMain>(recorder.Services());
     form->Create(nullptr);
@@ -213,4 +279,82 @@ TEST_F(LiveUpdate, NoUpdateRunsInsideACommand) {
     EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"ExportList"});
     SendMessageW(form->Handle(), WM_TIMER, 1, 0);
     EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"GetIPAddresses"});
+
+    // Nor behind the box of a command that failed, ...
+    recorder.snapshotFails = true;
+    Hooks().messageBox = [&](HWND, const std::wstring&, const std::wstring&, UINT) {
+        SendMessageW(form->Handle(), WM_TIMER, 1, 0);
+        SendMessageW(form->Handle(), WM_TIMER, 2, 0);
+        return IDOK;
+    };
+    SendMessageW(form->Handle(), WM_COMMAND, MenuCommandId(MenuArray::Edit, 0), 0);
+    EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"GetIPAddresses"}) << "F5's read alone";
+    recorder.snapshotFails = false;
+    // ... nor while a menu of the menu bar is open or the window is moved or sized.
+    for (const auto& [enter, leave] : {std::pair{WM_ENTERMENULOOP, WM_EXITMENULOOP},
+                                       std::pair{WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE}}) {
+        SendMessageW(form->Handle(), enter, FALSE, 0);
+        SendMessageW(form->Handle(), WM_TIMER, 1, 0);
+        EXPECT_TRUE(recorder.Take().empty());
+        SendMessageW(form->Handle(), leave, FALSE, 0);
+        SendMessageW(form->Handle(), WM_TIMER, 1, 0);
+        EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"GetIPAddresses"});
+    }
+}
+
+// The rows behind the list are the table's latest, also where it changed only in what the list
+// does not show; and of two rows alike in interface and address, the one the user chose stays chosen.
+TEST_F(LiveUpdate, TheRowsBehindTheListAreTheLatestAndTheChosenOfTwoAlikeStaysChosen) {
+    raw[21] = raw[20];
+    raw[21].mask = {255, 0, 0, 0};
+    recorder.rows = Rows(raw);
+    form->RefreshList();
+    const ListViewCtrl list(form->ListView());
+    list.SetItemState(21, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    raw[40].mask = {255, 255, 0, 0};
+    recorder.rows = Rows(raw);
+    form->UpdateFromTable();
+    EXPECT_EQ(list.GetSelected(), 21);
+    EXPECT_EQ(list.GetFocused(), 21);
+    const COLORREF marked = CellBackground(*form, 40, 2);
+
+    raw[30].type |= 0x10;  // a bit with no label
+    raw[31].unused = 7;
+    recorder.rows = Rows(raw);
+    g_watchedList = form->ListView();
+    g_listMessages = 0;
+    const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, CountListMessages, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    form->UpdateFromTable();
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(g_listMessages, 0) << "nothing shown changed";
+    for (std::size_t item : {30u, 31u})
+        EXPECT_EQ(*form->RowOf(static_cast<int>(item)), ToListRow(recorder.rows[item]));
+    for (int item : {30, 31})
+        EXPECT_NE(CellBackground(*form, item, 5), marked);
+}
+
+// A read of the table that takes long puts the next re-read off by a hundred times its time, so
+// that following a big table costs at most a hundredth of a core; a notice still reads at once.
+TEST_F(LiveUpdate, ASlowReadPutsTheNextReReadOffAHundredTimesItsTime) {
+    recorder.clock = 1000000;
+    const auto tick = [&](WPARAM timer) {
+        *recorder.clock += 2000;
+        SendMessageW(form->Handle(), WM_TIMER, timer, 0);
+        return Reads(recorder.Take());
+    };
+    recorder.readCost = 600;  // a thousand addresses under Wine
+    EXPECT_EQ(tick(1), 1);
+    int reads = 0;
+    for (int i = 0; i < 29; ++i)
+        reads += tick(1);
+    EXPECT_EQ(reads, 0) << "58 of the 60 seconds";
+    EXPECT_EQ(tick(1), 1);
+    recorder.readCost = 5;
+    EXPECT_EQ(tick(2), 1) << "a notice reads at once";
+    EXPECT_EQ(tick(1), 1) << "quick again: every two seconds";
+    recorder.readCost = 30;
+    EXPECT_EQ(tick(1), 1);
+    EXPECT_EQ(tick(1), 0);
+    EXPECT_EQ(tick(1), 1);
 }

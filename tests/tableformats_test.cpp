@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "export/TableFormats.h"
 #include "tests/TableBuilder.h"
@@ -19,6 +23,48 @@ const std::vector<std::wstring> kHeaders = {L"Interface", L"IP", L"Mask", L"Broa
 
 // Cells that each format has to escape its own way.
 const CListTexts kAwkward{{L"A", L"B"}, {{L"say \"hi\"", L"back\\slash"}, {L"tab\there", L"line\r\nend\x01"}, {L"<b>&amp;", L"it's"}}};
+
+// The text of an escaped page back, as a browser reads its entities and numeric references.
+std::wstring Decoded(std::wstring_view html) {
+    static const std::map<std::wstring_view, char32_t> kEntities{
+        {L"amp", U'&'}, {L"lt", U'<'}, {L"gt", U'>'}, {L"quot", U'"'}};
+    std::wstring text;
+    for (std::size_t i = 0; i < html.size(); ++i) {
+        const std::size_t end = html.find(L';', i);
+        if (html[i] != L'&' || end == std::wstring_view::npos) {
+            text += html[i];
+            continue;
+        }
+        const std::wstring_view name = html.substr(i + 1, end - i - 1);
+        char32_t code = 0;
+        if (name.starts_with(L"#"))
+            code = static_cast<char32_t>(std::stoul(std::wstring(name.substr(1))));
+        else
+            code = kEntities.at(name);
+        if (sizeof(wchar_t) == 2 && code > 0xFFFF) {
+            text += static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10));
+            text += static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            text += static_cast<wchar_t>(code);
+        }
+        i = end;
+    }
+    return text;
+}
+
+// The decoded texts of the page's elements named `tag`, in their order.
+std::vector<std::wstring> Texts(const std::wstring& page, std::wstring_view tag) {
+    const std::wstring open = L"<" + std::wstring(tag) + L">", close = L"</" + std::wstring(tag) + L">";
+    std::vector<std::wstring> texts;
+    for (std::size_t at = page.find(open); at != std::wstring::npos; at = page.find(open, at)) {
+        at += open.size();
+        const std::size_t end = page.find(close, at);
+        if (end == std::wstring::npos)
+            break;
+        texts.push_back(Decoded(std::wstring_view(page).substr(at, end - at)));
+    }
+    return texts;
+}
 
 }  // namespace
 
@@ -53,6 +99,20 @@ TEST(TableFormats, JsonTextIsAnArrayOfObjectsKeyedByHeaderWithEveryStringEscaped
                                   L"]\r\n");
     // A short item has the keys of its cells; a cell without a header has no key to go under.
     EXPECT_EQ(JsonText({{L"k"}, {{L"1", L"2"}, {}}}), L"[\r\n  {\"k\": \"1\"},\r\n  {}\r\n]\r\n");
+    // Beyond ASCII as escapes, one past the 16-bit range as its surrogate pair: the text stays ASCII.
+    EXPECT_EQ(JsonText({{L"Ж"}, {{L"\U0001F600\x7F"}}}), L"[\r\n  {\"\\u0416\": \"\\ud83d\\ude00\\u007f\"}\r\n]\r\n");
+}
+
+TEST(TableFormats, HtmlTextIsAsciiAndItsReferencesGiveEveryTextBack) {
+    const CListTexts list{{L"Адрес <&\">", L"IP"}, {{L"Сеть «дом» & <x>", L"\U0001F600 ü \"q\""}, {L"'", L""}}};
+    const std::wstring page = HtmlText(list, L"Программа 1.0", L"2026-12-08 10:11:12");
+    const auto beyond = std::find_if(page.begin(), page.end(), [](wchar_t c) { return static_cast<char32_t>(c) >= 0x80; });
+    EXPECT_EQ(beyond, page.end()) << "not ASCII at " << beyond - page.begin() << ": " << testing::PrintToString(page);
+    EXPECT_NE(page.find(L"&#128512;"), std::wstring::npos) << "a character past 16 bits is not one reference";
+    EXPECT_EQ(Texts(page, L"th"), list.headers);
+    EXPECT_EQ(Texts(page, L"td"), (std::vector<std::wstring>{L"Сеть «дом» & <x>", L"\U0001F600 ü \"q\"", L"'", L""}));
+    EXPECT_EQ(Texts(page, L"h1"), std::vector<std::wstring>{L"Таблица IPv4-адресов"});
+    EXPECT_EQ(Texts(page, L"p"), std::vector<std::wstring>{L"Программа 1.0. Составлена: 2026-12-08 10:11:12"});
 }
 
 TEST(TableFormats, HtmlTextEscapesEveryTextAndShowsWhatMadeItAndWhen) {
@@ -60,7 +120,8 @@ TEST(TableFormats, HtmlTextEscapesEveryTextAndShowsWhatMadeItAndWhen) {
     EXPECT_NE(page.find(L"<tr><th>&lt;h&gt;</th></tr>\r\n<tr><td>a&amp;b &quot;c&quot; &#39;d&#39; &lt;e&gt;</td></tr>\r\n"),
               std::wstring::npos)
         << testing::PrintToString(page);
-    EXPECT_NE(page.find(L"Netpeek 1.00.0009 &lt;x&gt;. Составлена: 2026-12-08 10:11:12"), std::wstring::npos);
+    EXPECT_NE(page.find(L"Netpeek 1.00.0009 &lt;x&gt;. &#1057;&#1086;&#1089;&#1090;&#1072;&#1074;&#1083;&#1077;&#1085;&#1072;: 2026-12-08 10:11:12"),
+              std::wstring::npos);
     EXPECT_EQ(page.find(L"<x>"), std::wstring::npos);
     EXPECT_EQ(page.rfind(L"<!DOCTYPE html>", 0), 0u);
     EXPECT_NE(page.find(L"<meta charset=\"utf-8\">"), std::wstring::npos);

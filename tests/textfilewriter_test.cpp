@@ -147,6 +147,9 @@ TEST_F(TextFileWriterTest, FailedWriteLeavesTheOldFileByteForByteAndNoTemporary)
     EXPECT_EQ(ReadBytes(path), "old content\r\n");
 
     ExpectFailure(path, L"new", !kWriteReplaceExisting, ERROR_FILE_EXISTS);
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    ExpectFailure(path, L"new", true, ERROR_ACCESS_DENIED);
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL));
     for (const std::wstring& text : {L"ab" + std::wstring(1, wchar_t(0xD800)) + L"cd", std::wstring(1, wchar_t(0xDC00)),
                                      L"end" + std::wstring(1, wchar_t(0xD83D))})
         ExpectFailure(path, text, true, ERROR_NO_UNICODE_TRANSLATION);  // no garbage written
@@ -163,24 +166,44 @@ TEST_F(TextFileWriterTest, FailedWriteLeavesTheOldFileByteForByteAndNoTemporary)
 }
 
 // ReplaceFileW can fail after the old file has left its name: with 1176 it is gone, with 1177
-// it lives on under another name. The new text, then only under the temporary name, must still
-// become the target.
+// it lives on under the backup name. The new text, then only under the temporary name, must
+// still become the target, and the old file must not stay behind in the user's folder; if it
+// cannot be removed, the error names it.
 TEST_F(TextFileWriterTest, ReplaceThatTookTheOldFileAwayStillPutsTheNewOneInPlace) {
     const std::wstring path = folder + L"list.csv";
-    const std::wstring aside = folder + L"aside";
     for (const DWORD code : {DWORD{ERROR_UNABLE_TO_MOVE_REPLACEMENT}, DWORD{ERROR_UNABLE_TO_MOVE_REPLACEMENT_2}}) {
         WriteBytes(path, "old");
-        TextFileWriter writer([&](const std::wstring& target, const std::wstring&) -> std::uint32_t {
-            EXPECT_TRUE(code == ERROR_UNABLE_TO_MOVE_REPLACEMENT ? DeleteFileW(target.c_str())
-                                                                 : MoveFileW(target.c_str(), aside.c_str()));
-            return code;
+        TextFileWriter writer([&](const std::wstring& target, const std::wstring&, const std::wstring& backup) {
+            EXPECT_TRUE(code == ERROR_UNABLE_TO_MOVE_REPLACEMENT
+                            ? DeleteFileW(target.c_str())
+                            : MoveFileExW(target.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING));
+            return std::uint32_t{code};
         });
         EXPECT_NO_THROW(writer.WriteTextFile(path, L"new", kWriteReplaceExisting)) << code;
         EXPECT_EQ(ReadBytes(path), "new") << code;
-        EXPECT_EQ(Listing(), code == ERROR_UNABLE_TO_MOVE_REPLACEMENT ? Names{L"list.csv"} : (Names{L"aside", L"list.csv"}))
-            << code;
-        DeleteFileW(aside.c_str());
+        EXPECT_EQ(Listing(), Names{L"list.csv"}) << code;
     }
+
+    WriteBytes(path, "old");
+    std::wstring aside;
+    HANDLE held = INVALID_HANDLE_VALUE;
+    TextFileWriter blocked([&](const std::wstring& target, const std::wstring&, const std::wstring& backup) {
+        aside = backup;
+        EXPECT_TRUE(MoveFileExW(target.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING));
+        held = CreateFileW(backup.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        return std::uint32_t{ERROR_UNABLE_TO_MOVE_REPLACEMENT_2};
+    });
+    try {
+        blocked.WriteTextFile(path, L"new", kWriteReplaceExisting);
+        ADD_FAILURE() << "no word of an old file that could not be removed";
+    } catch (const CError& e) {
+        EXPECT_EQ(e.Number(), DWORD{ERROR_SHARING_VIOLATION});
+        EXPECT_NE(e.Description().find(L"«" + aside + L"»"), std::wstring::npos) << e.what();
+    }
+    CloseHandle(held);
+    EXPECT_EQ(ReadBytes(path), "new");
+    EXPECT_EQ(ReadBytes(aside), "old");
+    EXPECT_EQ(Listing().size(), 2u);
 }
 
 // A replace refused outright leaves the old file. One that took the old file away, where the new
@@ -189,7 +212,9 @@ TEST_F(TextFileWriterTest, ReplaceThatTookTheOldFileAwayStillPutsTheNewOneInPlac
 TEST_F(TextFileWriterTest, FailedReplaceNeverDeletesTheLastCopy) {
     const std::wstring path = folder + L"list.csv";
     WriteBytes(path, "old");
-    TextFileWriter refused([](const std::wstring&, const std::wstring&) -> std::uint32_t { return ERROR_ACCESS_DENIED; });
+    TextFileWriter refused([](const std::wstring&, const std::wstring&, const std::wstring&) -> std::uint32_t {
+        return ERROR_ACCESS_DENIED;
+    });
     try {
         refused.WriteTextFile(path, L"new", kWriteReplaceExisting);
         ADD_FAILURE() << "no error from a refused replace";
@@ -199,35 +224,51 @@ TEST_F(TextFileWriterTest, FailedReplaceNeverDeletesTheLastCopy) {
     EXPECT_EQ(ReadBytes(path), "old");
     EXPECT_EQ(Listing(), Names{L"list.csv"});
 
-    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
-    std::wstring kept;
-    TextFileWriter stranded([&](const std::wstring& target, const std::wstring& temp) -> std::uint32_t {
-        kept = temp;
-        // The old file gone, and a folder in its place, so that nothing can be moved there.
-        EXPECT_TRUE(DeleteFileW(target.c_str()) && CreateDirectoryW(target.c_str(), nullptr));
-        return ERROR_UNABLE_TO_MOVE_REPLACEMENT;
-    });
-    try {
-        stranded.WriteTextFile(path, L"new", kWriteReplaceExisting);
-        ADD_FAILURE() << "no error when the new file could not be put in place";
-    } catch (const CError& e) {
-        EXPECT_NE(e.Number(), 0u);
-        EXPECT_NE(e.Description().find(L"«" + kept + L"»"), std::wstring::npos) << e.what();
-        EXPECT_NE(e.Description().find(SystemMessage(e.Number())), std::wstring::npos) << e.what();
+    // With 1177 the old file lives on under the backup name: both copies are kept and named.
+    for (const DWORD code : {DWORD{ERROR_UNABLE_TO_MOVE_REPLACEMENT}, DWORD{ERROR_UNABLE_TO_MOVE_REPLACEMENT_2}}) {
+        WriteBytes(path, "old");
+        ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+        std::wstring kept, aside;
+        TextFileWriter stranded([&](const std::wstring& target, const std::wstring& temp, const std::wstring& backup) {
+            kept = temp;
+            aside = backup;
+            // The old file gone, and a folder in its place, so that nothing can be moved there.
+            EXPECT_TRUE((code == ERROR_UNABLE_TO_MOVE_REPLACEMENT
+                             ? DeleteFileW(target.c_str())
+                             : MoveFileExW(target.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING)) &&
+                        CreateDirectoryW(target.c_str(), nullptr));
+            return std::uint32_t{code};
+        });
+        try {
+            stranded.WriteTextFile(path, L"new", kWriteReplaceExisting);
+            ADD_FAILURE() << "no error when the new file could not be put in place";
+        } catch (const CError& e) {
+            EXPECT_NE(e.Number(), 0u);
+            EXPECT_NE(e.Description().find(L"«" + kept + L"»"), std::wstring::npos) << e.what();
+            EXPECT_EQ(e.Description().find(L"«" + aside + L"»") != std::wstring::npos,
+                      code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+                << e.what();
+            EXPECT_NE(e.Description().find(SystemMessage(e.Number())), std::wstring::npos) << e.what();
+        }
+        EXPECT_EQ(ReadBytes(kept), "new");
+        EXPECT_EQ(GetFileAttributesW(kept.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+        EXPECT_EQ(ReadBytes(aside), code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 ? "old" : "<missing>") << code;
+        EXPECT_EQ(Listing().size(), code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 ? 3u : 2u) << code;
+        DeleteFileW(kept.c_str());
+        DeleteFileW(aside.c_str());
+        RemoveDirectoryW(path.c_str());
     }
-    EXPECT_EQ(ReadBytes(kept), "new");
-    EXPECT_EQ(GetFileAttributesW(kept.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
-    EXPECT_EQ(Listing().size(), 2u);
 }
 
 // A target whose full path is as long as Windows allows, in a folder as deep as CreateDirectoryW
 // allows: the temporary file beside it must fit as well. Whatever the target's name, the
 // temporary one stays short.
 TEST_F(TextFileWriterTest, TemporaryFileFitsBesideATargetAtThePathLimit) {
-    std::vector<std::wstring> temps;
-    TextFileWriter writer([&](const std::wstring& target, const std::wstring& temp) {
+    std::vector<std::wstring> temps, backups;
+    TextFileWriter writer([&](const std::wstring& target, const std::wstring& temp, const std::wstring& backup) {
         temps.push_back(temp);
-        return ReplaceWithReplaceFileW(target, temp);
+        backups.push_back(backup);
+        return ReplaceWithReplaceFileW(target, temp, backup);
     });
     const std::wstring name = L"export.csv";
     const std::wstring deep = folder + std::wstring(MAX_PATH - 2 - folder.size() - name.size(), L'd') + L"\\";
@@ -245,6 +286,65 @@ TEST_F(TextFileWriterTest, TemporaryFileFitsBesideATargetAtThePathLimit) {
     ASSERT_EQ(temps.size(), 2u);
     EXPECT_EQ(temps[0].substr(0, deep.size()), deep);
     EXPECT_LE(temps[0].size(), MAX_PATH - 1u) << testing::PrintToString(temps[0]);
+    EXPECT_LE(backups[0].size(), MAX_PATH - 1u) << testing::PrintToString(backups[0]);
     EXPECT_EQ(temps[1].substr(0, folder.size()), folder);
     EXPECT_LE(temps[1].size() - folder.size(), 16u) << testing::PrintToString(temps[1]);
+}
+
+// A device takes the bytes directly: no temporary file (its folder, "\\.\", holds none) and no
+// replace, however the name is spelt, and more than one write's worth.
+TEST_F(TextFileWriterTest, DeviceIsWrittenDirectlyWithNoTemporaryOrReplace) {
+    int replaces = 0;
+    TextFileWriter writer([&](const std::wstring&, const std::wstring&, const std::wstring&) {
+        ++replaces;
+        return std::uint32_t{ERROR_ACCESS_DENIED};
+    });
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+    const auto tempFiles = [&] {
+        Names names;
+        WIN32_FIND_DATAW found{};
+        const HANDLE find = FindFirstFileW((std::wstring(temp) + L"~*").c_str(), &found);
+        for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found))
+            names.push_back(found.cFileName);
+        FindClose(find);
+        return names;
+    };
+    const Names tempBefore = tempFiles();
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+    const std::wstring text(1500000, L'\u0416');  // 3 MB of UTF-8
+    for (const std::wstring& name : {std::wstring(L"NUL"), std::wstring(L"nul.csv"), folder + L"Nul .csv",
+                                     std::wstring(L"\\\\.\\NUL")})
+        EXPECT_NO_THROW(writer.WriteTextFile(name, text, kWriteReplaceExisting)) << testing::PrintToString(name);
+    SetCurrentDirectoryW(previous);
+    EXPECT_EQ(replaces, 0);
+    EXPECT_TRUE(Listing().empty());
+    EXPECT_EQ(tempFiles(), tempBefore);
+
+    // A device that is not there is the system's error, with no file made in its place.
+    ExpectFailure(L"\\\\.\\NetpeekNoSuchDevice", L"text", true, ERROR_FILE_NOT_FOUND);
+    // CON is the console's screen. Where there is none to open (Wine's console without a
+    // window) that is the system's error; in a console of the test's own the text shows there.
+    const bool ownConsole = GetConsoleWindow() == nullptr;
+    if (ownConsole) {
+        ExpectFailure(L"CON", L"text", true, ERROR_INVALID_HANDLE);
+        FreeConsole();
+        ASSERT_TRUE(AllocConsole());
+    }
+    CONSOLE_SCREEN_BUFFER_INFO screen{};
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    ASSERT_TRUE(GetConsoleScreenBufferInfo(out, &screen));
+    EXPECT_NO_THROW(writer.WriteTextFile(L"CON", L"Netpeek\r\n", kWriteReplaceExisting));
+    EXPECT_NO_THROW(writer.WriteTextFile(L"C:\\con.csv", L"Netpeek\r\n", kWriteReplaceExisting));
+    for (const SHORT row : {screen.dwCursorPosition.Y, SHORT(screen.dwCursorPosition.Y + 1)}) {
+        wchar_t shown[8] = {};
+        DWORD read = 0;
+        EXPECT_TRUE(ReadConsoleOutputCharacterW(out, shown, 7, COORD{0, row}, &read));
+        EXPECT_EQ(std::wstring(shown, read), L"Netpeek");
+    }
+    if (ownConsole)
+        FreeConsole();
+    EXPECT_EQ(replaces, 0);
 }

@@ -1,28 +1,35 @@
 #!/bin/bash
 # Saving from the command line. Interfaces 12 and 47 carry 10.9.0.1, 10.100.0.1 and 10.10.0.1
-# (as text 10.10 < 10.100 < 10.9). /scomma into a file and into standard output writes the
-# bytes of an F2 export of the same table; /stab, /sjson and /shtml read back as the same rows;
-# /sort ~IP, the sort stored by the window and /nosort order them; no window appears and
-# nothing is stored; a bad switch and a file on a read-only file system end with a non-zero
-# code, a line on standard error and the earlier file as it was; with nowhere to write that
-# line, the error box says it.
+# (as text 10.10 < 10.100 < 10.9). /scomma into a file and into standard output ("" or -), by
+# Netpeek.exe and by its console twin Netpeek.com, writes the bytes of an F2 export of the same
+# table; /stab, /sjson and /shtml read back as the same rows, in ASCII; /sort ~IP, the sort
+# stored by the window and /nosort order them; no window appears and nothing is stored; a bad
+# switch and a file on a read-only file system end with a non-zero code, a line on standard
+# error and the earlier file as it was; /? writes the usage to standard output; with nowhere
+# to write, the error box says it, but never the twin's. The twin without a switch starts the
+# window from its own folder and ends with 0; with no Netpeek.exe there it says so and fails.
 set -u
 E2E_NAME=cmdline
 . "$(dirname "$0")/lib.sh"
 e2e_init "${1:-}"
 ns=np-e2e-cmdline-$$
+twin=${NETPEEK_EXE%.exe}.com
+[ -f "$twin" ] || fail "$twin is not built beside $NETPEEK_EXE"
 readonly_fs=$E2E_WORK/ro
 
-# np_run ARGS...: Netpeek.exe ARGS from the work folder, its standard output in out.txt and
-# standard error in err.txt; waits until it ends by itself, looking for a Netpeek window all
-# the while. CODE is its exit code; WINDOWED says whether a window showed.
+# np_run ARGS...: Netpeek.exe (or NP_PROGRAM) ARGS from the work folder, its standard output in
+# out.txt and standard error in err.txt; waits until it ends by itself, looking for a window of
+# any kind all the while. CODE is its exit code; WINDOWED says whether a window showed.
 np_run() {
-    local end
+    local end before w
+    before=" $(xdotool search --onlyvisible --name '' 2>/dev/null | tr '\n' ' ') "
     np_launch_std "$@"
     WINDOWED=""
     end=$((SECONDS + E2E_START_TIMEOUT))
     while kill -0 "$NP_PID" 2>/dev/null; do
-        xdotool search --onlyvisible --name '^Netpeek' >/dev/null 2>&1 && WINDOWED=yes
+        for w in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+            [[ "$before" == *" $w "* ]] || WINDOWED=yes
+        done
         [ "$SECONDS" -le "$end" ] || { kill "$NP_PID"; e2e_fail "Netpeek $* did not end by itself"; }
         sleep 0.1
     done
@@ -32,7 +39,7 @@ np_run() {
 }
 
 np_launch_std() {
-    (cd "$E2E_WORK" && exec ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all wine "$NETPEEK_EXE" "$@") \
+    (cd "$E2E_WORK" && exec ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all wine "${NP_PROGRAM:-$NETPEEK_EXE}" "$@") \
         >"$E2E_WORK/out.txt" 2>"$E2E_WORK/err.txt" &
     NP_PID=$!
 }
@@ -76,6 +83,13 @@ saved /scomma "$(winpath "$E2E_WORK/comma.csv")"
 same "$E2E_WORK/expected.csv" "$E2E_WORK/comma.csv" "/scomma FILE did not write the export's bytes"
 saved -SCOMMA ""
 same "$E2E_WORK/expected.csv" "$E2E_WORK/out.txt" "/scomma \"\" did not write the export's bytes to standard output"
+saved /scomma -
+same "$E2E_WORK/expected.csv" "$E2E_WORK/out.txt" "/scomma - did not write the export's bytes to standard output"
+NP_PROGRAM=$twin saved /scomma -
+same "$E2E_WORK/expected.csv" "$E2E_WORK/out.txt" "Netpeek.com /scomma - did not write the export's bytes"
+NP_PROGRAM=$twin saved /scomma '.\-'
+same "$E2E_WORK/expected.csv" "$E2E_WORK/-" "Netpeek.com /scomma .\\- did not write the file named -"
+[ -s "$E2E_WORK/out.txt" ] && check_failed "/scomma .\\- wrote to standard output"
 
 step "/stab, /sjson and /shtml read back as the same rows"
 saved /stab "$(winpath "$E2E_WORK/table.tsv")"
@@ -86,6 +100,9 @@ import csv, html.parser, json, sys
 work = sys.argv[1]
 with open(f'{work}/expected.csv', encoding='utf-8', newline='') as f:
     rows = list(csv.reader(f))
+for name in ('table.tsv', 'table.json', 'table.html'):
+    with open(f'{work}/{name}', 'rb') as f:
+        assert f.read().isascii(), f'{name} is not ASCII'
 with open(f'{work}/table.tsv', encoding='utf-8', newline='') as f:
     text = f.read()
 assert '"' not in text and text.endswith('\r\n'), 'the tab text has quotes or no CR LF at its end'
@@ -139,40 +156,66 @@ expect_text "$E2E_WORK/comma.csv" lo
 refused 87 "$E2E_WORK/comma.csv" /scomma "$(winpath "$E2E_WORK/comma.csv")" /bogus
 refused 87 "$E2E_WORK/comma.csv" /scomma "$(winpath "$E2E_WORK/comma.csv")" /sort Address
 refused 87 "$E2E_WORK/comma.csv" /scomma
+NP_PROGRAM=$twin refused 87 "$E2E_WORK/comma.csv" /bogus
 refused - "$readonly_fs/list.csv" /scomma "$(winpath "$readonly_fs/list.csv")"
 [ "$CODE" != 87 ] || check_failed "the failed write ended with the usage error's code"
 [ "$(ls -A "$readonly_fs")" = list.csv ] || check_failed "$readonly_fs holds more than list.csv"
 
-step "/? shows the usage and ends with 0"
-np_run /?
-[ "$CODE" = 0 ] || check_failed "/? ended with $CODE"
-grep -q '/scomma' "$E2E_WORK/err.txt" && grep -q '/sort' "$E2E_WORK/err.txt" ||
-    check_failed "/? did not show the switches: $(cat "$E2E_WORK/err.txt")"
+step "/? writes the usage to standard output and ends with 0"
+for program in "$NETPEEK_EXE" "$twin"; do
+    NP_PROGRAM=$program saved /?
+    grep -q '/scomma' "$E2E_WORK/out.txt" && grep -q '/sort' "$E2E_WORK/out.txt" ||
+        check_failed "$(basename "$program") /? did not write the switches: $(cat "$E2E_WORK/out.txt")"
+done
 
-step "started by the shell, with no standard error: the error box says it, and the code stays"
+step "started by the shell, with no standard handles: the box says it, and the code stays"
 # start.exe starts it as Explorer would, with no standard handles, and waits for its code.
-(cd "$E2E_WORK" && exec ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all \
-    wine start /wait /unix "$NETPEEK_EXE" /bogus) >"$E2E_WORK/out.txt" 2>"$E2E_WORK/err.txt" &
-NP_PID=$!
-if box=$(wait_window '^Netpeek$' "" "$E2E_START_TIMEOUT"); then
-    e2e_shot error-box >/dev/null
+boxed() {
+    local want=$1 code end box
+    shift
+    (cd "$E2E_WORK" && exec ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all \
+        wine start /wait /unix "$NETPEEK_EXE" "$@") >"$E2E_WORK/out.txt" 2>"$E2E_WORK/err.txt" &
+    NP_PID=$!
+    if ! box=$(wait_window '^Netpeek$' "" "$E2E_START_TIMEOUT"); then
+        check_failed "no box for $* started with no standard handles"
+        return
+    fi
+    e2e_shot "box$1" >/dev/null
     keys "$box" Return
-    wait_gone "$box" || check_failed "OK did not close the error box"
+    wait_gone "$box" || check_failed "OK did not close the box of $*"
     end=$((SECONDS + E2E_TIMEOUT))
     while kill -0 "$NP_PID" 2>/dev/null && [ "$SECONDS" -le "$end" ]; do sleep 0.1; done
-    kill -0 "$NP_PID" 2>/dev/null && e2e_fail "the program did not end after its error box"
+    kill -0 "$NP_PID" 2>/dev/null && e2e_fail "the program did not end after its box"
     wait "$NP_PID"
     code=$?
     NP_PID=""
-    [ "$code" = 87 ] || check_failed "/bogus with its error box ended with $code, not 87"
-    [ -s "$E2E_WORK/err.txt" ] && check_failed "the message went to standard error too: $(cat "$E2E_WORK/err.txt")"
-else
-    check_failed "no error box for /bogus started with no standard error"
-fi
+    [ "$code" = "$want" ] || check_failed "$* with its box ended with $code, not $want"
+    [ -s "$E2E_WORK/err.txt" ] && check_failed "$* wrote to standard error too: $(cat "$E2E_WORK/err.txt")"
+}
+boxed 87 /bogus
+boxed 0 /?
+
 step "the window still starts without arguments, and F2 writes the same bytes as /scomma"
 np_start "$ns"
 np_export "$E2E_WORK/f2.csv"
 np_close_esc
 expect_text "$E2E_WORK/expected.csv" 9 10 100 lo
 same "$E2E_WORK/expected.csv" "$E2E_WORK/f2.csv" "F2 did not write the bytes /scomma writes"
+
+step "Netpeek.com without a switch starts Netpeek.exe beside it and ends with 0 at once"
+NP_PROGRAM=$twin np_run
+[ "$CODE" = 0 ] || check_failed "Netpeek.com ended with $CODE: $(cat "$E2E_WORK/err.txt")"
+if NP_WIN=$(wait_window '^Netpeek$' "" "$E2E_START_TIMEOUT"); then
+    keys "$NP_WIN" Escape
+    wait_gone "$NP_WIN" || check_failed "Esc did not close the window that Netpeek.com started"
+else
+    check_failed "no window after Netpeek.com, which ended first"
+fi
+
+step "Netpeek.com alone in its folder: no search elsewhere, a line on standard error, a code"
+# The work folder, its current folder, holds a Netpeek.exe that a search would find.
+mkdir "$E2E_WORK/alone" && cp "$twin" "$E2E_WORK/alone/" && cp "$NETPEEK_EXE" "$E2E_WORK/" ||
+    fail "cannot copy the programs"
+NP_PROGRAM=$E2E_WORK/alone/Netpeek.com refused - "$E2E_WORK/comma.csv"
+grep -q 'alone\\Netpeek.exe' "$E2E_WORK/err.txt" || check_failed "the line does not name the missing program"
 e2e_finish

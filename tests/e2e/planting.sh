@@ -2,9 +2,10 @@
 # A version.dll and an iphlpapi.dll beside Netpeek.exe, as a web page could leave them in a
 # Downloads folder, with Wine told to prefer DLLs from the program's folder as Windows does:
 # neither is loaded, nor called by the program, through start-up, a refresh (F5), an export
-# and the About box (Shift+F1), and the program shows the namespace's table as usual. A
-# planted DLL leaves planted-<name>.loaded in its folder when it is loaded, and
-# planted-<name>.called when the program's own code calls it.
+# and the About box (Shift+F1), nor by its console twin Netpeek.com saving the table, and
+# the program shows the namespace's table as usual. A planted DLL leaves
+# planted-<name>.loaded in its folder when it is loaded, and planted-<name>.called when the
+# program's own code calls it.
 #
 # Wine's own system DLLs may import one of these names where Windows' do not (Wine 8.0's
 # user32.dll imports version.dll): a bystander program that uses only kernel32 and user32
@@ -35,7 +36,7 @@ no_markers() {
 
 step "Netpeek.exe, version.dll and iphlpapi.dll in one folder"
 app=$E2E_WORK/Downloads
-mkdir "$app" && cp "$NETPEEK_EXE" "$planted/version.dll" "$planted/iphlpapi.dll" "$planted/bystander.exe" "$app/" ||
+mkdir "$app" && cp "$NETPEEK_EXE" "${NETPEEK_EXE%.exe}.com" "$planted/version.dll" "$planted/iphlpapi.dll" "$planted/bystander.exe" "$app/" ||
     fail "cannot fill $app"
 NETPEEK_EXE=$app/Netpeek.exe
 
@@ -75,4 +76,10 @@ no_markers "the About box"
 step "Esc closes the program"
 np_close_esc
 no_markers "the end"
+
+step "Netpeek.com from that folder saves the table"
+np_launch "$ns" "$app" "$app/Netpeek.com" /scomma "$(winpath "$E2E_WORK/twin.csv")"
+np_wait_exit "$E2E_START_TIMEOUT" || e2e_fail "Netpeek.com did not end"
+check_export "$E2E_WORK/twin.csv" "$ns"
+no_markers "Netpeek.com's save"
 e2e_finish

@@ -1,0 +1,17 @@
+// The entry point of Netpeek.com, the console twin beside Netpeek.exe. A command prompt picks
+// it for a plain `Netpeek` (.COM comes before .EXE in PATHEXT) and, since it is a console
+// program, waits for it and hands its output and exit code to the script. It saves as
+// Netpeek.exe does, its messages on standard error only; without a save it starts the window
+// program beside it and ends at once.
+#include <optional>
+
+#include "startup/CommandLineSave.h"
+#include "support/SystemDlls.h"
+
+int main() {
+    // Before anything can load a DLL: none may come from the folder the program was run from.
+    netpeek::LoadDllsFromSystemFolderOnly();
+    if (const std::optional<int> saved = netpeek::RunCommandLine(netpeek::Messages::ErrorOnly))
+        return *saved;
+    return netpeek::StartWindowProgram();
+}
