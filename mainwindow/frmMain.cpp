@@ -23,7 +23,6 @@ namespace netpeek {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"NetpeekMain";
-constexpr COLORREF kImageMaskColour = RGB(192, 192, 192);
 constexpr int kTwipsPerInch = 1440;
 constexpr int kHelpTitlePosition = 2;
 
@@ -64,36 +63,6 @@ void RegisterWindowClass(WNDPROC proc) {
         ThrowLastError(L"The main window class could not be registered.");
 }
 
-// The image list's index of the picture with that key, or none.
-int ImageIndex(std::wstring_view imageKey) {
-    const auto images = ToolbarImages();
-    for (std::size_t i = 0; i < images.size(); ++i)
-        if (images[i].key == imageKey)
-            return static_cast<int>(i);
-    return I_IMAGENONE;
-}
-
-std::vector<TBBUTTON> ToolbarButtonData() {
-    std::vector<TBBUTTON> buttons;
-    for (const ToolbarButton& b : ToolbarButtons()) {
-        TBBUTTON tb{};
-        tb.idCommand = static_cast<int>(kToolbarIdBase + buttons.size());
-        tb.fsState = TBSTATE_ENABLED;
-        tb.fsStyle = b.key.empty() ? BTNS_SEP : BTNS_BUTTON;
-        tb.iBitmap = b.key.empty() ? 0 : ImageIndex(b.imageKey);
-        // The table's captions are literals, so they end in a NUL as the toolbar wants.
-        tb.iString = b.key.empty() ? 0 : reinterpret_cast<INT_PTR>(b.caption.data());
-        buttons.push_back(tb);
-    }
-    return buttons;
-}
-
-// The toolbar button of a command id, or none.
-const ToolbarButton* ButtonOfCommand(UINT_PTR id) {
-    const auto buttons = ToolbarButtons();
-    return id >= kToolbarIdBase && id - kToolbarIdBase < buttons.size() ? &buttons[id - kToolbarIdBase] : nullptr;
-}
-
 // The keyboard's context menu (Shift+F10, the menu key) comes with both coordinates -1; on the
 // 64-bit build the whole LPARAM is then 0xFFFFFFFF, not -1.
 bool FromKeyboard(POINT at) {
@@ -106,7 +75,7 @@ int TwipsToPixels(int twips) {
     return MulDiv(twips, ScreenDpi(), kTwipsPerInch);
 }
 
-frmMain::frmMain(FormServices services) : m_services(std::move(services)) {}
+frmMain::frmMain(FormServices services) : m_services(std::move(services)), m_table(m_services) {}
 
 frmMain::~frmMain() {
     if (m_hwnd)
@@ -277,28 +246,11 @@ void frmMain::ExtendExitCaption() {
 }
 
 void frmMain::InitToolbar() {
-    const HINSTANCE instance = CApplication::Current().Instance;
     // The pictures drawn for the screen's DPI, so that they stay crisp where a 16-pixel one would be stretched.
-    const auto scale = static_cast<std::size_t>(PictureScaleFor(ScreenDpi()));
-    for (const ToolbarImage& image : ToolbarImages()) {
-        const std::wstring resource = image.resources[scale];
-        UniqueBitmap bitmap(static_cast<HBITMAP>(LoadImageW(instance, resource.c_str(), IMAGE_BITMAP, 0, 0, 0)));
-        if (!bitmap)
-            ThrowLastError(L"The picture " + resource + L" could not be loaded.");
-        if (!m_ilToolbar) {
-            // The image list takes its image size from the first picture.
-            BITMAP info{};
-            GetObjectW(bitmap.get(), sizeof(info), &info);
-            m_ilToolbar.reset(ImageList_Create(info.bmWidth, info.bmHeight, ILC_COLOR4 | ILC_MASK, 4, 0));
-            if (!m_ilToolbar)
-                ThrowLastError(L"The toolbar's image list could not be created.");
-        }
-        if (ImageList_AddMasked(m_ilToolbar.get(), bitmap.get(), kImageMaskColour) < 0)
-            throw CError(ERROR_INVALID_DATA, L"The picture " + resource + L" could not be added to the toolbar.");
-    }
+    m_ilToolbar = BuildToolbarImages(CApplication::Current().Instance, PictureScaleFor(ScreenDpi()));
     m_tbMain.ButtonStructSize();
     m_tbMain.SetImageList(m_ilToolbar.get());
-    const std::vector<TBBUTTON> buttons = ToolbarButtonData();
+    const std::vector<TBBUTTON> buttons = BuildToolbarButtons();
     if (!m_tbMain.AddButtons(static_cast<int>(buttons.size()), buttons.data()))
         throw CError(ERROR_INVALID_DATA, L"The toolbar's buttons could not be added.");
     m_tbMain.AutoSize();
@@ -534,10 +486,9 @@ void frmMain::RefreshList() {
     BusyCursor busy;
     m_rowTip.Forget();
     // Emptied first, so that a read that fails leaves an empty list rather than an old one.
-    m_table.clear();
+    m_table.Clear();
     m_list.Fill({});
-    m_table = m_services.getIPAddresses();
-    m_list.Fill(ToListRows(m_table));
+    m_list.Fill(m_table.Read());
 }
 
 void frmMain::SortBy(int column) {
@@ -567,22 +518,10 @@ ULONGLONG frmMain::ShowTableChanges() {
     if (!m_lvIPs.Handle())
         return 0;
     // A read that fails leaves the list as it is; the next tick tries again.
-    const ULONGLONG start = m_services.clock();
-    CIPAddrList table;
-    bool read = true;
-    try {
-        table = m_services.getIPAddresses();
-    } catch (...) {
-        read = false;
-    }
-    const ULONGLONG end = m_services.clock();
-    const ULONGLONG spent = end > start ? end - start : 0;
-    if (!read || table == m_table)
-        return spent;
-    ListRows rows = ToListRows(table, m_table, m_list.Rows());
-    m_table = std::move(table);
+    ULONGLONG spent = 0;
+    std::optional<ListRows> rows = m_table.ReadChanges(spent);
     // The row under the pointer may be another one now, with another interface.
-    if (m_list.Update(std::move(rows), GetTickCount64() + kMarkMilliseconds))
+    if (rows && m_list.Update(std::move(*rows), GetTickCount64() + kMarkMilliseconds))
         m_rowTip.Forget();
     return spent;
 }

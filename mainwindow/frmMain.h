@@ -13,6 +13,7 @@
 #include "mainwindow/FormTables.h"
 #include "mainwindow/RowTooltip.h"
 #include "mainwindow/TableFollower.h"
+#include "mainwindow/TableRows.h"
 #include "support/Controls.h"
 #include "support/Handles.h"
 #include "support/LayoutText.h"
@@ -114,7 +115,7 @@ private:
     UniqueImageList m_ilToolbar;
     UniqueAccel m_accelerators;
     AddressList m_list;      // the rows behind the list, its order and its marks
-    CIPAddrList m_table;     // the table as last read, to tell a re-read that changed nothing
+    TableRows m_table;       // the table as last read
     bool m_autoRefresh = true;  // the list follows the table (Auto Refresh)
     TableFollower m_follower;   // the notice and the re-read, while it does
     int m_restoredShow = 0;  // what restoring the placement asks the first showing to be; 0 for nothing
