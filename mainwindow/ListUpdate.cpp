@@ -56,27 +56,38 @@ constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 // For each of wanted[first, wantedLast), the position in shown[first, last) of the same row,
 // or kNone for a new one. Rows that share a key (an address listed twice on one interface, which
 // is rare) pair off in order, the first shown with the first wanted: always a right list, if
-// not always the fewest moves.
+// not always the fewest moves. The shown rows are found by key in an open-addressed table,
+// linear in the rows: this runs on every change of a list that may hold many thousands.
 std::vector<std::size_t> Matches(const CIPAddrList& shown, std::size_t first, std::size_t last,
                                  const CIPAddrList& wanted, std::size_t wantedLast) {
-    using Keyed = std::pair<std::uint64_t, std::size_t>;  // key, position
-    const auto keyed = [first](const CIPAddrList& rows, std::size_t end) {
-        std::vector<Keyed> list;
-        list.reserve(end - first);
-        for (std::size_t i = first; i < end; ++i)
-            list.emplace_back(Hash(KeyOf(rows[i])), i);
-        std::sort(list.begin(), list.end());
-        return list;
+    std::size_t size = 8;
+    while (size < 2 * (last - first))
+        size *= 2;
+    const auto slotOf = [size](std::uint64_t key) {
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> 40) & (size - 1);
     };
-    const std::vector<Keyed> from = keyed(shown, last), to = keyed(wanted, wantedLast);
+    // Each slot holds one key: a shown row with it, and the first of its shown rows not yet
+    // paired; `next` chains the shown rows that share a key, in their order.
+    std::vector<std::size_t> keyRow(size, kNone), firstFree(size, kNone), next(last - first, kNone);
+    for (std::size_t i = last; i-- > first;) {
+        const std::uint64_t key = Hash(KeyOf(shown[i]));
+        std::size_t slot = slotOf(key);
+        while (keyRow[slot] != kNone && Hash(KeyOf(shown[keyRow[slot]])) != key)
+            slot = (slot + 1) & (size - 1);
+        keyRow[slot] = i;
+        next[i - first] = firstFree[slot];
+        firstFree[slot] = i;
+    }
     std::vector<std::size_t> matched(wantedLast - first, kNone);
-    for (std::size_t f = 0, t = 0; f < from.size() && t < to.size();) {
-        if (from[f].first < to[t].first)
-            ++f;
-        else if (to[t].first < from[f].first)
-            ++t;
-        else
-            matched[to[t++].second - first] = from[f++].second;
+    for (std::size_t i = first; i < wantedLast; ++i) {
+        const std::uint64_t key = Hash(KeyOf(wanted[i]));
+        std::size_t slot = slotOf(key);
+        while (keyRow[slot] != kNone && Hash(KeyOf(shown[keyRow[slot]])) != key)
+            slot = (slot + 1) & (size - 1);
+        if (keyRow[slot] == kNone || firstFree[slot] == kNone)
+            continue;
+        matched[i - first] = firstFree[slot];
+        firstFree[slot] = next[firstFree[slot] - first];
     }
     return matched;
 }
