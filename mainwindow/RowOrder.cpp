@@ -60,11 +60,27 @@ std::vector<std::size_t> SortedOrder(const CIPAddrList& rows, const StoredListSo
         return order;
     }
     if (sort.column == kType) {
-        std::vector<std::wstring> texts;
-        texts.reserve(rows.size());
+        // A table has few distinct flag values: each one's text is made and compared once, and
+        // the rows sort by its rank, equal for values whose texts are alike.
+        std::vector<decltype(CIPAddrRow::wType)> types;
+        types.reserve(rows.size());
         for (const CIPAddrRow& row : rows)
-            texts.push_back(FormatTypeFlags(row.wType));
-        return OrderBy(texts, sort.descending);
+            types.push_back(row.wType);
+        std::sort(types.begin(), types.end());
+        types.erase(std::unique(types.begin(), types.end()), types.end());
+        std::vector<std::wstring> texts;
+        for (const auto type : types)
+            texts.push_back(FormatTypeFlags(type));
+        const std::vector<std::size_t> byText = OrderBy(texts, false);
+        std::vector<std::uint32_t> rank(types.size());
+        for (std::size_t i = 1; i < byText.size(); ++i)
+            rank[byText[i]] = rank[byText[i - 1]] + (texts[byText[i]] != texts[byText[i - 1]] ? 1 : 0);
+        std::vector<std::uint32_t> numbers;
+        numbers.reserve(rows.size());
+        for (const CIPAddrRow& row : rows)
+            numbers.push_back(rank[static_cast<std::size_t>(std::lower_bound(types.begin(), types.end(), row.wType) -
+                                                            types.begin())]);
+        return OrderBy(numbers, sort.descending);
     }
     std::vector<std::uint32_t> numbers;
     numbers.reserve(rows.size());
