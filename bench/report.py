@@ -3,8 +3,9 @@
 
 Usage: report.py NATIVE.json WINDOWS.txt WINDOWS-EXIT-CODE
 NATIVE.json is Google Benchmark's JSON with median aggregates; WINDOWS.txt is what
-win_bench printed (figure and info lines). Exits 1 when a budget is missed or the Windows
-run failed.
+win_bench and save_bench printed (figure and info lines) and what bench.sh measured of the
+idle programs (share and limit lines). Exits 1 when a budget is missed or the Windows run
+failed.
 """
 import json
 import sys
@@ -20,14 +21,22 @@ BUDGETS = {
     "unchanged re-read, 10000 rows": ("table read and decode", 1.2),
     "one address added to 10000, shown": ("unchanged re-read + one row inserted", 1.5),
     "/scomma 10000 addresses, start to exit": ("minimal console, same bytes", 1.3),
+    "one row of 10000 moved top to bottom, shown": ("unchanged re-read + one row moved", 1.5),
+    "idle CPU, 42 rows": ("minimal re-reading program", 1.1),
 }
 
 
 # Figures with a ceiling of their own rather than a baseline: by the start of the name, the
 # largest value allowed.
 LIMITS = {
-    "idle CPU": 0.2,
+    "idle CPU, 5000 addresses": 2.0,
 }
+
+
+def value_text(value, unit):
+    if unit == "%":
+        return f"{value:.3f}%"
+    return time_text(value)
 
 
 def time_text(ms):
@@ -49,7 +58,7 @@ def native_rows(path):
                 "Csv": "CSV text"}.get(name, name)
         count = int(count)
         rows.append(("native", f"{what}, {count:,} row{'' if count == 1 else 's'}", b["real_time"] * factor,
-                     "", None, None))
+                     "", None, None, "ms"))
     return rows
 
 
@@ -58,9 +67,11 @@ def windows_rows(path):
     with open(path, encoding="utf-8", errors="replace") as f:
         for line in f:
             parts = line.rstrip("\r\n").split("\t")
-            if parts[0] == "figure" and len(parts) == 6:
-                _, name, ms, baseline, base_ms, budget = parts
-                figures.append(("Wine", name, float(ms), baseline, float(base_ms), float(budget) or None))
+            if parts[0] in ("figure", "share") and len(parts) == 6:
+                # A share is a percentage of a core rather than a time.
+                kind, name, value, baseline, base_value, budget = parts
+                figures.append(("Wine", name, float(value), baseline, float(base_value), float(budget) or None,
+                                "%" if kind == "share" else "ms"))
             elif parts[0] == "info" and len(parts) == 3:
                 infos.append((parts[1], parts[2]))
             elif parts[0] == "limit" and len(parts) == 5:
@@ -77,11 +88,11 @@ def main():
     windows_code = int(sys.argv[3])
     missed = []
     print(f"{'':6}  {'what':44} {'median':>10}  {'baseline (same run)':33} {'median':>10} {'ratio':>6}  budget")
-    for side, what, ms, baseline, base_ms, budget in rows + figures:
-        line = f"{side:6}  {what:44} {time_text(ms):>10}"
+    for side, what, ms, baseline, base_ms, budget, unit in rows + figures:
+        line = f"{side:6}  {what:44} {value_text(ms, unit):>10}"
         if baseline:
             ratio = ms / base_ms if base_ms > 0 else float("inf")
-            line += f"  {baseline:33} {time_text(base_ms):>10} {ratio:6.2f}"
+            line += f"  {baseline:33} {value_text(base_ms, unit):>10} {ratio:6.2f}"
             if budget:
                 ok = ratio <= budget
                 line += f"  <= {budget:.2f} {'met' if ok else 'MISSED'}"

@@ -210,6 +210,76 @@ void BenchFollow(const std::vector<std::uint8_t>& base, const std::vector<std::u
            Median(floor), 1.5);
 }
 
+// A row's texts as the list shows them at `item`.
+CRowCells ShownCells(const ListViewCtrl& view, int item) {
+    CRowCells cells;
+    for (std::size_t column = 0; column < kCellCount; ++column) {
+        wchar_t text[256] = {};
+        view.GetItemText(item, static_cast<int>(column), text, 256);
+        cells[column] = text;
+    }
+    return cells;
+}
+
+// A row that moves from the top of the sorted list to its bottom (in a list sorted by type, an
+// address that gains "Disconnected") against the unchanged re-read plus that one row removed
+// and inserted again with its six cells.
+void BenchMove(const std::vector<std::uint8_t>& base, const std::vector<std::uint8_t>& moved) {
+    constexpr int kTypeColumn = 5;
+    std::vector<std::uint8_t> table = base;
+    const CIPAddrList noRows;
+    FormServices services = BenchServices(noRows);
+    services.getIPAddresses = [&table] { return GetIPAddresses(CopySource(table)); };
+    frmMain form(services);
+    form.Create(nullptr);
+    form.Show(SW_SHOWNORMAL);
+    form.SortBy(kTypeColumn);
+    const HWND list = form.ListView();
+    const ListViewCtrl view(list);
+    // The list shows its middle: the window keeps whichever row is at the top of the view in
+    // its place, so the row that moves must not be that one, or the view would follow it.
+    view.EnsureVisible(view.GetItemCount() / 2);
+    Pump();
+    const int last = view.GetItemCount() - 1;
+    const CRowCells top = ShownCells(view, 0);
+    const CRowCells bottom = RowCells(DecodeAddrTable(moved)[0]);
+    std::vector<double> update, floor;
+    for (int run = 0; run <= kRuns; ++run) {
+        table = moved;
+        const double updateMs = TimeMs([&] {
+            form.UpdateFromTable();
+            UpdateWindow(list);
+        });
+        if (ShownCells(view, last) != bottom || ShownCells(view, 0) == top)
+            throw CError(ERROR_INVALID_DATA, L"The row did not move to the bottom of the list.");
+        table = base;
+        form.UpdateFromTable();
+        UpdateWindow(list);
+        if (ShownCells(view, 0) != top)
+            throw CError(ERROR_INVALID_DATA, L"The row did not move back to the top of the list.");
+        const double floorMs = TimeMs([&] {
+            form.UpdateFromTable();
+            view.DeleteItem(0);
+            view.InsertItem(last, bottom[0].c_str());
+            for (int column = 1; column < static_cast<int>(kCellCount); ++column)
+                view.SetItemText(last, column, bottom[static_cast<std::size_t>(column)].c_str());
+            UpdateWindow(list);
+        });
+        // The list back as the window left it, for the next run.
+        view.DeleteItem(last);
+        view.InsertItem(0, top[0].c_str());
+        for (int column = 1; column < static_cast<int>(kCellCount); ++column)
+            view.SetItemText(0, column, top[static_cast<std::size_t>(column)].c_str());
+        UpdateWindow(list);
+        if (run > 0) {  // the first is the warm-up
+            update.push_back(updateMs);
+            floor.push_back(floorMs);
+        }
+    }
+    Figure("one row of 10000 moved top to bottom, shown", Median(update), "unchanged re-read + one row moved",
+           Median(floor), 1.5);
+}
+
 void BenchRefresh(frmMain& form, CIPAddrList& rows) {
     const HWND list = form.ListView();
     for (std::uint32_t count : {42u, 1000u, 10000u}) {
@@ -487,6 +557,14 @@ int wmain(int argc, wchar_t** argv) {
             added.addr[3] = 2;
             raw.insert(raw.begin() + 5001, added);
             BenchFollow(base, test::TableBytes(raw), 5001);
+        }
+        Pump();
+        {
+            // The first row gains a flag that sorts it after every other.
+            std::vector<test::RawRow> raw = test::NumberedRows(10000);
+            const std::vector<std::uint8_t> base = test::TableBytes(raw);
+            raw[0].type |= 0x08;
+            BenchMove(base, test::TableBytes(raw));
         }
         Pump();
 

@@ -129,7 +129,8 @@ bool AddressList::Update(ListRows rows, ULONGLONG until) {
 
 void AddressList::ApplyEdits(const ListRows& wanted, ULONGLONG until) {
     const std::vector<ListEdit> edits = PlanListUpdate(m_shown, wanted);
-    const Place place = RememberPlace();
+    Place place = RememberPlace();
+    place.top = TopRowThatStays(edits);
     std::vector<RowKey> removed, inserted;  // a row that moved is both
     {
         std::optional<RedrawOff> redraw;
@@ -215,6 +216,20 @@ void AddressList::SelectAgain(const Place& place) const {
         if (item >= 0 && !m_list.GetItemState(item, LVIS_FOCUSED))
             m_list.SetItemState(item, LVIS_FOCUSED, LVIS_FOCUSED);
     }
+}
+
+// The row at the top of the view, or where that one goes or moves elsewhere, the first row below
+// it that keeps its item: the view stays where it is rather than follow a row that moved away.
+// The plan removes rows before it inserts any, so a removal's item is the row's position now.
+std::optional<AddressList::Spot> AddressList::TopRowThatStays(const std::vector<ListEdit>& edits) const {
+    std::vector<bool> goes(m_shown.size());
+    for (const ListEdit& edit : edits)
+        if (edit.kind == ListEdit::Kind::Remove && static_cast<std::size_t>(edit.item) < goes.size())
+            goes[static_cast<std::size_t>(edit.item)] = true;
+    for (int item = std::max(m_list.GetTopIndex(), 0); static_cast<std::size_t>(item) < goes.size(); ++item)
+        if (!goes[static_cast<std::size_t>(item)])
+            return SpotOf(item);
+    return std::nullopt;
 }
 
 void AddressList::KeepTopRow(const Place& place) const {

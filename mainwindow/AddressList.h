@@ -7,8 +7,10 @@
 
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include "mainwindow/ListRow.h"
+#include "mainwindow/ListUpdate.h"
 #include "support/Controls.h"
 #include "support/Handles.h"
 #include "support/LayoutText.h"
@@ -70,6 +72,7 @@ private:
     std::optional<Spot> SpotOf(int item) const;
     int ItemOf(const Spot& spot) const;
     Place RememberPlace() const;
+    std::optional<Spot> TopRowThatStays(const std::vector<ListEdit>& edits) const;
     void SelectAgain(const Place& place) const;
     void KeepTopRow(const Place& place) const;
     CellSet MarkedCells(int item) const;

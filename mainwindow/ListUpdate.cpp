@@ -1,59 +1,102 @@
 #include "mainwindow/ListUpdate.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <utility>
 
 namespace netpeek {
 
 namespace {
 
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+// For each of wanted[first, wantedLast), the position in shown[first, last) of the same row,
+// or kNone for a new one. Rows that share a key (an address listed twice on one interface, which
+// is rare) pair off in order, the first shown with the first wanted: always a right list, if
+// not always the fewest moves. The shown rows are found by key in an open-addressed table,
+// linear in the rows: this runs on every change of a list that may hold many thousands.
+std::vector<std::size_t> Matches(const ListRows& shown, std::size_t first, std::size_t last,
+                                 const ListRows& wanted, std::size_t wantedLast) {
+    std::size_t size = 8;
+    while (size < 2 * (last - first))
+        size *= 2;
+    const auto slotOf = [size](const RowKey& key) { return RowKeyHash()(key) & (size - 1); };
+    // Each slot holds one key: a shown row with it, and the first of its shown rows not yet
+    // paired; `next` chains the shown rows that share a key, in their order.
+    std::vector<std::size_t> keyRow(size, kNone), firstFree(size, kNone), next(last - first, kNone);
+    for (std::size_t i = last; i-- > first;) {
+        const RowKey& key = shown[i].key;
+        std::size_t slot = slotOf(key);
+        while (keyRow[slot] != kNone && !(shown[keyRow[slot]].key == key))
+            slot = (slot + 1) & (size - 1);
+        keyRow[slot] = i;
+        next[i - first] = firstFree[slot];
+        firstFree[slot] = i;
+    }
+    std::vector<std::size_t> matched(wantedLast - first, kNone);
+    for (std::size_t i = first; i < wantedLast; ++i) {
+        const RowKey& key = wanted[i].key;
+        std::size_t slot = slotOf(key);
+        while (keyRow[slot] != kNone && !(shown[keyRow[slot]].key == key))
+            slot = (slot + 1) & (size - 1);
+        if (keyRow[slot] == kNone || firstFree[slot] == kNone)
+            continue;
+        matched[i - first] = firstFree[slot];
+        firstFree[slot] = next[firstFree[slot] - first];
+    }
+    return matched;
+}
+
+// Which of the matched rows keep their items: the longest run of them whose shown positions
+// increase in the wanted order (patience sorting, O(n log n)). Indexed like `matched`.
+std::vector<bool> LongestIncreasingRun(const std::vector<std::size_t>& matched) {
+    std::vector<std::size_t> tails;  // tails[k]: the index that ends the best run of length k + 1
+    std::vector<std::size_t> before(matched.size(), kNone);  // the index before each in its run
+    const auto endsBelow = [&](std::size_t tail, std::size_t position) { return matched[tail] < position; };
+    for (std::size_t i = 0; i < matched.size(); ++i) {
+        if (matched[i] == kNone)
+            continue;
+        const auto at = std::lower_bound(tails.begin(), tails.end(), matched[i], endsBelow);
+        if (at != tails.begin())
+            before[i] = *(at - 1);
+        if (at == tails.end())
+            tails.push_back(i);
+        else
+            *at = i;
+    }
+    std::vector<bool> stays(matched.size());
+    for (std::size_t i = tails.empty() ? kNone : tails.back(); i != kNone; i = before[i])
+        stays[i] = true;
+    return stays;
+}
+
 // The general case, for the rows between an unchanged head and tail: shown[first, last) at
-// items from `first` on become wanted[first, wantedLast).
+// items from `first` on become wanted[first, wantedLast). The rows that keep their order stay
+// where they are; every other shown row goes, from the bottom up so that each removal leaves
+// the positions above it alone; then the wanted rows that are not there yet go in, top down.
 void PlanMiddle(const ListRows& shown, std::size_t first, std::size_t last, const ListRows& wanted,
                 std::size_t wantedLast, std::vector<ListEdit>& edits) {
-    // How many rows of each key the new list has room for; the shown rows beyond that go
-    // first, from the bottom up, so that each removal leaves the positions above it alone.
-    std::unordered_map<RowKey, std::size_t, RowKeyHash> room;
-    for (std::size_t i = first; i < wantedLast; ++i)
-        ++room[wanted[i].key];
-    std::vector<bool> stays(last - first);
-    for (std::size_t i = first; i < last; ++i) {
-        const auto found = room.find(shown[i].key);
-        stays[i - first] = found != room.end() && found->second > 0;
-        if (stays[i - first])
-            --found->second;
-    }
+    const std::vector<std::size_t> matched = Matches(shown, first, last, wanted, wantedLast);
+    const std::vector<bool> stays = LongestIncreasingRun(matched);
+    std::vector<bool> kept(last - first);
+    for (std::size_t i = 0; i < matched.size(); ++i)
+        if (stays[i])
+            kept[matched[i] - first] = true;
     for (std::size_t i = last; i-- > first;)
-        if (!stays[i - first])
+        if (!kept[i - first])
             edits.push_back({ListEdit::Kind::Remove, static_cast<int>(i), 0, 0});
-    std::vector<const ListRow*> current;  // what the items from `first` on show, as the edits go
-    current.reserve(wantedLast - first);
-    for (std::size_t i = first; i < last; ++i)
-        if (stays[i - first])
-            current.push_back(&shown[i]);
 
-    // Then the rows in the wanted order: one in its place is rewritten where it changed, one
-    // found further down moves up (removed there, inserted here), any other is new.
+    // Every row above the one in hand is now in its place, so a row that stayed is at its
+    // wanted position; a row that moved takes the cells that changed with it.
     for (std::size_t i = first; i < wantedLast; ++i) {
-        const RowKey key = wanted[i].key;
-        const std::size_t at = i - first;
+        const std::size_t from = matched[i - first];
         const int item = static_cast<int>(i);
-        if (at < current.size() && current[at]->key == key) {
-            if (const CellSet cells = ChangedCells(*current[at], wanted[i]))
+        if (stays[i - first]) {
+            if (const CellSet cells = ChangedCells(shown[from], wanted[i]))
                 edits.push_back({ListEdit::Kind::Rewrite, item, i, cells});
-            continue;
+        } else {
+            edits.push_back({ListEdit::Kind::Insert, item, i,
+                             from == kNone ? kAllCells : ChangedCells(shown[from], wanted[i])});
         }
-        std::size_t from = at + 1;
-        while (from < current.size() && !(current[from]->key == key))
-            ++from;
-        CellSet cells = kAllCells;
-        if (from < current.size()) {
-            cells = ChangedCells(*current[from], wanted[i]);
-            edits.push_back({ListEdit::Kind::Remove, static_cast<int>(first + from), 0, 0});
-            current.erase(current.begin() + static_cast<std::ptrdiff_t>(from));
-        }
-        edits.push_back({ListEdit::Kind::Insert, item, i, cells});
-        current.insert(current.begin() + static_cast<std::ptrdiff_t>(at), &wanted[i]);
     }
 }
 

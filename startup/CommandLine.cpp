@@ -52,15 +52,23 @@ constexpr wchar_t kUsage[] =
     L"Ключи пишутся с / или -, в любом регистре. Код завершения 0 — успех, иначе\r\n"
     L"номер ошибки Windows (87 — неверные аргументы).";
 
-// The text with each '%' replaced by the next of the values.
+// A control character, line breaks included, that would break the message's one line.
+bool IsControl(wchar_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+}
+
+// The text with each '%' replaced by the next of the values, which may be arguments as typed:
+// their control characters show as '?', so that the message stays one line.
 std::wstring Filled(std::wstring_view text, std::initializer_list<std::wstring_view> values) {
     std::wstring result;
     auto value = values.begin();
     for (const wchar_t c : text) {
-        if (c == L'%' && value != values.end())
-            result += *value++;
-        else
+        if (c == L'%' && value != values.end()) {
+            for (const wchar_t v : *value++)
+                result += IsControl(v) ? L'?' : v;
+        } else {
             result += c;
+        }
     }
     return result;
 }
@@ -82,11 +90,15 @@ std::optional<std::wstring> SwitchName(const std::wstring& arg) {
     return Lower(std::wstring_view(arg).substr(1));
 }
 
-// A column by its 0-based index in decimal digits or by its header, whatever the case.
+// A column by its 0-based index in decimal digits, whatever zeros lead them, or by its header,
+// whatever the case.
 std::optional<int> ColumnOf(std::wstring_view text, std::span<const std::wstring_view> headers) {
-    if (!text.empty() && text.size() <= 4 && std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; })) {
+    if (!text.empty() && std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; })) {
+        const std::wstring_view digits = text.substr(std::min(text.find_first_not_of(L'0'), text.size()));
+        if (digits.size() > 4)  // far more than any list's columns, and no overflow
+            return std::nullopt;
         int column = 0;
-        for (const wchar_t c : text)
+        for (const wchar_t c : digits)
             column = column * 10 + (c - L'0');
         return column < static_cast<int>(headers.size()) ? std::optional<int>(column) : std::nullopt;
     }

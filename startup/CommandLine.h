@@ -33,10 +33,11 @@ struct CCommandLine {
 
 // The arguments after the program's name, against the list's column headers (for /sort).
 // Switches start with '/' or '-' and are told apart whatever their case. Raises a CError
-// numbered kErrorInvalidParameter, with a one-line Russian text that names the culprit, for an
-// unknown switch or argument, a save switch without its file name, more than one save switch,
-// /sort without a column or with one that does not exist, /sort or /nosort twice or together,
-// and /sort or /nosort without a save switch.
+// numbered kErrorInvalidParameter, with a one-line Russian text that names the culprit (its
+// control characters shown as '?'), for an unknown switch or argument, a save switch without
+// its file name, more than one save switch, /sort without a column or with one that does not
+// exist, /sort or /nosort twice or together, and /sort or /nosort without a save switch. A
+// column number may have any zeros before it.
 CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<const std::wstring_view> headers);
 
 // What /? shows: the switches and what each does, several lines.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cwctype>
 #include <initializer_list>
 
 #include "startup/CommandLine.h"
@@ -22,7 +24,7 @@ CCommandLine Save(SaveFormat format, std::wstring file, SaveOrder order = SaveOr
     return {CCommandLine::Action::Save, format, std::move(file), order, sort};
 }
 
-// The error's number, and that its text is one line naming `culprit`.
+// The error's number, and that its text is one line, with no control character in it, naming `culprit`.
 void ExpectRefused(std::initializer_list<std::wstring> args, const std::wstring& culprit) {
     try {
         Parse(args);
@@ -30,7 +32,9 @@ void ExpectRefused(std::initializer_list<std::wstring> args, const std::wstring&
     } catch (const CError& error) {
         EXPECT_EQ(error.Number(), kErrorInvalidParameter);
         EXPECT_NE(error.Description().find(culprit), std::wstring::npos) << error.what();
-        EXPECT_EQ(error.Description().find_first_of(L"\r\n"), std::wstring::npos) << error.what();
+        const std::wstring& text = error.Description();
+        const auto control = [](wchar_t c) { return std::iswcntrl(static_cast<wint_t>(c)) != 0; };
+        EXPECT_TRUE(std::none_of(text.begin(), text.end(), control)) << error.what();
     }
 }
 
@@ -59,6 +63,9 @@ TEST(CommandLine, SortTakesAnIndexOrAHeaderAndATildeForDescending) {
     EXPECT_EQ(Parse({L"/sort", L"~Realm Size", L"/stab", L"a"}).sort, (StoredListSort{4, true}));
     EXPECT_EQ(Parse({L"/sort", L"0", L"/stab", L"a"}).sort, (StoredListSort{0, false}));
     EXPECT_EQ(Parse({L"/sort", L"05", L"/stab", L"a"}).sort, (StoredListSort{5, false}));
+    // A number is its value, however many zeros lead it.
+    EXPECT_EQ(Parse({L"/sort", L"00001", L"/stab", L"a"}).sort, (StoredListSort{1, false}));
+    EXPECT_EQ(Parse({L"/sort", L"~0000000000000000000005", L"/stab", L"a"}).sort, (StoredListSort{5, true}));
 }
 
 TEST(CommandLine, BadLinesAreRefusedNamingWhatIsWrong) {
@@ -72,6 +79,11 @@ TEST(CommandLine, BadLinesAreRefusedNamingWhatIsWrong) {
     ExpectRefused({L"/scomma", L"a", L"/sort", L"~"}, L"/sort");
     ExpectRefused({L"/scomma", L"a", L"/sort", L"6"}, L"«6»");
     ExpectRefused({L"/scomma", L"a", L"/sort", L"-1"}, L"«-1»");
+    ExpectRefused({L"/scomma", L"a", L"/sort", L"000006"}, L"«000006»");
+    ExpectRefused({L"/scomma", L"a", L"/sort", L"99999999999999999999"}, L"«99999999999999999999»");
+    // An argument with a line break or another control character is quoted on one line.
+    ExpectRefused({L"/scomma", L"a", L"/sort", L"1\r\n2"}, L"«1??2»");
+    ExpectRefused({L"list\n.csv\t\x1b\x85"}, L"«list?.csv???»");
     ExpectRefused({L"/scomma", L"a", L"/sort", L"Address"}, L"«Address»");
     ExpectRefused({L"/scomma", L"a", L"/sort", L"1", L"/nosort"}, L"/nosort");
     ExpectRefused({L"/nosort"}, L"/scomma");

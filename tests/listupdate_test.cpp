@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -86,6 +87,17 @@ TEST(ListUpdate, OnlyWhatChangedIsTouchedAndMarked) {
     EXPECT_EQ(plan[0].item, 1);
     EXPECT_EQ(plan[0].cells, (1u << 2) | (1u << 3));
     EXPECT_NE(TableRows(base), TableRows(changed)) << "the snapshot itself differs";
+
+    // The top row sorted to the bottom moves alone, down as cheaply as up, with no other row
+    // removed and inserted again on its way.
+    std::vector<RawRow> down = base;
+    std::rotate(down.begin(), down.begin() + 1, down.end());
+    plan = PlanListUpdate(shown, Rows(down));
+    EXPECT_LE(plan.size(), 2u);
+    EXPECT_EQ(Apply(shown, Rows(down)).rows, Rows(down));
+    std::vector<RawRow> up = base;
+    std::rotate(up.begin(), up.end() - 1, up.end());
+    EXPECT_LE(PlanListUpdate(shown, Rows(up)).size(), 2u);
 }
 
 TEST(ListUpdate, AnyTwoListsEndAlikeWithNewRowsAndChangedCellsMarked) {
@@ -113,5 +125,71 @@ TEST(ListUpdate, AnyTwoListsEndAlikeWithNewRowsAndChangedCellsMarked) {
                 EXPECT_EQ(list.marked[i], kAllCells) << "a new row is marked whole, round " << round;
             }
         }
+    }
+}
+
+TEST(ListUpdate, OnlyTheRowsOutsideTheLongestRunThatKeepsItsOrderMove) {
+    // The same addresses in another order, some with changed cells: the rows that keep their
+    // relative order (the longest increasing run of their old positions) stay where they are,
+    // every other one is removed once and inserted once, and a row that stays and changed is
+    // rewritten once; the move itself carries the cells of a row that moved.
+    std::mt19937 random(11);
+    for (int round = 0; round < 3000; ++round) {
+        const auto n = static_cast<std::uint32_t>(random() % 40);
+        std::vector<RawRow> before = NumberedRows(n);
+        for (RawRow& r : before)
+            r.index = static_cast<std::uint32_t>(random() % 3);
+        std::vector<std::size_t> from(n);  // wanted position -> shown position
+        for (std::size_t i = 0; i < n; ++i)
+            from[i] = i;
+        if (random() % 4 == 0) {
+            std::shuffle(from.begin(), from.end(), random);
+        } else if (n > 0) {
+            for (std::uint32_t moves = random() % 4; moves > 0; --moves) {
+                const std::size_t a = random() % n, b = random() % n;
+                const std::size_t taken = from[a];
+                from.erase(from.begin() + static_cast<std::ptrdiff_t>(a));
+                from.insert(from.begin() + static_cast<std::ptrdiff_t>(b), taken);
+            }
+        }
+        std::vector<RawRow> after;
+        for (const std::size_t i : from) {
+            RawRow r = before[i];
+            if (random() % 5 == 0)
+                r.mask = {255, 0, 0, 0};
+            if (random() % 5 == 0)
+                r.type = 0x08;
+            after.push_back(r);
+        }
+        const ListRows shown = Rows(before), wanted = Rows(after);
+
+        std::vector<std::size_t> run(n, 1);  // the longest increasing run ending at each row
+        std::size_t longest = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            for (std::size_t j = 0; j < i; ++j)
+                if (from[j] < from[i])
+                    run[i] = std::max(run[i], run[j] + 1);
+            longest = std::max(longest, run[i]);
+        }
+        const std::vector<ListEdit> plan = PlanListUpdate(shown, wanted);
+        std::size_t removes = 0, inserts = 0, rewrites = 0;
+        std::vector<bool> rewritten(n);
+        for (const ListEdit& edit : plan) {
+            removes += edit.kind == ListEdit::Kind::Remove;
+            inserts += edit.kind == ListEdit::Kind::Insert;
+            if (edit.kind == ListEdit::Kind::Rewrite) {
+                ++rewrites;
+                ASSERT_NE(edit.cells, 0u) << "round " << round;
+                ASSERT_FALSE(rewritten[edit.row]) << "a row rewritten twice, round " << round;
+                rewritten[edit.row] = true;
+            }
+        }
+        ASSERT_EQ(removes, n - longest) << "round " << round;
+        ASSERT_EQ(inserts, n - longest) << "round " << round;
+        ASSERT_EQ(plan.size(), 2 * (n - longest) + rewrites) << "round " << round;
+        const AppliedList list = Apply(shown, wanted);
+        ASSERT_EQ(list.rows, wanted) << "round " << round;
+        for (std::size_t i = 0; i < n; ++i)
+            ASSERT_EQ(list.marked[i], ChangedCells(shown[from[i]], wanted[i])) << "round " << round << ", row " << i;
     }
 }

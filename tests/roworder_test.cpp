@@ -36,6 +36,15 @@ TEST(RowOrder, ColumnsSortByValueAndTiesKeepTheTablesOrder) {
     EXPECT_EQ(SortedOrder(rows, {2, false}), (Order{0, 1, 2, 3}));
     EXPECT_EQ(SortedOrder(rows, {4, false}), (Order{0, 3, 2, 1}));
     EXPECT_EQ(SortedOrder(rows, {5, false}), (Order{2, 1, 3, 0}));  // "", "Primary" twice, "Primary, Dynamic"
+
+    // The type sorts by its text: flags without a label make no difference, ties keep the order.
+    std::vector<RawRow> raw(5);
+    const std::uint16_t types[] = {0x03, 0x08, 0x01, 0x02, 0x00};  // "Primary", "Disconnected", "Primary", "", ""
+    for (std::size_t i = 0; i < raw.size(); ++i)
+        raw[i] = {{10, 0, 0, static_cast<std::uint8_t>(i)}, 1, {}, {}, 1500, 0, types[i]};
+    const ListRows typed = ToListRows(DecodeAddrTable(TableBytes(raw)));
+    EXPECT_EQ(SortedOrder(typed, {5, false}), (Order{3, 4, 1, 0, 2}));
+    EXPECT_EQ(SortedOrder(typed, {5, true}), (Order{0, 2, 1, 3, 4}));
 }
 
 TEST(RowOrder, HeaderClicksToggleTheSameColumnAndStartAnotherAscending) {
