@@ -9,13 +9,14 @@ namespace netpeek {
 
 namespace {
 
+decltype(&FreeMibTable) FreeMibTableFunction() {
+    static const auto freeMibTable = SystemFunction<decltype(&FreeMibTable)>(L"iphlpapi.dll", "FreeMibTable");
+    return freeMibTable;
+}
+
 // The table IP Helper allocated, handed back to it when the reading is done.
 struct MibTableDeleter {
-    void operator()(MIB_UNICASTIPADDRESS_TABLE* table) const {
-        static const auto freeMibTable =
-            SystemFunction<decltype(&FreeMibTable)>(L"iphlpapi.dll", "FreeMibTable");
-        freeMibTable(table);
-    }
+    void operator()(MIB_UNICASTIPADDRESS_TABLE* table) const { FreeMibTableFunction()(table); }
 };
 using UniqueUnicastTable = std::unique_ptr<MIB_UNICASTIPADDRESS_TABLE, MibTableDeleter>;
 
@@ -45,6 +46,8 @@ CIPv6AddrList IPv6Rows(const MIB_UNICASTIPADDRESS_TABLE& table) {
 CIPv6AddrList GetIPv6Addresses() {
     static const auto getUnicastIpAddressTable =
         SystemFunction<decltype(&GetUnicastIpAddressTable)>(L"iphlpapi.dll", "GetUnicastIpAddressTable");
+    // Looked up before there is a table to free, so that the deleter never has to throw.
+    FreeMibTableFunction();
     MIB_UNICASTIPADDRESS_TABLE* raw = nullptr;
     const DWORD result = getUnicastIpAddressTable(AF_INET6, &raw);
     const UniqueUnicastTable table(raw);
