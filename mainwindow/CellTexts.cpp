@@ -15,8 +15,7 @@ constexpr TypeLabel kTypeLabels[] = {
 };
 
 // Written digit by digit, as an address is, rather than through swprintf.
-std::wstring Unsigned(std::int32_t value) {
-    auto number = static_cast<std::uint32_t>(value);
+std::wstring Unsigned(std::uint32_t number) {
     wchar_t digits[10];
     std::size_t first = std::size(digits);
     do {
@@ -25,6 +24,10 @@ std::wstring Unsigned(std::int32_t value) {
     } while (number != 0);
     return std::wstring(digits + first, digits + std::size(digits));
 }
+
+// NL_DAD_STATE's states below preferred, by their value.
+constexpr const wchar_t* kDadStateLabels[] = {L"Invalid", L"Tentative", L"Duplicate", L"Deprecated"};
+static_assert(std::size(kDadStateLabels) == kDadStatePreferred);
 
 }  // namespace
 
@@ -42,8 +45,33 @@ std::wstring FormatTypeFlags(std::int32_t wType) {
 }
 
 CRowCells RowCells(const CIPAddrRow& row) {
-    return {Unsigned(row.dwIndex),         row.dwAddr.toString(),   row.dwMask.toString(),
-            row.dwBCastAddr.toString(),    Unsigned(row.dwReasmSize), FormatTypeFlags(row.wType)};
+    return {Unsigned(static_cast<std::uint32_t>(row.dwIndex)), row.dwAddr.toString(), row.dwMask.toString(),
+            row.dwBCastAddr.toString(), Unsigned(static_cast<std::uint32_t>(row.dwReasmSize)),
+            FormatTypeFlags(row.wType)};
+}
+
+std::wstring FormatIPv6Type(const CIPv6AddrRow& row) {
+    const wchar_t* labels[3] = {};
+    std::size_t count = 0;
+    if (row.PrefixOrigin == kPrefixOriginDhcp || row.SuffixOrigin == kSuffixOriginDhcp)
+        labels[count++] = L"Dynamic";
+    if (row.SuffixOrigin == kSuffixOriginRandom)
+        labels[count++] = L"Temporary";
+    // Preferred, and any state this program does not know, have no label.
+    if (row.DadState >= kDadStateInvalid && row.DadState < kDadStatePreferred)
+        labels[count++] = kDadStateLabels[row.DadState];
+    std::wstring text;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i != 0)
+            text += L", ";
+        text += labels[i];
+    }
+    return text;
+}
+
+CRowCells RowCells(const CIPv6AddrRow& row) {
+    return {Unsigned(row.InterfaceIndex), row.Address.toString(row.ScopeId),
+            L"/" + Unsigned(row.OnLinkPrefixLength), L"", L"", FormatIPv6Type(row)};
 }
 
 }  // namespace netpeek

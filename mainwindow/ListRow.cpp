@@ -6,17 +6,34 @@ namespace {
 
 enum Column { kIndex, kAddress, kMask, kBroadcast, kReasmSize };
 
-// Every IPv4 cell sorts as an unsigned 32-bit number, as the list shows it.
+// A number, or an IPv4 address, sorts as an unsigned 32-bit number.
 SortValue Number(std::uint32_t number) {
     SortValue sort;
+    sort.rank = kRankValue;
     for (std::size_t i = 0; i < 4; ++i)
         sort.value[15 - i] = static_cast<std::uint8_t>(number >> (8 * i));
     return sort;
 }
 
-SortValue Number(const CIPAddr& a) {
-    return Number((std::uint32_t{a.Part1} << 24) | (std::uint32_t{a.Part2} << 16) | (std::uint32_t{a.Part3} << 8) |
-                  std::uint32_t{a.Part4});
+// A mask by its prefix length (its leading one bits), then by the mask itself: for an IPv4 mask
+// that is the order of the mask as a number, contiguous or not, and /8 < /24 < /64 across the
+// families.
+SortValue Mask(std::uint8_t prefixLength, std::uint32_t ipv4Mask) {
+    SortValue sort = Number(ipv4Mask);
+    sort.value[0] = prefixLength;
+    return sort;
+}
+
+std::uint8_t LeadingOnes(std::uint32_t mask) {
+    std::uint8_t count = 0;
+    for (; count < 32 && (mask & (0x80000000u >> count)) != 0; ++count) {
+    }
+    return count;
+}
+
+std::uint32_t ToNumber(const CIPAddr& a) {
+    return (std::uint32_t{a.Part1} << 24) | (std::uint32_t{a.Part2} << 16) | (std::uint32_t{a.Part3} << 8) |
+           std::uint32_t{a.Part4};
 }
 
 }  // namespace
@@ -55,10 +72,24 @@ ListRow ToListRow(const CIPAddrRow& row) {
     key.address = {row.dwAddr.Part1, row.dwAddr.Part2, row.dwAddr.Part3, row.dwAddr.Part4};
     std::array<SortValue, kCellCount> sortBy;
     sortBy[kIndex] = Number(static_cast<std::uint32_t>(row.dwIndex));
-    sortBy[kAddress] = Number(row.dwAddr);
-    sortBy[kMask] = Number(row.dwMask);
-    sortBy[kBroadcast] = Number(row.dwBCastAddr);
+    sortBy[kAddress] = Number(ToNumber(row.dwAddr));
+    const std::uint32_t mask = ToNumber(row.dwMask);
+    sortBy[kMask] = Mask(LeadingOnes(mask), mask);
+    sortBy[kBroadcast] = Number(ToNumber(row.dwBCastAddr));
     sortBy[kReasmSize] = Number(static_cast<std::uint32_t>(row.dwReasmSize));
+    return ListRow(key, RowCells(row), sortBy);
+}
+
+ListRow ToListRow(const CIPv6AddrRow& row) {
+    RowKey key;
+    key.family = AddressFamily::IPv6;
+    key.index = row.InterfaceIndex;
+    key.address = row.Address.Bytes;
+    std::array<SortValue, kCellCount> sortBy;  // the broadcast and the reassembly size stay empty
+    sortBy[kIndex] = Number(row.InterfaceIndex);
+    sortBy[kAddress].rank = kRankIPv6Address;
+    sortBy[kAddress].value = row.Address.Bytes;
+    sortBy[kMask] = Mask(row.OnLinkPrefixLength, 0);
     return ListRow(key, RowCells(row), sortBy);
 }
 

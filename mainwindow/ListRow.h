@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "addrtable/AddrTable.h"
+#include "addrtable/CIPv6AddrRow.h"
 #include "mainwindow/CellTexts.h"
 
 namespace netpeek {
@@ -32,7 +33,12 @@ using CellSet = unsigned;
 inline constexpr CellSet kAllCells = (1u << kCellCount) - 1;
 
 // What a cell sorts by: `rank` first (which kind of value it is), then `value` as one
-// big-endian number.
+// big-endian number. An empty cell has rank 0 and comes before every value; a number or an
+// IPv4 address has rank 1; an IPv6 address rank 2, after every IPv4 one. A mask sorts by its
+// prefix length in the first byte, so IPv4 masks and IPv6 prefixes share rank 1.
+inline constexpr std::uint8_t kRankEmpty = 0;
+inline constexpr std::uint8_t kRankValue = 1;
+inline constexpr std::uint8_t kRankIPv6Address = 2;
 struct SortValue {
     std::uint8_t rank = 0;
     std::array<std::uint8_t, 16> value{};
@@ -68,6 +74,10 @@ ListRows ToListRows(const CIPAddrList& rows);
 // where `previous` holds the same table row at the same position: a re-read that changed a
 // few rows formats the texts of those alone.
 ListRows ToListRows(const CIPAddrList& rows, const CIPAddrList& previous, const ListRows& before);
+
+// A row of the IPv6 table as the list shows it; its identity takes the interface index and
+// the sixteen bytes, not the zone.
+ListRow ToListRow(const CIPv6AddrRow& row);
 
 // The cells whose texts differ between two versions of a row.
 CellSet ChangedCells(const ListRow& before, const ListRow& after);

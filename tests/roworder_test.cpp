@@ -47,6 +47,54 @@ TEST(RowOrder, ColumnsSortByValueAndTiesKeepTheTablesOrder) {
     EXPECT_EQ(SortedOrder(typed, {5, true}), (Order{0, 2, 1, 3, 4}));
 }
 
+TEST(RowOrder, IPv6RowsSortAfterIPv4ByAddressBesideThemByPrefixAndEmptyCellsFirst) {
+    ListRows rows = Rows();  // IPv4 rows 0-3, masks /8, /16, /24, /24
+    const auto add = [&rows](const CIPv6Addr& address, std::uint32_t index, std::uint8_t prefix) {
+        CIPv6AddrRow row;
+        row.Address = address;
+        row.InterfaceIndex = index;
+        row.OnLinkPrefixLength = prefix;
+        row.DadState = kDadStatePreferred;
+        rows.push_back(ToListRow(row));
+    };
+    add(V6({0xfe80, 0, 0, 0, 0, 0, 0, 1}), 12, 64);                // 4
+    add(V6({0, 0, 0, 0, 0, 0, 0, 1}), 1, 128);                      // 5
+    add(V6({0, 0, 0, 0, 0, 0xffff, 0x0a00, 1}), 3, 8);              // 6: ::ffff:10.0.0.1, still IPv6
+    add(V6({0x2001, 0xdb8, 0, 0, 0, 0, 0, 0}), 2, 16);              // 7
+    CIPAddrRow zeros;  // 8: an IPv4 row whose broadcast and realm size are zero, not empty
+    zeros.dwAddr = {127, 0, 0, 1};
+    zeros.dwIndex = 1;
+    zeros.dwMask = {255, 0, 0, 0};
+    rows.push_back(ToListRow(zeros));
+    EXPECT_EQ(SortedOrder(rows, {1, false}), (Order{1, 2, 0, 8, 3, 5, 6, 7, 4}));
+    EXPECT_EQ(SortedOrder(rows, {1, true}), (Order{4, 7, 6, 5, 3, 8, 0, 2, 1}));
+    // /8 three times (IPv6 first: its mask bytes are zero), /16 twice, /24, /24, /64, /128.
+    EXPECT_EQ(SortedOrder(rows, {2, false}), (Order{6, 0, 8, 7, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(SortedOrder(rows, {0, false}), (Order{5, 8, 3, 7, 6, 0, 2, 4, 1}));
+    // Broadcast and realm size are empty for IPv6: before a zero ascending, after it descending.
+    EXPECT_EQ(SortedOrder(rows, {3, false}), (Order{4, 5, 6, 7, 8, 1, 2, 0, 3}));
+    EXPECT_EQ(SortedOrder(rows, {4, true}), (Order{1, 2, 0, 3, 8, 4, 5, 6, 7}));
+    EXPECT_EQ(SortedOrder(rows, {5, false}), (Order{2, 4, 5, 6, 7, 8, 1, 3, 0}));
+
+    // A row's identity: the family, the interface and the bytes, whatever the zone or state.
+    EXPECT_EQ(rows[4].key.family, AddressFamily::IPv6);
+    EXPECT_EQ(rows[4].key.index, 12u);
+    EXPECT_EQ(rows[4].key.address, V6({0xfe80, 0, 0, 0, 0, 0, 0, 1}).Bytes);
+    CIPv6AddrRow changed;
+    changed.Address = V6({0xfe80, 0, 0, 0, 0, 0, 0, 1});
+    changed.InterfaceIndex = 12;
+    changed.OnLinkPrefixLength = 64;
+    changed.ScopeId = 12;
+    changed.DadState = kDadStateDeprecated;
+    EXPECT_EQ(ToListRow(changed).key, rows[4].key);
+    EXPECT_EQ(ChangedCells(rows[4], ToListRow(changed)), (1u << 1) | (1u << 5));
+    // The IPv4 row 10.0.0.1 and the mapped ::ffff:10.0.0.1 are different rows.
+    CIPAddrRow v4;
+    v4.dwAddr = {10, 0, 0, 1};
+    v4.dwIndex = 3;
+    EXPECT_NE(ToListRow(v4).key, rows[6].key);
+}
+
 TEST(RowOrder, HeaderClicksToggleTheSameColumnAndStartAnotherAscending) {
     EXPECT_EQ(NextSort({}, 3), (StoredListSort{3, false}));
     EXPECT_EQ(NextSort({3, false}, 3), (StoredListSort{3, true}));
