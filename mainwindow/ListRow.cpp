@@ -93,20 +93,6 @@ ListRow ToListRow(const CIPv6AddrRow& row) {
     return ListRow(key, RowCells(row), sortBy);
 }
 
-ListRows ToListRows(const CIPAddrList& rows) {
-    return ToListRows(rows, {}, {});
-}
-
-ListRows ToListRows(const CIPAddrList& rows, const CIPAddrList& previous, const ListRows& before) {
-    ListRows list;
-    list.reserve(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const bool same = i < previous.size() && i < before.size() && rows[i] == previous[i];
-        list.push_back(same ? before[i] : ToListRow(rows[i]));
-    }
-    return list;
-}
-
 CellSet ChangedCells(const ListRow& before, const ListRow& after) {
     CellSet cells = 0;
     if (before.m_cells == after.m_cells)

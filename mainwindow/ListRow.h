@@ -67,17 +67,34 @@ private:
 };
 using ListRows = std::vector<ListRow>;
 
+// The value, in the program's own key, that keeps whether the list shows the IPv6 rows too.
+inline constexpr wchar_t kShowIPv6Name[] = L"Show IPv6";
+
 // A row of the IPv4 table as the list shows it.
 ListRow ToListRow(const CIPAddrRow& row);
-ListRows ToListRows(const CIPAddrList& rows);
-// The same for a new read of the table, taking each row from `before` (the rows of `previous`)
-// where `previous` holds the same table row at the same position: a re-read that changed a
-// few rows formats the texts of those alone.
-ListRows ToListRows(const CIPAddrList& rows, const CIPAddrList& previous, const ListRows& before);
-
 // A row of the IPv6 table as the list shows it; its identity takes the interface index and
 // the sixteen bytes, not the zone.
 ListRow ToListRow(const CIPv6AddrRow& row);
+
+// The rows of a read of a table, in its order, appended to `list`; each is taken from `before`
+// (the list form of `previous`) where `previous` holds the same table row at the same position,
+// so that a re-read that changed a few rows formats the texts of those alone.
+template <typename TableRow>
+void AppendListRows(ListRows& list, const std::vector<TableRow>& rows, const std::vector<TableRow>& previous = {},
+                    const ListRows& before = {}) {
+    list.reserve(list.size() + rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const bool same = i < previous.size() && i < before.size() && rows[i] == previous[i];
+        list.push_back(same ? before[i] : ToListRow(rows[i]));
+    }
+}
+template <typename TableRow>
+ListRows ToListRows(const std::vector<TableRow>& rows, const std::vector<TableRow>& previous = {},
+                    const ListRows& before = {}) {
+    ListRows list;
+    AppendListRows(list, rows, previous, before);
+    return list;
+}
 
 // The cells whose texts differ between two versions of a row.
 CellSet ChangedCells(const ListRow& before, const ListRow& after);
