@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,11 @@ TEST_F(AddressListView, AnUpdateKeepsTheUsersPlaceAndMarksWhatChanged) {
     // The marks are looked up once per row, as its item starts; its cells take that answer.
     CellBackground(0, 0);
     EXPECT_EQ(CellBackground(5, 3, CDDS_ITEMPREPAINT | CDDS_SUBITEM), marked);
+
+    // The row at the top that moves to the bottom takes the view nowhere: the next one comes up.
+    std::rotate(raw.begin() + top + 1, raw.begin() + top + 2, raw.end());
+    list.Update(Rows(raw), GetTickCount64() + 10000);
+    EXPECT_EQ(control.GetTopIndex(), top + 1);
     list.Fill(Rows(raw));
     EXPECT_NE(CellBackground(0, 3), marked) << "a fill clears the marks";
 }
