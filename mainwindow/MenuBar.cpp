@@ -70,6 +70,20 @@ UniqueMenu BuildMenuBar() {
     return bar;
 }
 
+void AppendExitShortcut(HMENU menuBar) {
+    const UINT id = MenuCommandId(MenuArray::File, 100);
+    wchar_t caption[256] = {};
+    if (!GetMenuStringW(menuBar, id, caption, 256, MF_BYCOMMAND))
+        ThrowLastError(L"The Exit menu item could not be read.");
+    const std::wstring extended = std::wstring(caption) + L"\tEsc";
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_STRING;
+    item.dwTypeData = const_cast<wchar_t*>(extended.c_str());
+    if (!SetMenuItemInfoW(menuBar, id, FALSE, &item))
+        ThrowLastError(L"The Exit menu item could not be changed.");
+}
+
 UniqueMenu BuildContextMenu() {
     UniqueMenu popup = NewPopup();
     for (const MenuRef& ref : ContextMenu())

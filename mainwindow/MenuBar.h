@@ -15,6 +15,8 @@ namespace netpeek {
 
 // The three menus with their shown items; each item's text carries its shortcut after a tab.
 UniqueMenu BuildMenuBar();
+// Exit's caption in the menu bar gains its key, Esc, which the window handles itself.
+void AppendExitShortcut(HMENU menuBar);
 // The list's context menu, its items as the menu bar shows them.
 UniqueMenu BuildContextMenu();
 // The shortcuts of the shown items, each sending its item's command.

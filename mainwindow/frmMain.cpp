@@ -37,16 +37,6 @@ constexpr ULONGLONG kMarkMilliseconds = 10000;
 
 enum Shift { kShiftMask = 1, kCtrlMask = 2, kAltMask = 4 };
 
-// Shows the wait cursor for as long as it lives, and the default one afterwards,
-// whichever way the work ends.
-class BusyCursor {
-public:
-    BusyCursor() { SetCursor(LoadCursorW(nullptr, IDC_WAIT)); }
-    ~BusyCursor() { SetCursor(LoadCursorW(nullptr, IDC_ARROW)); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
 int CurrentShiftMask() {
     return (GetKeyState(VK_SHIFT) < 0 ? kShiftMask : 0) | (GetKeyState(VK_CONTROL) < 0 ? kCtrlMask : 0) |
            (GetKeyState(VK_MENU) < 0 ? kAltMask : 0);
@@ -189,7 +179,7 @@ bool frmMain::OnCreate() {
         if (!m_services.isInIDE())
             m_services.setWindowResIconAll(m_hwnd, kAppIconName);
         m_services.setMenuJustify(m_hwnd, kHelpTitlePosition, true);
-        ExtendExitCaption();
+        AppendExitShortcut(GetMenu(m_hwnd));
         InitToolbar();
         InitListView();
         LoadLayout();
@@ -233,20 +223,6 @@ void frmMain::CreateControls() {
         const ListRow* row = RowOf(item);
         return row ? std::optional<std::uint32_t>(row->key.index) : std::nullopt;
     });
-}
-
-void frmMain::ExtendExitCaption() {
-    const UINT id = MenuCommandId(MenuArray::File, 100);
-    wchar_t caption[256] = {};
-    if (!GetMenuStringW(GetMenu(m_hwnd), id, caption, 256, MF_BYCOMMAND))
-        ThrowLastError(L"The Exit menu item could not be read.");
-    const std::wstring extended = std::wstring(caption) + L"\tEsc";
-    MENUITEMINFOW item{};
-    item.cbSize = sizeof(item);
-    item.fMask = MIIM_STRING;
-    item.dwTypeData = const_cast<wchar_t*>(extended.c_str());
-    if (!SetMenuItemInfoW(GetMenu(m_hwnd), id, FALSE, &item))
-        ThrowLastError(L"The Exit menu item could not be changed.");
 }
 
 void frmMain::InitToolbar() {
@@ -536,12 +512,16 @@ ULONGLONG frmMain::ShowTableChanges() {
     return spent;
 }
 
-// The choice is stored first, so that a store that fails leaves the switch, its tick and what
-// follows the table as they were.
+// A switch of the context menu is stored first, so that a store that fails leaves the switch,
+// its tick and what it governs as they were.
+void frmMain::StoreSwitch(const wchar_t* name, bool on) {
+    m_services.writeValue(kProgramSection, name, kLayoutNoFlags, on ? L"1" : L"0", CApplication::Current(),
+                          kLayoutPerUser);
+}
+
 void frmMain::ToggleAutoRefresh() {
     const bool on = !m_autoRefresh;
-    m_services.writeValue(kProgramSection, kAutoRefreshName, kLayoutNoFlags, on ? L"1" : L"0",
-                          CApplication::Current(), kLayoutPerUser);
+    StoreSwitch(kAutoRefreshName, on);
     m_autoRefresh = on;
     if (!on) {
         m_follower.Stop();
@@ -551,12 +531,10 @@ void frmMain::ToggleAutoRefresh() {
     m_follower.UpdateNow();
 }
 
-// Stored first, as the other switch is; then the list is read again as F5 reads it, keeping
-// the row the user had chosen.
+// The list is read again as F5 reads it, keeping the row the user had chosen.
 void frmMain::ToggleIPv6() {
     const bool on = !m_showIPv6;
-    m_services.writeValue(kProgramSection, kShowIPv6Name, kLayoutNoFlags, on ? L"1" : L"0", CApplication::Current(),
-                          kLayoutPerUser);
+    StoreSwitch(kShowIPv6Name, on);
     m_showIPv6 = on;
     m_follower.FollowIPv6(on);
     const TableFollower::Hold hold(m_follower);

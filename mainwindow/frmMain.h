@@ -94,10 +94,10 @@ private:
 
     // Reads the table and shows what changed; answers how long the read took.
     ULONGLONG ShowTableChanges();
+    void StoreSwitch(const wchar_t* name, bool on);
     void ToggleAutoRefresh();
     void ToggleIPv6();
     void CreateControls();
-    void ExtendExitCaption();
     void InitToolbar();
     void InitListView();
     void LoadLayout();
