@@ -1,6 +1,7 @@
 #pragma once
-// The wait cursor, and small typed views of the common controls the program drives: one short method per message,
-// no state beyond the handle. They own nothing; the window that made a control destroys it.
+// The wait cursor, and small typed views of the common controls the program drives: one short
+// method per message, no state beyond the handle. They own nothing; the window that made a
+// control destroys it.
 
 #include <windows.h>
 #include <commctrl.h>
