@@ -60,4 +60,41 @@ CIPv6AddrList GetIPv6Addresses() {
     return IPv6Rows(*table);
 }
 
+namespace {
+
+// Where a change is told: the system's thread may only post it on.
+struct NoticeTarget {
+    HWND window;
+    UINT message;
+};
+
+void WINAPI PostIPv6Change(PVOID context, PMIB_UNICASTIPADDRESS_ROW, MIB_NOTIFICATION_TYPE) {
+    const auto* target = static_cast<const NoticeTarget*>(context);
+    PostMessageW(target->window, target->message, 0, 0);
+}
+
+}  // namespace
+
+std::shared_ptr<void> ArmIPv6ChangeNotice(HWND window, UINT message) {
+    static const auto notify =
+        SystemFunction<decltype(&NotifyUnicastIpAddressChange)>(L"iphlpapi.dll", "NotifyUnicastIpAddressChange");
+    static const auto cancel = SystemFunction<decltype(&CancelMibChangeNotify2)>(L"iphlpapi.dll", "CancelMibChangeNotify2");
+    auto target = std::make_unique<NoticeTarget>(NoticeTarget{window, message});
+    HANDLE handle = nullptr;
+    const DWORD result = notify(AF_INET6, PostIPv6Change, target.get(), FALSE, &handle);
+    if (result != NO_ERROR)
+        throw SystemError(result, L"Changes of the IPv6 address table cannot be followed.");
+    if (!handle) {
+        // Nothing to withdraw, yet a call may still come: the target stays for the process.
+        static_cast<void>(target.release());
+        return nullptr;
+    }
+    // Withdrawn from the window's thread, never from the callback; once it returns, no call
+    // of the callback is running or to come, and the target can go.
+    return std::shared_ptr<void>(handle, [target = target.release()](HANDLE notice) {
+        cancel(notice);
+        delete target;
+    });
+}
+
 }  // namespace netpeek

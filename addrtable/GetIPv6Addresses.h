@@ -5,6 +5,8 @@
 #include <ws2ipdef.h>
 #include <iphlpapi.h>
 
+#include <memory>
+
 #include "addrtable/CIPv6AddrRow.h"
 
 namespace netpeek {
@@ -16,5 +18,10 @@ CIPv6AddrList IPv6Rows(const MIB_UNICASTIPADDRESS_TABLE& table);
 // The machine's IPv6 unicast addresses, in the list's order. Throws CError with the system's
 // code and message when the table cannot be read.
 CIPv6AddrList GetIPv6Addresses();
+
+// The IPv6 table's change notice: each change posts `message` to `window`, from a thread of the
+// system's. Releasing the answer withdraws it. Null where the system gives no notice (Wine's
+// gives no handle to withdraw); throws CError when it is refused.
+std::shared_ptr<void> ArmIPv6ChangeNotice(HWND window, UINT message);
 
 }  // namespace netpeek

@@ -75,6 +75,13 @@ void AddressList::Fill(ListRows rows) {
     FillItems();
 }
 
+void AddressList::Refill(ListRows rows) {
+    const Place place = RememberPlace();
+    Fill(std::move(rows));
+    SelectAgain(place);
+    ShowChosenRow();
+}
+
 void AddressList::SortBy(const StoredListSort& sort) {
     const Place place = RememberPlace();
     {
@@ -84,6 +91,10 @@ void AddressList::SortBy(const StoredListSort& sort) {
         FillItems();
         SelectAgain(place);
     }
+    ShowChosenRow();
+}
+
+void AddressList::ShowChosenRow() const {
     // The chosen row in view, or with none chosen the top of the list.
     const int selected = m_list.GetSelected();
     m_list.EnsureVisible(selected >= 0 ? selected : 0);

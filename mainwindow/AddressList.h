@@ -34,6 +34,8 @@ public:
     // Empties the list and fills it with `rows` (in the table's order) as the sort shows them;
     // every mark goes. Throws when the list takes no more items, keeping the rows it took.
     void Fill(ListRows rows);
+    // The same, keeping the row the user had chosen selected, focused and in view.
+    void Refill(ListRows rows);
     // Shows the same rows in another order: the row the user had chosen stays selected and
     // focused, and in view.
     void SortBy(const StoredListSort& sort);
@@ -74,6 +76,7 @@ private:
     Place RememberPlace() const;
     std::optional<Spot> TopRowThatStays(const std::vector<ListEdit>& edits) const;
     void SelectAgain(const Place& place) const;
+    void ShowChosenRow() const;
     void KeepTopRow(const Place& place) const;
     CellSet MarkedCells(int item) const;
     void ScheduleMarkExpiry();

@@ -51,7 +51,9 @@ void TableFollower::Start() {
     });
     SetTimer(m_owner, kRereadTimer, kRereadMilliseconds, nullptr);
     m_noticeBackOff = 0;
+    m_following = true;
     ArmNotice();
+    ArmIPv6Notice();
 }
 
 void TableFollower::Stop() {
@@ -59,7 +61,40 @@ void TableFollower::Stop() {
     KillTimer(m_owner, kNoticeTimer);
     KillTimer(m_owner, kNoticeRetryTimer);
     m_noticeWaiting = false;
+    m_following = false;
     WithdrawNotice();
+    WithdrawIPv6Notice();
+}
+
+void TableFollower::FollowIPv6(bool on) {
+    m_ipv6 = on;
+    if (on)
+        ArmIPv6Notice();
+    else
+        WithdrawIPv6Notice();
+}
+
+void TableFollower::WithdrawIPv6Notice() {
+    m_ipv6Notice.reset();
+    m_ipv6Armed = false;
+}
+
+// Without the IPv6 notice (Wine gives none) the periodic re-read still follows the IPv6 table.
+void TableFollower::ArmIPv6Notice() {
+    if (!m_following || !m_ipv6 || m_ipv6Armed || !m_services->notifyIPv6Change)
+        return;
+    try {
+        m_ipv6Notice = m_services->notifyIPv6Change(m_owner, kIPv6NoticeMessage);
+        m_ipv6Armed = true;
+    } catch (...) {
+        WithdrawIPv6Notice();
+    }
+}
+
+void TableFollower::OnIPv6Notice() {
+    // A notice posted before it was withdrawn may still arrive.
+    if (m_following && m_ipv6)
+        SetTimer(m_owner, kNoticeTimer, kNoticeDelayMilliseconds, nullptr);
 }
 
 void TableFollower::UpdateNow() {

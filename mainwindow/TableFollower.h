@@ -29,6 +29,9 @@ public:
         TableFollower& m_follower;
     };
 
+    // What the IPv6 table's change notice posts to the owner.
+    static constexpr UINT kIPv6NoticeMessage = WM_APP + 1;
+
     TableFollower() = default;
     ~TableFollower();
     TableFollower(const TableFollower&) = delete;
@@ -44,6 +47,8 @@ public:
 
     void Start();
     void Stop();
+    // Follows the IPv6 table's own notice too, or no longer.
+    void FollowIPv6(bool on);
     // Asks the owner to read the table now, unless something holds updates off; a read that
     // takes long spaces the next re-reads out.
     void UpdateNow();
@@ -53,6 +58,8 @@ public:
     HANDLE NoticeEvent() const;
     // The message loop saw that event: ask for the next notice, and update once the burst is over.
     void OnNotice();
+    // The owner got kIPv6NoticeMessage: update once the burst is over.
+    void OnIPv6Notice();
     // The owner's timer: true when it was one of the follower's.
     bool OnTimer(UINT_PTR id);
     // The owner's WM_ENTERMENULOOP, WM_EXITMENULOOP, WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE: a menu
@@ -69,6 +76,8 @@ private:
     };
 
     void OnRereadTimer();
+    void ArmIPv6Notice();
+    void WithdrawIPv6Notice();
     void ArmNotice();
     void WithdrawNotice();
 
@@ -84,6 +93,10 @@ private:
     bool m_noticeWaiting = false;  // that wait is on
     std::vector<std::unique_ptr<NoticeRequest>> m_withdrawn;  // cancelled but not yet ended: never reused
     ULONGLONG m_rereadDue = 0;     // by the services' clock; 0 for at the next tick
+    bool m_following = false;
+    bool m_ipv6 = false;
+    bool m_ipv6Armed = false;            // asked for, with or without a handle to withdraw it by
+    std::shared_ptr<void> m_ipv6Notice;  // withdrawn when released
 };
 
 }  // namespace netpeek

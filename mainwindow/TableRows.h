@@ -1,6 +1,7 @@
 #pragma once
-// The address table as the list takes it: read through the window's services and turned into
-// the list's rows once per read, so that a re-read that changed nothing formats nothing.
+// The address tables as the list takes them: read through the window's services and turned
+// into the list's rows once per read, so that a re-read that changed nothing formats nothing.
+// The IPv4 rows come first, in their table's order; the IPv6 rows follow when asked for.
 
 #include <windows.h>
 
@@ -18,16 +19,22 @@ public:
 
     // Forgets the last read, as an emptied list has nothing of it.
     void Clear();
-    // The table read now, in its own order. Throws when it cannot be read.
-    const ListRows& Read();
-    // The table read again: its rows when they differ from the last read's, else none (also
-    // when the read fails). `spent` gets the read's milliseconds by the services' clock.
-    std::optional<ListRows> ReadChanges(ULONGLONG& spent);
+    // The tables read now. Throws when the IPv4 table cannot be read; an IPv6 table that cannot
+    // be read leaves its part empty. Without `ipv6` no IPv6 call is made.
+    ListRows Read(bool ipv6);
+    // The tables read again: their rows when they differ from the last read's, else none (also
+    // when either read fails, so that a failure changes nothing). `spent` gets the reads'
+    // milliseconds by the services' clock.
+    std::optional<ListRows> ReadChanges(bool ipv6, ULONGLONG& spent);
 
 private:
+    ListRows Rows() const;
+
     const FormServices& m_services;
-    CIPAddrList m_table;  // the last read as the system gave it
-    ListRows m_rows;      // and as the list shows it
+    CIPAddrList m_table;     // the last reads as the system gave them
+    CIPv6AddrList m_table6;
+    ListRows m_rows;         // and as the list shows them
+    ListRows m_rows6;
 };
 
 }  // namespace netpeek

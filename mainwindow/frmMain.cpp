@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "export/ListTexts.h"
@@ -162,6 +163,9 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
         OnEndSession(wParam != FALSE);
         return 0;
+    case TableFollower::kIPv6NoticeMessage:
+        m_follower.OnIPv6Notice();
+        return 0;
     case WM_ENTERMENULOOP:
     case WM_EXITMENULOOP:
     case WM_ENTERSIZEMOVE:
@@ -288,6 +292,9 @@ void frmMain::LoadLayout() {
             .value_or(StoredListSort{}));
     // Only "0" switches it off: a missing or unreadable value leaves it on.
     m_autoRefresh = m_services.readValue(kProgramSection, kAutoRefreshName, kLayoutNoFlags, app, L"1", kLayoutPerUser) != L"0";
+    // Only "1" switches the IPv6 rows on: missing or unreadable, the list is the IPv4 table.
+    m_showIPv6 = m_services.readValue(kProgramSection, kShowIPv6Name, kLayoutNoFlags, app, L"0", kLayoutPerUser) == L"1";
+    m_follower.FollowIPv6(m_showIPv6);
 }
 
 void frmMain::SaveLayout() {
@@ -380,8 +387,8 @@ void frmMain::OnContextMenu(HWND from, LPARAM position) {
         ClientToScreen(m_lvIPs.Handle(), &at);
     }
     const UniqueMenu menu = BuildContextMenu();
-    CheckMenuItem(menu.get(), MenuCommandId(MenuArray::List, 2),
-                  MF_BYCOMMAND | (m_autoRefresh ? MF_CHECKED : MF_UNCHECKED));
+    for (const auto& [index, on] : {std::pair{2, m_autoRefresh}, std::pair{3, m_showIPv6}})
+        CheckMenuItem(menu.get(), MenuCommandId(MenuArray::List, index), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
     const TableFollower::Hold hold(m_follower);
     Hooks().trackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, m_hwnd);
 }
@@ -467,6 +474,9 @@ void frmMain::mnuList_Click(int index) {
     case 2:
         ToggleAutoRefresh();
         break;
+    case 3:
+        ToggleIPv6();
+        break;
     }
 }
 
@@ -488,7 +498,7 @@ void frmMain::RefreshList() {
     // Emptied first, so that a read that fails leaves an empty list rather than an old one.
     m_table.Clear();
     m_list.Fill({});
-    m_list.Fill(m_table.Read());
+    m_list.Fill(m_table.Read(m_showIPv6));
 }
 
 void frmMain::SortBy(int column) {
@@ -519,7 +529,7 @@ ULONGLONG frmMain::ShowTableChanges() {
         return 0;
     // A read that fails leaves the list as it is; the next tick tries again.
     ULONGLONG spent = 0;
-    std::optional<ListRows> rows = m_table.ReadChanges(spent);
+    std::optional<ListRows> rows = m_table.ReadChanges(m_showIPv6, spent);
     // The row under the pointer may be another one now, with another interface.
     if (rows && m_list.Update(std::move(*rows), GetTickCount64() + kMarkMilliseconds))
         m_rowTip.Forget();
@@ -539,6 +549,20 @@ void frmMain::ToggleAutoRefresh() {
     }
     m_follower.Start();
     m_follower.UpdateNow();
+}
+
+// Stored first, as the other switch is; then the list is read again as F5 reads it, keeping
+// the row the user had chosen.
+void frmMain::ToggleIPv6() {
+    const bool on = !m_showIPv6;
+    m_services.writeValue(kProgramSection, kShowIPv6Name, kLayoutNoFlags, on ? L"1" : L"0", CApplication::Current(),
+                          kLayoutPerUser);
+    m_showIPv6 = on;
+    m_follower.FollowIPv6(on);
+    const TableFollower::Hold hold(m_follower);
+    BusyCursor busy;
+    m_rowTip.Forget();
+    m_list.Refill(m_table.Read(on));
 }
 
 void frmMain::ExportList() {

@@ -95,6 +95,7 @@ private:
     // Reads the table and shows what changed; answers how long the read took.
     ULONGLONG ShowTableChanges();
     void ToggleAutoRefresh();
+    void ToggleIPv6();
     void CreateControls();
     void ExtendExitCaption();
     void InitToolbar();
@@ -118,6 +119,7 @@ private:
     TableRows m_table;       // the table as last read
     bool m_autoRefresh = true;  // the list follows the table (Auto Refresh)
     TableFollower m_follower;   // the notice and the re-read, while it does
+    bool m_showIPv6 = false;    // the list shows the IPv6 rows too (Show IPv6)
     int m_restoredShow = 0;  // what restoring the placement asks the first showing to be; 0 for nothing
     bool m_loaded = false;   // the load sequence ran to its end, so there is a layout to save
     std::exception_ptr m_loadError;
