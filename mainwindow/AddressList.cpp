@@ -1,6 +1,7 @@
 #include "mainwindow/AddressList.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <vector>
 
 #include "mainwindow/ListUpdate.h"
@@ -118,13 +119,15 @@ void AddressList::FillItems() {
 
 bool AddressList::Update(ListRows rows, ULONGLONG until) {
     ListRows wanted = SortedRows(rows, m_sort);
-    if (wanted == m_shown) {
-        m_rows = std::move(rows);
+    m_rows = std::move(rows);
+    const std::vector<ListEdit> edits = PlanListUpdate(m_shown, wanted);
+    if (edits.empty()) {
+        // Nothing the list shows differs; the rows behind it are the new ones all the same.
+        m_shown = std::move(wanted);
         return false;
     }
-    m_rows = std::move(rows);
     try {
-        ApplyEdits(wanted, until);
+        ApplyEdits(edits, std::move(wanted), until);
     } catch (...) {
         // Left half-way, the list and the rows behind it no longer agree: a fill puts them
         // right, and failing that the list stays as it is until the next change.
@@ -138,32 +141,30 @@ bool AddressList::Update(ListRows rows, ULONGLONG until) {
     return true;
 }
 
-void AddressList::ApplyEdits(const ListRows& wanted, ULONGLONG until) {
-    const std::vector<ListEdit> edits = PlanListUpdate(m_shown, wanted);
+// The plan removes rows before it inserts any, so a removal's item is the row's position in
+// the list as it was; the rows behind the items are the wanted ones once the edits are done.
+void AddressList::ApplyEdits(const std::vector<ListEdit>& edits, ListRows wanted, ULONGLONG until) {
     Place place = RememberPlace();
     place.top = TopRowThatStays(edits);
-    std::vector<RowKey> removed, inserted;  // a row that moved is both
+    std::vector<RowKey> removed;
+    std::unordered_set<RowKey, RowKeyHash> inserted;  // a row that moved is both
     {
         std::optional<RedrawOff> redraw;
         if (edits.size() > kEditsDrawnOneByOne)
             redraw.emplace(m_list);
         for (const ListEdit& edit : edits) {
-            const auto at = m_shown.begin() + edit.item;
             if (edit.kind == ListEdit::Kind::Remove) {
-                removed.push_back(at->key);
+                removed.push_back(m_shown[static_cast<std::size_t>(edit.item)].key);
                 m_list.DeleteItem(edit.item);
-                m_shown.erase(at);
                 continue;
             }
             const ListRow& row = wanted[edit.row];
             if (edit.kind == ListEdit::Kind::Insert) {
                 if (m_list.InsertItem(edit.item, row.Cells()[0].c_str()) < 0)
                     throw CError(ERROR_NOT_ENOUGH_MEMORY, L"The list could not take a new row.");
-                m_shown.insert(at, row);
-                inserted.push_back(row.key);
+                inserted.insert(row.key);
                 SetCells(m_list, edit.item, row.Cells(), kAllCells & ~1u);
             } else {
-                *at = row;
                 SetCells(m_list, edit.item, row.Cells(), edit.cells);
             }
             if (edit.cells != 0) {
@@ -175,11 +176,9 @@ void AddressList::ApplyEdits(const ListRows& wanted, ULONGLONG until) {
     }
     // A row that went takes its mark with it.
     for (const RowKey& key : removed)
-        if (std::find(inserted.begin(), inserted.end(), key) == inserted.end())
+        if (inserted.count(key) == 0)
             m_marks.erase(key);
-    // The items show the wanted rows now; the rows behind them are taken whole, so that they
-    // hold exactly what the list shows, sort values included.
-    m_shown = wanted;
+    m_shown = std::move(wanted);
     SelectAgain(place);
     KeepTopRow(place);
     ScheduleMarkExpiry();

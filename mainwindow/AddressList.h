@@ -70,7 +70,7 @@ private:
     };
 
     void FillItems();
-    void ApplyEdits(const ListRows& wanted, ULONGLONG until);
+    void ApplyEdits(const std::vector<ListEdit>& edits, ListRows wanted, ULONGLONG until);
     std::optional<Spot> SpotOf(int item) const;
     int ItemOf(const Spot& spot) const;
     Place RememberPlace() const;

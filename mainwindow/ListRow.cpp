@@ -1,10 +1,14 @@
 #include "mainwindow/ListRow.h"
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 namespace netpeek {
 
 namespace {
 
-enum Column { kIndex, kAddress, kMask, kBroadcast, kReasmSize };
+enum Column { kIndex, kAddress, kMask, kBroadcast, kReasmSize, kType };
 
 // A number, or an IPv4 address, sorts as an unsigned 32-bit number.
 SortValue Number(std::uint32_t number) {
@@ -31,6 +35,36 @@ std::uint8_t LeadingOnes(std::uint32_t mask) {
     return count;
 }
 
+// The type sorts by its text. Every text the list can show there is known, so each takes its
+// place among them as a number once, when its row is made, and a sort compares numbers.
+SortValue TypeText(const std::wstring& text) {
+    static const std::vector<std::wstring> kTexts = [] {
+        std::vector<std::wstring> texts;
+        constexpr std::int32_t kLabelledBits[] = {0x01, 0x04, 0x08, 0x40, 0x80};
+        for (unsigned set = 0; set < 32; ++set) {
+            std::int32_t type = 0;
+            for (unsigned bit = 0; bit < 5; ++bit)
+                if (set & (1u << bit))
+                    type |= kLabelledBits[bit];
+            texts.push_back(FormatTypeFlags(type));
+        }
+        CIPv6AddrRow row;
+        for (std::int32_t prefix : {0, kPrefixOriginDhcp})
+            for (std::int32_t suffix : {0, kSuffixOriginDhcp, kSuffixOriginRandom})
+                for (std::int32_t state = kDadStateInvalid; state <= kDadStatePreferred; ++state) {
+                    row.PrefixOrigin = prefix;
+                    row.SuffixOrigin = suffix;
+                    row.DadState = state;
+                    texts.push_back(FormatIPv6Type(row));
+                }
+        std::sort(texts.begin(), texts.end());
+        texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
+        return texts;
+    }();
+    // A text that is not among them would take the place of the next one up.
+    return Number(static_cast<std::uint32_t>(std::lower_bound(kTexts.begin(), kTexts.end(), text) - kTexts.begin()));
+}
+
 std::uint32_t ToNumber(const CIPAddr& a) {
     return (std::uint32_t{a.Part1} << 24) | (std::uint32_t{a.Part2} << 16) | (std::uint32_t{a.Part3} << 8) |
            std::uint32_t{a.Part4};
@@ -39,18 +73,14 @@ std::uint32_t ToNumber(const CIPAddr& a) {
 }  // namespace
 
 std::size_t RowKeyHash::operator()(const RowKey& key) const noexcept {
-    // FNV-1a over the key's bytes: cheap, and spreads addresses that differ in one byte.
-    std::uint64_t hash = 14695981039346656037ull;
-    const auto add = [&hash](std::uint8_t byte) {
-        hash ^= byte;
-        hash *= 1099511628211ull;
-    };
-    add(static_cast<std::uint8_t>(key.family));
-    for (std::size_t i = 0; i < 4; ++i)
-        add(static_cast<std::uint8_t>(key.index >> (8 * i)));
-    for (std::uint8_t byte : key.address)
-        add(byte);
-    return static_cast<std::size_t>(hash);
+    // The address as two 64-bit words, mixed with the index and the family by multiplication:
+    // a planner or a mark lookup hashes every row of a large list.
+    std::uint64_t words[2];
+    std::memcpy(words, key.address.data(), sizeof(words));
+    std::uint64_t hash = (std::uint64_t{key.index} << 8) ^ static_cast<std::uint8_t>(key.family);
+    for (std::uint64_t word : words)
+        hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
+    return static_cast<std::size_t>(hash ^ (hash >> 29));
 }
 
 ListRow::ListRow(const RowKey& rowKey, CRowCells cells, const std::array<SortValue, kCellCount>& sortValues)
@@ -77,7 +107,9 @@ ListRow ToListRow(const CIPAddrRow& row) {
     sortBy[kMask] = Mask(LeadingOnes(mask), mask);
     sortBy[kBroadcast] = Number(ToNumber(row.dwBCastAddr));
     sortBy[kReasmSize] = Number(static_cast<std::uint32_t>(row.dwReasmSize));
-    return ListRow(key, RowCells(row), sortBy);
+    CRowCells cells = RowCells(row);
+    sortBy[kType] = TypeText(cells[kType]);
+    return ListRow(key, std::move(cells), sortBy);
 }
 
 ListRow ToListRow(const CIPv6AddrRow& row) {
@@ -90,7 +122,9 @@ ListRow ToListRow(const CIPv6AddrRow& row) {
     sortBy[kAddress].rank = kRankIPv6Address;
     sortBy[kAddress].value = row.Address.Bytes;
     sortBy[kMask] = Mask(row.OnLinkPrefixLength, 0);
-    return ListRow(key, RowCells(row), sortBy);
+    CRowCells cells = RowCells(row);
+    sortBy[kType] = TypeText(cells[kType]);
+    return ListRow(key, std::move(cells), sortBy);
 }
 
 CellSet ChangedCells(const ListRow& before, const ListRow& after) {

@@ -5,7 +5,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "addrtable/AddrTable.h"
@@ -45,16 +47,13 @@ struct SortValue {
     friend auto operator<=>(const SortValue&, const SortValue&) = default;
 };
 
-// The column whose cells sort by their text rather than by a value.
-inline constexpr std::size_t kTextSortedColumn = 5;
-
 class ListRow {
 public:
     ListRow() = default;
     ListRow(const RowKey& rowKey, CRowCells cells, const std::array<SortValue, kCellCount>& sortValues);
 
     RowKey key;
-    std::array<SortValue, kCellCount> sortBy;  // the type's entry is unused: it sorts by its text
+    std::array<SortValue, kCellCount> sortBy;  // the type by its text's place among all it can be
     // The six texts, shared by the row's copies: the list's orders and updates copy rows, and
     // a copy then costs no string.
     const CRowCells& Cells() const;
@@ -76,23 +75,34 @@ ListRow ToListRow(const CIPAddrRow& row);
 // the sixteen bytes, not the zone.
 ListRow ToListRow(const CIPv6AddrRow& row);
 
-// The rows of a read of a table, in its order, appended to `list`; each is taken from `before`
-// (the list form of `previous`) where `previous` holds the same table row at the same position,
-// so that a re-read that changed a few rows formats the texts of those alone.
+// The rows of a read of a table, in its order, appended to `list`. Each is taken from `before`
+// (the list form of `previous`, the last read) where `previous` holds the same table row, so
+// that a re-read that changed a few rows formats the texts of those alone. Both reads come in
+// the table's order, give or take the rows that came or went: a row is looked for a little
+// way ahead of where the last one was found.
 template <typename TableRow>
 void AppendListRows(ListRows& list, const std::vector<TableRow>& rows, const std::vector<TableRow>& previous = {},
-                    const ListRows& before = {}) {
+                    std::span<const ListRow> before = {}) {
+    constexpr std::size_t kLookAhead = 16;
+    const std::size_t known = std::min(previous.size(), before.size());
     list.reserve(list.size() + rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const bool same = i < previous.size() && i < before.size() && rows[i] == previous[i];
-        list.push_back(same ? before[i] : ToListRow(rows[i]));
+    std::size_t next = 0;  // where the last row found was, plus one
+    for (const TableRow& row : rows) {
+        std::size_t at = next;
+        while (at < known && at < next + kLookAhead && !(previous[at] == row))
+            ++at;
+        if (at < known && at < next + kLookAhead) {
+            list.push_back(before[at]);
+            next = at + 1;
+        } else {
+            list.push_back(ToListRow(row));
+        }
     }
 }
 template <typename TableRow>
-ListRows ToListRows(const std::vector<TableRow>& rows, const std::vector<TableRow>& previous = {},
-                    const ListRows& before = {}) {
+ListRows ToListRows(const std::vector<TableRow>& rows) {
     ListRows list;
-    AppendListRows(list, rows, previous, before);
+    AppendListRows(list, rows);
     return list;
 }
 

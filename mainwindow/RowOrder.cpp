@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
-#include <string_view>
-#include <unordered_map>
 
 namespace netpeek {
 
@@ -18,26 +16,6 @@ std::vector<std::size_t> OrderBy(const std::vector<Key>& keys, bool descending) 
         return descending ? keys[b] < keys[a] : keys[a] < keys[b];
     });
     return order;
-}
-
-// Each row's place among the distinct texts of a column. A table has few distinct texts there,
-// so each is compared once and the rows sort by number rather than by 10,000 strings.
-std::vector<std::uint32_t> TextRanks(const ListRows& rows, std::size_t column) {
-    std::unordered_map<std::wstring_view, std::uint32_t> rank;
-    for (const ListRow& row : rows)
-        rank.emplace(row.Cells()[column], 0);
-    std::vector<std::wstring_view> texts;
-    texts.reserve(rank.size());
-    for (const auto& entry : rank)
-        texts.push_back(entry.first);
-    std::sort(texts.begin(), texts.end());
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        rank[texts[i]] = static_cast<std::uint32_t>(i);
-    std::vector<std::uint32_t> ranks;
-    ranks.reserve(rows.size());
-    for (const ListRow& row : rows)
-        ranks.push_back(rank[row.Cells()[column]]);
-    return ranks;
 }
 
 }  // namespace
@@ -56,8 +34,6 @@ std::vector<std::size_t> SortedOrder(const ListRows& rows, const StoredListSort&
         return order;
     }
     const auto column = static_cast<std::size_t>(sort.column);
-    if (column == kTextSortedColumn)
-        return OrderBy(TextRanks(rows, column), sort.descending);
     std::vector<SortValue> values;
     values.reserve(rows.size());
     for (const ListRow& row : rows)

@@ -1,24 +1,19 @@
 #include "mainwindow/TableRows.h"
 
+#include <algorithm>
+#include <span>
+
 namespace netpeek {
 
 void TableRows::Clear() {
     m_table.clear();
     m_table6.clear();
-    m_rows.clear();
-    m_rows6.clear();
-}
-
-ListRows TableRows::Rows() const {
-    ListRows rows = m_rows;
-    rows.insert(rows.end(), m_rows6.begin(), m_rows6.end());
-    return rows;
 }
 
 ListRows TableRows::Read(bool ipv6) {
     Clear();
     m_table = m_services.getIPAddresses();
-    m_rows = ToListRows(m_table);
+    ListRows rows = ToListRows(m_table);
     if (ipv6) {
         // The IPv4 rows never wait on the IPv6 table: without it they show alone.
         try {
@@ -26,12 +21,12 @@ ListRows TableRows::Read(bool ipv6) {
         } catch (...) {
             m_table6.clear();
         }
-        m_rows6 = ToListRows(m_table6);
+        AppendListRows(rows, m_table6);
     }
-    return Rows();
+    return rows;
 }
 
-std::optional<ListRows> TableRows::ReadChanges(bool ipv6, ULONGLONG& spent) {
+std::optional<ListRows> TableRows::ReadChanges(bool ipv6, const ListRows& last, ULONGLONG& spent) {
     const ULONGLONG start = m_services.clock();
     CIPAddrList table;
     CIPv6AddrList table6;
@@ -47,11 +42,14 @@ std::optional<ListRows> TableRows::ReadChanges(bool ipv6, ULONGLONG& spent) {
     spent = end > start ? end - start : 0;
     if (!read || (table == m_table && table6 == m_table6))
         return std::nullopt;
-    m_rows = ToListRows(table, m_table, m_rows);
-    m_rows6 = ToListRows(table6, m_table6, m_rows6);
+    const std::span<const ListRow> lastRows(last);
+    const std::size_t lastIPv4 = std::min(m_table.size(), last.size());
+    ListRows rows;
+    AppendListRows(rows, table, m_table, lastRows.first(lastIPv4));
+    AppendListRows(rows, table6, m_table6, lastRows.subspan(lastIPv4));
     m_table = std::move(table);
     m_table6 = std::move(table6);
-    return Rows();
+    return rows;
 }
 
 }  // namespace netpeek

@@ -23,18 +23,15 @@ public:
     // be read leaves its part empty. Without `ipv6` no IPv6 call is made.
     ListRows Read(bool ipv6);
     // The tables read again: their rows when they differ from the last read's, else none (also
-    // when either read fails, so that a failure changes nothing). `spent` gets the reads'
-    // milliseconds by the services' clock.
-    std::optional<ListRows> ReadChanges(bool ipv6, ULONGLONG& spent);
+    // when either read fails, so that a failure changes nothing). `last` are the rows of the
+    // last read as the list took them, in their order, whose texts the rows that stayed keep.
+    // `spent` gets the reads' milliseconds by the services' clock.
+    std::optional<ListRows> ReadChanges(bool ipv6, const ListRows& last, ULONGLONG& spent);
 
 private:
-    ListRows Rows() const;
-
     const FormServices& m_services;
-    CIPAddrList m_table;     // the last reads as the system gave them
+    CIPAddrList m_table;  // the last reads as the system gave them
     CIPv6AddrList m_table6;
-    ListRows m_rows;         // and as the list shows them
-    ListRows m_rows6;
 };
 
 }  // namespace netpeek

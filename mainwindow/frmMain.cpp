@@ -505,7 +505,7 @@ ULONGLONG frmMain::ShowTableChanges() {
         return 0;
     // A read that fails leaves the list as it is; the next tick tries again.
     ULONGLONG spent = 0;
-    std::optional<ListRows> rows = m_table.ReadChanges(m_showIPv6, spent);
+    std::optional<ListRows> rows = m_table.ReadChanges(m_showIPv6, m_list.Rows(), spent);
     // The row under the pointer may be another one now, with another interface.
     if (rows && m_list.Update(std::move(*rows), GetTickCount64() + kMarkMilliseconds))
         m_rowTip.Forget();
