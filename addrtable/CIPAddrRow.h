@@ -22,6 +22,9 @@ public:
 
     // Fills every member from the kSize bytes at Ptr (little-endian integers).
     void Init(const std::uint8_t* Ptr);
+
+    // Every member alike, the unlabelled ones too.
+    friend bool operator==(const CIPAddrRow&, const CIPAddrRow&) = default;
 };
 
 }  // namespace netpeek

@@ -16,6 +16,7 @@ import sys
 BUDGETS = {
     "RefreshList 10000 rows": ("plain fill, redraw off", 1.5),
     "header click, 10000 rows": ("plain fill, redraw off", 1.5),
+    "RefreshList 10000 IPv4 + 10000 IPv6 rows": ("plain fill, redraw off", 1.5),
     "export 10000 rows": ("60000 cell reads + safe write", 1.5),
     "launch to a filled, visible window": ("minimal one-window program", 1.3),
     "unchanged re-read, 10000 rows": ("table read and decode", 1.2),

@@ -112,12 +112,12 @@ void AppendHtmlRow(std::wstring& text, const std::vector<std::wstring>& cells, s
 
 }  // namespace
 
-CListTexts TableTexts(const CIPAddrList& rows, const StoredListSort& sort, std::span<const std::wstring_view> headers) {
+CListTexts TableTexts(const ListRows& rows, const StoredListSort& sort, std::span<const std::wstring_view> headers) {
     CListTexts texts;
     texts.headers.assign(headers.begin(), headers.end());
     texts.items.reserve(rows.size());
-    for (const CIPAddrRow& row : SortedRows(rows, sort)) {
-        const CRowCells cells = RowCells(row);
+    for (std::size_t index : SortedOrder(rows, sort)) {
+        const CRowCells& cells = rows[index].Cells();
         texts.items.emplace_back(cells.begin(), cells.end());
     }
     return texts;

@@ -6,15 +6,15 @@
 #include <string>
 #include <string_view>
 
-#include "addrtable/AddrTable.h"
 #include "export/CsvText.h"
+#include "mainwindow/ListRow.h"
 #include "support/LayoutText.h"
 
 namespace netpeek {
 
 // What the window's list would show for these rows under that sort: the headers, then each
 // row's six cells, so that CsvText of it is the export's text byte for byte.
-CListTexts TableTexts(const CIPAddrList& rows, const StoredListSort& sort, std::span<const std::wstring_view> headers);
+CListTexts TableTexts(const ListRows& rows, const StoredListSort& sort, std::span<const std::wstring_view> headers);
 
 // The header line and one line per item, fields separated by a tab, CR LF after every line,
 // no quotes. A tab, CR or LF inside a field becomes a space, so that every line keeps its fields.

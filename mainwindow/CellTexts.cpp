@@ -14,9 +14,20 @@ constexpr TypeLabel kTypeLabels[] = {
     {0x01, L"Primary"}, {0x04, L"Dynamic"}, {0x08, L"Disconnected"}, {0x40, L"Deleted"}, {0x80, L"Transient"},
 };
 
-std::wstring Unsigned(std::int32_t value) {
-    return std::to_wstring(static_cast<std::uint32_t>(value));
+// Written digit by digit, as an address is, rather than through swprintf.
+std::wstring Unsigned(std::uint32_t number) {
+    wchar_t digits[10];
+    std::size_t first = std::size(digits);
+    do {
+        digits[--first] = static_cast<wchar_t>(L'0' + number % 10);
+        number /= 10;
+    } while (number != 0);
+    return std::wstring(digits + first, digits + std::size(digits));
 }
+
+// NL_DAD_STATE's states below preferred, by their value.
+constexpr const wchar_t* kDadStateLabels[] = {L"Invalid", L"Tentative", L"Duplicate", L"Deprecated"};
+static_assert(std::size(kDadStateLabels) == kDadStatePreferred);
 
 }  // namespace
 
@@ -34,8 +45,33 @@ std::wstring FormatTypeFlags(std::int32_t wType) {
 }
 
 CRowCells RowCells(const CIPAddrRow& row) {
-    return {Unsigned(row.dwIndex),         row.dwAddr.toString(),   row.dwMask.toString(),
-            row.dwBCastAddr.toString(),    Unsigned(row.dwReasmSize), FormatTypeFlags(row.wType)};
+    return {Unsigned(static_cast<std::uint32_t>(row.dwIndex)), row.dwAddr.toString(), row.dwMask.toString(),
+            row.dwBCastAddr.toString(), Unsigned(static_cast<std::uint32_t>(row.dwReasmSize)),
+            FormatTypeFlags(row.wType)};
+}
+
+std::wstring FormatIPv6Type(const CIPv6AddrRow& row) {
+    const wchar_t* labels[3] = {};
+    std::size_t count = 0;
+    if (row.PrefixOrigin == kPrefixOriginDhcp || row.SuffixOrigin == kSuffixOriginDhcp)
+        labels[count++] = L"Dynamic";
+    if (row.SuffixOrigin == kSuffixOriginRandom)
+        labels[count++] = L"Temporary";
+    // Preferred, and any state this program does not know, have no label.
+    if (row.DadState >= kDadStateInvalid && row.DadState < kDadStatePreferred)
+        labels[count++] = kDadStateLabels[row.DadState];
+    std::wstring text;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i != 0)
+            text += L", ";
+        text += labels[i];
+    }
+    return text;
+}
+
+CRowCells RowCells(const CIPv6AddrRow& row) {
+    return {Unsigned(row.InterfaceIndex), row.Address.toString(row.ScopeId),
+            L"/" + Unsigned(row.OnLinkPrefixLength), L"", L"", FormatIPv6Type(row)};
 }
 
 }  // namespace netpeek

@@ -1,6 +1,7 @@
 #include "mainwindow/FormServices.h"
 
 #include "addrtable/GetIPAddresses.h"
+#include "addrtable/GetIPv6Addresses.h"
 #include "export/ExportList.h"
 #include "support/AboutBox.h"
 #include "support/Adapters.h"
@@ -38,6 +39,8 @@ FormServices FormServices::Real() {
         return LayoutStore().WriteValue(section, name, flags, value, app, perUser);
     };
     s.getIPAddresses = [] { return GetIPAddresses(); };
+    s.getIPv6Addresses = [] { return GetIPv6Addresses(); };
+    s.notifyIPv6Change = ArmIPv6ChangeNotice;
     s.notifyAddrChange = ArmAddrChangeNotice;
     s.cancelAddrChangeNotify = CancelAddrChangeNotice;
     s.addrChangeResult = AddrChangeNoticeResult;

@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "addrtable/AddrTable.h"
+#include "addrtable/CIPv6AddrRow.h"
 #include "support/AdapterInfo.h"
 #include "support/Application.h"
 
@@ -37,12 +39,16 @@ struct FormServices {
         writeValue;
 
     std::function<CIPAddrList()> getIPAddresses;
+    std::function<CIPv6AddrList()> getIPv6Addresses;
     // The table's change notice: armed with an event to signal (giving IP Helper's handle of the
     // request), withdrawn (false when refused), and asked how it ended, waiting up to so many
     // milliseconds (ERROR_IO_INCOMPLETE while it is pending).
     std::function<HANDLE(OVERLAPPED&)> notifyAddrChange;
     std::function<bool(OVERLAPPED&)> cancelAddrChangeNotify;
     std::function<DWORD(HANDLE device, OVERLAPPED&, DWORD waitMilliseconds)> addrChangeResult;
+    // The IPv6 table's change notice: each change posts `message` to `window` (from a thread of
+    // the system's); releasing the answer withdraws it. Null where the system gives none.
+    std::function<std::shared_ptr<void>(HWND window, UINT message)> notifyIPv6Change;
     // Milliseconds from some fixed moment, never going back: what the table's reads cost.
     std::function<ULONGLONG()> clock;
     std::function<AdapterMap()> getAdapters;

@@ -37,6 +37,7 @@ constexpr MenuItem kItems[] = {
     {MenuArray::List, 0, L"Копировать", kCtrlC, true},
     {MenuArray::List, 1, L"-", kNone, true},
     {MenuArray::List, 2, L"Обновлять автоматически", kNone, true},
+    {MenuArray::List, 3, L"Показывать адреса IPv6", kNone, true},
 };
 
 // Every item's id stays in the menus' range, below the toolbar's.
@@ -56,6 +57,7 @@ constexpr MenuRef kContextMenu[] = {
     {MenuArray::File, 0},
     {MenuArray::List, 1},
     {MenuArray::List, 2},
+    {MenuArray::List, 3},
 };
 
 // "Help" has a picture but no button.

@@ -7,50 +7,6 @@ namespace netpeek {
 
 namespace {
 
-std::uint64_t Hash(const RowKey& key) {
-    return (std::uint64_t{static_cast<std::uint32_t>(key.index)} << 32) |
-           (std::uint64_t{key.address.Part1} << 24) | (std::uint64_t{key.address.Part2} << 16) |
-           (std::uint64_t{key.address.Part3} << 8) | std::uint64_t{key.address.Part4};
-}
-
-}  // namespace
-
-RowKey KeyOf(const CIPAddrRow& row) {
-    return {row.dwIndex, row.dwAddr};
-}
-
-bool SameRow(const CIPAddrRow& a, const CIPAddrRow& b) {
-    return a.dwAddr == b.dwAddr && a.dwIndex == b.dwIndex && a.dwMask == b.dwMask && a.dwBCastAddr == b.dwBCastAddr &&
-           a.dwReasmSize == b.dwReasmSize && a.unused1 == b.unused1 && a.wType == b.wType;
-}
-
-bool SameRows(const CIPAddrList& a, const CIPAddrList& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (!SameRow(a[i], b[i]))
-            return false;
-    return true;
-}
-
-CellSet ChangedCells(const CIPAddrRow& before, const CIPAddrRow& after) {
-    CellSet cells = 0;
-    const auto mark = [&](bool differs, int column) {
-        if (differs)
-            cells |= 1u << column;
-    };
-    mark(before.dwIndex != after.dwIndex, 0);
-    mark(!(before.dwAddr == after.dwAddr), 1);
-    mark(!(before.dwMask == after.dwMask), 2);
-    mark(!(before.dwBCastAddr == after.dwBCastAddr), 3);
-    mark(before.dwReasmSize != after.dwReasmSize, 4);
-    // Bits that have no label change nothing the list shows.
-    mark(before.wType != after.wType && FormatTypeFlags(before.wType) != FormatTypeFlags(after.wType), 5);
-    return cells;
-}
-
-namespace {
-
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 // For each of wanted[first, wantedLast), the position in shown[first, last) of the same row,
@@ -58,21 +14,19 @@ constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 // is rare) pair off in order, the first shown with the first wanted: always a right list, if
 // not always the fewest moves. The shown rows are found by key in an open-addressed table,
 // linear in the rows: this runs on every change of a list that may hold many thousands.
-std::vector<std::size_t> Matches(const CIPAddrList& shown, std::size_t first, std::size_t last,
-                                 const CIPAddrList& wanted, std::size_t wantedLast) {
+std::vector<std::size_t> Matches(const ListRows& shown, std::size_t first, std::size_t last,
+                                 const ListRows& wanted, std::size_t wantedLast) {
     std::size_t size = 8;
     while (size < 2 * (last - first))
         size *= 2;
-    const auto slotOf = [size](std::uint64_t key) {
-        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> 40) & (size - 1);
-    };
+    const auto slotOf = [size](const RowKey& key) { return RowKeyHash()(key) & (size - 1); };
     // Each slot holds one key: a shown row with it, and the first of its shown rows not yet
     // paired; `next` chains the shown rows that share a key, in their order.
     std::vector<std::size_t> keyRow(size, kNone), firstFree(size, kNone), next(last - first, kNone);
     for (std::size_t i = last; i-- > first;) {
-        const std::uint64_t key = Hash(KeyOf(shown[i]));
+        const RowKey& key = shown[i].key;
         std::size_t slot = slotOf(key);
-        while (keyRow[slot] != kNone && Hash(KeyOf(shown[keyRow[slot]])) != key)
+        while (keyRow[slot] != kNone && !(shown[keyRow[slot]].key == key))
             slot = (slot + 1) & (size - 1);
         keyRow[slot] = i;
         next[i - first] = firstFree[slot];
@@ -80,9 +34,9 @@ std::vector<std::size_t> Matches(const CIPAddrList& shown, std::size_t first, st
     }
     std::vector<std::size_t> matched(wantedLast - first, kNone);
     for (std::size_t i = first; i < wantedLast; ++i) {
-        const std::uint64_t key = Hash(KeyOf(wanted[i]));
+        const RowKey& key = wanted[i].key;
         std::size_t slot = slotOf(key);
-        while (keyRow[slot] != kNone && Hash(KeyOf(shown[keyRow[slot]])) != key)
+        while (keyRow[slot] != kNone && !(shown[keyRow[slot]].key == key))
             slot = (slot + 1) & (size - 1);
         if (keyRow[slot] == kNone || firstFree[slot] == kNone)
             continue;
@@ -119,7 +73,7 @@ std::vector<bool> LongestIncreasingRun(const std::vector<std::size_t>& matched) 
 // items from `first` on become wanted[first, wantedLast). The rows that keep their order stay
 // where they are; every other shown row goes, from the bottom up so that each removal leaves
 // the positions above it alone; then the wanted rows that are not there yet go in, top down.
-void PlanMiddle(const CIPAddrList& shown, std::size_t first, std::size_t last, const CIPAddrList& wanted,
+void PlanMiddle(const ListRows& shown, std::size_t first, std::size_t last, const ListRows& wanted,
                 std::size_t wantedLast, std::vector<ListEdit>& edits) {
     const std::vector<std::size_t> matched = Matches(shown, first, last, wanted, wantedLast);
     const std::vector<bool> stays = LongestIncreasingRun(matched);
@@ -148,17 +102,17 @@ void PlanMiddle(const CIPAddrList& shown, std::size_t first, std::size_t last, c
 
 }  // namespace
 
-std::vector<ListEdit> PlanListUpdate(const CIPAddrList& shown, const CIPAddrList& wanted) {
+std::vector<ListEdit> PlanListUpdate(const ListRows& shown, const ListRows& wanted) {
     std::vector<ListEdit> edits;
     // Most updates change a few rows of many: the rows before the first and after the last
     // change keep their items, and cost one comparison each.
     const std::size_t common = std::min(shown.size(), wanted.size());
     std::size_t head = 0;
-    while (head < common && KeyOf(shown[head]) == KeyOf(wanted[head]))
+    while (head < common && shown[head].key == wanted[head].key)
         ++head;
     std::size_t tail = 0;
     while (tail < common - head &&
-           KeyOf(shown[shown.size() - 1 - tail]) == KeyOf(wanted[wanted.size() - 1 - tail]))
+           shown[shown.size() - 1 - tail].key == wanted[wanted.size() - 1 - tail].key)
         ++tail;
     for (std::size_t i = 0; i < head; ++i)
         if (const CellSet cells = ChangedCells(shown[i], wanted[i]))

@@ -7,28 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "addrtable/AddrTable.h"
-#include "mainwindow/CellTexts.h"
+#include "mainwindow/ListRow.h"
 
 namespace netpeek {
-
-// A row is the same row, whatever else changed, when its interface index and address are.
-struct RowKey {
-    std::int32_t index = 0;
-    CIPAddr address;
-    friend bool operator==(const RowKey&, const RowKey&) = default;
-};
-RowKey KeyOf(const CIPAddrRow& row);
-
-// Every field of two rows alike, so that nothing the list shows or sorts by can differ.
-bool SameRow(const CIPAddrRow& a, const CIPAddrRow& b);
-bool SameRows(const CIPAddrList& a, const CIPAddrList& b);
-
-// A set of the six cells: bit 1 << column.
-using CellSet = unsigned;
-inline constexpr CellSet kAllCells = (1u << kCellCount) - 1;
-// The cells whose texts differ between two versions of a row.
-CellSet ChangedCells(const CIPAddrRow& before, const CIPAddrRow& after);
 
 // One change to the list. Remove: the item goes; `row` and `cells` are 0 and mean nothing.
 // Insert: a new item shows wanted[row], all six of its cells written whatever `cells` says;
@@ -47,6 +28,6 @@ struct ListEdit {
 // showing `wanted`, both in display order. Nothing when the two are alike. The rows that keep
 // their order keep their items; each other row is removed and inserted once, so a row that
 // moves costs two edits however far it goes.
-std::vector<ListEdit> PlanListUpdate(const CIPAddrList& shown, const CIPAddrList& wanted);
+std::vector<ListEdit> PlanListUpdate(const ListRows& shown, const ListRows& wanted);
 
 }  // namespace netpeek

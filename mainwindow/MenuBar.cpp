@@ -3,12 +3,23 @@
 #include <string>
 #include <vector>
 
-#include "mainwindow/FormTables.h"
 #include "support/SystemError.h"
 
 namespace netpeek {
 
 namespace {
+
+// The colour that the toolbar's pictures leave transparent.
+constexpr COLORREF kImageMaskColour = RGB(192, 192, 192);
+
+// The image list's index of the picture with that key, or none.
+int ImageIndex(std::wstring_view imageKey) {
+    const auto images = ToolbarImages();
+    for (std::size_t i = 0; i < images.size(); ++i)
+        if (images[i].key == imageKey)
+            return static_cast<int>(i);
+    return I_IMAGENONE;
+}
 
 MenuArray TitleArray(int titleIndex) {
     return static_cast<MenuArray>(titleIndex + 1);
@@ -59,6 +70,20 @@ UniqueMenu BuildMenuBar() {
     return bar;
 }
 
+void AppendExitShortcut(HMENU menuBar) {
+    const UINT id = MenuCommandId(MenuArray::File, 100);
+    wchar_t caption[256] = {};
+    if (!GetMenuStringW(menuBar, id, caption, 256, MF_BYCOMMAND))
+        ThrowLastError(L"The Exit menu item could not be read.");
+    const std::wstring extended = std::wstring(caption) + L"\tEsc";
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_STRING;
+    item.dwTypeData = const_cast<wchar_t*>(extended.c_str());
+    if (!SetMenuItemInfoW(menuBar, id, FALSE, &item))
+        ThrowLastError(L"The Exit menu item could not be changed.");
+}
+
 UniqueMenu BuildContextMenu() {
     UniqueMenu popup = NewPopup();
     for (const MenuRef& ref : ContextMenu())
@@ -78,6 +103,47 @@ UniqueAccel BuildAccelerators() {
     if (!accelerators)
         ThrowLastError(L"The keyboard shortcuts could not be set up.");
     return accelerators;
+}
+
+UniqueImageList BuildToolbarImages(HINSTANCE instance, PictureScale scale) {
+    UniqueImageList images;
+    for (const ToolbarImage& image : ToolbarImages()) {
+        const std::wstring resource = image.resources[static_cast<std::size_t>(scale)];
+        UniqueBitmap bitmap(static_cast<HBITMAP>(LoadImageW(instance, resource.c_str(), IMAGE_BITMAP, 0, 0, 0)));
+        if (!bitmap)
+            ThrowLastError(L"The picture " + resource + L" could not be loaded.");
+        if (!images) {
+            // The image list takes its image size from the first picture.
+            BITMAP info{};
+            GetObjectW(bitmap.get(), sizeof(info), &info);
+            images.reset(ImageList_Create(info.bmWidth, info.bmHeight, ILC_COLOR4 | ILC_MASK, 4, 0));
+            if (!images)
+                ThrowLastError(L"The toolbar's image list could not be created.");
+        }
+        if (ImageList_AddMasked(images.get(), bitmap.get(), kImageMaskColour) < 0)
+            throw CError(ERROR_INVALID_DATA, L"The picture " + resource + L" could not be added to the toolbar.");
+    }
+    return images;
+}
+
+std::vector<TBBUTTON> BuildToolbarButtons() {
+    std::vector<TBBUTTON> buttons;
+    for (const ToolbarButton& b : ToolbarButtons()) {
+        TBBUTTON tb{};
+        tb.idCommand = static_cast<int>(kToolbarIdBase + buttons.size());
+        tb.fsState = TBSTATE_ENABLED;
+        tb.fsStyle = b.key.empty() ? BTNS_SEP : BTNS_BUTTON;
+        tb.iBitmap = b.key.empty() ? 0 : ImageIndex(b.imageKey);
+        // The table's captions are literals, so they end in a NUL as the toolbar wants.
+        tb.iString = b.key.empty() ? 0 : reinterpret_cast<INT_PTR>(b.caption.data());
+        buttons.push_back(tb);
+    }
+    return buttons;
+}
+
+const ToolbarButton* ButtonOfCommand(UINT_PTR id) {
+    const auto buttons = ToolbarButtons();
+    return id >= kToolbarIdBase && id - kToolbarIdBase < buttons.size() ? &buttons[id - kToolbarIdBase] : nullptr;
 }
 
 }  // namespace netpeek

@@ -1,15 +1,32 @@
 #pragma once
-// The menu bar and its keyboard shortcuts, built from the menu table.
+// The menu bar, the context menu, the toolbar's pictures and buttons and the keyboard
+// shortcuts, built from the command tables.
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include <vector>
+
+#include "mainwindow/FormTables.h"
 #include "support/Handles.h"
+#include "support/ScreenDpi.h"
 
 namespace netpeek {
 
 // The three menus with their shown items; each item's text carries its shortcut after a tab.
 UniqueMenu BuildMenuBar();
+// Exit's caption in the menu bar gains its key, Esc, which the window handles itself.
+void AppendExitShortcut(HMENU menuBar);
 // The list's context menu, its items as the menu bar shows them.
 UniqueMenu BuildContextMenu();
 // The shortcuts of the shown items, each sending its item's command.
 UniqueAccel BuildAccelerators();
+
+// The toolbar's pictures in the table's order, in the drawing for that scale.
+UniqueImageList BuildToolbarImages(HINSTANCE instance, PictureScale scale);
+// The toolbar's buttons and separators, each button's command id its position from kToolbarIdBase.
+std::vector<TBBUTTON> BuildToolbarButtons();
+// The toolbar button of a command id, or none.
+const ToolbarButton* ButtonOfCommand(UINT_PTR id);
 
 }  // namespace netpeek

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "addrtable/AddrTable.h"
+#include "mainwindow/ListRow.h"
 #include "support/LayoutText.h"
 
 namespace netpeek {
@@ -16,12 +16,14 @@ inline constexpr wchar_t kListSortName[] = L"IPs List Sort";
 // ascending.
 StoredListSort NextSort(const StoredListSort& current, int column);
 
-// The rows' positions in the order the sort shows them, compared by value: the index and the
-// reassembly size as numbers, the three addresses as 32-bit numbers in network order, the type
-// by its text. Ties, and no sort at all, keep the table's own order.
-std::vector<std::size_t> SortedOrder(const CIPAddrList& rows, const StoredListSort& sort);
+// The rows' positions in the order the sort shows them, compared by the values their cells
+// sort by (for an IPv4 row: the index and the reassembly size as numbers, the addresses as
+// 32-bit numbers in network order, the mask by its prefix length; an IPv6 address after every
+// IPv4 one; empty cells before every value), the type by its text. Ties, and no sort at all,
+// keep the table's own order.
+std::vector<std::size_t> SortedOrder(const ListRows& rows, const StoredListSort& sort);
 
 // The rows themselves in that order: what the list shows, item by item.
-CIPAddrList SortedRows(const CIPAddrList& rows, const StoredListSort& sort);
+ListRows SortedRows(const ListRows& rows, const StoredListSort& sort);
 
 }  // namespace netpeek

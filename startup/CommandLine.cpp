@@ -34,9 +34,13 @@ constexpr wchar_t kBadColumn[] = L"Нет такого столбца: «%». С
 constexpr wchar_t kTwoOrders[] = L"Ключи /sort и /nosort задаются не больше одного раза и не вместе.";
 constexpr wchar_t kOrderWithoutSave[] =
     L"Ключи /sort и /nosort действуют только вместе с ключом сохранения: /scomma, /stab, /sjson или /shtml.";
+constexpr wchar_t kTwoIPv6[] = L"Ключи /ipv6 и /noipv6 задаются не больше одного раза и не вместе.";
+constexpr wchar_t kIPv6WithoutSave[] =
+    L"Ключи /ipv6 и /noipv6 действуют только вместе с ключом сохранения: /scomma, /stab, /sjson или /shtml.";
 
 constexpr wchar_t kUsage[] =
     L"Netpeek [/scomma | /stab | /sjson | /shtml ФАЙЛ] [/sort [~]СТОЛБЕЦ | /nosort]\r\n"
+    L"        [/ipv6 | /noipv6]\r\n"
     L"\r\n"
     L"Без ключей программа открывает своё окно. С ключом сохранения она записывает\r\n"
     L"таблицу адресов в файл, не показывая окна, и завершается:\r\n"
@@ -49,6 +53,9 @@ constexpr wchar_t kUsage[] =
     L"                   ~ перед ним — по убыванию (/sort ~IP).\r\n"
     L"  /nosort          порядок самой таблицы (по возрастанию адресов).\r\n"
     L"  Без /sort и /nosort действует сортировка, выбранная в окне.\r\n"
+    L"  /ipv6            после адресов IPv4 — адреса IPv6;\r\n"
+    L"  /noipv6          только адреса IPv4.\r\n"
+    L"  Без /ipv6 и /noipv6 — как включено в окне («Показывать адреса IPv6»).\r\n"
     L"Ключи пишутся с / или -, в любом регистре. Код завершения 0 — успех, иначе\r\n"
     L"номер ошибки Windows (87 — неверные аргументы).";
 
@@ -133,6 +140,7 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
         }
 
     bool orderGiven = false;
+    bool ipv6Given = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::optional<std::wstring> name = SwitchName(args[i]);
         if (!name)
@@ -162,13 +170,32 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
                 Refuse(Filled(kNoColumn, {std::to_wstring(headers.empty() ? 0 : headers.size() - 1)}));
             line.order = SaveOrder::Given;
             line.sort = SortOf(args[++i], headers);
+        } else if (*name == L"ipv6" || *name == L"noipv6") {
+            if (ipv6Given)
+                Refuse(kTwoIPv6);
+            ipv6Given = true;
+            line.ipv6 = *name == L"ipv6" ? SaveIPv6::Added : SaveIPv6::Left;
         } else {
             Refuse(Filled(kUnknownArgument, {args[i]}));
         }
     }
     if (orderGiven && line.action != CCommandLine::Action::Save)
         Refuse(kOrderWithoutSave);
+    if (ipv6Given && line.action != CCommandLine::Action::Save)
+        Refuse(kIPv6WithoutSave);
     return line;
+}
+
+ListRows SavedRows(const CIPAddrList& ipv4, bool withIPv6, const std::function<CIPv6AddrList()>& readIPv6) {
+    ListRows rows = ToListRows(ipv4);
+    if (!withIPv6)
+        return rows;
+    try {
+        AppendListRows(rows, readIPv6());
+    } catch (const CError&) {
+        // Quietly without them: the IPv4 rows are what the save has always held.
+    }
+    return rows;
 }
 
 std::wstring UsageText() {

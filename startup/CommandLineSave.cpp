@@ -10,9 +10,11 @@
 
 #include "NetpeekVersion.h"
 #include "addrtable/GetIPAddresses.h"
+#include "addrtable/GetIPv6Addresses.h"
 #include "export/CsvText.h"
 #include "export/TableFormats.h"
 #include "mainwindow/FormTables.h"
+#include "mainwindow/ListRow.h"
 #include "mainwindow/RowOrder.h"
 #include "startup/CommandLine.h"
 #include "support/Application.h"
@@ -123,6 +125,13 @@ StoredListSort StoredSort(int columns) {
         .value_or(StoredListSort{});
 }
 
+// Whether the user last left the window showing the IPv6 rows: only a stored "1" says so.
+bool StoredShowIPv6() {
+    LayoutStore store;
+    return store.ReadValue(kProgramSection, kShowIPv6Name, kLayoutNoFlags, CApplication::Current(), L"",
+                           kLayoutPerUser) == L"1";
+}
+
 std::wstring FormatText(const CCommandLine& line, const CListTexts& texts) {
     switch (line.format) {
     case SaveFormat::Tab:
@@ -169,7 +178,8 @@ int RunCommandLine(const std::vector<std::wstring>& args, Messages messages) {
         }
 
         context = kReadFailed;
-        const CIPAddrList rows = GetIPAddresses();
+        const bool withIPv6 = line.ipv6 == SaveIPv6::Stored ? StoredShowIPv6() : line.ipv6 == SaveIPv6::Added;
+        const ListRows rows = SavedRows(GetIPAddresses(), withIPv6, GetIPv6Addresses);
         const int columns = static_cast<int>(headers.size());
         const StoredListSort sort = line.order == SaveOrder::Given   ? line.sort
                                     : line.order == SaveOrder::Table ? StoredListSort{}

@@ -1,11 +1,22 @@
 #pragma once
-// Small typed views of the common controls the program drives: one short method per message,
-// no state beyond the handle. They own nothing; the window that made a control destroys it.
+// The wait cursor, and small typed views of the common controls the program drives: one short
+// method per message, no state beyond the handle. They own nothing; the window that made a
+// control destroys it.
 
 #include <windows.h>
 #include <commctrl.h>
 
 namespace netpeek {
+
+// Shows the wait cursor for as long as it lives, and the default one afterwards,
+// whichever way the work ends.
+class BusyCursor {
+public:
+    BusyCursor() { SetCursor(LoadCursorW(nullptr, IDC_WAIT)); }
+    ~BusyCursor() { SetCursor(LoadCursorW(nullptr, IDC_ARROW)); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
 
 class HeaderCtrl {
 public:

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -26,6 +27,9 @@ struct FormRecorder {
     HCURSOR cursorDuringSnapshot = nullptr;
     OVERLAPPED* notice = nullptr;  // the window's pending change notice, while one is armed
     int writeFailures = 0;         // so many writeValue calls throw, as an unwritable HKCU does
+    CIPv6AddrList rows6;
+    bool ipv6Fails = false;
+    int ipv6Notices = 0;           // IPv6 change notices armed and not yet withdrawn
 
     // The change notice as IP Helper keeps it: a request is pending until its event is signalled
     // (it then ends as noticeEnds says) or, once withdrawn, until someone waits for it to end.
@@ -103,6 +107,17 @@ struct FormRecorder {
             if (snapshotFails)
                 throw CError(ERROR_NOT_SUPPORTED, L"The IPv4 address table could not be read.");
             return rows;
+        };
+        s.getIPv6Addresses = [this] {
+            calls.push_back(L"GetIPv6Addresses");
+            if (ipv6Fails)
+                throw CError(ERROR_NOT_SUPPORTED, L"The IPv6 address table could not be read.");
+            return rows6;
+        };
+        s.notifyIPv6Change = [this](HWND, UINT) {
+            calls.push_back(L"NotifyUnicastIpAddressChange");
+            ++ipv6Notices;
+            return std::shared_ptr<void>(this, [this](void*) { --ipv6Notices; });
         };
         s.notifyAddrChange = [this](OVERLAPPED& overlapped) -> HANDLE {
             calls.push_back(L"NotifyAddrChange");

@@ -1,9 +1,12 @@
 #pragma once
-// Builds MIB_IPADDRTABLE byte buffers for the tests, laid out as Windows lays them out.
+// Builds MIB_IPADDRTABLE byte buffers for the tests, laid out as Windows lays them out, and
+// IPv6 addresses from their groups.
 
 #include <array>
 #include <cstdint>
 #include <vector>
+
+#include "addrtable/CIPv6Addr.h"
 
 namespace netpeek::test {
 
@@ -64,6 +67,16 @@ inline std::vector<RawRow> NumberedRows(std::uint32_t n) {
         rows.push_back(r);
     }
     return rows;
+}
+
+// An IPv6 address from its eight 16-bit groups, written as in its text: V6({0x2001, 0xdb8, 0, 0, 0, 0, 0, 1}).
+inline CIPv6Addr V6(const std::array<std::uint16_t, 8>& groups) {
+    CIPv6Addr a;
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        a.Bytes[2 * i] = static_cast<std::uint8_t>(groups[i] >> 8);
+        a.Bytes[2 * i + 1] = static_cast<std::uint8_t>(groups[i]);
+    }
+    return a;
 }
 
 }  // namespace netpeek::test

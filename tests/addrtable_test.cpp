@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "addrtable/AddrTable.h"
+#include "addrtable/CIPv6AddrRow.h"
 #include "support/Error.h"
 #include "tests/TableBuilder.h"
 
@@ -176,4 +177,64 @@ TEST(DecodeAddrTable, MalformedBuffersAreClearErrorsNotReadsPastTheEnd) {
     ExpectInvalid(cut, L"hold only 4");
     // A count so large that count * 24 would wrap a 32-bit size.
     ExpectInvalid(TableBytes(0x0AAAAAABu, NumberedRows(2)), L"claims 178956971 rows");
+}
+
+TEST(CIPv6Addr, WritesTheTextWindowsWrites) {
+    struct Case {
+        std::array<std::uint16_t, 8> groups;
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        // RFC 5952's own: no leading zeros, lower case, a lone zero group kept, the longest
+        // run compressed and the first of two equal runs.
+        {{0x2001, 0x0db8, 0, 0, 0, 0, 0x0002, 0x0001}, L"2001:db8::2:1"},
+        {{0x2001, 0xdb8, 0, 1, 1, 1, 1, 1}, L"2001:db8:0:1:1:1:1:1"},
+        {{0x2001, 0xdb8, 0, 0, 1, 0, 0, 1}, L"2001:db8::1:0:0:1"},
+        {{0x2001, 0xdb8, 0xaaaa, 0xbbbb, 0xcccc, 0xdddd, 0xeeee, 0xaaaa}, L"2001:db8:aaaa:bbbb:cccc:dddd:eeee:aaaa"},
+        {{1, 0, 0, 1, 0, 0, 0, 1}, L"1:0:0:1::1"},  // a longer run later wins
+        {{0, 0, 3, 4, 5, 6, 7, 8}, L"::3:4:5:6:7:8"},
+        {{1, 2, 3, 4, 5, 6, 0, 0}, L"1:2:3:4:5:6::"},
+        {{0, 1, 2, 3, 4, 5, 6, 0}, L"0:1:2:3:4:5:6:0"},
+        {{0xfe80, 0, 0, 0, 0x00fc, 0x00ff, 0xfe00, 0x0010}, L"fe80::fc:ff:fe00:10"},
+        {{0, 0, 0, 0, 0, 0, 0, 0}, L"::"},
+        {{0, 0, 0, 0, 0, 0, 0, 1}, L"::1"},
+        // The dotted quad: compatible, mapped and translated addresses whose top 16 bits of
+        // the IPv4 part are not zero, and ISATAP addresses always.
+        {{0, 0, 0, 0, 0, 0, 0xc000, 0x0201}, L"::192.0.2.1"},
+        {{0, 0, 0, 0, 0, 0, 0x0001, 0}, L"::0.1.0.0"},
+        {{0, 0, 0, 0, 0, 0, 0, 0xffff}, L"::ffff"},
+        {{0, 0, 0, 0, 0, 0xffff, 0xc000, 0x0201}, L"::ffff:192.0.2.1"},
+        {{0, 0, 0, 0, 0, 0xffff, 0, 1}, L"::ffff:0:1"},
+        {{0, 0, 0, 0, 0xffff, 0, 0xc000, 0x0201}, L"::ffff:0:192.0.2.1"},
+        {{0, 0, 0, 0, 0, 1, 0xc000, 0x0201}, L"::1:c000:201"},
+        {{0xfe80, 0, 0, 0, 0, 0x5efe, 0xc000, 0x0201}, L"fe80::5efe:192.0.2.1"},
+        {{0xfe80, 0, 0, 0, 0x200, 0x5efe, 0, 1}, L"fe80::200:5efe:0.0.0.1"},
+        {{0xfe80, 0, 0, 0, 0x100, 0x5efe, 0xc000, 0x0201}, L"fe80::100:5efe:c000:201"},
+        {{0x2001, 0xdb8, 0, 1, 0, 0x5efe, 0x0a00, 1}, L"2001:db8:0:1:0:5efe:10.0.0.1"},
+        {{0x64, 0xff9b, 0, 0, 0, 0, 0xc000, 0x0201}, L"64:ff9b::c000:201"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(V6(c.groups).toString(), c.text);
+        EXPECT_EQ(V6(c.groups).toString(0), c.text);
+    }
+    // The zone in decimal after the address; the longest text with the largest zone fits.
+    EXPECT_EQ(V6({0xfe80, 0, 0, 0, 0, 0, 0, 1}).toString(12), L"fe80::1%12");
+    EXPECT_EQ(V6({}).toString(4294967295u), L"::%4294967295");
+    EXPECT_EQ(V6({0xffff, 0xffff, 0xffff, 0xffff, 0x200, 0x5efe, 0xffff, 0xffff}).toString(4294967295u),
+              L"ffff:ffff:ffff:ffff:200:5efe:255.255.255.255%4294967295");
+}
+
+TEST(CIPv6Addr, RowsSortByTheirBytesThenInterface) {
+    CIPv6AddrList rows(4);
+    rows[0].Address = V6({0xfe80, 0, 0, 0, 0, 0, 0, 1});
+    rows[0].InterfaceIndex = 7;
+    rows[1].Address = V6({0xfd00, 0, 0, 0, 0, 0, 0, 0x100});  // before fd00::20 as text, after it by bytes
+    rows[2].Address = V6({0xfe80, 0, 0, 0, 0, 0, 0, 1});
+    rows[2].InterfaceIndex = 3;
+    rows[3].Address = V6({0xfd00, 0, 0, 0, 0, 0, 0, 0x20});
+    SortIPv6Rows(rows);
+    EXPECT_EQ(rows[0].Address.toString(), L"fd00::20");
+    EXPECT_EQ(rows[1].Address.toString(), L"fd00::100");
+    EXPECT_EQ(rows[2].InterfaceIndex, 3u);
+    EXPECT_EQ(rows[3].InterfaceIndex, 7u);
 }

@@ -63,3 +63,42 @@ TEST(RowCells, IndexAndReassemblySizeAreUnsigned) {
     EXPECT_EQ(cells[5], L"");
     EXPECT_EQ(cells[1], L"0.0.0.0");
 }
+
+TEST(RowCells, IPv6RowTypeLabelsInFixedOrderAndItsSixCells) {
+    struct Case {
+        std::int32_t prefixOrigin, suffixOrigin, dadState;
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        {1, 1, kDadStatePreferred, L""},  // manual
+        {4, 4, kDadStatePreferred, L""},  // router advertisement, link-layer suffix
+        {kPrefixOriginDhcp, 1, kDadStatePreferred, L"Dynamic"},
+        {1, kSuffixOriginDhcp, kDadStatePreferred, L"Dynamic"},
+        {4, kSuffixOriginRandom, kDadStatePreferred, L"Temporary"},
+        {kPrefixOriginDhcp, kSuffixOriginRandom, kDadStateDeprecated, L"Dynamic, Temporary, Deprecated"},
+        {4, 4, kDadStateTentative, L"Tentative"},
+        {kPrefixOriginDhcp, kSuffixOriginDhcp, kDadStateDuplicate, L"Dynamic, Duplicate"},
+        {1, 1, kDadStateInvalid, L"Invalid"},
+        {1, 1, 9, L""},  // a state this program does not know
+    };
+    CIPv6AddrRow row;
+    for (const Case& c : cases) {
+        row.PrefixOrigin = c.prefixOrigin;
+        row.SuffixOrigin = c.suffixOrigin;
+        row.DadState = c.dadState;
+        EXPECT_EQ(FormatIPv6Type(row), c.text) << c.prefixOrigin << " " << c.suffixOrigin << " " << c.dadState;
+    }
+
+    row.InterfaceIndex = 4294967295u;
+    row.Address = V6({0xfe80, 0, 0, 0, 0, 0, 0, 1});
+    row.ScopeId = 12;
+    row.OnLinkPrefixLength = 64;
+    row.SuffixOrigin = kSuffixOriginRandom;
+    row.DadState = kDadStatePreferred;
+    const CRowCells expected = {L"4294967295", L"fe80::1%12", L"/64", L"", L"", L"Temporary"};
+    EXPECT_EQ(RowCells(row), expected);
+    row.ScopeId = 0;
+    row.OnLinkPrefixLength = 128;
+    EXPECT_EQ(RowCells(row)[1], L"fe80::1");
+    EXPECT_EQ(RowCells(row)[2], L"/128");
+}

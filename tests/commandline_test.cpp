@@ -7,6 +7,7 @@
 
 #include "startup/CommandLine.h"
 #include "support/Error.h"
+#include "tests/TableBuilder.h"
 
 using namespace netpeek;
 
@@ -20,8 +21,9 @@ CCommandLine Parse(std::initializer_list<std::wstring> args) {
     return ParseCommandLine(list, kHeaders);
 }
 
-CCommandLine Save(SaveFormat format, std::wstring file, SaveOrder order = SaveOrder::Stored, StoredListSort sort = {}) {
-    return {CCommandLine::Action::Save, format, std::move(file), order, sort};
+CCommandLine Save(SaveFormat format, std::wstring file, SaveOrder order = SaveOrder::Stored, StoredListSort sort = {},
+                  SaveIPv6 ipv6 = SaveIPv6::Stored) {
+    return {CCommandLine::Action::Save, format, std::move(file), order, sort, ipv6};
 }
 
 // The error's number, and that its text is one line, with no control character in it, naming `culprit`.
@@ -45,6 +47,7 @@ TEST(CommandLine, NoArgumentsIsTheWindowAndQuestionMarkWinsAnywhere) {
     EXPECT_EQ(Parse({L"/?"}).action, CCommandLine::Action::Usage);
     EXPECT_EQ(Parse({L"/bogus", L"-?"}).action, CCommandLine::Action::Usage);
     EXPECT_NE(UsageText().find(L"/scomma"), std::wstring::npos);
+    EXPECT_NE(UsageText().find(L"/noipv6"), std::wstring::npos);
 }
 
 TEST(CommandLine, SaveSwitchesTakeTheNextArgumentAsTheFileWhateverItsCaseOrPrefix) {
@@ -68,6 +71,35 @@ TEST(CommandLine, SortTakesAnIndexOrAHeaderAndATildeForDescending) {
     EXPECT_EQ(Parse({L"/sort", L"~0000000000000000000005", L"/stab", L"a"}).sort, (StoredListSort{5, true}));
 }
 
+TEST(CommandLine, IPv6AndNoIPv6OverrideTheStoredSwitchAnywhereOnTheLine) {
+    EXPECT_EQ(Parse({L"/scomma", L"a"}).ipv6, SaveIPv6::Stored);
+    EXPECT_EQ(Parse({L"/scomma", L"a", L"/ipv6"}), Save(SaveFormat::Comma, L"a", SaveOrder::Stored, {}, SaveIPv6::Added));
+    EXPECT_EQ(Parse({L"-NoIPv6", L"/sort", L"~ip", L"/sjson", L"-"}),
+              Save(SaveFormat::Json, L"", SaveOrder::Given, {1, true}, SaveIPv6::Left));
+    EXPECT_EQ(Parse({L"/nosort", L"-IPV6", L"/stab", L"a"}).ipv6, SaveIPv6::Added);
+}
+
+TEST(CommandLine, SavedRowsAreTheIPv4OnesThenTheIPv6OnesWhichNeverCostTheIPv4Ones) {
+    CIPAddrRow v4;
+    v4.dwIndex = 7;
+    CIPv6AddrRow v6;
+    v6.InterfaceIndex = 12;
+    v6.Address = test::V6({0xfd00, 0, 0, 0, 0, 0, 0, 1});
+    int reads = 0;
+    const auto read = [&] {
+        ++reads;
+        return CIPv6AddrList{v6};
+    };
+    const auto fail = []() -> CIPv6AddrList { throw CError(5, L"denied"); };
+
+    EXPECT_EQ(SavedRows({v4}, true, read), (ListRows{ToListRow(v4), ToListRow(v6)}));
+    EXPECT_EQ(reads, 1);
+    // Not asked for, the IPv6 table is not even read.
+    EXPECT_EQ(SavedRows({v4}, false, read), ListRows{ToListRow(v4)});
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(SavedRows({v4}, true, fail), ListRows{ToListRow(v4)});
+}
+
 TEST(CommandLine, BadLinesAreRefusedNamingWhatIsWrong) {
     ExpectRefused({L"/scomma"}, L"/scomma");
     ExpectRefused({L"/bogus", L"a"}, L"/bogus");
@@ -87,4 +119,9 @@ TEST(CommandLine, BadLinesAreRefusedNamingWhatIsWrong) {
     ExpectRefused({L"/scomma", L"a", L"/sort", L"Address"}, L"«Address»");
     ExpectRefused({L"/scomma", L"a", L"/sort", L"1", L"/nosort"}, L"/nosort");
     ExpectRefused({L"/nosort"}, L"/scomma");
+    ExpectRefused({L"/scomma", L"a", L"/ipv6", L"/noipv6"}, L"/noipv6");
+    ExpectRefused({L"/scomma", L"a", L"/ipv6", L"-IPv6"}, L"/ipv6");
+    ExpectRefused({L"/noipv6", L"/scomma", L"a", L"/noipv6"}, L"/noipv6");
+    ExpectRefused({L"/ipv6"}, L"/scomma");
+    ExpectRefused({L"/noipv6", L"/nosort"}, L"/scomma");
 }

@@ -13,18 +13,22 @@ using namespace netpeek::test;
 
 namespace {
 
-CIPAddrList Rows(const std::vector<RawRow>& raw) {
+CIPAddrList TableRows(const std::vector<RawRow>& raw) {
     return raw.empty() ? CIPAddrList{} : DecodeAddrTable(TableBytes(raw));
+}
+
+ListRows Rows(const std::vector<RawRow>& raw) {
+    return ToListRows(TableRows(raw));
 }
 
 // What a list control does with the edits: the rows it ends up showing, and the cells each
 // item was told to show anew.
 struct AppliedList {
-    CIPAddrList rows;
+    ListRows rows;
     std::vector<CellSet> marked;
 };
 
-AppliedList Apply(const CIPAddrList& shown, const CIPAddrList& wanted) {
+AppliedList Apply(const ListRows& shown, const ListRows& wanted) {
     AppliedList list{shown, std::vector<CellSet>(shown.size())};
     for (const ListEdit& edit : PlanListUpdate(shown, wanted)) {
         const auto at = static_cast<std::ptrdiff_t>(edit.item);
@@ -50,8 +54,8 @@ AppliedList Apply(const CIPAddrList& shown, const CIPAddrList& wanted) {
 
 TEST(ListUpdate, OnlyWhatChangedIsTouchedAndMarked) {
     const std::vector<RawRow> base = NumberedRows(5);
-    const CIPAddrList shown = Rows(base);
-    EXPECT_TRUE(SameRows(shown, Rows(base)));
+    const ListRows shown = Rows(base);
+    EXPECT_EQ(shown, Rows(base));
     EXPECT_TRUE(PlanListUpdate(shown, shown).empty());
 
     // A new address in the middle: one insert, all its cells marked, no other item touched.
@@ -82,7 +86,7 @@ TEST(ListUpdate, OnlyWhatChangedIsTouchedAndMarked) {
     EXPECT_EQ(plan[0].kind, ListEdit::Kind::Rewrite);
     EXPECT_EQ(plan[0].item, 1);
     EXPECT_EQ(plan[0].cells, (1u << 2) | (1u << 3));
-    EXPECT_FALSE(SameRows(shown, Rows(changed))) << "the snapshot itself differs";
+    EXPECT_NE(TableRows(base), TableRows(changed)) << "the snapshot itself differs";
 
     // The top row sorted to the bottom moves alone, down as cheaply as up, with no other row
     // removed and inserted again on its way.
@@ -90,7 +94,7 @@ TEST(ListUpdate, OnlyWhatChangedIsTouchedAndMarked) {
     std::rotate(down.begin(), down.begin() + 1, down.end());
     plan = PlanListUpdate(shown, Rows(down));
     EXPECT_LE(plan.size(), 2u);
-    EXPECT_TRUE(SameRows(Apply(shown, Rows(down)).rows, Rows(down)));
+    EXPECT_EQ(Apply(shown, Rows(down)).rows, Rows(down));
     std::vector<RawRow> up = base;
     std::rotate(up.begin(), up.end() - 1, up.end());
     EXPECT_LE(PlanListUpdate(shown, Rows(up)).size(), 2u);
@@ -110,13 +114,13 @@ TEST(ListUpdate, AnyTwoListsEndAlikeWithNewRowsAndChangedCellsMarked) {
         return Rows(raw);
     };
     for (int round = 0; round < 2000; ++round) {
-        const CIPAddrList shown = randomRows(), wanted = randomRows();
+        const ListRows shown = randomRows(), wanted = randomRows();
         const AppliedList list = Apply(shown, wanted);
-        ASSERT_TRUE(SameRows(list.rows, wanted)) << "round " << round;
+        ASSERT_EQ(list.rows, wanted) << "round " << round;
         for (std::size_t i = 0; i < wanted.size(); ++i) {
             bool wasShown = false;
-            for (const CIPAddrRow& before : shown)
-                wasShown = wasShown || KeyOf(before) == KeyOf(wanted[i]);
+            for (const ListRow& before : shown)
+                wasShown = wasShown || before.key == wanted[i].key;
             if (!wasShown) {
                 EXPECT_EQ(list.marked[i], kAllCells) << "a new row is marked whole, round " << round;
             }
@@ -157,7 +161,7 @@ TEST(ListUpdate, OnlyTheRowsOutsideTheLongestRunThatKeepsItsOrderMove) {
                 r.type = 0x08;
             after.push_back(r);
         }
-        const CIPAddrList shown = Rows(before), wanted = Rows(after);
+        const ListRows shown = Rows(before), wanted = Rows(after);
 
         std::vector<std::size_t> run(n, 1);  // the longest increasing run ending at each row
         std::size_t longest = 0;
@@ -184,7 +188,7 @@ TEST(ListUpdate, OnlyTheRowsOutsideTheLongestRunThatKeepsItsOrderMove) {
         ASSERT_EQ(inserts, n - longest) << "round " << round;
         ASSERT_EQ(plan.size(), 2 * (n - longest) + rewrites) << "round " << round;
         const AppliedList list = Apply(shown, wanted);
-        ASSERT_TRUE(SameRows(list.rows, wanted)) << "round " << round;
+        ASSERT_EQ(list.rows, wanted) << "round " << round;
         for (std::size_t i = 0; i < n; ++i)
             ASSERT_EQ(list.marked[i], ChangedCells(shown[from[i]], wanted[i])) << "round " << round << ", row " << i;
     }

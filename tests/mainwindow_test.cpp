@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -122,6 +123,7 @@ TEST_F(MainWindow, LoadSequenceCallsTheServicesInOrderWithTheirArguments) {
         L"RestoreListLayout IPs List Netpeek true",
         L"ReadValue [] IPs List Sort Netpeek true",
         L"ReadValue [] Auto Refresh Netpeek true",
+        L"ReadValue [] Show IPv6 Netpeek true",
         L"GetIPAddresses",
         L"NotifyAddrChange",
     };
@@ -136,7 +138,7 @@ TEST_F(MainWindow, InsideADebuggerTheWindowKeepsItsIconAndLoadsTheRest) {
     Open();
     const auto calls = recorder.Take();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), L"asSetWindowResIconAll A_MAIN"), 0);
-    EXPECT_EQ(calls.size(), 9u);
+    EXPECT_EQ(calls.size(), 10u);
     EXPECT_EQ(SendMessageW(form->Handle(), WM_GETICON, ICON_BIG, 0), 0);
     EXPECT_EQ(ItemCount(form->ListView()), 3);
 }
@@ -484,4 +486,51 @@ TEST_F(MainWindow, ClosingOrEndingTheSessionSavesTheLayoutOnce) {
     SendMessageW(form->Handle(), WM_COMMAND, MenuCommandId(MenuArray::File, 100), 0);
     EXPECT_EQ(form->Handle(), nullptr);
     EXPECT_EQ(recorder.Take(), closed);
+}
+
+// The IPv6 switch: off, no IPv6 call at all; ticked, the IPv6 rows follow the IPv4 ones with
+// their own cells, the chosen row stays chosen and the choice is kept; an IPv6 read that fails
+// costs the IPv4 rows nothing.
+TEST_F(MainWindow, TheIPv6SwitchAddsItsRowsAfterTheIPv4OnesAndKeepsTheChosenRow) {
+    CIPv6AddrRow global, local;
+    global.InterfaceIndex = 12;
+    global.Address = V6({0x2001, 0xdb8, 0, 0, 0, 0, 0, 0x11});
+    global.OnLinkPrefixLength = 64;
+    global.PrefixOrigin = kPrefixOriginDhcp;
+    global.DadState = kDadStatePreferred;
+    local = global;
+    local.Address = V6({0xfe80, 0, 0, 0, 0, 0, 0, 1});
+    local.ScopeId = 12;
+    local.PrefixOrigin = 0;
+    recorder.rows6 = {global, local};
+    Open();
+    const HWND list = form->ListView();
+    ListViewCtrl(list).SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+    const auto calls = [&](const std::wstring& name) { return std::count(recorder.calls.begin(), recorder.calls.end(), name); };
+    EXPECT_EQ(calls(L"GetIPv6Addresses"), 0);
+
+    SendMessageW(form->Handle(), WM_COMMAND, MenuCommandId(MenuArray::List, 3), 0);
+    EXPECT_EQ(recorder.values[L"Show IPv6"], L"1");
+    ASSERT_EQ(ItemCount(list), 5);
+    EXPECT_EQ(ListViewCtrl(list).GetSelected(), 1);
+    const std::vector<std::vector<std::wstring>> cells = {{L"12", L"2001:db8::11", L"/64", L"", L"", L"Dynamic"},
+                                                          {L"12", L"fe80::1%12", L"/64", L"", L"", L""}};
+    for (int i = 0; i < 2; ++i)
+        for (int j = 0; j < 6; ++j)
+            EXPECT_EQ(Cell(list, 3 + i, j), cells[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)]);
+    EXPECT_EQ(recorder.ipv6Notices, 1) << "the IPv6 table's own notice is followed too";
+
+    recorder.ipv6Fails = true;
+    form->RefreshList();
+    EXPECT_EQ(ItemCount(list), 3);
+    EXPECT_TRUE(boxes.empty()) << "quietly";
+
+    recorder.ipv6Fails = false;
+    SendMessageW(form->Handle(), WM_COMMAND, MenuCommandId(MenuArray::List, 3), 0);
+    EXPECT_EQ(recorder.values[L"Show IPv6"], L"0");
+    EXPECT_EQ(recorder.ipv6Notices, 0);
+    const auto before = calls(L"GetIPv6Addresses");
+    form->RefreshList();
+    EXPECT_EQ(ItemCount(list), 3);
+    EXPECT_EQ(calls(L"GetIPv6Addresses"), before);
 }

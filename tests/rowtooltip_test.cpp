@@ -144,7 +144,7 @@ TEST(RowTooltip, SortingKeepsTheChosenRowAndDropsAStaleTip) {
     EXPECT_FALSE(IsWindowVisible(tip));
     EXPECT_EQ(list.GetSelected(), 2);
     EXPECT_EQ(list.GetFocused(), 2);
-    EXPECT_EQ(form->RowOf(2)->dwIndex, 1);
+    EXPECT_EQ(form->RowOf(2)->key.index, 1u);
     EXPECT_NE(TipOnRow(*form, 0).find(L"three"), std::wstring::npos);
     form.reset();
 }

@@ -69,9 +69,9 @@ std::vector<std::wstring> Texts(const std::wstring& page, std::wstring_view tag)
 }  // namespace
 
 TEST(TableFormats, TableTextsAreTheListsCellsInTheSortsOrderSoTheCsvIsTheExports) {
-    const CIPAddrList rows = DecodeAddrTable(test::TableBytes(
+    const ListRows rows = ToListRows(DecodeAddrTable(test::TableBytes(
         {Row(1, {127, 0, 0, 1}, {255, 0, 0, 0}, 1), Row(12, {10, 9, 0, 1}, {255, 255, 255, 0}, 5),
-         Row(47, {10, 100, 0, 1}, {255, 0, 0, 0}, 0)}));
+         Row(47, {10, 100, 0, 1}, {255, 0, 0, 0}, 0)})));
     constexpr std::array<std::wstring_view, 6> headers = {L"Interface", L"IP", L"Mask", L"Broadcast", L"Realm size", L"Type"};
     const CListTexts texts = TableTexts(rows, {1, true}, headers);
     EXPECT_EQ(texts.headers, kHeaders);

@@ -3,11 +3,13 @@
 # (as text 10.10 < 10.100 < 10.9). /scomma into a file and into standard output ("" or -), by
 # Netpeek.exe and by its console twin Netpeek.com, writes the bytes of an F2 export of the same
 # table; /stab, /sjson and /shtml read back as the same rows, in ASCII; /sort ~IP, the sort
-# stored by the window and /nosort order them; no window appears and nothing is stored; a bad
-# switch and a file on a read-only file system end with a non-zero code, a line on standard
-# error and the earlier file as it was; /? writes the usage to standard output; with nowhere
-# to write, the error box says it, but never the twin's. The twin without a switch starts the
-# window from its own folder and ends with 0; with no Netpeek.exe there it says so and fails.
+# stored by the window and /nosort order them; /ipv6, or a stored Show IPv6 of "1", adds the
+# IPv6 rows after the IPv4 ones and /noipv6 saves exactly the IPv4 table; no window appears
+# and nothing is stored; a bad switch and a file on a read-only file system end with a
+# non-zero code, a line on standard error and the earlier file as it was; /? writes the usage
+# to standard output; with nowhere to write, the error box says it, but never the twin's. The
+# twin without a switch starts the window from its own folder and ends with 0; with no
+# Netpeek.exe there it says so and fails.
 set -u
 E2E_NAME=cmdline
 . "$(dirname "$0")/lib.sh"
@@ -143,6 +145,25 @@ same "$E2E_WORK/expected.csv" "$E2E_WORK/out.txt" "the sort stored by the window
 expect_text "$E2E_WORK/expected.csv" 9 10 100 lo
 saved /nosort /scomma ""
 same "$E2E_WORK/expected.csv" "$E2E_WORK/out.txt" "/nosort did not keep the table's order"
+
+step "/ipv6 adds the IPv6 rows after the IPv4 ones, /noipv6 leaves them out, else Show IPv6"
+ip -n "$ns" -6 addr add fd00::1/64 dev v12 nodad || fail "cannot add an IPv6 address"
+expect_text "$E2E_WORK/expected.csv" 9 10 100 lo
+saved /scomma - /nosort /noipv6
+same "$E2E_WORK/expected.csv" "$E2E_WORK/out.txt" "/noipv6 did not save the IPv4 table alone"
+saved /scomma - /nosort /ipv6
+cp "$E2E_WORK/out.txt" "$E2E_WORK/ipv6.csv"
+[ "$(wc -l <"$E2E_WORK/ipv6.csv")" -gt "$(wc -l <"$E2E_WORK/expected.csv")" ] &&
+    head -n "$(wc -l <"$E2E_WORK/expected.csv")" "$E2E_WORK/ipv6.csv" | cmp -s - "$E2E_WORK/expected.csv" ||
+    check_failed "/ipv6 did not add rows after the IPv4 table as it was: $(cat "$E2E_WORK/ipv6.csv")"
+grep -q '^"12","fd00::1","/64",' "$E2E_WORK/ipv6.csv" ||
+    check_failed "/ipv6 did not save fd00::1 on link 12 with its prefix length: $(cat "$E2E_WORK/ipv6.csv")"
+np_setting "$ns" 'Show IPv6' 1
+saved /scomma - /nosort
+same "$E2E_WORK/ipv6.csv" "$E2E_WORK/out.txt" "a stored Show IPv6 of 1 did not add the IPv6 rows"
+saved /scomma - /nosort /NOIPV6
+same "$E2E_WORK/expected.csv" "$E2E_WORK/out.txt" "/noipv6 did not win over the stored Show IPv6"
+np_reg "$ns" delete 'HKCU\Software\Brindle\Netpeek' /v 'Show IPv6' /f >/dev/null || fail "cannot remove Show IPv6"
 
 step "nothing was stored or registered"
 np_reg "$ns" delete 'HKCU\Software\Brindle\Netpeek' /v 'IPs List Sort' /f >/dev/null || fail "cannot remove the stored sort"

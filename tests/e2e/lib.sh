@@ -339,16 +339,19 @@ np_refresh() {
 
 # ---- the address table ---------------------------------------------------------------------
 
-# ns_addresses NS FILE: what `ip` lists as the namespace's IPv4 addresses, for table.py.
+# ns_addresses NS FILE [ipv6]: what `ip` lists as the namespace's IPv4 addresses (with "ipv6",
+# its IPv6 addresses too), for table.py.
 ns_addresses() {
-    ip -n "$1" -4 -o addr show >"$2" || fail "ip cannot list the addresses of $1"
+    local families=(-4)
+    [ "${3:-}" = ipv6 ] && families=()
+    ip -n "$1" "${families[@]}" -o addr show >"$2" || fail "ip cannot list the addresses of $1"
 }
 
-# check_export CSV NS: the exported file is exactly the namespace's table (table.py says
-# how it differs otherwise).
+# check_export CSV NS [ipv6]: the exported file is exactly the namespace's table, with "ipv6"
+# its IPv6 rows after the IPv4 ones (table.py says how it differs otherwise).
 check_export() {
     local report
-    ns_addresses "$2" "$E2E_WORK/ip-addr.txt"
+    ns_addresses "$2" "$E2E_WORK/ip-addr.txt" "${3:-}"
     report=$(python3 "$E2E_DIR/table.py" check "$1" "$E2E_WORK/ip-addr.txt" 2>&1) ||
         check_failed "$(basename "$1") is not the namespace's address table: $report"
 }

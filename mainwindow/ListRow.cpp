@@ -1,0 +1,140 @@
+#include "mainwindow/ListRow.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace netpeek {
+
+namespace {
+
+enum Column { kIndex, kAddress, kMask, kBroadcast, kReasmSize, kType };
+
+// A number, or an IPv4 address, sorts as an unsigned 32-bit number.
+SortValue Number(std::uint32_t number) {
+    SortValue sort;
+    sort.rank = kRankValue;
+    for (std::size_t i = 0; i < 4; ++i)
+        sort.value[15 - i] = static_cast<std::uint8_t>(number >> (8 * i));
+    return sort;
+}
+
+// A mask by its prefix length (its leading one bits), then by the mask itself: for an IPv4 mask
+// that is the order of the mask as a number, contiguous or not, and /8 < /24 < /64 across the
+// families.
+SortValue Mask(std::uint8_t prefixLength, std::uint32_t ipv4Mask) {
+    SortValue sort = Number(ipv4Mask);
+    sort.value[0] = prefixLength;
+    return sort;
+}
+
+std::uint8_t LeadingOnes(std::uint32_t mask) {
+    std::uint8_t count = 0;
+    for (; count < 32 && (mask & (0x80000000u >> count)) != 0; ++count) {
+    }
+    return count;
+}
+
+// The type sorts by its text. Every text the list can show there is known, so each takes its
+// place among them as a number once, when its row is made, and a sort compares numbers.
+SortValue TypeText(const std::wstring& text) {
+    static const std::vector<std::wstring> kTexts = [] {
+        std::vector<std::wstring> texts;
+        constexpr std::int32_t kLabelledBits[] = {0x01, 0x04, 0x08, 0x40, 0x80};
+        for (unsigned set = 0; set < 32; ++set) {
+            std::int32_t type = 0;
+            for (unsigned bit = 0; bit < 5; ++bit)
+                if (set & (1u << bit))
+                    type |= kLabelledBits[bit];
+            texts.push_back(FormatTypeFlags(type));
+        }
+        CIPv6AddrRow row;
+        for (std::int32_t prefix : {0, kPrefixOriginDhcp})
+            for (std::int32_t suffix : {0, kSuffixOriginDhcp, kSuffixOriginRandom})
+                for (std::int32_t state = kDadStateInvalid; state <= kDadStatePreferred; ++state) {
+                    row.PrefixOrigin = prefix;
+                    row.SuffixOrigin = suffix;
+                    row.DadState = state;
+                    texts.push_back(FormatIPv6Type(row));
+                }
+        std::sort(texts.begin(), texts.end());
+        texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
+        return texts;
+    }();
+    // A text that is not among them would take the place of the next one up.
+    return Number(static_cast<std::uint32_t>(std::lower_bound(kTexts.begin(), kTexts.end(), text) - kTexts.begin()));
+}
+
+std::uint32_t ToNumber(const CIPAddr& a) {
+    return (std::uint32_t{a.Part1} << 24) | (std::uint32_t{a.Part2} << 16) | (std::uint32_t{a.Part3} << 8) |
+           std::uint32_t{a.Part4};
+}
+
+}  // namespace
+
+std::size_t RowKeyHash::operator()(const RowKey& key) const noexcept {
+    // The address as two 64-bit words, mixed with the index and the family by multiplication:
+    // a planner or a mark lookup hashes every row of a large list.
+    std::uint64_t words[2];
+    std::memcpy(words, key.address.data(), sizeof(words));
+    std::uint64_t hash = (std::uint64_t{key.index} << 8) ^ static_cast<std::uint8_t>(key.family);
+    for (std::uint64_t word : words)
+        hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
+    return static_cast<std::size_t>(hash ^ (hash >> 29));
+}
+
+ListRow::ListRow(const RowKey& rowKey, CRowCells cells, const std::array<SortValue, kCellCount>& sortValues)
+    : key(rowKey), sortBy(sortValues), m_cells(std::make_shared<const CRowCells>(std::move(cells))) {}
+
+const CRowCells& ListRow::Cells() const {
+    static const CRowCells kNone;
+    return m_cells ? *m_cells : kNone;
+}
+
+bool operator==(const ListRow& a, const ListRow& b) {
+    return a.key == b.key && a.sortBy == b.sortBy && (a.m_cells == b.m_cells || a.Cells() == b.Cells());
+}
+
+ListRow ToListRow(const CIPAddrRow& row) {
+    RowKey key;
+    key.family = AddressFamily::IPv4;
+    key.index = static_cast<std::uint32_t>(row.dwIndex);
+    key.address = {row.dwAddr.Part1, row.dwAddr.Part2, row.dwAddr.Part3, row.dwAddr.Part4};
+    std::array<SortValue, kCellCount> sortBy;
+    sortBy[kIndex] = Number(static_cast<std::uint32_t>(row.dwIndex));
+    sortBy[kAddress] = Number(ToNumber(row.dwAddr));
+    const std::uint32_t mask = ToNumber(row.dwMask);
+    sortBy[kMask] = Mask(LeadingOnes(mask), mask);
+    sortBy[kBroadcast] = Number(ToNumber(row.dwBCastAddr));
+    sortBy[kReasmSize] = Number(static_cast<std::uint32_t>(row.dwReasmSize));
+    CRowCells cells = RowCells(row);
+    sortBy[kType] = TypeText(cells[kType]);
+    return ListRow(key, std::move(cells), sortBy);
+}
+
+ListRow ToListRow(const CIPv6AddrRow& row) {
+    RowKey key;
+    key.family = AddressFamily::IPv6;
+    key.index = row.InterfaceIndex;
+    key.address = row.Address.Bytes;
+    std::array<SortValue, kCellCount> sortBy;  // the broadcast and the reassembly size stay empty
+    sortBy[kIndex] = Number(row.InterfaceIndex);
+    sortBy[kAddress].rank = kRankIPv6Address;
+    sortBy[kAddress].value = row.Address.Bytes;
+    sortBy[kMask] = Mask(row.OnLinkPrefixLength, 0);
+    CRowCells cells = RowCells(row);
+    sortBy[kType] = TypeText(cells[kType]);
+    return ListRow(key, std::move(cells), sortBy);
+}
+
+CellSet ChangedCells(const ListRow& before, const ListRow& after) {
+    CellSet cells = 0;
+    if (before.m_cells == after.m_cells)
+        return cells;
+    for (std::size_t column = 0; column < kCellCount; ++column)
+        if (before.Cells()[column] != after.Cells()[column])
+            cells |= 1u << column;
+    return cells;
+}
+
+}  // namespace netpeek
