@@ -175,15 +175,20 @@ AddrTableSource CopySource(const std::vector<std::uint8_t>& table) {
     };
 }
 
+// The bench's services with a table read from `table`, as IP Helper gives it.
+FormServices TableServices(const std::vector<std::uint8_t>& table) {
+    static const CIPAddrList kNoRows;
+    FormServices services = BenchServices(kNoRows);
+    services.getIPAddresses = [&table] { return GetIPAddresses(CopySource(table)); };
+    return services;
+}
+
 // Following the table: a re-read that finds it unchanged against the read and decode alone,
 // and one address added to 10,000 against that re-read plus one row put into the list.
 void BenchFollow(const std::vector<std::uint8_t>& base, const std::vector<std::uint8_t>& added,
                  std::size_t addedAt) {
     std::vector<std::uint8_t> table = base;
-    const CIPAddrList noRows;
-    FormServices services = BenchServices(noRows);
-    services.getIPAddresses = [&table] { return GetIPAddresses(CopySource(table)); };
-    frmMain form(services);
+    frmMain form(TableServices(table));
     form.Create(nullptr);
     form.Show(SW_SHOWNORMAL);
     Pump();
@@ -242,10 +247,7 @@ CRowCells ShownCells(const ListViewCtrl& view, int item) {
 void BenchMove(const std::vector<std::uint8_t>& base, const std::vector<std::uint8_t>& moved) {
     constexpr int kTypeColumn = 5;
     std::vector<std::uint8_t> table = base;
-    const CIPAddrList noRows;
-    FormServices services = BenchServices(noRows);
-    services.getIPAddresses = [&table] { return GetIPAddresses(CopySource(table)); };
-    frmMain form(services);
+    frmMain form(TableServices(table));
     form.Create(nullptr);
     form.Show(SW_SHOWNORMAL);
     form.SortBy(kTypeColumn);

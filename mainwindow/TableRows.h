@@ -17,9 +17,7 @@ public:
     // `services` must outlive the reader.
     explicit TableRows(const FormServices& services) : m_services(services) {}
 
-    // Forgets the last read, as an emptied list has nothing of it.
-    void Clear();
-    // The tables read now. Throws when the IPv4 table cannot be read; an IPv6 table that cannot
+    // The tables read now, the last read forgotten. Throws when the IPv4 table cannot be read; an IPv6 table that cannot
     // be read leaves its part empty. Without `ipv6` no IPv6 call is made.
     ListRows Read(bool ipv6);
     // The tables read again: their rows when they differ from the last read's, else none (also
@@ -29,6 +27,8 @@ public:
     std::optional<ListRows> ReadChanges(bool ipv6, const ListRows& last, ULONGLONG& spent);
 
 private:
+    void Clear();
+
     const FormServices& m_services;
     CIPAddrList m_table;  // the last reads as the system gave them
     CIPv6AddrList m_table6;

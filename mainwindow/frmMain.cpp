@@ -472,7 +472,6 @@ void frmMain::RefreshList() {
     BusyCursor busy;
     m_rowTip.Forget();
     // Emptied first, so that a read that fails leaves an empty list rather than an old one.
-    m_table.Clear();
     m_list.Fill({});
     m_list.Fill(m_table.Read(m_showIPv6));
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "mainwindow/AddressList.h"
+#include "tests/ListMessages.h"
 #include "tests/TableBuilder.h"
 
 using namespace netpeek;
@@ -19,14 +20,6 @@ namespace {
 
 ListRows Rows(const std::vector<RawRow>& raw) {
     return ToListRows(DecodeAddrTable(TableBytes(raw)));
-}
-
-int g_listMessages = 0;
-HWND g_watchedList = nullptr;
-LRESULT CALLBACK CountListMessages(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && reinterpret_cast<CWPSTRUCT*>(lParam)->hwnd == g_watchedList)
-        ++g_listMessages;
-    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 class AddressListView : public ::testing::Test {
@@ -135,13 +128,12 @@ TEST_F(AddressListView, TheRowsBehindTheListAreTheLatestAndTheChosenOfTwoAlikeSt
     raw[30].type |= 0x10;  // a bit with no label
     raw[31].unused = 7;
     const ListRows latest = Rows(raw);
-    g_watchedList = control.Handle();
-    g_listMessages = 0;
-    const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, CountListMessages, nullptr, GetCurrentThreadId());
-    ASSERT_NE(hook, nullptr);
-    EXPECT_FALSE(list.Update(latest, GetTickCount64() + 10000));
-    UnhookWindowsHookEx(hook);
-    EXPECT_EQ(g_listMessages, 0) << "nothing shown changed";
+    {
+        const ListMessages messages(control.Handle());
+        ASSERT_TRUE(messages.Hooked());
+        EXPECT_FALSE(list.Update(latest, GetTickCount64() + 10000));
+        EXPECT_EQ(messages.Sent(), 0) << "nothing shown changed";
+    }
     for (int item : {30, 31}) {
         EXPECT_EQ(*list.RowOf(item), latest[static_cast<std::size_t>(item)]);
         EXPECT_NE(CellBackground(item, 5), marked);

@@ -11,20 +11,13 @@
 #include "startup/modMain.h"
 #include "support/Hooks.h"
 #include "tests/FormRecorder.h"
+#include "tests/ListMessages.h"
 #include "tests/TableBuilder.h"
 
 using namespace netpeek;
 using namespace netpeek::test;
 
 namespace {
-
-int g_listMessages = 0;
-HWND g_watchedList = nullptr;
-LRESULT CALLBACK CountListMessages(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && reinterpret_cast<CWPSTRUCT*>(lParam)->hwnd == g_watchedList)
-        ++g_listMessages;
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
 
 void CALLBACK Quit(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
@@ -71,18 +64,19 @@ TEST_F(LiveUpdate, ANoticeUpdatesTheListAndAQuietReadChangesNothing) {
 
     recorder.clock = 1000000;
     recorder.readCost = 600;
-    g_watchedList = form->ListView();
-    g_listMessages = 0;
-    const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, CountListMessages, nullptr, GetCurrentThreadId());
-    ASSERT_NE(hook, nullptr);
-    form->UpdateFromTable();
-    EXPECT_EQ(g_listMessages, 0) << "the table as shown";
-    recorder.snapshotFails = true;
-    form->UpdateFromTable();
-    UnhookWindowsHookEx(hook);
+    int sent = 0;
+    {
+        const ListMessages messages(form->ListView());
+        ASSERT_TRUE(messages.Hooked());
+        form->UpdateFromTable();
+        EXPECT_EQ(messages.Sent(), 0) << "the table as shown";
+        recorder.snapshotFails = true;
+        form->UpdateFromTable();
+        sent = messages.Sent();
+    }
     *recorder.clock += 2000;
     SendMessageW(form->Handle(), WM_TIMER, 1, 0);  // too soon after a read of 600 ms
-    EXPECT_EQ(g_listMessages, 0) << "a read that failed";
+    EXPECT_EQ(sent, 0) << "a read that failed";
     EXPECT_EQ(ListViewCtrl(form->ListView()).GetItemCount(), 61);
     EXPECT_EQ(recorder.Take(), (std::vector<std::wstring>{L"GetIPAddresses", L"GetIPAddresses"}));
     EXPECT_TRUE(boxes.empty());
