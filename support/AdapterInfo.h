@@ -1,23 +1,59 @@
 #pragma once
-// What Windows tells of a network interface beyond its addresses: the values the list's
-// tooltip shows, read by support/Adapters and kept as plain values.
+// What Windows tells of a network interface beyond its address table: the values the list's
+// extra columns and its tooltip show, read by support/Adapters and kept as plain values.
 
+#include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace netpeek {
 
+// An address as a socket address holds it: IPv4 in the first four bytes (network order), IPv6
+// in all sixteen with its zone (scope id, 0 for none).
+struct SocketAddress {
+    std::uint8_t family = 4;  // 4 or 6
+    std::array<std::uint8_t, 16> bytes{};
+    std::uint32_t scopeId = 0;
+    friend bool operator==(const SocketAddress&, const SocketAddress&) = default;
+};
+
+// The values of NL_PREFIX_ORIGIN and NL_SUFFIX_ORIGIN that say an address came from DHCP.
+inline constexpr std::int32_t kOriginDhcp = 3;  // IpPrefixOriginDhcp, IpSuffixOriginDhcp
+// A lifetime that never ends.
+inline constexpr std::uint32_t kInfiniteLifetime = 0xFFFFFFFFu;
+
+// One of the interface's own addresses, with where it came from and how long it stays valid.
+struct AdapterUnicast {
+    SocketAddress address;
+    std::int32_t prefixOrigin = 0;
+    std::int32_t suffixOrigin = 0;
+    std::uint32_t validLifetime = 0;  // seconds from the read, counting down; kInfiniteLifetime for ever
+    friend bool operator==(const AdapterUnicast&, const AdapterUnicast&) = default;
+
+    bool FromDhcp() const { return prefixOrigin == kOriginDhcp || suffixOrigin == kOriginDhcp; }
+};
+
 struct AdapterInfo {
     std::wstring friendlyName;  // the name Windows shows, as "Ethernet" (under Wine the Linux name)
     std::wstring description;
+    std::wstring adapterName;   // the interface's GUID, which stays across restarts unlike its index
     std::vector<std::uint8_t> physicalAddress;  // only the bytes that are in use, at most 8
     std::uint32_t operStatus = 0;               // an IF_OPER_STATUS value
     std::uint32_t mtu = 0;
+    std::vector<AdapterUnicast> unicast;        // in the order Windows gives them
+    std::vector<SocketAddress> gateways;        // of both families, in the order Windows gives them
+    std::vector<SocketAddress> dnsServers;      // of both families, in the order Windows gives them
+    std::optional<SocketAddress> dhcpv4Server;
+    std::optional<SocketAddress> dhcpv6Server;
+    friend bool operator==(const AdapterInfo&, const AdapterInfo&) = default;
 };
 
-// The interfaces by their index, the number that the list's first column shows.
+// The interfaces by their index, the number that the list's first column shows: an interface
+// with both families under each of its two indexes where they differ, one without IPv4 under
+// its IPv6 index.
 using AdapterMap = std::map<std::uint32_t, AdapterInfo>;
 
 }  // namespace netpeek
