@@ -10,6 +10,7 @@ namespace netpeek {
 
 // The values of NL_PREFIX_ORIGIN, NL_SUFFIX_ORIGIN and NL_DAD_STATE that the list labels.
 inline constexpr std::int32_t kPrefixOriginDhcp = 3;      // IpPrefixOriginDhcp
+inline constexpr std::int32_t kPrefixOriginRouterAdvertisement = 4;  // IpPrefixOriginRouterAdvertisement
 inline constexpr std::int32_t kSuffixOriginDhcp = 3;      // IpSuffixOriginDhcp
 inline constexpr std::int32_t kSuffixOriginRandom = 5;    // IpSuffixOriginRandom
 inline constexpr std::int32_t kDadStateInvalid = 0;       // IpDadStateInvalid

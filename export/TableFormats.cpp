@@ -112,13 +112,17 @@ void AppendHtmlRow(std::wstring& text, const std::vector<std::wstring>& cells, s
 
 }  // namespace
 
-CListTexts TableTexts(const ListRows& rows, const StoredListSort& sort, std::span<const std::wstring_view> headers) {
+CListTexts TableTexts(const ListRows& rows, const StoredListSort& sort, std::span<const int> columns) {
     CListTexts texts;
-    texts.headers.assign(headers.begin(), headers.end());
+    for (const int id : columns)
+        texts.headers.emplace_back(ListColumns()[static_cast<std::size_t>(id)].header);
     texts.items.reserve(rows.size());
     for (std::size_t index : SortedOrder(rows, sort)) {
         const CRowCells& cells = rows[index].Cells();
-        texts.items.emplace_back(cells.begin(), cells.end());
+        std::vector<std::wstring>& item = texts.items.emplace_back();
+        item.reserve(columns.size());
+        for (const int id : columns)
+            item.push_back(cells[static_cast<std::size_t>(id)]);
     }
     return texts;
 }

@@ -12,9 +12,10 @@
 
 namespace netpeek {
 
-// What the window's list would show for these rows under that sort: the headers, then each
-// row's six cells, so that CsvText of it is the export's text byte for byte.
-CListTexts TableTexts(const ListRows& rows, const StoredListSort& sort, std::span<const std::wstring_view> headers);
+// What the window's list would show for these rows under that sort with those columns (by id,
+// in the order shown): their headers, then each row's cells in them, so that CsvText of it is
+// the export's text byte for byte.
+CListTexts TableTexts(const ListRows& rows, const StoredListSort& sort, std::span<const int> columns);
 
 // The header line and one line per item, fields separated by a tab, CR LF after every line,
 // no quotes. A tab, CR or LF inside a field becomes a space, so that every line keeps its fields.

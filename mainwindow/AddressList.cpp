@@ -30,12 +30,6 @@ private:
     const ListViewCtrl& m_list;
 };
 
-void SetCells(const ListViewCtrl& list, int item, const CRowCells& cells, CellSet which) {
-    for (int column = 0; column < static_cast<int>(kCellCount); ++column)
-        if (which & (1u << column))
-            list.SetItemText(item, column, cells[static_cast<std::size_t>(column)].c_str());
-}
-
 }  // namespace
 
 void AddressList::Attach(HWND owner, HWND list, HFONT font) {
@@ -55,12 +49,31 @@ void AddressList::Detach() {
     m_list = ListViewCtrl();
 }
 
+void AddressList::SetColumns(std::vector<int> columns) {
+    m_columns = std::move(columns);
+}
+
+int AddressList::ColumnId(int listColumn) const {
+    return listColumn >= 0 && static_cast<std::size_t>(listColumn) < m_columns.size()
+               ? m_columns[static_cast<std::size_t>(listColumn)]
+               : -1;
+}
+
+// The item's cells of `which` (by column id) that the list's columns show.
+void AddressList::SetCells(int item, const CRowCells& cells, CellSet which) const {
+    for (std::size_t column = 0; column < m_columns.size(); ++column) {
+        const int id = m_columns[column];
+        if (which & CellOf(id))
+            m_list.SetItemText(item, static_cast<int>(column), cells[static_cast<std::size_t>(id)].c_str());
+    }
+}
+
 void AddressList::SetSort(const StoredListSort& sort) {
     m_sort = sort;
     const HeaderCtrl header = m_list.Header();
     for (int column = 0; column < header.GetItemCount(); ++column) {
         int format = header.GetFormat(column) & ~(HDF_SORTUP | HDF_SORTDOWN);
-        if (column == m_sort.column)
+        if (ColumnId(column) == m_sort.column)
             format |= m_sort.descending ? HDF_SORTDOWN : HDF_SORTUP;
         header.SetFormat(column, format);
     }
@@ -108,12 +121,12 @@ void AddressList::FillItems() {
     m_list.SetItemCount(static_cast<int>(m_shown.size()));
     for (std::size_t at = 0; at < m_shown.size(); ++at) {
         const CRowCells& cells = m_shown[at].Cells();
-        const int item = m_list.InsertItem(static_cast<int>(at), cells[0].c_str());
+        const int item = m_list.InsertItem(static_cast<int>(at), cells[static_cast<std::size_t>(ColumnId(0))].c_str());
         if (item < 0) {
             m_shown.resize(at);  // the rows behind the items the list did take
             throw CError(ERROR_NOT_ENOUGH_MEMORY, L"The list could not take row " + std::to_wstring(at + 1) + L".");
         }
-        SetCells(m_list, item, cells, kAllCells & ~1u);
+        SetCells(item, cells, kAllCells & ~CellOf(ColumnId(0)));
     }
 }
 
@@ -160,12 +173,13 @@ void AddressList::ApplyEdits(const std::vector<ListEdit>& edits, ListRows wanted
             }
             const ListRow& row = wanted[edit.row];
             if (edit.kind == ListEdit::Kind::Insert) {
-                if (m_list.InsertItem(edit.item, row.Cells()[0].c_str()) < 0)
+                const CRowCells& cells = row.Cells();
+                if (m_list.InsertItem(edit.item, cells[static_cast<std::size_t>(ColumnId(0))].c_str()) < 0)
                     throw CError(ERROR_NOT_ENOUGH_MEMORY, L"The list could not take a new row.");
                 inserted.insert(row.key);
-                SetCells(m_list, edit.item, row.Cells(), kAllCells & ~1u);
+                SetCells(edit.item, cells, kAllCells & ~CellOf(ColumnId(0)));
             } else {
-                SetCells(m_list, edit.item, row.Cells(), edit.cells);
+                SetCells(edit.item, row.Cells(), edit.cells);
             }
             if (edit.cells != 0) {
                 Mark& mark = m_marks[row.key];
@@ -318,7 +332,8 @@ LRESULT AddressList::CustomDraw(NMLVCUSTOMDRAW& draw) {
         return m_drawnItemMarks != 0 ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
         // What one cell chose stays for the next unless it is set again.
-        const bool marked = (m_drawnItemMarks & (1u << draw.iSubItem)) != 0;
+        const int id = ColumnId(draw.iSubItem);
+        const bool marked = id >= 0 && (m_drawnItemMarks & CellOf(id)) != 0;
         const bool selected = m_list.GetItemState(item, LVIS_SELECTED) != 0;
         SelectObject(draw.nmcd.hdc, marked ? m_markFont.get() : m_font);
         draw.clrText = marked && !selected ? m_markText : m_list.GetTextColor();

@@ -22,10 +22,16 @@ public:
     // The window's timer that the marks' expiry takes.
     static constexpr UINT_PTR kMarkTimer = 3;
 
-    // Shows rows in `list`, a report-view list of the six columns, in `font`; the marks' timer
-    // goes to `owner`.
+    // Shows rows in `list`, a report-view list, in `font`; the marks' timer goes to `owner`.
     void Attach(HWND owner, HWND list, HFONT font);
     void Detach();
+
+    // Which column each of the list's columns shows, by id; the six at first. The rows to show
+    // next carry the cells of these.
+    void SetColumns(std::vector<int> columns);
+    const std::vector<int>& Columns() const { return m_columns; }
+    // The column id that the list's column shows, or -1.
+    int ColumnId(int listColumn) const;
 
     const StoredListSort& Sort() const { return m_sort; }
     // The order the next fill shows, and its arrow in the header, without touching the items.
@@ -70,6 +76,7 @@ private:
     };
 
     void FillItems();
+    void SetCells(int item, const CRowCells& cells, CellSet which) const;
     void ApplyEdits(const std::vector<ListEdit>& edits, ListRows wanted, ULONGLONG until);
     std::optional<Spot> SpotOf(int item) const;
     int ItemOf(const Spot& spot) const;
@@ -90,7 +97,8 @@ private:
     CellSet m_drawnItemMarks = 0;             // the marks of the item being painted
     ListRows m_rows;         // the last snapshot, in the table's own order, for sorting by value
     ListRows m_shown;        // what the list shows: item i is m_shown[i]
-    StoredListSort m_sort;   // what the list is sorted by
+    StoredListSort m_sort;   // what the list is sorted by, by column id
+    std::vector<int> m_columns = {kColInterface, kColIP, kColMask, kColBroadcast, kColRealmSize, kColType};
     std::unordered_map<RowKey, Mark, RowKeyHash> m_marks;  // rows new or changed since the last fill
 };
 

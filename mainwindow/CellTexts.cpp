@@ -1,5 +1,9 @@
 #include "mainwindow/CellTexts.h"
 
+#include <algorithm>
+#include <cstring>
+#include <unordered_set>
+
 namespace netpeek {
 
 namespace {
@@ -50,12 +54,51 @@ CRowCells RowCells(const CIPAddrRow& row) {
             FormatTypeFlags(row.wType)};
 }
 
-std::wstring FormatIPv6Type(const CIPv6AddrRow& row) {
+namespace {
+
+bool IsLinkLocal(const CIPv6Addr& address) {
+    return address.Bytes[0] == 0xFE && (address.Bytes[1] & 0xC0) == 0x80;
+}
+
+// An interface and the last 64 bits of one of its addresses, as one number each.
+struct InterfaceSuffix {
+    std::uint32_t index;
+    std::uint64_t suffix;
+    friend bool operator==(const InterfaceSuffix&, const InterfaceSuffix&) = default;
+};
+struct InterfaceSuffixHash {
+    std::size_t operator()(const InterfaceSuffix& s) const noexcept {
+        return static_cast<std::size_t>((s.suffix ^ (std::uint64_t{s.index} << 32)) * 0x9E3779B97F4A7C15ull >> 16);
+    }
+};
+
+InterfaceSuffix SuffixOf(const CIPv6AddrRow& row) {
+    InterfaceSuffix key{row.InterfaceIndex, 0};
+    std::memcpy(&key.suffix, row.Address.Bytes.data() + 8, sizeof(key.suffix));
+    return key;
+}
+
+}  // namespace
+
+std::vector<bool> TemporaryAddresses(const CIPv6AddrList& rows) {
+    std::unordered_set<InterfaceSuffix, InterfaceSuffixHash> linkLocal;
+    for (const CIPv6AddrRow& row : rows)
+        if (IsLinkLocal(row.Address))
+            linkLocal.insert(SuffixOf(row));
+    std::vector<bool> temporary(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        temporary[i] = rows[i].SuffixOrigin == kSuffixOriginRandom &&
+                       rows[i].PrefixOrigin == kPrefixOriginRouterAdvertisement &&
+                       linkLocal.count(SuffixOf(rows[i])) == 0;
+    return temporary;
+}
+
+std::wstring FormatIPv6Type(const CIPv6AddrRow& row, bool temporary) {
     const wchar_t* labels[3] = {};
     std::size_t count = 0;
     if (row.PrefixOrigin == kPrefixOriginDhcp || row.SuffixOrigin == kSuffixOriginDhcp)
         labels[count++] = L"Dynamic";
-    if (row.SuffixOrigin == kSuffixOriginRandom)
+    if (temporary)
         labels[count++] = L"Temporary";
     // Preferred, and any state this program does not know, have no label.
     if (row.DadState >= kDadStateInvalid && row.DadState < kDadStatePreferred)
@@ -69,9 +112,9 @@ std::wstring FormatIPv6Type(const CIPv6AddrRow& row) {
     return text;
 }
 
-CRowCells RowCells(const CIPv6AddrRow& row) {
+CRowCells RowCells(const CIPv6AddrRow& row, bool temporary) {
     return {Unsigned(row.InterfaceIndex), row.Address.toString(row.ScopeId),
-            L"/" + Unsigned(row.OnLinkPrefixLength), L"", L"", FormatIPv6Type(row)};
+            L"/" + Unsigned(row.OnLinkPrefixLength), L"", L"", FormatIPv6Type(row, temporary)};
 }
 
 }  // namespace netpeek

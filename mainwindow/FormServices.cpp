@@ -6,6 +6,7 @@
 #include "support/AboutBox.h"
 #include "support/Adapters.h"
 #include "support/AppServices.h"
+#include "support/DhcpLease.h"
 #include "support/LayoutStore.h"
 
 namespace netpeek {
@@ -54,6 +55,9 @@ FormServices FormServices::Real() {
         return ticks / perSecond * 1000 + ticks % perSecond * 1000 / perSecond;
     };
     s.getAdapters = [] { return ReadAdapters(); };
+    s.utcNow = UtcNow;
+    s.localMinute = ToLocalMinute;
+    s.leaseObtained = LeaseObtained;
     s.openReadMeFile = asOpenReadMeFile;
     s.showAbout = [](HWND owner, const CApplication& app, const std::wstring& extra, HBITMAP picture,
                      const std::wstring& dedication) {

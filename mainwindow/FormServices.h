@@ -4,14 +4,17 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "addrtable/AddrTable.h"
 #include "addrtable/CIPv6AddrRow.h"
 #include "support/AdapterInfo.h"
 #include "support/Application.h"
+#include "support/LocalTime.h"
 
 namespace netpeek {
 
@@ -51,7 +54,13 @@ struct FormServices {
     std::function<std::shared_ptr<void>(HWND window, UINT message)> notifyIPv6Change;
     // Milliseconds from some fixed moment, never going back: what the table's reads cost.
     std::function<ULONGLONG()> clock;
+    // The interfaces with everything the extra columns and the tooltip show.
     std::function<AdapterMap()> getAdapters;
+    // The wall clock, in seconds since 1970 UTC, and a moment of it in local time: when leases end.
+    std::function<std::int64_t()> utcNow;
+    std::function<LocalMinute(std::int64_t utcSeconds)> localMinute;
+    // When the interface with that AdapterName obtained its IPv4 lease (seconds since 1970 UTC), where known.
+    std::function<std::optional<std::int64_t>(const std::wstring& adapterName)> leaseObtained;
     std::function<void(HWND owner, long which)> openReadMeFile;
     std::function<void(HWND owner, const CApplication&, const std::wstring&, HBITMAP, const std::wstring&)>
         showAbout;

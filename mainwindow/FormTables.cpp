@@ -38,6 +38,10 @@ constexpr MenuItem kItems[] = {
     {MenuArray::List, 1, L"-", kNone, true},
     {MenuArray::List, 2, L"Обновлять автоматически", kNone, true},
     {MenuArray::List, 3, L"Показывать адреса IPv6", kNone, true},
+    {MenuArray::List, 4, L"Скрыть интерфейс «%»", kNone, true},
+    {MenuArray::List, 5, L"Показать все интерфейсы", kNone, true},
+    // The submenu of the extra columns; its items are the columns' headers.
+    {MenuArray::Column, 0, L"Столбцы", kNone, true},
 };
 
 // Every item's id stays in the menus' range, below the toolbar's.
@@ -55,6 +59,10 @@ constexpr MenuRef kContextMenu[] = {
     {MenuArray::List, 1},
     {MenuArray::Edit, 0},
     {MenuArray::File, 0},
+    {MenuArray::List, 1},
+    {MenuArray::Column, 0},
+    {MenuArray::List, 4},
+    {MenuArray::List, 5},
     {MenuArray::List, 1},
     {MenuArray::List, 2},
     {MenuArray::List, 3},
@@ -76,11 +84,6 @@ constexpr ToolbarButton kButtons[] = {
     {L"About", L"О программе", L"About", L"Показать сведения о программе (Shift+F1)"},
 };
 static_assert(kToolbarIdBase + std::size(kButtons) <= kToolbarIdLimit, "toolbar ids would leave their range");
-
-constexpr ListColumn kColumns[] = {
-    {L"Interface", 780}, {L"IP", 1650},         {L"Mask", 1680},
-    {L"Broadcast", 1470}, {L"Realm size", 1320}, {L"Type", 2295},
-};
 
 std::wstring KeyText(WORD key) {
     if (key >= VK_F1 && key <= VK_F24)
@@ -106,7 +109,6 @@ const MenuItem* FindMenuItem(MenuRef ref) {
     return nullptr;
 }
 std::span<const ToolbarButton> ToolbarButtons() { return kButtons; }
-std::span<const ListColumn> ListColumns() { return kColumns; }
 
 std::wstring ShortcutText(Shortcut shortcut) {
     std::wstring key = KeyText(shortcut.key);

@@ -9,12 +9,14 @@
 #include <string>
 #include <string_view>
 
+#include "mainwindow/Columns.h"
 #include "support/ScreenDpi.h"
 
 namespace netpeek {
 
-// List holds the commands only the list's context menu and keys offer.
-enum class MenuArray { Main = 0, File = 1, Edit = 2, Help = 3, List = 4 };
+// List holds the commands only the list's context menu and keys offer; Column the extra
+// columns' ticks, each item's index its column id.
+enum class MenuArray { Main = 0, File = 1, Edit = 2, Help = 3, List = 4, Column = 5 };
 
 // A key with its modifiers (FSHIFT, FCONTROL), as an accelerator table takes it; key 0 is none.
 struct Shortcut {
@@ -49,16 +51,11 @@ struct ToolbarButton {
     std::wstring_view tooltip;
 };
 
-struct ListColumn {
-    std::wstring_view header;
-    int widthTwips;
-};
-
 // Command identifiers, each source in a range of its own. A menu item's carries its array and
 // index (File item 100 is 1100); a toolbar button's is kToolbarIdBase plus its position,
 // separators counted. A new array or a longer toolbar fails to build rather than collide.
 inline constexpr UINT kMenuIdBase = 1000;
-inline constexpr UINT kMenuArrayCount = 5;
+inline constexpr UINT kMenuArrayCount = 6;
 inline constexpr UINT kToolbarIdBase = 40000;
 inline constexpr UINT kToolbarIdLimit = 41000;
 static_assert(kMenuIdBase * kMenuArrayCount <= kToolbarIdBase, "menu ids would reach the toolbar's");
@@ -69,14 +66,19 @@ inline constexpr UINT MenuCommandId(MenuArray array, int index) {
 // Top-level titles, then the items under each, in menu order; then the list's own items.
 std::span<const MenuItem> MenuTitles();
 std::span<const MenuItem> MenuItems();
-// The list's context menu, in order: items of the menu bar run the same code as there.
+// The list's context menu, in order: items of the menu bar run the same code as there; the
+// Column array's item is the submenu of the extra columns.
 std::span<const MenuRef> ContextMenu();
+// The item that hides the interface of the row the context menu is about, whose caption takes
+// the interface's name for its "%"; and the one that shows every interface again.
+inline constexpr MenuRef kHideInterfaceItem{MenuArray::List, 4};
+inline constexpr MenuRef kShowAllInterfacesItem{MenuArray::List, 5};
 // The item of MenuItems() with that array and index, or null.
 const MenuItem* FindMenuItem(MenuRef ref);
-// The toolbar's pictures in image-list order, its buttons and the list's columns, in creation order.
+// The toolbar's pictures in image-list order and its buttons, in creation order (the list's
+// columns are in Columns.h).
 std::span<const ToolbarImage> ToolbarImages();
 std::span<const ToolbarButton> ToolbarButtons();
-std::span<const ListColumn> ListColumns();
 
 // A shortcut as the menu's shortcut column shows it: "F2", "Shift+F1", "Ctrl+A", "Del";
 // empty for none.

@@ -7,6 +7,7 @@ namespace netpeek {
 namespace {
 
 constexpr wchar_t kLineBreak[] = L"\r\n";
+constexpr wchar_t kNone[] = L"нет";
 
 // IfOperStatusUp (1) to IfOperStatusLowerLayerDown (7), in that order.
 constexpr const wchar_t* kOperStatusTexts[] = {
@@ -35,16 +36,37 @@ std::wstring OperStatusText(std::uint32_t status) {
     return L"неизвестное значение " + std::to_wstring(status);
 }
 
-std::wstring InterfaceTipText(std::uint32_t index, const AdapterMap& adapters) {
-    const auto found = adapters.find(index);
+const AdapterUnicast* UnicastOf(const RowKey& row, const AdapterInfo& adapter) {
+    for (const AdapterUnicast& unicast : adapter.unicast)
+        if (KeyOf(row.index, unicast.address) == row)
+            return &unicast;
+    return nullptr;
+}
+
+std::wstring InterfaceTipText(const RowKey& row, const AdapterMap& adapters, const TipLease* lease) {
+    const auto found = adapters.find(row.index);
     if (found == adapters.end())
-        return L"Нет сведений об интерфейсе " + std::to_wstring(index) + L".";
+        return L"Нет сведений об интерфейсе " + std::to_wstring(row.index) + L".";
     const AdapterInfo& a = found->second;
+    const auto orNone = [](std::wstring text) { return text.empty() ? std::wstring(kNone) : text; };
     // A loopback or tunnel interface has no physical address at all.
-    const std::wstring physical = a.physicalAddress.empty() ? L"нет" : FormatPhysicalAddress(a.physicalAddress);
-    return L"Интерфейс: " + a.friendlyName + kLineBreak + L"Описание: " + a.description + kLineBreak +
-           L"Физический адрес: " + physical + kLineBreak + L"Состояние: " + OperStatusText(a.operStatus) +
-           kLineBreak + L"MTU: " + std::to_wstring(a.mtu);
+    std::wstring text = L"Интерфейс: " + a.friendlyName + kLineBreak + L"Описание: " + a.description + kLineBreak +
+                        L"Физический адрес: " + orNone(FormatPhysicalAddress(a.physicalAddress)) + kLineBreak +
+                        L"Состояние: " + OperStatusText(a.operStatus) + kLineBreak + L"MTU: " + std::to_wstring(a.mtu) +
+                        kLineBreak + L"Основной шлюз: " +
+                        orNone(AddressListText(a.gateways, static_cast<std::uint8_t>(row.family))) + kLineBreak +
+                        L"DNS-серверы: " + orNone(AddressListText(a.dnsServers, 0));
+    const AdapterUnicast* unicast = UnicastOf(row, a);
+    if (!unicast || !unicast->FromDhcp())
+        return text;
+    const std::optional<SocketAddress>& server = row.family == AddressFamily::IPv6 ? a.dhcpv6Server : a.dhcpv4Server;
+    text += kLineBreak + std::wstring(L"DHCP-сервер: ") + (server ? AddressText(*server) : std::wstring(kNone));
+    if (!lease)
+        return text;
+    if (lease->obtained)
+        text += kLineBreak + std::wstring(L"Аренда получена: ") + MinuteText(*lease->obtained);
+    return text + kLineBreak + L"Срок аренды истекает: " +
+           (lease->end.never ? std::wstring(L"никогда") : MinuteText(lease->end.local));
 }
 
 std::wstring AdaptersUnavailableText(std::wstring_view reason) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "mainwindow/InterfaceCells.h"
 #include "support/AdapterInfo.h"
 
 namespace netpeek {
@@ -16,9 +17,19 @@ std::wstring FormatPhysicalAddress(std::span<const std::uint8_t> bytes);
 // The interface's state in words, for every IF_OPER_STATUS value.
 std::wstring OperStatusText(std::uint32_t status);
 
-// One labelled line each for name, description, physical address, state and MTU; for an
-// index that no adapter has, one line saying so.
-std::wstring InterfaceTipText(std::uint32_t index, const AdapterMap& adapters);
+// What the tooltip tells of a row's lease: when it ends, and when it was obtained where that is known.
+struct TipLease {
+    LeaseEnd end;
+    std::optional<LocalMinute> obtained;
+};
+
+// One labelled line each for the interface's name, description, physical address, state and
+// MTU, its gateways of the row's family and its DNS servers; for an address from DHCP, its
+// server and its lease (`lease`, when known); for an index that no adapter has, one line saying so.
+std::wstring InterfaceTipText(const RowKey& row, const AdapterMap& adapters, const TipLease* lease = nullptr);
+
+// The row's address among its interface's own, or null.
+const AdapterUnicast* UnicastOf(const RowKey& row, const AdapterInfo& adapter);
 
 // The one line shown instead when the adapters could not be read.
 std::wstring AdaptersUnavailableText(std::wstring_view reason);

@@ -4,11 +4,11 @@
 #include <cstring>
 #include <vector>
 
+#include "mainwindow/InterfaceCells.h"
+
 namespace netpeek {
 
 namespace {
-
-enum Column { kIndex, kAddress, kMask, kBroadcast, kReasmSize, kType };
 
 // A number, or an IPv4 address, sorts as an unsigned 32-bit number.
 SortValue Number(std::uint32_t number) {
@@ -50,13 +50,14 @@ SortValue TypeText(const std::wstring& text) {
         }
         CIPv6AddrRow row;
         for (std::int32_t prefix : {0, kPrefixOriginDhcp})
-            for (std::int32_t suffix : {0, kSuffixOriginDhcp, kSuffixOriginRandom})
-                for (std::int32_t state = kDadStateInvalid; state <= kDadStatePreferred; ++state) {
-                    row.PrefixOrigin = prefix;
-                    row.SuffixOrigin = suffix;
-                    row.DadState = state;
-                    texts.push_back(FormatIPv6Type(row));
-                }
+            for (std::int32_t suffix : {0, kSuffixOriginDhcp})
+                for (bool temporary : {false, true})
+                    for (std::int32_t state = kDadStateInvalid; state <= kDadStatePreferred; ++state) {
+                        row.PrefixOrigin = prefix;
+                        row.SuffixOrigin = suffix;
+                        row.DadState = state;
+                        texts.push_back(FormatIPv6Type(row, temporary));
+                    }
         std::sort(texts.begin(), texts.end());
         texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
         return texts;
@@ -83,56 +84,109 @@ std::size_t RowKeyHash::operator()(const RowKey& key) const noexcept {
     return static_cast<std::size_t>(hash ^ (hash >> 29));
 }
 
-ListRow::ListRow(const RowKey& rowKey, CRowCells cells, const std::array<SortValue, kCellCount>& sortValues)
-    : key(rowKey), sortBy(sortValues), m_cells(std::make_shared<const CRowCells>(std::move(cells))) {}
+ListRow::ListRow(const RowKey& rowKey, CRowCells cells, const SortValues& sortValues)
+    : key(rowKey), m_shared(std::make_shared<const Shared>(Shared{std::move(cells), sortValues})) {}
 
 const CRowCells& ListRow::Cells() const {
     static const CRowCells kNone;
-    return m_cells ? *m_cells : kNone;
+    return m_shared ? m_shared->cells : kNone;
+}
+
+const SortValue& ListRow::SortBy(std::size_t column) const {
+    static const SortValue kEmpty;
+    return m_shared && column < kColumnCount ? m_shared->sortBy[column] : kEmpty;
 }
 
 bool operator==(const ListRow& a, const ListRow& b) {
-    return a.key == b.key && a.sortBy == b.sortBy && (a.m_cells == b.m_cells || a.Cells() == b.Cells());
+    if (!(a.key == b.key))
+        return false;
+    if (a.m_shared == b.m_shared)
+        return true;
+    for (std::size_t column = 0; column < kColumnCount; ++column)
+        if (!(a.SortBy(column) == b.SortBy(column)))
+            return false;
+    return a.Cells() == b.Cells();
 }
 
-ListRow ToListRow(const CIPAddrRow& row) {
+namespace {
+
+// The extra cells, where the context asks for them.
+ListRow Made(const RowKey& key, CRowCells cells, SortValues& sortBy, const RowContext& context) {
+    if (context.interfaces && (context.extras & kExtraCells) != 0)
+        FillExtraCells(cells, sortBy, static_cast<std::uint8_t>(key.family), context.interfaces->Of(key),
+                       context.extras & kExtraCells);
+    return ListRow(key, std::move(cells), sortBy);
+}
+
+}  // namespace
+
+RowKey KeyOf(const CIPAddrRow& row) {
     RowKey key;
     key.family = AddressFamily::IPv4;
     key.index = static_cast<std::uint32_t>(row.dwIndex);
     key.address = {row.dwAddr.Part1, row.dwAddr.Part2, row.dwAddr.Part3, row.dwAddr.Part4};
-    std::array<SortValue, kCellCount> sortBy;
-    sortBy[kIndex] = Number(static_cast<std::uint32_t>(row.dwIndex));
-    sortBy[kAddress] = Number(ToNumber(row.dwAddr));
-    const std::uint32_t mask = ToNumber(row.dwMask);
-    sortBy[kMask] = Mask(LeadingOnes(mask), mask);
-    sortBy[kBroadcast] = Number(ToNumber(row.dwBCastAddr));
-    sortBy[kReasmSize] = Number(static_cast<std::uint32_t>(row.dwReasmSize));
-    CRowCells cells = RowCells(row);
-    sortBy[kType] = TypeText(cells[kType]);
-    return ListRow(key, std::move(cells), sortBy);
+    return key;
 }
 
-ListRow ToListRow(const CIPv6AddrRow& row) {
+RowKey KeyOf(const CIPv6AddrRow& row) {
     RowKey key;
     key.family = AddressFamily::IPv6;
     key.index = row.InterfaceIndex;
     key.address = row.Address.Bytes;
-    std::array<SortValue, kCellCount> sortBy;  // the broadcast and the reassembly size stay empty
-    sortBy[kIndex] = Number(row.InterfaceIndex);
-    sortBy[kAddress].rank = kRankIPv6Address;
-    sortBy[kAddress].value = row.Address.Bytes;
-    sortBy[kMask] = Mask(row.OnLinkPrefixLength, 0);
+    return key;
+}
+
+ListRow ToListRow(const CIPAddrRow& row, const RowContext& context) {
+    const RowKey key = KeyOf(row);
+    SortValues sortBy;
+    sortBy[kColInterface] = Number(static_cast<std::uint32_t>(row.dwIndex));
+    sortBy[kColIP] = Number(ToNumber(row.dwAddr));
+    const std::uint32_t mask = ToNumber(row.dwMask);
+    sortBy[kColMask] = Mask(LeadingOnes(mask), mask);
+    sortBy[kColBroadcast] = Number(ToNumber(row.dwBCastAddr));
+    sortBy[kColRealmSize] = Number(static_cast<std::uint32_t>(row.dwReasmSize));
     CRowCells cells = RowCells(row);
-    sortBy[kType] = TypeText(cells[kType]);
-    return ListRow(key, std::move(cells), sortBy);
+    sortBy[kColType] = TypeText(cells[kColType]);
+    return Made(key, std::move(cells), sortBy, context);
+}
+
+ListRow ToListRow(const CIPv6AddrRow& row, bool temporary, const RowContext& context) {
+    const RowKey key = KeyOf(row);
+    SortValues sortBy;  // the broadcast and the reassembly size stay empty
+    sortBy[kColInterface] = Number(row.InterfaceIndex);
+    sortBy[kColIP].rank = kRankIPv6Address;
+    sortBy[kColIP].value = row.Address.Bytes;
+    sortBy[kColMask] = Mask(row.OnLinkPrefixLength, 0);
+    CRowCells cells = RowCells(row, temporary);
+    sortBy[kColType] = TypeText(cells[kColType]);
+    return Made(key, std::move(cells), sortBy, context);
+}
+
+ListRows ToListRows(const CIPAddrList& rows, const RowContext& context) {
+    ListRows list;
+    list.reserve(rows.size());
+    for (const CIPAddrRow& row : rows)
+        list.push_back(ToListRow(row, context));
+    return list;
+}
+
+ListRows ToListRows(const CIPv6AddrList& rows, const RowContext& context) {
+    const std::vector<bool> temporary = TemporaryAddresses(rows);
+    ListRows list;
+    list.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        list.push_back(ToListRow(rows[i], temporary[i], context));
+    return list;
 }
 
 CellSet ChangedCells(const ListRow& before, const ListRow& after) {
     CellSet cells = 0;
-    if (before.m_cells == after.m_cells)
+    if (before.m_shared == after.m_shared)
         return cells;
-    for (std::size_t column = 0; column < kCellCount; ++column)
-        if (before.Cells()[column] != after.Cells()[column])
+    const CRowCells& a = before.Cells();
+    const CRowCells& b = after.Cells();
+    for (std::size_t column = 0; column < kColumnCount; ++column)
+        if (a[column] != b[column])
             cells |= 1u << column;
     return cells;
 }

@@ -86,9 +86,31 @@ void AppendExitShortcut(HMENU menuBar) {
 
 UniqueMenu BuildContextMenu() {
     UniqueMenu popup = NewPopup();
-    for (const MenuRef& ref : ContextMenu())
-        if (const MenuItem* item = FindMenuItem(ref))
+    for (const MenuRef& ref : ContextMenu()) {
+        const MenuItem* item = FindMenuItem(ref);
+        if (!item)
+            continue;
+        if (ref.array != MenuArray::Column) {
             Append(popup.get(), *item);
+            continue;
+        }
+        UniqueMenu columns = BuildColumnsMenu();
+        const std::wstring caption(item->caption);
+        if (!AppendMenuW(popup.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(columns.get()), caption.c_str()))
+            ThrowLastError(L"A menu could not be added to the context menu.");
+        columns.release();  // the context menu owns it now
+    }
+    return popup;
+}
+
+UniqueMenu BuildColumnsMenu() {
+    UniqueMenu popup = NewPopup();
+    const auto columns = ListColumns();
+    for (std::size_t id = kBaseColumnCount; id < columns.size(); ++id) {
+        const std::wstring header(columns[id].header);
+        if (!AppendMenuW(popup.get(), MF_STRING, MenuCommandId(MenuArray::Column, static_cast<int>(id)), header.c_str()))
+            ThrowLastError(L"A menu item could not be added.");
+    }
     return popup;
 }
 

@@ -19,6 +19,9 @@ UniqueMenu BuildMenuBar();
 void AppendExitShortcut(HMENU menuBar);
 // The list's context menu, its items as the menu bar shows them.
 UniqueMenu BuildContextMenu();
+// The extra columns, each an item captioned with its header: the header's own menu, and the
+// context menu's submenu.
+UniqueMenu BuildColumnsMenu();
 // The shortcuts of the shown items, each sending its item's command.
 UniqueAccel BuildAccelerators();
 

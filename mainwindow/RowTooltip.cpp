@@ -18,9 +18,10 @@ constexpr int kShowMilliseconds = 30000;
 
 }  // namespace
 
-void RowTooltip::Create(HWND owner, HWND list, AdaptersSource source, RowInterface interfaceOf) {
+void RowTooltip::Create(HWND owner, HWND list, AdaptersSource source, RowOfItem rowOf, LeaseSource leaseOf) {
     m_source = std::move(source);
-    m_interfaceOf = std::move(interfaceOf);
+    m_rowOf = std::move(rowOf);
+    m_leaseOf = std::move(leaseOf);
     m_tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                             CApplication::Current().Instance, nullptr);
@@ -124,8 +125,8 @@ std::wstring RowTooltip::TextForRow(int row) {
     if (row < 0)
         return {};
     // The row's own interface, whatever order the list shows the rows in and however it writes them.
-    const auto index = m_interfaceOf ? m_interfaceOf(row) : std::nullopt;
-    if (!index)
+    const auto key = m_rowOf ? m_rowOf(row) : std::nullopt;
+    if (!key)
         return {};
     if (!m_read) {
         try {
@@ -134,7 +135,14 @@ std::wstring RowTooltip::TextForRow(int row) {
             m_read = Adapters{{}, CurrentError().Description()};
         }
     }
-    return m_read->error ? AdaptersUnavailableText(*m_read->error) : InterfaceTipText(*index, m_read->adapters);
+    if (m_read->error)
+        return AdaptersUnavailableText(*m_read->error);
+    const auto adapter = m_read->adapters.find(key->index);
+    const AdapterUnicast* unicast = adapter == m_read->adapters.end() ? nullptr : UnicastOf(*key, adapter->second);
+    if (!unicast || !unicast->FromDhcp() || !m_leaseOf)
+        return InterfaceTipText(*key, m_read->adapters);
+    const TipLease lease = m_leaseOf(*key, adapter->second, *unicast);
+    return InterfaceTipText(*key, m_read->adapters, &lease);
 }
 
 }  // namespace netpeek

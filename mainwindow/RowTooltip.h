@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "mainwindow/InterfaceTip.h"
+#include "mainwindow/ListRow.h"
 #include "support/AdapterInfo.h"
 #include "support/Controls.h"
 
@@ -19,9 +21,11 @@ namespace netpeek {
 class RowTooltip {
 public:
     using AdaptersSource = std::function<AdapterMap()>;
-    // The interface index of the row shown as the list's item, from the window's own rows; none
-    // for an item it does not know.
-    using RowInterface = std::function<std::optional<std::uint32_t>(int item)>;
+    // Who the row shown as the list's item is, from the window's own rows; none for an item it
+    // does not know.
+    using RowOfItem = std::function<std::optional<RowKey>(int item)>;
+    // What the tooltip tells of the lease of an address from DHCP, as the adapter read gave it.
+    using LeaseSource = std::function<TipLease(const RowKey&, const AdapterInfo&, const AdapterUnicast&)>;
 
     RowTooltip() = default;
     RowTooltip(const RowTooltip&) = delete;
@@ -29,7 +33,7 @@ public:
 
     // Creates the tooltip, owned by `owner` (the list's window, which destroys it and hears its
     // questions), with one tool covering the list. Throws when it cannot be created.
-    void Create(HWND owner, HWND list, AdaptersSource source, RowInterface interfaceOf);
+    void Create(HWND owner, HWND list, AdaptersSource source, RowOfItem rowOf, LeaseSource leaseOf);
     // The adapters may have changed: the next tip reads them again.
     void Forget();
     // The rows moved under the pointer: a tip on show goes, and the next one names the row
@@ -58,7 +62,8 @@ private:
     HWND m_owner = nullptr;
     bool m_stopping = false;  // StopTracking is under way; the pop it may cause is not another
     AdaptersSource m_source;
-    RowInterface m_interfaceOf;
+    RowOfItem m_rowOf;
+    LeaseSource m_leaseOf;
     std::optional<Adapters> m_read;  // nothing until the first tip after a refresh
     int m_row = -1;                  // the row under the pointer, or -1
     std::wstring m_text;             // the text the tooltip is showing

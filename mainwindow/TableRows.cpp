@@ -2,54 +2,244 @@
 
 #include <algorithm>
 #include <span>
+#include <unordered_map>
+#include <utility>
 
 namespace netpeek {
+
+namespace {
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+// How far past the last row found a row of the last read is looked for before its key is.
+constexpr std::size_t kLookAhead = 16;
+
+// Finds rows of the last read again: a little way ahead of where the last one was found, as a
+// re-read mostly lists the rows in the same order, and failing that by who the row is, through
+// an index of the last read's keys made the first time it is needed.
+class LastRows {
+public:
+    explicit LastRows(std::span<const ListRow> rows) : m_rows(rows) {}
+
+    // The position of a last row with that key of which `same` holds, or kNone.
+    template <typename Same>
+    std::size_t Find(const RowKey& key, const Same& same) {
+        for (std::size_t at = m_next; at < m_rows.size() && at < m_next + kLookAhead; ++at)
+            if (m_rows[at].key == key && same(at))
+                return Found(at);
+        if (!m_indexed)
+            Index();
+        const auto first = m_first.find(key);
+        for (std::size_t at = first == m_first.end() ? kNone : first->second; at != kNone; at = m_chain[at])
+            if (same(at))
+                return Found(at);
+        return kNone;
+    }
+
+private:
+    std::size_t Found(std::size_t at) {
+        m_next = at + 1;
+        return at;
+    }
+    void Index() {
+        m_indexed = true;
+        m_chain.assign(m_rows.size(), kNone);
+        m_first.reserve(m_rows.size());
+        for (std::size_t at = m_rows.size(); at-- > 0;) {
+            const auto [slot, fresh] = m_first.try_emplace(m_rows[at].key, at);
+            if (!fresh) {
+                m_chain[at] = slot->second;
+                slot->second = at;
+            }
+        }
+    }
+
+    std::span<const ListRow> m_rows;
+    std::size_t m_next = 0;
+    bool m_indexed = false;
+    std::unordered_map<RowKey, std::size_t, RowKeyHash> m_first;
+    std::vector<std::size_t> m_chain;  // the next last row with the same key
+};
+
+}  // namespace
 
 void TableRows::Clear() {
     m_table.clear();
     m_table6.clear();
+    m_temporary6.clear();
+    m_adapters.clear();
+    m_leases.clear();
+    m_rows.clear();
 }
 
-ListRows TableRows::Read(bool ipv6) {
-    Clear();
-    m_table = m_services.getIPAddresses();
-    ListRows rows = ToListRows(m_table);
-    if (ipv6) {
-        // The IPv4 rows never wait on the IPv6 table: without it they show alone.
-        try {
-            m_table6 = m_services.getIPv6Addresses();
-        } catch (...) {
-            m_table6.clear();
-        }
-        AppendListRows(rows, m_table6);
-    }
-    return rows;
-}
-
-std::optional<ListRows> TableRows::ReadChanges(bool ipv6, const ListRows& last, ULONGLONG& spent) {
-    const ULONGLONG start = m_services.clock();
-    CIPAddrList table;
-    CIPv6AddrList table6;
-    bool read = true;
+bool TableRows::ReadAdapters(AdapterMap& adapters, LeaseEnds& leases) {
     try {
-        table = m_services.getIPAddresses();
-        if (ipv6)
-            table6 = m_services.getIPv6Addresses();
+        adapters = m_services.getAdapters();
     } catch (...) {
-        read = false;
+        return false;
     }
-    const ULONGLONG end = m_services.clock();
-    spent = end > start ? end - start : 0;
-    if (!read || (table == m_table && table6 == m_table6))
-        return std::nullopt;
-    const std::span<const ListRow> lastRows(last);
-    const std::size_t lastIPv4 = std::min(m_table.size(), last.size());
-    ListRows rows;
-    AppendListRows(rows, table, m_table, lastRows.first(lastIPv4));
-    AppendListRows(rows, table6, m_table6, lastRows.subspan(lastIPv4));
+    const std::int64_t now = m_services.utcNow();
+    for (auto& [index, adapter] : adapters) {
+        for (AdapterUnicast& unicast : adapter.unicast) {
+            if (unicast.FromDhcp()) {
+                const RowKey key = KeyOf(index, unicast.address);
+                LeaseEnd end;
+                end.never = unicast.validLifetime == kInfiniteLifetime;
+                if (!end.never) {
+                    end.utcSeconds = m_leaseClock.End(key, unicast.validLifetime, now);
+                    // The local time of a moment already known is known too.
+                    const auto last = m_leases.find(key);
+                    end.local = last != m_leases.end() && !last->second.never &&
+                                        last->second.utcSeconds == end.utcSeconds
+                                    ? last->second.local
+                                    : m_services.localMinute(end.utcSeconds);
+                }
+                leases.insert_or_assign(key, end);
+            }
+            // What counts down from read to read is kept as when the lease ends.
+            unicast.validLifetime = 0;
+        }
+    }
+    m_leaseClock.Sweep();
+    return true;
+}
+
+LeaseEnd TableRows::LeaseOf(const RowKey& row, std::uint32_t remaining) {
+    LeaseEnd end;
+    end.never = remaining == kInfiniteLifetime;
+    if (!end.never) {
+        end.utcSeconds = m_leaseClock.End(row, remaining, m_services.utcNow());
+        end.local = m_services.localMinute(end.utcSeconds);
+    }
+    return end;
+}
+
+ListRows TableRows::Read(const TableChoice& choice) {
+    m_choice = choice;
+    CIPAddrList table = m_services.getIPAddresses();
+    CIPv6AddrList table6;
+    // The IPv4 rows never wait on the IPv6 table: without it they show alone.
+    if (choice.ipv6) {
+        try {
+            table6 = m_services.getIPv6Addresses();
+        } catch (...) {
+        }
+    }
+    // Interfaces that cannot be read now are as the last read found them, so that a hidden one
+    // stays hidden.
+    AdapterMap adapters;
+    LeaseEnds leases;
+    if (!choice.NeedsAdapters()) {
+        m_adapters.clear();
+        m_leases.clear();
+    } else if (ReadAdapters(adapters, leases)) {
+        m_adapters = std::move(adapters);
+        m_leases = std::move(leases);
+    }
+    m_rows = Rebuilt(table, table6, false);
     m_table = std::move(table);
     m_table6 = std::move(table6);
+    return Shown();
+}
+
+std::optional<ListRows> TableRows::ReadChanges(ULONGLONG& spent) {
+    const ULONGLONG start = m_services.clock();
+    const auto stop = [&] {
+        const ULONGLONG end = m_services.clock();
+        spent = end > start ? end - start : 0;
+    };
+    CIPAddrList table;
+    try {
+        table = m_services.getIPAddresses();
+    } catch (...) {
+        stop();
+        return std::nullopt;
+    }
+    // A part that cannot be read now stays as it was, and the others go on without it.
+    std::optional<CIPv6AddrList> table6;
+    if (m_choice.ipv6) {
+        try {
+            table6 = m_services.getIPv6Addresses();
+        } catch (...) {
+        }
+    }
+    AdapterMap adapters;
+    LeaseEnds leases;
+    const bool adaptersRead = m_choice.NeedsAdapters() && ReadAdapters(adapters, leases);
+    stop();
+    const bool sameInterfaces = !adaptersRead || (adapters == m_adapters && leases == m_leases);
+    const bool same6 = !table6 || *table6 == m_table6;
+    if (sameInterfaces && same6 && table == m_table)
+        return std::nullopt;
+    if (adaptersRead) {
+        m_adapters = std::move(adapters);
+        m_leases = std::move(leases);
+    }
+    // Rows whose interface told something new are made again; the others are the last read's.
+    ListRows rows = Rebuilt(table, table6 ? *table6 : m_table6, sameInterfaces);
+    m_rows = std::move(rows);
+    m_table = std::move(table);
+    if (table6)
+        m_table6 = std::move(*table6);
+    return Shown();
+}
+
+// The rows of the tables with the interfaces as now known; with `reuse`, each row the last read
+// had, with the same table row and type, is that read's own. The last read is m_table, m_table6
+// and m_rows still.
+ListRows TableRows::Rebuilt(const CIPAddrList& table, const CIPv6AddrList& table6, bool reuse) {
+    const AdapterLookup lookup(m_adapters, m_leases);
+    const RowContext context{m_choice.NeedsAdapters() ? &lookup : nullptr, m_choice.extras};
+    std::vector<bool> temporary6 = TemporaryAddresses(table6);
+    const std::size_t last4 = std::min(m_table.size(), m_rows.size());
+    const std::span<const ListRow> lastRows(m_rows);
+    LastRows lastIPv4(lastRows.first(last4)), lastIPv6(lastRows.subspan(last4));
+    ListRows rows;
+    rows.reserve(table.size() + table6.size());
+    m_formatted = 0;
+    for (const CIPAddrRow& row : table) {
+        const std::size_t at =
+            reuse ? lastIPv4.Find(KeyOf(row), [&](std::size_t j) { return m_table[j] == row; }) : kNone;
+        if (at != kNone) {
+            rows.push_back(lastRows[at]);
+        } else {
+            rows.push_back(ToListRow(row, context));
+            ++m_formatted;
+        }
+    }
+    const bool known6 = m_temporary6.size() == m_table6.size() && lastRows.size() - last4 == m_table6.size();
+    for (std::size_t i = 0; i < table6.size(); ++i) {
+        const CIPv6AddrRow& row = table6[i];
+        const std::size_t at = reuse && known6 ? lastIPv6.Find(KeyOf(row),
+                                                               [&](std::size_t j) {
+                                                                   return m_table6[j] == row &&
+                                                                          m_temporary6[j] == temporary6[i];
+                                                               })
+                                               : kNone;
+        if (at != kNone) {
+            rows.push_back(lastRows[last4 + at]);
+        } else {
+            rows.push_back(ToListRow(row, temporary6[i], context));
+            ++m_formatted;
+        }
+    }
+    m_temporary6 = std::move(temporary6);
     return rows;
+}
+
+ListRows TableRows::Shown() const {
+    if (m_choice.hidden.empty())
+        return m_rows;
+    // An interface the adapter read does not know is shown: it may be none of the hidden ones.
+    std::set<std::uint32_t> hiddenIndexes;
+    for (const auto& [index, adapter] : m_adapters)
+        if (m_choice.hidden.count(UpperName(adapter.adapterName)) != 0)
+            hiddenIndexes.insert(index);
+    ListRows shown;
+    shown.reserve(m_rows.size());
+    for (const ListRow& row : m_rows)
+        if (hiddenIndexes.count(row.key.index) == 0)
+            shown.push_back(row);
+    return shown;
 }
 
 }  // namespace netpeek

@@ -1,37 +1,83 @@
 #pragma once
 // The address tables as the list takes them: read through the window's services and turned
 // into the list's rows once per read, so that a re-read that changed nothing formats nothing.
-// The IPv4 rows come first, in their table's order; the IPv6 rows follow when asked for.
+// The IPv4 rows come first, in their table's order; the IPv6 rows follow when asked for. The
+// interfaces are read too while an extra column is shown or an interface is hidden, and only then.
 
 #include <windows.h>
 
+#include <cstddef>
 #include <optional>
+#include <set>
+#include <string>
 
 #include "mainwindow/FormServices.h"
+#include "mainwindow/InterfaceCells.h"
+#include "mainwindow/LeaseClock.h"
 #include "mainwindow/ListRow.h"
+#include "support/LayoutText.h"
 
 namespace netpeek {
+
+// What a read gathers and shows.
+struct TableChoice {
+    bool ipv6 = false;
+    CellSet extras = 0;                // the extra columns shown, whose cells are filled
+    std::set<std::wstring> hidden;     // the interfaces left out, by UpperName of their AdapterName
+
+    bool NeedsAdapters() const { return (extras & kExtraCells) != 0 || !hidden.empty(); }
+};
+
+// The value, in the program's own key, that keeps the hidden interfaces: their AdapterNames
+// joined by "," (ParseNameSet's form).
+inline constexpr wchar_t kHiddenInterfacesName[] = L"Hidden Interfaces";
 
 class TableRows {
 public:
     // `services` must outlive the reader.
     explicit TableRows(const FormServices& services) : m_services(services) {}
 
-    // The tables read now, the last read forgotten. Throws when the IPv4 table cannot be read; an IPv6 table that cannot
-    // be read leaves its part empty. Without `ipv6` no IPv6 call is made.
-    ListRows Read(bool ipv6);
-    // The tables read again: their rows when they differ from the last read's, else none (also
-    // when either read fails, so that a failure changes nothing). `last` are the rows of the
-    // last read as the list took them, in their order, whose texts the rows that stayed keep.
-    // `spent` gets the reads' milliseconds by the services' clock.
-    std::optional<ListRows> ReadChanges(bool ipv6, const ListRows& last, ULONGLONG& spent);
+    // The tables read now with that choice, the last read forgotten (but for when the leases end).
+    // Throws when the IPv4 table cannot be read; an IPv6 table or an adapter read that fails
+    // leaves its part as the last read left it (none at first). Without IPv6 no IPv6 call is
+    // made, and with no extra column shown and nothing hidden no adapter call.
+    ListRows Read(const TableChoice& choice);
+    // The tables read again with the last read's choice: the rows to show when anything differs
+    // from that read, else none (also when the IPv4 read fails, so that a failure changes
+    // nothing; an IPv6 or adapter read that fails keeps that part as it was). The rows that stayed
+    // keep their texts, found by who they are wherever they went. `spent` gets the reads'
+    // milliseconds by the services' clock.
+    std::optional<ListRows> ReadChanges(ULONGLONG& spent);
 
-private:
+    const TableChoice& Choice() const { return m_choice; }
+    // How many rows the last read formatted; the others were the last read's own.
+    std::size_t Formatted() const { return m_formatted; }
+    // The interfaces as the last adapter read found them (none when none was made).
+    const AdapterMap& Adapters() const { return m_adapters; }
+    // When the lease of a row's address ends, its lifetime `remaining` as a read made now tells:
+    // by the same clock as the rows' own cells, so that the tooltip says what the cell does.
+    LeaseEnd LeaseOf(const RowKey& row, std::uint32_t remaining);
+    // Forgets every read, as at the start.
     void Clear();
 
+private:
+    // Reads what the choice needs of the interfaces; false when that read failed.
+    bool ReadAdapters(AdapterMap& adapters, LeaseEnds& leases);
+    ListRows Rebuilt(const CIPAddrList& table, const CIPv6AddrList& table6, bool reuse);
+    ListRows Shown() const;
+
     const FormServices& m_services;
-    CIPAddrList m_table;  // the last reads as the system gave them
+    TableChoice m_choice;
+    // The last read: the tables as the system gave them, what the interfaces told (the lifetimes
+    // that count down taken out: when each lease ends stands for them), and its rows.
+    CIPAddrList m_table;
     CIPv6AddrList m_table6;
+    std::vector<bool> m_temporary6;
+    AdapterMap m_adapters;
+    LeaseEnds m_leases;
+    ListRows m_rows;  // every row, hidden ones too: the IPv4 ones, then the IPv6 ones
+    LeaseClock m_leaseClock;
+    std::size_t m_formatted = 0;
 };
 
 }  // namespace netpeek

@@ -219,10 +219,20 @@ void frmMain::CreateControls() {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
     m_list.Attach(m_hwnd, m_lvIPs.Handle(), m_font.get());
     m_follower.Attach(m_hwnd, m_services, [this] { return ShowTableChanges(); });
-    m_rowTip.Create(m_hwnd, m_lvIPs.Handle(), m_services.getAdapters, [this](int item) -> std::optional<std::uint32_t> {
-        const ListRow* row = RowOf(item);
-        return row ? std::optional<std::uint32_t>(row->key.index) : std::nullopt;
-    });
+    m_rowTip.Create(
+        m_hwnd, m_lvIPs.Handle(), m_services.getAdapters,
+        [this](int item) -> std::optional<RowKey> {
+            const ListRow* row = RowOf(item);
+            return row ? std::optional<RowKey>(row->key) : std::nullopt;
+        },
+        [this](const RowKey& row, const AdapterInfo& adapter, const AdapterUnicast& unicast) {
+            TipLease lease{m_table.LeaseOf(row, unicast.validLifetime), std::nullopt};
+            // Windows keeps when an IPv4 lease was obtained; a DHCPv6 one it does not tell.
+            if (row.family == AddressFamily::IPv4 && m_services.leaseObtained)
+                if (const auto obtained = m_services.leaseObtained(adapter.adapterName))
+                    lease.obtained = m_services.localMinute(*obtained);
+            return lease;
+        });
 }
 
 void frmMain::InitToolbar() {
@@ -248,24 +258,40 @@ void frmMain::InitListView() {
     // Flat scroll bars off; full-row selection and grid lines on.
     m_lvIPs.SetExtendedStyle(LVS_EX_FLATSB | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
                              LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    int index = 0;
-    for (const ListColumn& c : ListColumns()) {
-        const std::wstring header(c.header);
-        if (m_lvIPs.InsertColumn(index++, header.c_str(), TwipsToPixels(c.widthTwips)) < 0)
-            throw CError(ERROR_INVALID_DATA, L"The list's column \"" + header + L"\" could not be added.");
-    }
+    for (std::size_t id = 0; id < kBaseColumnCount; ++id)
+        AddListColumn(static_cast<int>(id));
+}
+
+// A column at the right end of the list, its width as on a first run.
+void frmMain::AddListColumn(int column) {
+    const ListColumn& c = ListColumns()[static_cast<std::size_t>(column)];
+    const std::wstring header(c.header);
+    if (m_lvIPs.InsertColumn(m_lvIPs.ColumnCount(), header.c_str(), TwipsToPixels(c.widthTwips)) < 0)
+        throw CError(ERROR_INVALID_DATA, L"The list's column \"" + header + L"\" could not be added.");
 }
 
 void frmMain::LoadLayout() {
     const CApplication& app = CApplication::Current();
     m_restoredShow = m_services.restoreWindowPlacement(m_hwnd, kProgramSection, kPlacementName, app, kLayoutNoMinimum,
                                                        kLayoutNoMinimum, kLayoutShowAsStored, kLayoutPerUser);
+    // The extra columns first, so that the stored layout finds as many columns as it keeps.
+    m_extras = ParseExtraColumns(
+        m_services.readValue(kProgramSection, kListColumnsName, kLayoutNoFlags, app, L"", kLayoutPerUser));
+    for (const int column : m_extras)
+        AddListColumn(column);
+    m_list.SetColumns(ShownColumns());
     m_services.restoreListLayout(m_lvIPs.Handle(), kListLayoutName, app, kLayoutPerUser);
-    // A sort that is missing or unreadable is the table's own order, silently.
-    m_list.SetSort(
+    // A sort that is missing or unreadable, or by a column not shown, is the table's own order, silently.
+    StoredListSort sort =
         ParseListSort(m_services.readValue(kProgramSection, kListSortName, kLayoutNoFlags, app, L"", kLayoutPerUser),
-                      m_lvIPs.ColumnCount())
-            .value_or(StoredListSort{}));
+                      static_cast<int>(kColumnCount))
+            .value_or(StoredListSort{});
+    const std::vector<int> shown = ShownColumns();
+    if (std::find(shown.begin(), shown.end(), sort.column) == shown.end())
+        sort = StoredListSort{};
+    m_list.SetSort(sort);
+    m_hidden = ParseNameSet(
+        m_services.readValue(kProgramSection, kHiddenInterfacesName, kLayoutNoFlags, app, L"", kLayoutPerUser));
     // Only "0" switches it off: a missing or unreadable value leaves it on.
     m_autoRefresh = m_services.readValue(kProgramSection, kAutoRefreshName, kLayoutNoFlags, app, L"1", kLayoutPerUser) != L"0";
     // Only "1" switches the IPv6 rows on: missing or unreadable, the list is the IPv4 table.
@@ -321,6 +347,9 @@ void frmMain::OnCommand(UINT id) {
     case MenuArray::List:
         mnuList_Click(index);
         break;
+    case MenuArray::Column:
+        mnuColumn_Click(index);
+        break;
     default:
         break;
     }
@@ -335,7 +364,7 @@ LRESULT frmMain::OnNotify(NMHDR& header) {
     if (m_rowTip.Notify(header))
         return 0;
     if (header.hwndFrom == m_lvIPs.Handle() && header.code == LVN_COLUMNCLICK) {
-        SortBy(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
+        SortBy(m_list.ColumnId(reinterpret_cast<NMLISTVIEW&>(header).iSubItem));
         return 0;
     }
     if (header.hwndFrom == m_lvIPs.Handle() && header.code == NM_CUSTOMDRAW)
@@ -351,22 +380,88 @@ LRESULT frmMain::OnNotify(NMHDR& header) {
 }
 
 // A right click on the list, Shift+F10 or the menu key: the list's commands beside the pointer,
-// or for a key, beside the selected row.
+// or for a key, beside the selected row. On the list's header: the extra columns.
 void frmMain::OnContextMenu(HWND from, LPARAM position) {
+    const HWND header = m_lvIPs.Header().Handle();
+    POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    RECT headerRect{};
+    const bool onHeader = from == header || (from == m_lvIPs.Handle() && !FromKeyboard(at) &&
+                                             GetWindowRect(header, &headerRect) && PtInRect(&headerRect, at));
+    if (onHeader) {
+        ShowColumnsMenu(at);
+        return;
+    }
     if (from != m_lvIPs.Handle())
         return;
-    POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
     if (FromKeyboard(at)) {
         RECT row{};
         const int selected = m_lvIPs.GetSelected();
         at = selected >= 0 && m_lvIPs.GetItemRect(selected, row) ? POINT{row.left, row.bottom} : POINT{0, 0};
         ClientToScreen(m_lvIPs.Handle(), &at);
     }
+    ShowListMenu(at);
+}
+
+namespace {
+
+// Ticks each extra column's item of `menu` (or of its submenu) that the list shows.
+void TickColumns(HMENU menu, const std::vector<int>& shown) {
+    for (std::size_t column = kBaseColumnCount; column < kColumnCount; ++column) {
+        const bool on = std::find(shown.begin(), shown.end(), static_cast<int>(column)) != shown.end();
+        CheckMenuItem(menu, MenuCommandId(MenuArray::Column, static_cast<int>(column)),
+                      MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    }
+}
+
+}  // namespace
+
+void frmMain::ShowColumnsMenu(POINT at) {
+    const UniqueMenu menu = BuildColumnsMenu();
+    TickColumns(menu.get(), m_extras);
+    const TableFollower::Hold hold(m_follower);
+    Hooks().trackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, m_hwnd);
+}
+
+void frmMain::ShowListMenu(POINT at) {
     const UniqueMenu menu = BuildContextMenu();
     for (const auto& [index, on] : {std::pair{2, m_autoRefresh}, std::pair{3, m_showIPv6}})
         CheckMenuItem(menu.get(), MenuCommandId(MenuArray::List, index), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    TickColumns(menu.get(), m_extras);
+    // The row's interface by its name, where the row has one that the adapters know.
+    const UINT hide = MenuCommandId(kHideInterfaceItem.array, kHideInterfaceItem.index);
+    const std::optional<AdapterInfo> adapter = InterfaceOfRow(m_lvIPs.GetSelected());
+    m_menuInterface.reset();
+    if (adapter && !adapter->adapterName.empty()) {
+        m_menuInterface = adapter->adapterName;
+        std::wstring caption(FindMenuItem(kHideInterfaceItem)->caption);
+        caption.replace(caption.find(L'%'), 1, adapter->friendlyName);
+        ModifyMenuW(menu.get(), hide, MF_BYCOMMAND | MF_STRING, hide, caption.c_str());
+    } else {
+        DeleteMenu(menu.get(), hide, MF_BYCOMMAND);
+    }
+    EnableMenuItem(menu.get(), MenuCommandId(kShowAllInterfacesItem.array, kShowAllInterfacesItem.index),
+                   MF_BYCOMMAND | (m_hidden.empty() ? MF_GRAYED : MF_ENABLED));
     const TableFollower::Hold hold(m_follower);
     Hooks().trackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, m_hwnd);
+}
+
+// The interface of the row the item shows, from the last read's adapters or, with none, a read
+// made now; none where it is not known.
+std::optional<AdapterInfo> frmMain::InterfaceOfRow(int item) {
+    const ListRow* row = RowOf(item);
+    if (!row)
+        return std::nullopt;
+    const auto findIn = [&](const AdapterMap& adapters) -> std::optional<AdapterInfo> {
+        const auto found = adapters.find(row->key.index);
+        return found == adapters.end() ? std::nullopt : std::optional<AdapterInfo>(found->second);
+    };
+    if (std::optional<AdapterInfo> known = findIn(m_table.Adapters()))
+        return known;
+    try {
+        return findIn(m_services.getAdapters());
+    } catch (...) {
+        return std::nullopt;  // the menu goes without the item
+    }
 }
 
 void frmMain::OnEndSession(bool ending) {
@@ -453,7 +548,39 @@ void frmMain::mnuList_Click(int index) {
     case 3:
         ToggleIPv6();
         break;
+    case 4:
+        HideMenuInterface();
+        break;
+    case 5:
+        ShowAllInterfaces();
+        break;
     }
+}
+
+void frmMain::mnuColumn_Click(int column) {
+    if (column < static_cast<int>(kBaseColumnCount) || column >= static_cast<int>(kColumnCount))
+        return;
+    std::vector<int> extras = m_extras;
+    const auto found = std::find(extras.begin(), extras.end(), column);
+    const bool adding = found == extras.end();
+    if (adding)
+        extras.push_back(column);
+    else
+        extras.erase(found);
+    StoreValue(kListColumnsName, FormatExtraColumns(extras));
+    const TableFollower::Hold hold(m_follower);
+    if (adding) {
+        AddListColumn(column);
+    } else {
+        const std::vector<int> shown = ShownColumns();
+        const auto at = std::find(shown.begin(), shown.end(), column) - shown.begin();
+        SendMessageW(m_lvIPs.Handle(), LVM_DELETECOLUMN, static_cast<WPARAM>(at), 0);
+    }
+    m_extras = std::move(extras);
+    m_list.SetColumns(ShownColumns());
+    // A sort by a column that went is the table's own order; the arrow moves with its column.
+    m_list.SetSort(m_list.Sort().column == column && !adding ? StoredListSort{} : m_list.Sort());
+    ReadAgain();
 }
 
 void frmMain::tbMain_ButtonClick(std::wstring_view key) {
@@ -473,7 +600,60 @@ void frmMain::RefreshList() {
     m_rowTip.Forget();
     // Emptied first, so that a read that fails leaves an empty list rather than an old one.
     m_list.Fill({});
-    m_list.Fill(m_table.Read(m_showIPv6));
+    m_list.Fill(m_table.Read(Choice()));
+}
+
+// The list read again as F5 reads it, keeping the row the user had chosen; a read that fails
+// empties it as F5's does, and says why.
+void frmMain::ReadAgain() {
+    const TableFollower::Hold hold(m_follower);
+    BusyCursor busy;
+    m_rowTip.Forget();
+    ListRows rows;
+    try {
+        rows = m_table.Read(Choice());
+    } catch (...) {
+        m_list.Fill({});
+        throw;
+    }
+    m_list.Refill(std::move(rows));
+}
+
+TableChoice frmMain::Choice() const {
+    TableChoice choice;
+    choice.ipv6 = m_showIPv6;
+    for (const int column : m_extras)
+        choice.extras |= CellOf(column);
+    choice.hidden = m_hidden;
+    return choice;
+}
+
+// The six, then the extras in the order added: what each of the list's columns shows.
+std::vector<int> frmMain::ShownColumns() const {
+    std::vector<int> columns;
+    for (std::size_t id = 0; id < kBaseColumnCount; ++id)
+        columns.push_back(static_cast<int>(id));
+    columns.insert(columns.end(), m_extras.begin(), m_extras.end());
+    return columns;
+}
+
+void frmMain::HideMenuInterface() {
+    if (!m_menuInterface)
+        return;
+    std::set<std::wstring> hidden = m_hidden;
+    hidden.insert(UpperName(*m_menuInterface));
+    StoreValue(kHiddenInterfacesName, FormatNameSet(hidden));
+    m_hidden = std::move(hidden);
+    ReadAgain();
+}
+
+// Every interface back, unmarked, as after F5.
+void frmMain::ShowAllInterfaces() {
+    if (m_hidden.empty())
+        return;
+    StoreValue(kHiddenInterfacesName, L"");
+    m_hidden.clear();
+    ReadAgain();
 }
 
 void frmMain::SortBy(int column) {
@@ -504,18 +684,21 @@ ULONGLONG frmMain::ShowTableChanges() {
         return 0;
     // A read that fails leaves the list as it is; the next tick tries again.
     ULONGLONG spent = 0;
-    std::optional<ListRows> rows = m_table.ReadChanges(m_showIPv6, m_list.Rows(), spent);
+    std::optional<ListRows> rows = m_table.ReadChanges(spent);
     // The row under the pointer may be another one now, with another interface.
     if (rows && m_list.Update(std::move(*rows), GetTickCount64() + kMarkMilliseconds))
         m_rowTip.Forget();
     return spent;
 }
 
-// A switch of the context menu is stored first, so that a store that fails leaves the switch,
+// A choice of the context menu is stored first, so that a store that fails leaves the choice,
 // its tick and what it governs as they were.
+void frmMain::StoreValue(const wchar_t* name, const std::wstring& value) {
+    m_services.writeValue(kProgramSection, name, kLayoutNoFlags, value, CApplication::Current(), kLayoutPerUser);
+}
+
 void frmMain::StoreSwitch(const wchar_t* name, bool on) {
-    m_services.writeValue(kProgramSection, name, kLayoutNoFlags, on ? L"1" : L"0", CApplication::Current(),
-                          kLayoutPerUser);
+    StoreValue(name, on ? L"1" : L"0");
 }
 
 void frmMain::ToggleAutoRefresh() {
@@ -530,16 +713,12 @@ void frmMain::ToggleAutoRefresh() {
     m_follower.UpdateNow();
 }
 
-// The list is read again as F5 reads it, keeping the row the user had chosen.
 void frmMain::ToggleIPv6() {
     const bool on = !m_showIPv6;
     StoreSwitch(kShowIPv6Name, on);
     m_showIPv6 = on;
     m_follower.FollowIPv6(on);
-    const TableFollower::Hold hold(m_follower);
-    BusyCursor busy;
-    m_rowTip.Forget();
-    m_list.Refill(m_table.Read(on));
+    ReadAgain();
 }
 
 void frmMain::ExportList() {

@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,8 @@ public:
     void mnuEdit_Click(int index);
     void mnuHelp_Click(int index);
     void mnuList_Click(int index);
+    // A tick of an extra column's item: the column is added at the right end, or taken away.
+    void mnuColumn_Click(int column);
     // Dispatches by the clicked button's key, compared exactly, to the matching item.
     void tbMain_ButtonClick(std::wstring_view key);
     // Key preview; shift is Shift 1 | Ctrl 2 | Alt 4.
@@ -88,15 +91,25 @@ private:
     void OnCommand(UINT id);
     LRESULT OnNotify(NMHDR& header);
     void OnContextMenu(HWND from, LPARAM position);
+    void ShowListMenu(POINT at);
+    void ShowColumnsMenu(POINT at);
     void OnEndSession(bool ending);
     void OnDestroy();
     LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);
 
     // Reads the table and shows what changed; answers how long the read took.
     ULONGLONG ShowTableChanges();
+    void StoreValue(const wchar_t* name, const std::wstring& value);
     void StoreSwitch(const wchar_t* name, bool on);
     void ToggleAutoRefresh();
     void ToggleIPv6();
+    void ReadAgain();
+    TableChoice Choice() const;
+    std::vector<int> ShownColumns() const;
+    void AddListColumn(int column);
+    void HideMenuInterface();
+    void ShowAllInterfaces();
+    std::optional<AdapterInfo> InterfaceOfRow(int item);
     void CreateControls();
     void InitToolbar();
     void InitListView();
@@ -120,6 +133,9 @@ private:
     bool m_autoRefresh = true;  // the list follows the table (Auto Refresh)
     TableFollower m_follower;   // the notice and the re-read, while it does
     bool m_showIPv6 = false;    // the list shows the IPv6 rows too (Show IPv6)
+    std::vector<int> m_extras;  // the extra columns shown, in the order added (IPs List Columns)
+    std::set<std::wstring> m_hidden;  // the interfaces left out, by AdapterName (Hidden Interfaces)
+    std::optional<std::wstring> m_menuInterface;  // the AdapterName of the row the context menu is about
     int m_restoredShow = 0;  // what restoring the placement asks the first showing to be; 0 for nothing
     bool m_loaded = false;   // the load sequence ran to its end, so there is a layout to save
     std::exception_ptr m_loadError;

@@ -37,10 +37,19 @@ constexpr wchar_t kOrderWithoutSave[] =
 constexpr wchar_t kTwoIPv6[] = L"Ключи /ipv6 и /noipv6 задаются не больше одного раза и не вместе.";
 constexpr wchar_t kIPv6WithoutSave[] =
     L"Ключи /ipv6 и /noipv6 действуют только вместе с ключом сохранения: /scomma, /stab, /sjson или /shtml.";
+constexpr wchar_t kNoColumns[] =
+    L"После ключа /columns нужны столбцы через запятую: номера от 0 до % или заголовки, либо all.";
+constexpr wchar_t kBadColumns[] =
+    L"Нет такого столбца: «%». Столбцы задаются через запятую номерами от 0 до % или заголовками, либо all.";
+constexpr wchar_t kColumnTwice[] = L"Столбец «%» задан в /columns дважды.";
+constexpr wchar_t kSwitchTwice[] = L"Ключ % задаётся не больше одного раза.";
+constexpr wchar_t kWithoutSave[] =
+    L"Ключ % действует только вместе с ключом сохранения: /scomma, /stab, /sjson или /shtml.";
+constexpr std::wstring_view kAllColumns = L"all";
 
 constexpr wchar_t kUsage[] =
     L"Netpeek [/scomma | /stab | /sjson | /shtml ФАЙЛ] [/sort [~]СТОЛБЕЦ | /nosort]\r\n"
-    L"        [/ipv6 | /noipv6]\r\n"
+    L"        [/ipv6 | /noipv6] [/columns СПИСОК] [/allinterfaces]\r\n"
     L"\r\n"
     L"Без ключей программа открывает своё окно. С ключом сохранения она записывает\r\n"
     L"таблицу адресов в файл, не показывая окна, и завершается:\r\n"
@@ -56,6 +65,10 @@ constexpr wchar_t kUsage[] =
     L"  /ipv6            после адресов IPv4 — адреса IPv6;\r\n"
     L"  /noipv6          только адреса IPv4.\r\n"
     L"  Без /ipv6 и /noipv6 — как включено в окне («Показывать адреса IPv6»).\r\n"
+    L"  /columns СПИСОК  столбцы через запятую, в этом порядке: номера от 0 до 13\r\n"
+    L"                   или заголовки (/columns IP,Name,Gateway); all — все 14.\r\n"
+    L"  Без /columns — столбцы, показанные в окне.\r\n"
+    L"  /allinterfaces   и интерфейсы, скрытые в окне.\r\n"
     L"Ключи пишутся с / или -, в любом регистре. Код завершения 0 — успех, иначе\r\n"
     L"номер ошибки Windows (87 — неверные аргументы).";
 
@@ -128,6 +141,31 @@ StoredListSort SortOf(const std::wstring& text, std::span<const std::wstring_vie
     return {*found, descending};
 }
 
+// The columns of /columns: "all", or headers and numbers joined by commas, none twice.
+std::vector<int> ColumnsOf(const std::wstring& text, std::span<const std::wstring_view> headers) {
+    const std::wstring last = std::to_wstring(headers.empty() ? 0 : headers.size() - 1);
+    std::vector<int> columns;
+    if (Lower(text) == kAllColumns) {
+        for (std::size_t c = 0; c < headers.size(); ++c)
+            columns.push_back(static_cast<int>(c));
+        return columns;
+    }
+    std::wstring_view rest = text;
+    for (;;) {
+        const std::size_t comma = rest.find(L',');
+        const std::wstring_view field = rest.substr(0, comma);
+        const std::optional<int> found = ColumnOf(field, headers);
+        if (!found)
+            Refuse(Filled(kBadColumns, {field, last}));
+        if (std::find(columns.begin(), columns.end(), *found) != columns.end())
+            Refuse(Filled(kColumnTwice, {field}));
+        columns.push_back(*found);
+        if (comma == std::wstring_view::npos)
+            return columns;
+        rest.remove_prefix(comma + 1);
+    }
+}
+
 }  // namespace
 
 CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<const std::wstring_view> headers) {
@@ -141,6 +179,7 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
 
     bool orderGiven = false;
     bool ipv6Given = false;
+    bool allGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::optional<std::wstring> name = SwitchName(args[i]);
         if (!name)
@@ -175,6 +214,17 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
                 Refuse(kTwoIPv6);
             ipv6Given = true;
             line.ipv6 = *name == L"ipv6" ? SaveIPv6::Added : SaveIPv6::Left;
+        } else if (*name == L"columns") {
+            if (line.columns)
+                Refuse(Filled(kSwitchTwice, {L"/columns"}));
+            if (i + 1 == args.size())
+                Refuse(Filled(kNoColumns, {std::to_wstring(headers.empty() ? 0 : headers.size() - 1)}));
+            line.columns = ColumnsOf(args[++i], headers);
+        } else if (*name == L"allinterfaces") {
+            if (allGiven)
+                Refuse(Filled(kSwitchTwice, {L"/allinterfaces"}));
+            allGiven = true;
+            line.allInterfaces = true;
         } else {
             Refuse(Filled(kUnknownArgument, {args[i]}));
         }
@@ -183,19 +233,11 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
         Refuse(kOrderWithoutSave);
     if (ipv6Given && line.action != CCommandLine::Action::Save)
         Refuse(kIPv6WithoutSave);
+    if (line.columns && line.action != CCommandLine::Action::Save)
+        Refuse(Filled(kWithoutSave, {L"/columns"}));
+    if (allGiven && line.action != CCommandLine::Action::Save)
+        Refuse(Filled(kWithoutSave, {L"/allinterfaces"}));
     return line;
-}
-
-ListRows SavedRows(const CIPAddrList& ipv4, bool withIPv6, const std::function<CIPv6AddrList()>& readIPv6) {
-    ListRows rows = ToListRows(ipv4);
-    if (!withIPv6)
-        return rows;
-    try {
-        AppendListRows(rows, readIPv6());
-    } catch (const CError&) {
-        // Quietly without them: the IPv4 rows are what the save has always held.
-    }
-    return rows;
 }
 
 std::wstring UsageText() {

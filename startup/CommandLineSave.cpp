@@ -9,13 +9,13 @@
 #include <string_view>
 
 #include "NetpeekVersion.h"
-#include "addrtable/GetIPAddresses.h"
-#include "addrtable/GetIPv6Addresses.h"
 #include "export/CsvText.h"
 #include "export/TableFormats.h"
-#include "mainwindow/FormTables.h"
+#include "mainwindow/Columns.h"
+#include "mainwindow/FormServices.h"
 #include "mainwindow/ListRow.h"
 #include "mainwindow/RowOrder.h"
+#include "mainwindow/TableRows.h"
 #include "startup/CommandLine.h"
 #include "support/Application.h"
 #include "support/ErrorBox.h"
@@ -48,15 +48,6 @@ std::vector<std::wstring> Arguments() {
     // The first is the program's own name.
     return std::vector<std::wstring>(argv.get() + std::min(count, 1), argv.get() + std::max(count, 1));
 }
-
-std::vector<std::wstring_view> Headers() {
-    std::vector<std::wstring_view> headers;
-    for (const ListColumn& column : ListColumns())
-        headers.push_back(column.header);
-    return headers;
-}
-
-
 
 // A standard handle that leads somewhere: a GUI program started without redirection has none,
 // or one of no known type.
@@ -116,20 +107,37 @@ std::wstring Now() {
     return text;
 }
 
-// The sort the user last chose in the window; missing or unreadable, the table's own order.
-StoredListSort StoredSort(int columns) {
-    LayoutStore store;
-    return ParseListSort(store.ReadValue(kProgramSection, kListSortName, kLayoutNoFlags, CApplication::Current(), L"",
-                                         kLayoutPerUser),
-                         columns)
-        .value_or(StoredListSort{});
+// A value the window stored, or the empty text.
+std::wstring Stored(const wchar_t* name) {
+    return LayoutStore().ReadValue(kProgramSection, name, kLayoutNoFlags, CApplication::Current(), L"",
+                                   kLayoutPerUser);
 }
 
-// Whether the user last left the window showing the IPv6 rows: only a stored "1" says so.
-bool StoredShowIPv6() {
-    LayoutStore store;
-    return store.ReadValue(kProgramSection, kShowIPv6Name, kLayoutNoFlags, CApplication::Current(), L"",
-                           kLayoutPerUser) == L"1";
+// The sort the user last chose in the window; missing or unreadable, the table's own order.
+StoredListSort StoredSort() {
+    return ParseListSort(Stored(kListSortName), static_cast<int>(kColumnCount)).value_or(StoredListSort{});
+}
+
+// The columns the window shows: the six, then the extras the user added, in that order.
+std::vector<int> StoredColumns() {
+    std::vector<int> columns;
+    for (std::size_t id = 0; id < kBaseColumnCount; ++id)
+        columns.push_back(static_cast<int>(id));
+    for (const int id : ParseExtraColumns(Stored(kListColumnsName)))
+        columns.push_back(id);
+    return columns;
+}
+
+// What the save reads and leaves out, as the window would, unless the line says otherwise.
+TableChoice ChoiceOf(const CCommandLine& line, const std::vector<int>& columns) {
+    TableChoice choice;
+    // Whether the user last left the window showing the IPv6 rows: only a stored "1" says so.
+    choice.ipv6 = line.ipv6 == SaveIPv6::Stored ? Stored(kShowIPv6Name) == L"1" : line.ipv6 == SaveIPv6::Added;
+    for (const int id : columns)
+        choice.extras |= CellOf(id) & kExtraCells;
+    if (!line.allInterfaces)
+        choice.hidden = ParseNameSet(Stored(kHiddenInterfacesName));
+    return choice;
 }
 
 std::wstring FormatText(const CCommandLine& line, const CListTexts& texts) {
@@ -166,7 +174,7 @@ int RunCommandLine(const std::vector<std::wstring>& args, Messages messages) {
     // Each stage's failure is told with what was being done.
     std::wstring context;
     try {
-        const std::vector<std::wstring_view> headers = Headers();
+        const std::vector<std::wstring_view> headers = ColumnHeaders();
         const CCommandLine line = ParseCommandLine(args, headers);
         if (line.action == CCommandLine::Action::Usage) {
             // On standard output, for `Netpeek /? | more`; without one, the way messages go.
@@ -178,13 +186,15 @@ int RunCommandLine(const std::vector<std::wstring>& args, Messages messages) {
         }
 
         context = kReadFailed;
-        const bool withIPv6 = line.ipv6 == SaveIPv6::Stored ? StoredShowIPv6() : line.ipv6 == SaveIPv6::Added;
-        const ListRows rows = SavedRows(GetIPAddresses(), withIPv6, GetIPv6Addresses);
-        const int columns = static_cast<int>(headers.size());
+        const std::vector<int> columns = line.columns ? *line.columns : StoredColumns();
+        // The window's own reader: the same rows, cells and interfaces as it shows.
+        const FormServices services = FormServices::Real();
+        TableRows reader(services);
+        const ListRows rows = reader.Read(ChoiceOf(line, columns));
         const StoredListSort sort = line.order == SaveOrder::Given   ? line.sort
                                     : line.order == SaveOrder::Table ? StoredListSort{}
-                                                                     : StoredSort(columns);
-        const std::wstring text = FormatText(line, TableTexts(rows, sort, headers));
+                                                                     : StoredSort();
+        const std::wstring text = FormatText(line, TableTexts(rows, sort, columns));
 
         if (line.fileName.empty()) {
             context = kOutputFailed;

@@ -144,6 +144,35 @@ std::optional<StoredListSort> ParseListSort(std::wstring_view text, int columnCo
     return StoredListSort{column, direction == 1};
 }
 
+std::wstring UpperName(std::wstring_view name) {
+    std::wstring upper(name);
+    for (wchar_t& c : upper)
+        if (c >= L'a' && c <= L'z')
+            c = static_cast<wchar_t>(c - L'a' + L'A');
+    return upper;
+}
+
+std::set<std::wstring> ParseNameSet(std::wstring_view text) {
+    std::set<std::wstring> names;
+    while (!text.empty()) {
+        const std::size_t comma = std::min(text.find(L','), text.size());
+        if (comma != 0)
+            names.insert(UpperName(text.substr(0, comma)));
+        text.remove_prefix(std::min(comma + 1, text.size()));
+    }
+    return names;
+}
+
+std::wstring FormatNameSet(const std::set<std::wstring>& names) {
+    std::wstring text;
+    for (const std::wstring& name : names) {
+        if (!text.empty())
+            text += L',';
+        text += name;
+    }
+    return text;
+}
+
 bool IsPermutation(const std::vector<int>& values) {
     std::vector<bool> seen(values.size(), false);
     for (int value : values) {

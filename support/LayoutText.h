@@ -4,6 +4,7 @@
 // only a complete, well-formed value and says "nothing" for anything else.
 
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,6 +81,14 @@ std::wstring FormatListSort(const StoredListSort& sort);
 // Nothing unless the text has two fields, the column is kNoSort or below columnCount, and the
 // direction is 0 or 1 (0 for no sort).
 std::optional<StoredListSort> ParseListSort(std::wstring_view text, int columnCount);
+
+// A name as a set of names keeps it: its ASCII letters in upper case, so that "{ab}" and "{AB}"
+// (an interface's GUID as two tools write it) are one.
+std::wstring UpperName(std::wstring_view name);
+// Names joined by ",": each as UpperName gives it; empty fields and repeats are skipped, so any
+// text gives a set.
+std::set<std::wstring> ParseNameSet(std::wstring_view text);
+std::wstring FormatNameSet(const std::set<std::wstring>& names);
 
 // Whether values holds each of 0..size-1 exactly once.
 bool IsPermutation(const std::vector<int>& values);

@@ -41,8 +41,28 @@ struct FormRecorder {
     // A fake clock, when set: each read of the table advances it by readCost milliseconds.
     std::optional<ULONGLONG> clock;
     ULONGLONG readCost = 0;
+    // The wall clock (seconds since 1970 UTC), whose local time is UTC; and when each interface,
+    // by AdapterName, obtained its IPv4 lease.
+    std::int64_t now = 1765289000;  // 2025-12-09 14:03:20
+    std::map<std::wstring, std::int64_t> obtained;
 
     static std::wstring B(bool value) { return value ? L"true" : L"false"; }
+
+    // A moment in UTC, by the days-from-civil algorithm read backwards.
+    static LocalMinute UtcMinute(std::int64_t seconds) {
+        const std::int64_t days = (seconds >= 0 ? seconds : seconds - 86399) / 86400;
+        const std::int64_t inDay = seconds - days * 86400;
+        const std::int64_t z = days + 719468;
+        const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+        const std::int64_t doe = z - era * 146097;
+        const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+        const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+        const std::int64_t mp = (5 * doy + 2) / 153;
+        const std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
+        const std::int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+        return {static_cast<int>(year), static_cast<int>(month), static_cast<int>(doy - (153 * mp + 2) / 5 + 1),
+                static_cast<int>(inDay / 3600), static_cast<int>(inDay % 3600 / 60)};
+    }
 
     FormServices Services() {
         FormServices s;
@@ -156,6 +176,12 @@ struct FormRecorder {
             if (adaptersFail)
                 throw CError(ERROR_NOT_SUPPORTED, L"The network adapters could not be read.");
             return adapters;
+        };
+        s.utcNow = [this] { return now; };
+        s.localMinute = UtcMinute;
+        s.leaseObtained = [this](const std::wstring& adapterName) -> std::optional<std::int64_t> {
+            const auto found = obtained.find(adapterName);
+            return found == obtained.end() ? std::nullopt : std::optional<std::int64_t>(found->second);
         };
         s.openReadMeFile = [this](HWND, long which) { calls.push_back(L"asOpenReadMeFile " + std::to_wstring(which)); };
         s.showAbout = [this](HWND owner, const CApplication& app, const std::wstring& extra, HBITMAP picture,

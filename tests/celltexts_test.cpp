@@ -86,7 +86,8 @@ TEST(RowCells, IPv6RowTypeLabelsInFixedOrderAndItsSixCells) {
         row.PrefixOrigin = c.prefixOrigin;
         row.SuffixOrigin = c.suffixOrigin;
         row.DadState = c.dadState;
-        EXPECT_EQ(FormatIPv6Type(row), c.text) << c.prefixOrigin << " " << c.suffixOrigin << " " << c.dadState;
+        EXPECT_EQ(FormatIPv6Type(row, c.suffixOrigin == kSuffixOriginRandom), c.text)
+            << c.prefixOrigin << " " << c.suffixOrigin << " " << c.dadState;
     }
 
     row.InterfaceIndex = 4294967295u;
@@ -96,9 +97,39 @@ TEST(RowCells, IPv6RowTypeLabelsInFixedOrderAndItsSixCells) {
     row.SuffixOrigin = kSuffixOriginRandom;
     row.DadState = kDadStatePreferred;
     const CRowCells expected = {L"4294967295", L"fe80::1%12", L"/64", L"", L"", L"Temporary"};
-    EXPECT_EQ(RowCells(row), expected);
+    EXPECT_EQ(RowCells(row, true), expected);
     row.ScopeId = 0;
     row.OnLinkPrefixLength = 128;
-    EXPECT_EQ(RowCells(row)[1], L"fe80::1");
-    EXPECT_EQ(RowCells(row)[2], L"/128");
+    EXPECT_EQ(RowCells(row, false)[1], L"fe80::1");
+    EXPECT_EQ(RowCells(row, false)[2], L"/128");
+    EXPECT_EQ(RowCells(row, false)[5], L"");
+}
+
+// Windows gives the stable address a random suffix too, the one its link-local address has;
+// only a random suffix on an advertised prefix that no link-local address of the interface
+// shares is a temporary address.
+TEST(TemporaryAddresses, ARandomSuffixIsTemporaryOnlyWhereNoLinkLocalAddressOfItsInterfaceHasIt) {
+    const auto row = [](std::uint32_t index, CIPv6Addr address, std::int32_t prefix, std::int32_t suffix) {
+        CIPv6AddrRow r;
+        r.InterfaceIndex = index;
+        r.Address = address;
+        r.PrefixOrigin = prefix;
+        r.SuffixOrigin = suffix;
+        r.DadState = kDadStatePreferred;
+        return r;
+    };
+    constexpr std::int32_t kRA = kPrefixOriginRouterAdvertisement, kWellKnown = 2, kRandom = kSuffixOriginRandom;
+    const CIPv6AddrList rows = {
+        row(3, V6({0xfe80, 0, 0, 0, 0xe0ca, 0x9e76, 0x661f, 0xc4f1}), kWellKnown, kRandom),  // link-local
+        row(3, V6({0x2012, 0x65, 0xfd85, 0x5712, 0xe0ca, 0x9e76, 0x661f, 0xc4f1}), kRA, kRandom),  // stable
+        row(3, V6({0x2012, 0x65, 0xfd85, 0x5712, 0x1d2c, 0x33a1, 0x8e07, 0x4b20}), kRA, kRandom),  // temporary
+        row(3, V6({0x2012, 0x65, 0xfd85, 0x5712, 0x5566, 0x7788, 0x99aa, 0xbbcc}), kRA, kRandom),  // temporary
+        // The same suffix as 3's link-local address, but on an interface with none of its own.
+        row(9, V6({0x2012, 0x65, 0xfd85, 0x9, 0xe0ca, 0x9e76, 0x661f, 0xc4f1}), kRA, kRandom),
+        row(3, V6({0x2012, 0x65, 0xfd85, 0x5712, 0, 0, 0, 0x17}), kPrefixOriginDhcp, kSuffixOriginDhcp),  // DHCPv6
+        row(3, V6({0xfd00, 0, 0, 0, 0x1111, 0x2222, 0x3333, 0x4444}), 1, kRandom),  // a random suffix, manual prefix
+    };
+    EXPECT_EQ(TemporaryAddresses(rows), (std::vector<bool>{false, false, true, true, true, false, false}));
+    EXPECT_EQ(FormatIPv6Type(rows[5], TemporaryAddresses(rows)[5]), L"Dynamic");
+    EXPECT_TRUE(TemporaryAddresses({}).empty());
 }

@@ -5,25 +5,29 @@
 #include <cwctype>
 #include <initializer_list>
 
+#include "mainwindow/Columns.h"
 #include "startup/CommandLine.h"
 #include "support/Error.h"
-#include "tests/TableBuilder.h"
 
 using namespace netpeek;
 
 namespace {
 
-constexpr std::array<std::wstring_view, 6> kHeaders = {L"Interface", L"IP", L"Mask", L"Broadcast", L"Realm size",
-                                                        L"Type"};
-
 CCommandLine Parse(std::initializer_list<std::wstring> args) {
     const std::vector<std::wstring> list(args);
-    return ParseCommandLine(list, kHeaders);
+    return ParseCommandLine(list, ColumnHeaders());
 }
 
 CCommandLine Save(SaveFormat format, std::wstring file, SaveOrder order = SaveOrder::Stored, StoredListSort sort = {},
                   SaveIPv6 ipv6 = SaveIPv6::Stored) {
-    return {CCommandLine::Action::Save, format, std::move(file), order, sort, ipv6};
+    CCommandLine line;
+    line.action = CCommandLine::Action::Save;
+    line.format = format;
+    line.fileName = std::move(file);
+    line.order = order;
+    line.sort = sort;
+    line.ipv6 = ipv6;
+    return line;
 }
 
 // The error's number, and that its text is one line, with no control character in it, naming `culprit`.
@@ -79,25 +83,16 @@ TEST(CommandLine, IPv6AndNoIPv6OverrideTheStoredSwitchAnywhereOnTheLine) {
     EXPECT_EQ(Parse({L"/nosort", L"-IPV6", L"/stab", L"a"}).ipv6, SaveIPv6::Added);
 }
 
-TEST(CommandLine, SavedRowsAreTheIPv4OnesThenTheIPv6OnesWhichNeverCostTheIPv4Ones) {
-    CIPAddrRow v4;
-    v4.dwIndex = 7;
-    CIPv6AddrRow v6;
-    v6.InterfaceIndex = 12;
-    v6.Address = test::V6({0xfd00, 0, 0, 0, 0, 0, 0, 1});
-    int reads = 0;
-    const auto read = [&] {
-        ++reads;
-        return CIPv6AddrList{v6};
-    };
-    const auto fail = []() -> CIPv6AddrList { throw CError(5, L"denied"); };
-
-    EXPECT_EQ(SavedRows({v4}, true, read), (ListRows{ToListRow(v4), ToListRow(v6)}));
-    EXPECT_EQ(reads, 1);
-    // Not asked for, the IPv6 table is not even read.
-    EXPECT_EQ(SavedRows({v4}, false, read), ListRows{ToListRow(v4)});
-    EXPECT_EQ(reads, 1);
-    EXPECT_EQ(SavedRows({v4}, true, fail), ListRows{ToListRow(v4)});
+TEST(CommandLine, ColumnsAreHeadersOrNumbersInTheOrderGivenAndAllInterfacesAnywhere) {
+    EXPECT_FALSE(Parse({L"/scomma", L"a"}).columns);
+    EXPECT_EQ(Parse({L"/scomma", L"a", L"/columns", L"IP,name,13,GATEWAY"}).columns,
+              (std::vector<int>{kColIP, kColName, kColLeaseExpires, kColGateway}));
+    EXPECT_EQ(Parse({L"-COLUMNS", L"0005", L"/stab", L"a"}).columns, std::vector<int>{kColType});
+    EXPECT_EQ(Parse({L"/columns", L"ALL", L"/sjson", L"-"}).columns->size(), kColumnCount);
+    EXPECT_FALSE(Parse({L"/scomma", L"a"}).allInterfaces);
+    EXPECT_TRUE(Parse({L"/AllInterfaces", L"/scomma", L"a"}).allInterfaces);
+    // Any of the fourteen sorts, shown or not.
+    EXPECT_EQ(Parse({L"/scomma", L"a", L"/sort", L"~lease expires"}).sort, (StoredListSort{kColLeaseExpires, true}));
 }
 
 TEST(CommandLine, BadLinesAreRefusedNamingWhatIsWrong) {
@@ -109,9 +104,9 @@ TEST(CommandLine, BadLinesAreRefusedNamingWhatIsWrong) {
     ExpectRefused({L"/scomma", L"a", L"/stab", L"b"}, L"/stab");
     ExpectRefused({L"/scomma", L"a", L"/sort"}, L"/sort");
     ExpectRefused({L"/scomma", L"a", L"/sort", L"~"}, L"/sort");
-    ExpectRefused({L"/scomma", L"a", L"/sort", L"6"}, L"«6»");
+    ExpectRefused({L"/scomma", L"a", L"/sort", L"14"}, L"«14»");
     ExpectRefused({L"/scomma", L"a", L"/sort", L"-1"}, L"«-1»");
-    ExpectRefused({L"/scomma", L"a", L"/sort", L"000006"}, L"«000006»");
+    ExpectRefused({L"/scomma", L"a", L"/sort", L"000014"}, L"«000014»");
     ExpectRefused({L"/scomma", L"a", L"/sort", L"99999999999999999999"}, L"«99999999999999999999»");
     // An argument with a line break or another control character is quoted on one line.
     ExpectRefused({L"/scomma", L"a", L"/sort", L"1\r\n2"}, L"«1??2»");
@@ -124,4 +119,13 @@ TEST(CommandLine, BadLinesAreRefusedNamingWhatIsWrong) {
     ExpectRefused({L"/noipv6", L"/scomma", L"a", L"/noipv6"}, L"/noipv6");
     ExpectRefused({L"/ipv6"}, L"/scomma");
     ExpectRefused({L"/noipv6", L"/nosort"}, L"/scomma");
+    ExpectRefused({L"/scomma", L"a", L"/columns"}, L"/columns");
+    ExpectRefused({L"/scomma", L"a", L"/columns", L"IP,Bogus"}, L"«Bogus»");
+    ExpectRefused({L"/scomma", L"a", L"/columns", L"IP,,Name"}, L"«»");
+    ExpectRefused({L"/scomma", L"a", L"/columns", L"14"}, L"«14»");
+    ExpectRefused({L"/scomma", L"a", L"/columns", L"ip,1"}, L"«1»");
+    ExpectRefused({L"/scomma", L"a", L"/columns", L"IP", L"/columns", L"Name"}, L"/columns");
+    ExpectRefused({L"/columns", L"IP"}, L"/scomma");
+    ExpectRefused({L"/scomma", L"a", L"/allinterfaces", L"-ALLINTERFACES"}, L"/allinterfaces");
+    ExpectRefused({L"/allinterfaces"}, L"/scomma");
 }

@@ -24,16 +24,59 @@ TEST(OperStatusText, EveryStateHasItsWordsAndOthersShowTheirNumber) {
     EXPECT_EQ(OperStatusText(8), L"неизвестное значение 8");
 }
 
+namespace {
+
+SocketAddress V4(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+    SocketAddress address;
+    address.bytes = {a, b, c, d};
+    return address;
+}
+
+RowKey Row(std::uint32_t index, const SocketAddress& address) {
+    return KeyOf(index, address);
+}
+
+}  // namespace
+
 TEST(InterfaceTipText, LabelledLinesForAKnownIndexAndOneLineOtherwise) {
     AdapterMap adapters;
-    adapters[3] = {L"npA", L"veth pair", {0x02, 0x00, 0x0a, 0x09, 0x00, 0x01}, 1, 1400};
-    adapters[1] = {L"lo", L"", {}, 2, 65536};
-    EXPECT_EQ(InterfaceTipText(3, adapters),
-              L"Интерфейс: npA\r\nОписание: veth pair\r\nФизический адрес: 02-00-0A-09-00-01\r\n"
-              L"Состояние: работает\r\nMTU: 1400");
-    EXPECT_EQ(InterfaceTipText(1, adapters),
-              L"Интерфейс: lo\r\nОписание: \r\nФизический адрес: нет\r\nСостояние: отключён\r\nMTU: 65536");
-    EXPECT_EQ(InterfaceTipText(12, adapters), L"Нет сведений об интерфейсе 12.");
-    EXPECT_EQ(InterfaceTipText(12, {}), L"Нет сведений об интерфейсе 12.");
+    AdapterInfo& npA = adapters[3];
+    npA.friendlyName = L"npA";
+    npA.description = L"veth pair";
+    npA.physicalAddress = {0x02, 0x00, 0x0a, 0x09, 0x00, 0x01};
+    npA.operStatus = 1;
+    npA.mtu = 1400;
+    npA.unicast = {{V4(10, 9, 0, 1), kOriginDhcp, kOriginDhcp, 600}, {V4(10, 9, 0, 2), 1, 1, kInfiniteLifetime}};
+    SocketAddress linkLocal;
+    linkLocal.family = 6;
+    linkLocal.bytes = {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    linkLocal.scopeId = 3;
+    npA.gateways = {V4(10, 9, 0, 254), linkLocal};
+    npA.dnsServers = {V4(10, 9, 0, 53), linkLocal};
+    npA.dhcpv4Server = V4(10, 9, 0, 250);
+    adapters[1].friendlyName = L"lo";
+    adapters[1].operStatus = 2;
+    adapters[1].mtu = 65536;
+    const std::wstring interface3 =
+        L"Интерфейс: npA\r\nОписание: veth pair\r\nФизический адрес: 02-00-0A-09-00-01\r\n"
+        L"Состояние: работает\r\nMTU: 1400\r\nОсновной шлюз: 10.9.0.254\r\nDNS-серверы: 10.9.0.53, fe80::1%3";
+    // An address from DHCP: its server, and the lease as far as it is known.
+    const TipLease lease{{false, 0, {2026, 12, 9, 14, 3}}, LocalMinute{2026, 12, 8, 14, 3}};
+    EXPECT_EQ(InterfaceTipText(Row(3, V4(10, 9, 0, 1)), adapters, &lease),
+              interface3 + L"\r\nDHCP-сервер: 10.9.0.250\r\nАренда получена: 2026-12-08 14:03\r\n"
+                           L"Срок аренды истекает: 2026-12-09 14:03");
+    const TipLease forever{{true, 0, {}}, std::nullopt};
+    EXPECT_EQ(InterfaceTipText(Row(3, V4(10, 9, 0, 1)), adapters, &forever),
+              interface3 + L"\r\nDHCP-сервер: 10.9.0.250\r\nСрок аренды истекает: никогда");
+    // A manual address, or one the interface does not list, has no DHCP lines.
+    EXPECT_EQ(InterfaceTipText(Row(3, V4(10, 9, 0, 2)), adapters, &lease), interface3);
+    EXPECT_EQ(InterfaceTipText(Row(3, V4(10, 9, 0, 7)), adapters), interface3);
+    // The IPv6 row's gateway is the IPv6 one.
+    EXPECT_NE(InterfaceTipText(KeyOf(3, linkLocal), adapters).find(L"Основной шлюз: fe80::1%3\r\n"), std::wstring::npos);
+    EXPECT_EQ(InterfaceTipText(Row(1, V4(127, 0, 0, 1)), adapters),
+              L"Интерфейс: lo\r\nОписание: \r\nФизический адрес: нет\r\nСостояние: отключён\r\nMTU: 65536\r\n"
+              L"Основной шлюз: нет\r\nDNS-серверы: нет");
+    EXPECT_EQ(InterfaceTipText(Row(12, V4(1, 2, 3, 4)), adapters), L"Нет сведений об интерфейсе 12.");
+    EXPECT_EQ(InterfaceTipText(Row(12, V4(1, 2, 3, 4)), {}), L"Нет сведений об интерфейсе 12.");
     EXPECT_EQ(AdaptersUnavailableText(L"The call failed."), L"Сведения об интерфейсах недоступны: The call failed.");
 }

@@ -120,8 +120,10 @@ TEST_F(MainWindow, LoadSequenceCallsTheServicesInOrderWithTheirArguments) {
         L"asSetWindowResIconAll A_MAIN",
         L"asSetMenuJustify 2 true",
         L"RestoreWindowPlacement [] Window placement Netpeek 0 0 0 true",
+        L"ReadValue [] IPs List Columns Netpeek true",
         L"RestoreListLayout IPs List Netpeek true",
         L"ReadValue [] IPs List Sort Netpeek true",
+        L"ReadValue [] Hidden Interfaces Netpeek true",
         L"ReadValue [] Auto Refresh Netpeek true",
         L"ReadValue [] Show IPv6 Netpeek true",
         L"GetIPAddresses",
@@ -138,7 +140,7 @@ TEST_F(MainWindow, InsideADebuggerTheWindowKeepsItsIconAndLoadsTheRest) {
     Open();
     const auto calls = recorder.Take();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), L"asSetWindowResIconAll A_MAIN"), 0);
-    EXPECT_EQ(calls.size(), 10u);
+    EXPECT_EQ(calls.size(), 12u);
     EXPECT_EQ(SendMessageW(form->Handle(), WM_GETICON, ICON_BIG, 0), 0);
     EXPECT_EQ(ItemCount(form->ListView()), 3);
 }

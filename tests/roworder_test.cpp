@@ -55,7 +55,7 @@ TEST(RowOrder, IPv6RowsSortAfterIPv4ByAddressBesideThemByPrefixAndEmptyCellsFirs
         row.InterfaceIndex = index;
         row.OnLinkPrefixLength = prefix;
         row.DadState = kDadStatePreferred;
-        rows.push_back(ToListRow(row));
+        rows.push_back(ToListRow(row, false));
     };
     add(V6({0xfe80, 0, 0, 0, 0, 0, 0, 1}), 12, 64);                // 4
     add(V6({0, 0, 0, 0, 0, 0, 0, 1}), 1, 128);                      // 5
@@ -86,8 +86,8 @@ TEST(RowOrder, IPv6RowsSortAfterIPv4ByAddressBesideThemByPrefixAndEmptyCellsFirs
     changed.OnLinkPrefixLength = 64;
     changed.ScopeId = 12;
     changed.DadState = kDadStateDeprecated;
-    EXPECT_EQ(ToListRow(changed).key, rows[4].key);
-    EXPECT_EQ(ChangedCells(rows[4], ToListRow(changed)), (1u << 1) | (1u << 5));
+    EXPECT_EQ(ToListRow(changed, false).key, rows[4].key);
+    EXPECT_EQ(ChangedCells(rows[4], ToListRow(changed, false)), (1u << 1) | (1u << 5));
     // The IPv4 row 10.0.0.1 and the mapped ::ffff:10.0.0.1 are different rows.
     CIPAddrRow v4;
     v4.dwAddr = {10, 0, 0, 1};

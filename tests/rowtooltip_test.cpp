@@ -45,6 +45,15 @@ HWND TooltipOf(HWND list) {
     return search.tip;
 }
 
+AdapterInfo Adapter(const wchar_t* name, std::vector<std::uint8_t> mac = {}) {
+    AdapterInfo adapter;
+    adapter.friendlyName = name;
+    adapter.physicalAddress = std::move(mac);
+    adapter.operStatus = 1;
+    adapter.mtu = 1500;
+    return adapter;
+}
+
 RECT RowRect(HWND list, int row) {
     RECT bounds{};
     bounds.left = LVIR_BOUNDS;
@@ -93,7 +102,7 @@ TEST(RowTooltip, ReadsTheAdaptersAtTheFirstTipAfterEachRefreshAndNeverRaisesAnEr
     EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"GetAdapters"});
 
     recorder.adaptersFail = false;
-    recorder.adapters[3] = {L"v0", L"", {0x02, 0x00, 0x0a, 0x09, 0x00, 0x01}, 1, 1500};
+    recorder.adapters[3] = Adapter(L"v0", {0x02, 0x00, 0x0a, 0x09, 0x00, 0x01});
     form->SortBy(0);
     form->SortBy(0);  // descending: the row of interface 3 comes first
     EXPECT_TRUE(recorder.Take().empty()) << "sorting reads no adapters";
@@ -101,7 +110,7 @@ TEST(RowTooltip, ReadsTheAdaptersAtTheFirstTipAfterEachRefreshAndNeverRaisesAnEr
     EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"GetIPAddresses"});
     EXPECT_EQ(TipOnRow(*form, 0),
               L"Интерфейс: v0\r\nОписание: \r\nФизический адрес: 02-00-0A-09-00-01\r\n"
-              L"Состояние: работает\r\nMTU: 1500");
+              L"Состояние: работает\r\nMTU: 1500\r\nОсновной шлюз: нет\r\nDNS-серверы: нет");
     EXPECT_EQ(TipOnRow(*form, 2), L"Нет сведений об интерфейсе 1.");
     EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"GetAdapters"});
     // Below the last row there is nothing to name.
@@ -116,8 +125,8 @@ TEST(RowTooltip, ReadsTheAdaptersAtTheFirstTipAfterEachRefreshAndNeverRaisesAnEr
 TEST(RowTooltip, SortingKeepsTheChosenRowAndDropsAStaleTip) {
     FormRecorder recorder;
     recorder.rows = ThreeRows();
-    recorder.adapters[1] = {L"one", L"", {}, 1, 1500};
-    recorder.adapters[3] = {L"three", L"", {}, 1, 1500};
+    recorder.adapters[1] = Adapter(L"one");
+    recorder.adapters[3] = Adapter(L"three");
     auto form = std::make_unique<frmMain>(recorder.Services());
     form->Create(nullptr);
     const ListViewCtrl list(form->ListView());

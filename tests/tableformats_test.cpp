@@ -72,7 +72,7 @@ TEST(TableFormats, TableTextsAreTheListsCellsInTheSortsOrderSoTheCsvIsTheExports
     const ListRows rows = ToListRows(DecodeAddrTable(test::TableBytes(
         {Row(1, {127, 0, 0, 1}, {255, 0, 0, 0}, 1), Row(12, {10, 9, 0, 1}, {255, 255, 255, 0}, 5),
          Row(47, {10, 100, 0, 1}, {255, 0, 0, 0}, 0)})));
-    constexpr std::array<std::wstring_view, 6> headers = {L"Interface", L"IP", L"Mask", L"Broadcast", L"Realm size", L"Type"};
+    constexpr std::array<int, 6> headers = {0, 1, 2, 3, 4, 5};
     const CListTexts texts = TableTexts(rows, {1, true}, headers);
     EXPECT_EQ(texts.headers, kHeaders);
     ASSERT_EQ(texts.items.size(), 3u);
@@ -81,6 +81,11 @@ TEST(TableFormats, TableTextsAreTheListsCellsInTheSortsOrderSoTheCsvIsTheExports
     EXPECT_EQ(texts.items[2], (std::vector<std::wstring>{L"12", L"10.9.0.1", L"255.255.255.0", L"1.0.0.0", L"65535",
                                                           L"Primary, Dynamic"}));
     EXPECT_EQ(TableTexts(rows, {}, headers).items[0][0], L"1");
+    // Any columns in any order, each under its header.
+    constexpr std::array<int, 3> chosen = {kColType, kColName, kColIP};
+    const CListTexts some = TableTexts(rows, {}, chosen);
+    EXPECT_EQ(some.headers, (std::vector<std::wstring>{L"Type", L"Name", L"IP"}));
+    EXPECT_EQ(some.items[1], (std::vector<std::wstring>{L"Primary, Dynamic", L"", L"10.9.0.1"}));
 }
 
 TEST(TableFormats, TabTextIsTheLinesWithTabsAndNoQuotesAndKeepsEveryLineWhole) {

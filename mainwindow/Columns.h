@@ -1,0 +1,55 @@
+#pragma once
+// The list's columns, as data: the six it always shows, then the eight a user may add, each with
+// its header and its width on a first run. A column is known by its place here, its id, whatever
+// order the list shows it in and whichever of the extras it shows.
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace netpeek {
+
+enum ColumnId : int {
+    kColInterface,
+    kColIP,
+    kColMask,
+    kColBroadcast,
+    kColRealmSize,
+    kColType,
+    // What the row's interface and its address's lease tell, shown once the user adds them.
+    kColName,
+    kColAdapter,
+    kColMac,
+    kColStatus,
+    kColGateway,
+    kColDns,
+    kColDhcpServer,
+    kColLeaseExpires,
+};
+inline constexpr std::size_t kBaseColumnCount = 6;
+inline constexpr std::size_t kColumnCount = 14;
+
+struct ListColumn {
+    std::wstring_view header;
+    int widthTwips;
+};
+
+// Every column, by id.
+std::span<const ListColumn> ListColumns();
+// Their headers, by id: what a save's header line, JSON keys and /sort and /columns go by.
+std::vector<std::wstring_view> ColumnHeaders();
+// The column with that header, whatever its case; none for another text.
+std::optional<int> ColumnOfHeader(std::wstring_view header);
+
+// The value, in the program's own key, that keeps which extra columns the list shows.
+inline constexpr wchar_t kListColumnsName[] = L"IPs List Columns";
+// The extra columns of a stored value: headers joined by ",", in the order the user added them.
+// An unknown header, one of the six, a repeated one and an empty field are skipped, so a
+// damaged value gives what can be read of it and never fails.
+std::vector<int> ParseExtraColumns(std::wstring_view text);
+std::wstring FormatExtraColumns(std::span<const int> columns);
+
+}  // namespace netpeek
