@@ -1,0 +1,150 @@
+// The tables read as the list's rows: what is read and when, what a failed part costs, and which
+// rows a re-read makes again.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "mainwindow/TableRows.h"
+#include "tests/FormRecorder.h"
+#include "tests/TableBuilder.h"
+
+using namespace netpeek;
+using namespace netpeek::test;
+
+namespace {
+
+CIPv6AddrRow Row6(std::uint32_t index, std::uint16_t last) {
+    CIPv6AddrRow row;
+    row.InterfaceIndex = index;
+    row.Address = V6({0xfd00, 0, 0, 0, 0, 0, 0, last});
+    row.OnLinkPrefixLength = 64;
+    row.DadState = kDadStatePreferred;
+    return row;
+}
+
+std::vector<std::wstring> Addresses(const ListRows& rows) {
+    std::vector<std::wstring> addresses;
+    for (const ListRow& row : rows)
+        addresses.push_back(row.Cells()[kColIP]);
+    return addresses;
+}
+
+TableChoice Choice(bool ipv6, CellSet extras = 0, std::set<std::wstring> hidden = {}) {
+    TableChoice choice;
+    choice.ipv6 = ipv6;
+    choice.extras = extras;
+    choice.hidden = std::move(hidden);
+    return choice;
+}
+
+SocketAddress V4(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+    SocketAddress address;
+    address.bytes = {a, b, c, d};
+    return address;
+}
+
+class TableRowsTest : public ::testing::Test {
+protected:
+    std::optional<ListRows> ReadChanges() {
+        ULONGLONG spent = 0;
+        return reader.ReadChanges(spent);
+    }
+
+    FormRecorder recorder;
+    FormServices services = recorder.Services();
+    TableRows reader{services};
+};
+
+}  // namespace
+
+// Without IPv6 no IPv6 call is made; an IPv6 table that cannot be read leaves the IPv4 rows
+// alone, on F5 and on a re-read, which still shows the IPv4 rows that come and keeps the last
+// IPv6 ones.
+TEST_F(TableRowsTest, AnIPv6TableThatCannotBeReadNeverStopsTheIPv4Rows) {
+    std::vector<RawRow> raw = NumberedRows(2);
+    recorder.rows = DecodeAddrTable(TableBytes(raw));
+    recorder.rows6 = {Row6(3, 1)};
+    EXPECT_EQ(Addresses(reader.Read({})), (std::vector<std::wstring>{L"10.0.0.1", L"10.0.1.1"}));
+    EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"GetIPAddresses"});
+    recorder.ipv6Fails = true;
+    EXPECT_EQ(reader.Read(Choice(true)).size(), 2u);
+
+    recorder.ipv6Fails = false;
+    EXPECT_EQ(reader.Read(Choice(true)).size(), 3u);
+    recorder.ipv6Fails = true;
+    EXPECT_FALSE(ReadChanges()) << "nothing came";
+    raw.push_back(NumberedRows(3)[2]);
+    recorder.rows = DecodeAddrTable(TableBytes(raw));
+    const std::optional<ListRows> rows = ReadChanges();
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(Addresses(*rows), (std::vector<std::wstring>{L"10.0.0.1", L"10.0.1.1", L"10.0.2.1", L"fd00::1"}));
+    EXPECT_EQ(reader.Formatted(), 1u);
+    recorder.snapshotFails = true;
+    EXPECT_FALSE(ReadChanges()) << "an IPv4 read that fails changes nothing";
+}
+
+// The rows that stayed are the last read's own wherever they went: a read that drops the first
+// hundred of 10,000 rows, or moves one from the top to the bottom, formats none of them again.
+TEST_F(TableRowsTest, ARereadFormatsOnlyTheRowsThatAreNewOrChanged) {
+    std::vector<RawRow> raw = NumberedRows(10000);
+    recorder.rows = DecodeAddrTable(TableBytes(raw));
+    const ListRows first = reader.Read({});
+    EXPECT_EQ(reader.Formatted(), 10000u);
+    raw.erase(raw.begin(), raw.begin() + 100);
+    recorder.rows = DecodeAddrTable(TableBytes(raw));
+    std::optional<ListRows> rows = ReadChanges();
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(reader.Formatted(), 0u);
+    EXPECT_EQ(rows->front(), first[100]);
+    std::rotate(raw.begin(), raw.begin() + 1, raw.end());
+    raw[5000].type = 0x09;
+    recorder.rows = DecodeAddrTable(TableBytes(raw));
+    rows = ReadChanges();
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(reader.Formatted(), 1u) << "the changed row alone";
+    EXPECT_EQ(rows->back(), first[100]);
+    EXPECT_EQ((*rows)[5000].Cells()[kColType], L"Primary, Disconnected");
+}
+
+// The interfaces are read only while an extra column is shown or one is hidden. A lease keeps
+// its moment while Windows counts its lifetime down (and Wine keeps it fixed), moves with a
+// renewal, and an adapter read that fails keeps the last one's cells.
+TEST_F(TableRowsTest, InterfacesAreReadOnlyWhenNeededAndALeaseMovesOnlyWhenRenewed) {
+    recorder.rows = DecodeAddrTable(TableBytes(NumberedRows(2)));  // 10.0.0.1 on 1, 10.0.1.1 on 2
+    AdapterInfo& one = recorder.adapters[1];
+    one.friendlyName = L"Ethernet";
+    one.adapterName = L"{aaaa}";
+    one.unicast = {{V4(10, 0, 0, 1), kOriginDhcp, kOriginDhcp, 3600}};
+    one.dhcpv4Server = V4(10, 0, 0, 250);
+    recorder.adapters[2].adapterName = L"{BBBB}";
+    reader.Read({});
+    EXPECT_FALSE(ReadChanges());
+    auto calls = recorder.Take();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), L"GetAdapters"), 0);
+
+    const CellSet dhcp = CellOf(kColDhcpServer) | CellOf(kColLeaseExpires) | CellOf(kColName);
+    ListRows rows = reader.Read(Choice(false, dhcp));
+    EXPECT_EQ(rows[0].Cells()[kColLeaseExpires], L"2025-12-09 15:03");
+    EXPECT_EQ(rows[0].Cells()[kColDhcpServer], L"10.0.0.250");
+    recorder.now += 7;
+    one.unicast[0].validLifetime = 3593;
+    EXPECT_FALSE(ReadChanges()) << "the lifetime counting down";
+    recorder.now += 60;
+    EXPECT_FALSE(ReadChanges()) << "the lifetime kept fixed, as Wine does";
+    one.unicast[0].validLifetime = 7200;  // renewed at 14:04:27
+    std::optional<ListRows> renewed = ReadChanges();
+    ASSERT_TRUE(renewed);
+    EXPECT_EQ((*renewed)[0].Cells()[kColLeaseExpires], L"2025-12-09 16:04");
+    EXPECT_EQ(ChangedCells(rows[0], (*renewed)[0]), CellOf(kColLeaseExpires));
+    EXPECT_EQ(ChangedCells(rows[1], (*renewed)[1]), 0u);
+    recorder.adaptersFail = true;
+    EXPECT_FALSE(ReadChanges()) << "the last adapters stand";
+
+    // A hidden interface, by its GUID whatever its case, is left out; its rows come back with it.
+    recorder.adaptersFail = false;
+    EXPECT_EQ(Addresses(reader.Read(Choice(false, 0, {L"{AAAA}"}))), std::vector<std::wstring>{L"10.0.1.1"});
+    recorder.adaptersFail = true;
+    EXPECT_EQ(reader.Read(Choice(false, 0, {L"{AAAA}"})).size(), 1u) << "hidden still when the adapters cannot be read";
+    calls = recorder.Take();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), L"GetAdapters"), 7);
+}
