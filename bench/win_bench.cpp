@@ -121,7 +121,7 @@ void PlainFill(HWND list, const std::vector<CRowCells>& texts) {
         item.iItem = at;
         item.pszText = const_cast<wchar_t*>(cells[0].c_str());
         SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        for (int column = 1; column < static_cast<int>(kCellCount); ++column) {
+        for (int column = 1; column < static_cast<int>(kBaseColumnCount); ++column) {
             item.iSubItem = column;
             item.pszText = const_cast<wchar_t*>(cells[static_cast<std::size_t>(column)].c_str());
             SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&item));
@@ -213,7 +213,7 @@ void BenchFollow(const std::vector<std::uint8_t>& base, const std::vector<std::u
         const double floorMs = TimeMs([&] {
             form.UpdateFromTable();
             view.InsertItem(item, cells[0].c_str());
-            for (int column = 1; column < static_cast<int>(kCellCount); ++column)
+            for (int column = 1; column < static_cast<int>(kBaseColumnCount); ++column)
                 view.SetItemText(item, column, cells[static_cast<std::size_t>(column)].c_str());
             UpdateWindow(list);
         });
@@ -233,7 +233,7 @@ void BenchFollow(const std::vector<std::uint8_t>& base, const std::vector<std::u
 // A row's texts as the list shows them at `item`.
 CRowCells ShownCells(const ListViewCtrl& view, int item) {
     CRowCells cells;
-    for (std::size_t column = 0; column < kCellCount; ++column) {
+    for (std::size_t column = 0; column < kBaseColumnCount; ++column) {
         wchar_t text[256] = {};
         view.GetItemText(item, static_cast<int>(column), text, 256);
         cells[column] = text;
@@ -278,14 +278,14 @@ void BenchMove(const std::vector<std::uint8_t>& base, const std::vector<std::uin
             form.UpdateFromTable();
             view.DeleteItem(0);
             view.InsertItem(last, bottom[0].c_str());
-            for (int column = 1; column < static_cast<int>(kCellCount); ++column)
+            for (int column = 1; column < static_cast<int>(kBaseColumnCount); ++column)
                 view.SetItemText(last, column, bottom[static_cast<std::size_t>(column)].c_str());
             UpdateWindow(list);
         });
         // The list back as the window left it, for the next run.
         view.DeleteItem(last);
         view.InsertItem(0, top[0].c_str());
-        for (int column = 1; column < static_cast<int>(kCellCount); ++column)
+        for (int column = 1; column < static_cast<int>(kBaseColumnCount); ++column)
             view.SetItemText(0, column, top[static_cast<std::size_t>(column)].c_str());
         UpdateWindow(list);
         if (run > 0) {  // the first is the warm-up
@@ -375,7 +375,7 @@ void BenchBothFamilies() {
     for (const CIPAddrRow& row : rows)
         texts.push_back(RowCells(row));
     for (const CIPv6AddrRow& row : rows6)
-        texts.push_back(RowCells(row));
+        texts.push_back(RowCells(row, false));
     const auto [refresh, plain] = RefreshAgainstPlainFill(form, texts);
     form.RefreshList();
     if (ShownCells(ListViewCtrl(list), static_cast<int>(texts.size()) - 1) != texts.back())
@@ -425,7 +425,7 @@ void PlainCellReads(HWND list) {
     wchar_t text[256];
     const auto items = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < items; ++i) {
-        for (int column = 0; column < static_cast<int>(kCellCount); ++column) {
+        for (int column = 0; column < static_cast<int>(kBaseColumnCount); ++column) {
             LVITEMW cell{};
             cell.iSubItem = column;
             cell.pszText = text;
