@@ -7,7 +7,7 @@ namespace netpeek {
 
 namespace {
 
-constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+constexpr std::size_t kNone = RowPairing::kNew;
 
 // For each of wanted[first, wantedLast), the position in shown[first, last) of the same row,
 // or kNone for a new one. Rows that share a key (an address listed twice on one interface, which
@@ -69,61 +69,88 @@ std::vector<bool> LongestIncreasingRun(const std::vector<std::size_t>& matched) 
     return stays;
 }
 
-// The general case, for the rows between an unchanged head and tail: shown[first, last) at
-// items from `first` on become wanted[first, wantedLast). The rows that keep their order stay
-// where they are; every other shown row goes, from the bottom up so that each removal leaves
-// the positions above it alone; then the wanted rows that are not there yet go in, top down.
-void PlanMiddle(const ListRows& shown, std::size_t first, std::size_t last, const ListRows& wanted,
-                std::size_t wantedLast, std::vector<ListEdit>& edits) {
-    const std::vector<std::size_t> matched = Matches(shown, first, last, wanted, wantedLast);
-    const std::vector<bool> stays = LongestIncreasingRun(matched);
-    std::vector<bool> kept(last - first);
-    for (std::size_t i = 0; i < matched.size(); ++i)
-        if (stays[i])
-            kept[matched[i] - first] = true;
-    for (std::size_t i = last; i-- > first;)
-        if (!kept[i - first])
-            edits.push_back({ListEdit::Kind::Remove, static_cast<int>(i), 0, 0});
+}  // namespace
 
-    // Every row above the one in hand is now in its place, so a row that stayed is at its
-    // wanted position; a row that moved takes the cells that changed with it.
-    for (std::size_t i = first; i < wantedLast; ++i) {
-        const std::size_t from = matched[i - first];
+RowPairing PairRows(const ListRows& before, const ListRows& after) {
+    RowPairing pairing;
+    pairing.from.assign(after.size(), RowPairing::kNew);
+    pairing.stays.assign(after.size(), false);
+    // Most reads change a few rows of many: the rows before the first and after the last change
+    // pair off as they are, and cost one comparison each.
+    const std::size_t common = std::min(before.size(), after.size());
+    std::size_t head = 0;
+    while (head < common && before[head].key == after[head].key)
+        ++head;
+    std::size_t tail = 0;
+    while (tail < common - head && before[before.size() - 1 - tail].key == after[after.size() - 1 - tail].key)
+        ++tail;
+    for (std::size_t i = 0; i < head; ++i) {
+        pairing.from[i] = i;
+        pairing.stays[i] = true;
+    }
+    for (std::size_t t = 1; t <= tail; ++t) {
+        pairing.from[after.size() - t] = before.size() - t;
+        pairing.stays[after.size() - t] = true;
+    }
+    // Between them, rows are found by key; those whose old places rise in the new order stay.
+    const std::size_t last = before.size() - tail, afterLast = after.size() - tail;
+    if (head == afterLast && head == last)
+        return pairing;
+    const std::vector<std::size_t> matched = Matches(before, head, last, after, afterLast);
+    const std::vector<bool> stays = LongestIncreasingRun(matched);
+    for (std::size_t i = 0; i < matched.size(); ++i) {
+        pairing.from[head + i] = matched[i];
+        pairing.stays[head + i] = stays[i];
+    }
+    return pairing;
+}
+
+// Every shown row that does not stay goes, from the bottom up so that each removal leaves the
+// positions above it alone; then, top down, every row above the one in hand is in its place, so
+// a row that stayed is at its wanted position, and the others go in there. A row that moved
+// takes the cells that changed with it.
+std::vector<ListEdit> PlanListUpdate(const ListRows& shown, const ListRows& wanted) {
+    const RowPairing pairing = PairRows(shown, wanted);
+    std::vector<bool> kept(shown.size());
+    for (std::size_t i = 0; i < wanted.size(); ++i)
+        if (pairing.stays[i])
+            kept[pairing.from[i]] = true;
+    std::vector<ListEdit> edits;
+    for (std::size_t i = shown.size(); i-- > 0;)
+        if (!kept[i])
+            edits.push_back({ListEdit::Kind::Remove, static_cast<int>(i), 0, 0});
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        const std::size_t from = pairing.from[i];
         const int item = static_cast<int>(i);
-        if (stays[i - first]) {
+        if (pairing.stays[i]) {
             if (const CellSet cells = ChangedCells(shown[from], wanted[i]))
                 edits.push_back({ListEdit::Kind::Rewrite, item, i, cells});
         } else {
             edits.push_back({ListEdit::Kind::Insert, item, i,
-                             from == kNone ? kAllCells : ChangedCells(shown[from], wanted[i])});
+                             from == RowPairing::kNew ? kAllCells : ChangedCells(shown[from], wanted[i])});
         }
     }
+    return edits;
 }
 
-}  // namespace
-
-std::vector<ListEdit> PlanListUpdate(const ListRows& shown, const ListRows& wanted) {
-    std::vector<ListEdit> edits;
-    // Most updates change a few rows of many: the rows before the first and after the last
-    // change keep their items, and cost one comparison each.
-    const std::size_t common = std::min(shown.size(), wanted.size());
-    std::size_t head = 0;
-    while (head < common && shown[head].key == wanted[head].key)
-        ++head;
-    std::size_t tail = 0;
-    while (tail < common - head &&
-           shown[shown.size() - 1 - tail].key == wanted[wanted.size() - 1 - tail].key)
-        ++tail;
-    for (std::size_t i = 0; i < head; ++i)
-        if (const CellSet cells = ChangedCells(shown[i], wanted[i]))
-            edits.push_back({ListEdit::Kind::Rewrite, static_cast<int>(i), i, cells});
-    PlanMiddle(shown, head, shown.size() - tail, wanted, wanted.size() - tail, edits);
-    for (std::size_t t = tail; t > 0; --t) {
-        const std::size_t before = shown.size() - t, after = wanted.size() - t;
-        if (const CellSet cells = ChangedCells(shown[before], wanted[after]))
-            edits.push_back({ListEdit::Kind::Rewrite, static_cast<int>(after), after, cells});
+std::vector<RowChange> ChangesOf(const ListRows& before, const ListRows& after) {
+    const RowPairing pairing = PairRows(before, after);
+    std::vector<bool> paired(before.size());
+    for (const std::size_t from : pairing.from)
+        if (from != RowPairing::kNew)
+            paired[from] = true;
+    std::vector<RowChange> changes;
+    for (std::size_t b = 0; b < before.size(); ++b)
+        if (!paired[b])
+            changes.push_back({RowChange::Kind::Removed, b, RowPairing::kNew});
+    for (std::size_t a = 0; a < after.size(); ++a) {
+        const std::size_t from = pairing.from[a];
+        if (from == RowPairing::kNew)
+            changes.push_back({RowChange::Kind::Added, RowPairing::kNew, a});
+        else if (ChangedCells(before[from], after[a]) != 0)
+            changes.push_back({RowChange::Kind::Changed, from, a});
     }
-    return edits;
+    return changes;
 }
 
 }  // namespace netpeek

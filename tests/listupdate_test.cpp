@@ -193,3 +193,64 @@ TEST(ListUpdate, OnlyTheRowsOutsideTheLongestRunThatKeepsItsOrderMove) {
             ASSERT_EQ(list.marked[i], ChangedCells(shown[from[i]], wanted[i])) << "round " << round << ", row " << i;
     }
 }
+
+// The changes between two reads, for random tables with shared keys, moves and changed cells:
+// applied to the first read they give the second, row for row, with no change that is not one.
+TEST(ListUpdate, TheChangesOfTwoReadsTurnTheFirstIntoTheSecond) {
+    std::mt19937 random(5);
+    const auto randomRaw = [&] {
+        std::vector<RawRow> raw(random() % 12);
+        for (RawRow& r : raw) {
+            r.addr = {10, 0, 0, static_cast<std::uint8_t>(random() % 5)};
+            r.index = random() % 2;
+            r.type = static_cast<std::uint16_t>(random() % 3 == 0 ? 0x08 : 0x01);
+        }
+        return raw;
+    };
+    const auto sortedCells = [](std::vector<std::pair<std::vector<std::uint8_t>, CRowCells>> rows) {
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    };
+    const auto entry = [](const ListRow& row) {
+        std::vector<std::uint8_t> key(row.key.address.begin(), row.key.address.end());
+        key.push_back(static_cast<std::uint8_t>(row.key.index));
+        return std::pair{key, row.Cells()};
+    };
+    for (int round = 0; round < 2000; ++round) {
+        const std::vector<RawRow> first = randomRaw();
+        std::vector<RawRow> second = random() % 2 ? randomRaw() : first;
+        std::shuffle(second.begin(), second.end(), random);  // a move alone is no change
+        const ListRows before = Rows(first), after = Rows(second);
+        std::vector<bool> gone(before.size());
+        std::vector<std::pair<std::vector<std::uint8_t>, CRowCells>> applied;
+        for (const RowChange& change : ChangesOf(before, after)) {
+            if (change.kind != RowChange::Kind::Added) {
+                ASSERT_FALSE(gone[change.before]) << "round " << round;
+                gone[change.before] = true;
+            }
+            if (change.kind != RowChange::Kind::Removed)
+                applied.push_back(entry(after[change.after]));
+            if (change.kind == RowChange::Kind::Changed) {
+                ASSERT_NE(ChangedCells(before[change.before], after[change.after]), 0u) << "round " << round;
+                ASSERT_EQ(before[change.before].key, after[change.after].key) << "round " << round;
+            }
+        }
+        for (std::size_t b = 0; b < before.size(); ++b)
+            if (!gone[b])
+                applied.push_back(entry(before[b]));
+        std::vector<std::pair<std::vector<std::uint8_t>, CRowCells>> wanted;
+        for (const ListRow& row : after)
+            wanted.push_back(entry(row));
+        ASSERT_EQ(sortedCells(applied), sortedCells(wanted)) << "round " << round;
+        // The same rows in another order: every one still there, none gone or come.
+        const std::vector<RowChange> changes = ChangesOf(before, after);
+        if (second.size() == first.size() &&
+            std::is_permutation(second.begin(), second.end(), first.begin(), [](const RawRow& a, const RawRow& b) {
+                return a.addr == b.addr && a.index == b.index && a.type == b.type;
+            })) {
+            ASSERT_TRUE(std::all_of(changes.begin(), changes.end(),
+                                    [](const RowChange& c) { return c.kind == RowChange::Kind::Changed; }))
+                << "round " << round;
+        }
+    }
+}
