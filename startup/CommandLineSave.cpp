@@ -65,12 +65,13 @@ HANDLE StdHandle(DWORD which) {
     return handle;
 }
 
-// A console takes the text as it is; a file or a pipe takes it as UTF-8, like the saved table.
+// The usage or a message: a console takes it as text; a file or a pipe in the code page that
+// the script reading it decodes a console program's output with, as Windows' own write it.
 void WriteMessage(HANDLE handle, const std::wstring& text) {
     if (IsConsole(handle))
         WriteConsoleText(handle, text);
     else
-        WriteAllBytes(handle, ToUtf8(text));
+        WriteAllBytes(handle, MessageBytes(text, RedirectedCodePage()));
 }
 
 std::wstring OneLine(std::wstring text) {

@@ -1,5 +1,7 @@
 #pragma once
-// Writing to a console: as text, so that it reads right in any code page.
+// Writing to a console, and the bytes of a message for a script that captures a console
+// program's output. A console is written as text, so that it reads right in any code page; a
+// file or a pipe gets a message in the code page Windows' own console programs write there.
 
 #include <windows.h>
 
@@ -21,5 +23,13 @@ BOOL WriteConsoleWide(HANDLE console, const wchar_t* chars, DWORD count, DWORD* 
 // The whole text on the console, in pieces as ConsolePieceLength cuts them, each ending on a
 // whole character, or a CError with the console's error.
 void WriteConsoleText(HANDLE console, std::wstring_view text, const ConsoleWriteFn& write = WriteConsoleWide);
+
+// The code page a script expects a console program's redirected messages in: the console's
+// output code page, or the OEM code page where the program has no console.
+UINT RedirectedCodePage();
+
+// The message's bytes in the code page: the typographic marks it lacks in ASCII (" for « »,
+// - for —), any other character it lacks as the system converts it (nearest, else '?').
+std::string MessageBytes(std::wstring_view text, UINT codePage);
 
 }  // namespace netpeek

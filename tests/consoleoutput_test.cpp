@@ -60,3 +60,13 @@ TEST(ConsoleOutput, LargeTableReachesAWindows7ConsoleWholeInPiecesItTakes) {
     };
     EXPECT_ANY_THROW(WriteConsoleText(nullptr, L"Netpeek", none));
 }
+
+// A message to a file or a pipe: the marks the code page lacks in ASCII, the ones it holds as they are.
+TEST(ConsoleOutput, MessageBytesHoldTheTextInTheCodePage) {
+    const std::wstring text = L"Файл «a» — ё";
+    EXPECT_EQ(MessageBytes(text, 866), "\x94\xA0\xA9\xAB \"a\" - \xF1");
+    EXPECT_EQ(MessageBytes(text, 1251), "\xD4\xE0\xE9\xEB \xAB" "a\xBB \x97 \xB8");
+    EXPECT_EQ(MessageBytes(text, CP_UTF8),
+              "\xD0\xA4\xD0\xB0\xD0\xB9\xD0\xBB \xC2\xAB" "a\xC2\xBB \xE2\x80\x94 \xD1\x91");
+    EXPECT_EQ(MessageBytes(L"", 866), "");
+}
