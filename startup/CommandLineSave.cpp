@@ -18,6 +18,7 @@
 #include "mainwindow/TableRows.h"
 #include "startup/CommandLine.h"
 #include "support/Application.h"
+#include "support/ConsoleOutput.h"
 #include "support/ErrorBox.h"
 #include "support/Handles.h"
 #include "support/LayoutStore.h"
@@ -33,9 +34,6 @@ constexpr wchar_t kSaveFailed[] = L"Не удалось сохранить фа�
 constexpr wchar_t kOutputFailed[] = L"Не удалось записать таблицу в стандартный вывод.";
 constexpr wchar_t kArgumentsFailed[] = L"Не удалось разобрать командную строку.";
 constexpr wchar_t kStartFailed[] = L"Не удалось запустить «%».";
-
-// The most one WriteFile is asked to take; a pipe or a console may take less of it.
-constexpr DWORD kWriteChunk = 1 << 20;
 
 void FreeArgv(LPWSTR* argv) { LocalFree(argv); }
 using UniqueArgv = UniqueHandle<LPWSTR*, FreeArgv>;
@@ -58,20 +56,13 @@ HANDLE StdHandle(DWORD which) {
     return handle;
 }
 
-// A console takes the text as it is; a file or a pipe takes it as UTF-8, like the saved table.
-void WriteText(HANDLE handle, const std::wstring& text) {
-    DWORD mode = 0;
-    if (GetFileType(handle) == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode)) {
-        for (std::size_t done = 0; done < text.size();) {
-            DWORD written = 0;
-            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, kWriteChunk));
-            if (!WriteConsoleW(handle, text.data() + done, chunk, &written, nullptr) || written == 0)
-                ThrowLastError();
-            done += written;
-        }
-        return;
-    }
-    WriteAllBytes(handle, ToUtf8(text));
+// The usage or a message: a console takes it as text; a file or a pipe in the code page that
+// the script reading it decodes a console program's output with, as Windows' own write it.
+void WriteMessage(HANDLE handle, const std::wstring& text) {
+    if (IsConsole(handle))
+        WriteConsoleText(handle, text);
+    else
+        WriteAllBytes(handle, MessageBytes(text, RedirectedCodePage()));
 }
 
 std::wstring OneLine(std::wstring text) {
@@ -86,9 +77,9 @@ void Tell(const CError& error, const std::wstring& context, UINT style, bool sho
         if (const HANDLE err = StdHandle(STD_ERROR_HANDLE)) {
             const std::wstring& text = error.Description();
             // The usage is several lines; a failure is one, for a script's log.
-            WriteText(err, style == MB_ICONINFORMATION
-                               ? text + L"\r\n"
-                               : L"Netpeek: " + OneLine(context.empty() ? text : context + L" " + text) + L"\r\n");
+            WriteMessage(err, style == MB_ICONINFORMATION
+                                  ? text + L"\r\n"
+                                  : L"Netpeek: " + OneLine(context.empty() ? text : context + L" " + text) + L"\r\n");
             return;
         }
         if (messages == Messages::ErrorOrBox)
@@ -179,7 +170,7 @@ int RunCommandLine(const std::vector<std::wstring>& args, Messages messages) {
         if (line.action == CCommandLine::Action::Usage) {
             // On standard output, for `Netpeek /? | more`; without one, the way messages go.
             if (const HANDLE out = StdHandle(STD_OUTPUT_HANDLE))
-                WriteText(out, UsageText() + L"\r\n");
+                WriteMessage(out, UsageText() + L"\r\n");
             else
                 Tell(CError(0, UsageText()), L"", MB_ICONINFORMATION, false, messages);
             return 0;
@@ -201,7 +192,7 @@ int RunCommandLine(const std::vector<std::wstring>& args, Messages messages) {
             const HANDLE out = StdHandle(STD_OUTPUT_HANDLE);
             if (out == nullptr)
                 throw SystemError(ERROR_INVALID_HANDLE);
-            WriteAllBytes(out, ToUtf8(text));
+            WriteTextTo(out, text);
         } else {
             context = kSaveFailed;
             context.replace(context.find(L'%'), 1, line.fileName);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "support/ConsoleOutput.h"
 #include "support/FilePath.h"
 #include "support/SystemError.h"
 
@@ -233,11 +234,11 @@ bool InDeviceNamespace(const std::wstring& path) {
 }
 
 // A device (NUL, CON, a port, a pipe) is no folder to make a temporary file in and holds
-// nothing to replace: it gets the bytes directly. Returns false for what is a file after all
+// nothing to replace: it gets the text directly. Returns false for what is a file after all
 // (a long-path name, or a file a newer Windows lets have a device's name), which is written
 // the safe way.
 bool WriteToDevice(const std::wstring& fileName, const std::wstring& target, const std::wstring& folder,
-                   const std::string& bytes) {
+                   const std::wstring& text) {
     if (!IsReservedDeviceName(fileName) && !InDeviceNamespace(target))
         return false;
     // Opened as given, since Windows treats some names (CON) by their own spelling.
@@ -257,7 +258,7 @@ bool WriteToDevice(const std::wstring& fileName, const std::wstring& target, con
         throw SystemError(GetLastError());
     if (type == FILE_TYPE_DISK)
         return false;
-    WriteAllBytes(device.Get(), bytes);
+    WriteTextTo(device.Get(), text);
     if (!device.Close())
         throw SystemError(GetLastError());
     return true;
@@ -303,6 +304,14 @@ void WriteAllBytes(HANDLE file, const std::string& bytes) {
     }
 }
 
+void WriteTextTo(HANDLE handle, const std::wstring& text) {
+    const std::string bytes = ToUtf8(text);
+    if (IsConsole(handle))
+        WriteConsoleText(handle, text);
+    else
+        WriteAllBytes(handle, bytes);
+}
+
 TextFileWriter& TextFileWriter::Instance() {
     static TextFileWriter writer;
     return writer;
@@ -316,9 +325,9 @@ bool TextFileWriter::WriteTextFile(const std::wstring& fileName, const std::wstr
     const std::wstring folder = target.substr(0, slash + 1);
     const std::wstring name = target.substr(slash + 1);
 
-    const std::string bytes = ToUtf8(text);
-    if (WriteToDevice(fileName, target, folder, bytes))
+    if (WriteToDevice(fileName, target, folder, text))
         return true;
+    const std::string bytes = ToUtf8(text);
     if (!replaceExisting && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES)
         throw SystemError(ERROR_FILE_EXISTS);
 

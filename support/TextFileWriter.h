@@ -23,6 +23,10 @@ std::string ToUtf8(const std::wstring& text);
 // with fewer bytes written, so a short count is an error too (ERROR_DISK_FULL).
 void WriteAllBytes(HANDLE file, const std::string& bytes);
 
+// The text to an open handle: a console takes it as text, so that it reads right in any code
+// page, and anything else its UTF-8 bytes. A lone surrogate is refused either way (ToUtf8).
+void WriteTextTo(HANDLE handle, const std::wstring& text);
+
 // The last argument of WriteTextFile: true replaces an existing file.
 inline constexpr bool kWriteReplaceExisting = true;
 

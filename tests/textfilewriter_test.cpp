@@ -336,13 +336,16 @@ TEST_F(TextFileWriterTest, DeviceIsWrittenDirectlyWithNoTemporaryOrReplace) {
     CONSOLE_SCREEN_BUFFER_INFO screen{};
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     ASSERT_TRUE(GetConsoleScreenBufferInfo(out, &screen));
-    EXPECT_NO_THROW(writer.WriteTextFile(L"CON", L"Netpeek\r\n", kWriteReplaceExisting));
-    EXPECT_NO_THROW(writer.WriteTextFile(L"C:\\con.csv", L"Netpeek\r\n", kWriteReplaceExisting));
+    // As text, not its UTF-8 bytes: the Cyrillic shows right whatever the console's code page.
+    const std::wstring shownText = L"Netpeek «" + kCyrillic + L"»";
+    EXPECT_NO_THROW(writer.WriteTextFile(L"CON", shownText + L"\r\n", kWriteReplaceExisting));
+    EXPECT_NO_THROW(writer.WriteTextFile(L"C:\\con.csv", shownText + L"\r\n", kWriteReplaceExisting));
     for (const SHORT row : {screen.dwCursorPosition.Y, SHORT(screen.dwCursorPosition.Y + 1)}) {
-        wchar_t shown[8] = {};
+        wchar_t shown[32] = {};
         DWORD read = 0;
-        EXPECT_TRUE(ReadConsoleOutputCharacterW(out, shown, 7, COORD{0, row}, &read));
-        EXPECT_EQ(std::wstring(shown, read), L"Netpeek");
+        EXPECT_TRUE(
+            ReadConsoleOutputCharacterW(out, shown, static_cast<DWORD>(shownText.size()), COORD{0, row}, &read));
+        EXPECT_EQ(std::wstring(shown, read), shownText);
     }
     if (ownConsole)
         FreeConsole();

@@ -7,7 +7,8 @@
 # IPv6 rows after the IPv4 ones and /noipv6 saves exactly the IPv4 table; no window appears
 # and nothing is stored; a bad switch and a file on a read-only file system end with a
 # non-zero code, a line on standard error and the earlier file as it was; /? writes the usage
-# to standard output; with nowhere to write, the error box says it, but never the twin's. The
+# to standard output; redirected, the usage and that line are whole in the OEM code page (866
+# under LC_ALL=ru_RU.UTF-8), the program's own texts; with nowhere to write, the error box says it, but never the twin's. The
 # twin without a switch starts the window from its own folder and ends with 0; with no
 # Netpeek.exe there it says so and fails.
 set -u
@@ -40,10 +41,36 @@ np_run() {
     NP_PID=""
 }
 
+# NP_LC_ALL, where set, is the runs' LC_ALL: ru_RU.UTF-8 gives Wine the OEM code page 866.
 np_launch_std() {
-    (cd "$E2E_WORK" && exec ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all wine "${NP_PROGRAM:-$NETPEEK_EXE}" "$@") \
+    (cd "$E2E_WORK" && exec ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all \
+        ${NP_LC_ALL:+LC_ALL=$NP_LC_ALL} wine "${NP_PROGRAM:-$NETPEEK_EXE}" "$@") \
         >"$E2E_WORK/out.txt" 2>"$E2E_WORK/err.txt" &
     NP_PID=$!
+}
+
+# oem_text FILE NAME [BEFORE [VALUE]]: FILE, read as code page 866, is whole the text NAME as
+# startup/CommandLine.cpp holds it, its first % filled with VALUE, after BEFORE, with a final
+# CR LF. 866 has no « » or —: there the program writes ASCII quotes and hyphens, as Windows'
+# own Russian console programs do.
+oem_text() {
+    python3 - "$E2E_DIR/../../startup/CommandLine.cpp" "$@" <<'PY' 2>&1
+import re, sys
+source, got_file, name = sys.argv[1:4]
+before, value = (sys.argv[4:] + ['', ''])[:2]
+with open(source, encoding='utf-8') as f:
+    declaration = re.search(r'\b' + name + r'\[\] =\s*((?:L"(?:[^"\\]|\\.)*"\s*)+);', f.read())
+assert declaration, f'no {name} in {source}'
+text = ''.join(re.findall(r'L"((?:[^"\\]|\\.)*)"', declaration.group(1)))
+text = re.sub(r'\\(.)', lambda m: {'r': '\r', 'n': '\n'}.get(m.group(1), m.group(1)), text)
+want = (before + text.replace('%', value, 1) + '\r\n').translate({0xAB: '"', 0xBB: '"', 0x2014: '-'})
+with open(got_file, 'rb') as f:
+    got = f.read().decode('cp866')
+assert any(word in want for word in ('таблицу адресов', 'Непонятный аргумент')), f'{name} is not the text it was'
+if got != want:
+    at = next((i for i, (a, b) in enumerate(zip(got, want)) if a != b), min(len(got), len(want)))
+    sys.exit(f'{len(got)} characters, not {len(want)}; from {at}: {got[at:at + 40]!r}, not {want[at:at + 40]!r}')
+PY
 }
 
 # saved ARGS...: a run that must end with 0, no window and nothing on standard error.
@@ -65,7 +92,8 @@ refused() {
     if [ "$want" = - ]; then [ "$CODE" != 0 ]; else [ "$CODE" = "$want" ]; fi ||
         check_failed "Netpeek $* ended with $CODE, not ${want/-/non-zero}"
     [ -z "$WINDOWED" ] || check_failed "Netpeek $* showed a window"
-    [ "$(tr -d '\r' <"$E2E_WORK/err.txt" | grep -c '^Netpeek: .')" = 1 ] ||
+    # Read as bytes: the line is in the OEM code page, which need not be the shell's.
+    [ "$(tr -d '\r' <"$E2E_WORK/err.txt" | LC_ALL=C grep -c '^Netpeek: .')" = 1 ] ||
         check_failed "Netpeek $* did not say why in one line: $(cat -A "$E2E_WORK/err.txt")"
     cmp -s "$file" "$E2E_WORK/before" || check_failed "Netpeek $* changed $file"
 }
@@ -177,17 +205,23 @@ expect_text "$E2E_WORK/comma.csv" lo
 refused 87 "$E2E_WORK/comma.csv" /scomma "$(winpath "$E2E_WORK/comma.csv")" /bogus
 refused 87 "$E2E_WORK/comma.csv" /scomma "$(winpath "$E2E_WORK/comma.csv")" /sort Address
 refused 87 "$E2E_WORK/comma.csv" /scomma
-NP_PROGRAM=$twin refused 87 "$E2E_WORK/comma.csv" /bogus
+NP_LC_ALL=ru_RU.UTF-8 NP_PROGRAM=$twin refused 87 "$E2E_WORK/comma.csv" /bogus
+report=$(oem_text "$E2E_WORK/err.txt" kUnknownArgument "Netpeek: " /bogus) ||
+    check_failed "Netpeek.com /bogus did not say so in code page 866 on standard error: $report"
 refused - "$readonly_fs/list.csv" /scomma "$(winpath "$readonly_fs/list.csv")"
 [ "$CODE" != 87 ] || check_failed "the failed write ended with the usage error's code"
 [ "$(ls -A "$readonly_fs")" = list.csv ] || check_failed "$readonly_fs holds more than list.csv"
 
-step "/? writes the usage to standard output and ends with 0"
+step "/? writes the usage to standard output and ends with 0, in the OEM code page there"
 for program in "$NETPEEK_EXE" "$twin"; do
-    NP_PROGRAM=$program saved /?
-    grep -q '/scomma' "$E2E_WORK/out.txt" && grep -q '/sort' "$E2E_WORK/out.txt" ||
-        check_failed "$(basename "$program") /? did not write the switches: $(cat "$E2E_WORK/out.txt")"
+    NP_LC_ALL=ru_RU.UTF-8 NP_PROGRAM=$program saved /?
+    report=$(oem_text "$E2E_WORK/out.txt" kUsage) ||
+        check_failed "$(basename "$program") /? into a file is not the usage in code page 866: $report"
 done
+(set -o pipefail; cd "$E2E_WORK" && ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all LC_ALL=ru_RU.UTF-8 \
+    wine "$twin" /? | cat >"$E2E_WORK/piped.txt") || check_failed "Netpeek.com /? | cat failed"
+report=$(oem_text "$E2E_WORK/piped.txt" kUsage) ||
+    check_failed "Netpeek.com /? into a pipe is not the usage in code page 866: $report"
 
 step "started by the shell, with no standard handles: the box says it, and the code stays"
 # start.exe starts it as Explorer would, with no standard handles, and waits for its code.
