@@ -14,8 +14,7 @@ using namespace netpeek;
 
 namespace {
 
-constexpr std::array<std::wstring_view, 6> kHeaders = {L"Interface", L"IP", L"Mask", L"Broadcast", L"Realm size",
-                                                        L"Type"};
+constexpr std::array<int, 6> kColumns = {0, 1, 2, 3, 4, 5};
 constexpr wchar_t kGlobe[] = L"\U0001F310";  // a surrogate pair
 constexpr std::size_t kMostPiece = 8192;
 
@@ -27,7 +26,7 @@ bool IsHigh(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 // a table of 5,000 rows still arrives whole and in order, no piece too large and no pair cut.
 TEST(ConsoleOutput, LargeTableReachesAWindows7ConsoleWholeInPiecesItTakes) {
     std::wstring text = CsvText(TableTexts(ToListRows(DecodeAddrTable(test::TableBytes(test::NumberedRows(5000)))),
-                                           {}, kHeaders));
+                                           {}, kColumns));
     // Where a plain cut at the piece length would split the pair.
     text.insert(kMostPiece - 1, kGlobe);
     ASSERT_GT(text.size(), 26000u * 4);
