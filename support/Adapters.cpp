@@ -100,7 +100,7 @@ AdapterMap ReadAdapters(const AdaptersSource& source) {
     std::vector<std::uint8_t> buffer;
     for (int attempt = 0; attempt < kAdaptersAttempts; ++attempt) {
         buffer.assign(size, 0);
-        const ULONG result = source(buffer.data(), &size);
+        const ULONG result = source(AF_INET, kFlags, buffer.data(), &size);
         if (result == NO_ERROR)
             return DecodeAdapters(buffer);
         if (result == ERROR_NO_DATA)
@@ -115,8 +115,8 @@ AdapterMap ReadAdapters(const AdaptersSource& source) {
 AdapterMap ReadAdapters() {
     static const auto getAdaptersAddresses =
         SystemFunction<decltype(&GetAdaptersAddresses)>(L"iphlpapi.dll", "GetAdaptersAddresses");
-    return ReadAdapters([](void* buffer, ULONG* size) {
-        return getAdaptersAddresses(AF_INET, kFlags, nullptr, static_cast<PIP_ADAPTER_ADDRESSES>(buffer), size);
+    return ReadAdapters([](ULONG family, ULONG flags, void* buffer, ULONG* size) {
+        return getAdaptersAddresses(family, flags, nullptr, static_cast<PIP_ADAPTER_ADDRESSES>(buffer), size);
     });
 }
 

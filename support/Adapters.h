@@ -11,9 +11,9 @@
 
 namespace netpeek {
 
-// The shape of GetAdaptersAddresses once family and flags are fixed: buffer, size in and
-// out; returns a Windows error code.
-using AdaptersSource = std::function<ULONG(void* buffer, ULONG* size)>;
+// The shape of GetAdaptersAddresses without its reserved argument: family, flags, buffer,
+// size in and out; returns a Windows error code.
+using AdaptersSource = std::function<ULONG(ULONG family, ULONG flags, void* buffer, ULONG* size)>;
 
 // How often the adapters are asked for again when their list grew between two calls.
 inline constexpr int kAdaptersAttempts = 4;

@@ -81,7 +81,7 @@ TEST(ReadAdapters, GrowsTheBufferAndFailsWithTheSystemsCode) {
     const TwoAdapters two;
     int calls = 0;
     // Too small at first: the size asked for is given, and the second call fills it.
-    const AdapterMap adapters = ReadAdapters([&](void* buffer, ULONG* size) -> ULONG {
+    const AdapterMap adapters = ReadAdapters([&](ULONG, ULONG, void* buffer, ULONG* size) -> ULONG {
         ++calls;
         if (*size < 20000) {
             *size = 20000;
@@ -104,17 +104,17 @@ TEST(ReadAdapters, GrowsTheBufferAndFailsWithTheSystemsCode) {
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(adapters.at(3).friendlyName, L"npA");
 
-    EXPECT_TRUE(ReadAdapters([](void*, ULONG*) -> ULONG { return ERROR_NO_DATA; }).empty());
+    EXPECT_TRUE(ReadAdapters([](ULONG, ULONG, void*, ULONG*) -> ULONG { return ERROR_NO_DATA; }).empty());
     for (ULONG failure : {static_cast<ULONG>(ERROR_INVALID_PARAMETER), static_cast<ULONG>(ERROR_BUFFER_OVERFLOW)}) {
         try {
             // An overflow that asks for no more room is a failure too, not a loop.
-            ReadAdapters([&](void*, ULONG*) { return failure; });
+            ReadAdapters([&](ULONG, ULONG, void*, ULONG*) { return failure; });
             ADD_FAILURE() << "no error for " << failure;
         } catch (const CError& e) {
             EXPECT_EQ(e.Number(), failure);
         }
     }
-    EXPECT_THROW(ReadAdapters([](void*, ULONG* size) -> ULONG {
+    EXPECT_THROW(ReadAdapters([](ULONG, ULONG, void*, ULONG* size) -> ULONG {
                      *size += 1;
                      return ERROR_BUFFER_OVERFLOW;
                  }),
