@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "mainwindow/InterfaceTip.h"
@@ -26,8 +27,18 @@ TEST(OperStatusText, EveryStateHasItsWordsAndOthersShowTheirNumber) {
 
 TEST(InterfaceTipText, LabelledLinesForAKnownIndexAndOneLineOtherwise) {
     AdapterMap adapters;
-    adapters[3] = {L"npA", L"veth pair", {0x02, 0x00, 0x0a, 0x09, 0x00, 0x01}, 1, 1400};
-    adapters[1] = {L"lo", L"", {}, 2, 65536};
+    const auto adapter = [](const wchar_t* name, const wchar_t* description, std::vector<std::uint8_t> mac,
+                            std::uint32_t status, std::uint32_t mtu) {
+        AdapterInfo a;
+        a.friendlyName = name;
+        a.description = description;
+        a.physicalAddress = std::move(mac);
+        a.operStatus = status;
+        a.mtu = mtu;
+        return a;
+    };
+    adapters[3] = adapter(L"npA", L"veth pair", {0x02, 0x00, 0x0a, 0x09, 0x00, 0x01}, 1, 1400);
+    adapters[1] = adapter(L"lo", L"", {}, 2, 65536);
     EXPECT_EQ(InterfaceTipText(3, adapters),
               L"Интерфейс: npA\r\nОписание: veth pair\r\nФизический адрес: 02-00-0A-09-00-01\r\n"
               L"Состояние: работает\r\nMTU: 1400");
