@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <initializer_list>
 #include <new>
 #include <string>
 #include <vector>
@@ -32,29 +33,6 @@ SocketAddress V6(std::uint8_t last, std::uint32_t zone = 0) {
     return a;
 }
 
-// The node's address leads to `in`, the socket address of `a`.
-void Put(SOCKET_ADDRESS& at, sockaddr_in& in, const SocketAddress& a) {
-    in.sin_family = AF_INET;
-    std::memcpy(&in.sin_addr, a.bytes.data(), 4);
-    at = {reinterpret_cast<LPSOCKADDR>(&in), sizeof(in)};
-}
-void Put(SOCKET_ADDRESS& at, sockaddr_in6& in, const SocketAddress& a) {
-    in.sin6_family = AF_INET6;
-    std::memcpy(&in.sin6_addr, a.bytes.data(), 16);
-    in.sin6_scope_id = a.scopeId;
-    at = {reinterpret_cast<LPSOCKADDR>(&in), sizeof(in)};
-}
-
-// Nodes chained in the order given, each as long as its structure.
-template <typename Node>
-Node* Chain(Node* first, int count) {
-    for (int i = 0; i < count; ++i) {
-        first[i].Length = sizeof(Node);
-        first[i].Next = i + 1 < count ? &first[i + 1] : nullptr;
-    }
-    return first;
-}
-
 // Two adapters as GetAdaptersAddresses leaves them, their lists, socket addresses and texts
 // after them. Its pointers lead into itself, so a fake source builds it in its buffer.
 struct TwoAdapters {
@@ -62,9 +40,8 @@ struct TwoAdapters {
     IP_ADAPTER_UNICAST_ADDRESS unicast[5];   // the first adapter's 0 and 1, the second's 2 to 4
     IP_ADAPTER_GATEWAY_ADDRESS gateways[3];  // 0 and 1, then 2
     IP_ADAPTER_DNS_SERVER_ADDRESS dns[4];    // 0 and 1, then 2 and 3
-    sockaddr_in in4[6];
-    sockaddr_in6 in6[7];
-    sockaddr other;
+    sockaddr_in6 sockets[16];                // each holds one socket address of either family
+    int used = 0;
     char names[2][40];
     wchar_t texts[4][8];
 
@@ -88,40 +65,63 @@ struct TwoAdapters {
         std::memcpy(nodes[0].PhysicalAddress, mac, sizeof(mac));
         nodes[0].Mtu = 1400;
         nodes[0].OperStatus = IfOperStatusUp;
-        nodes[0].FirstUnicastAddress = Chain(&unicast[0], 2);
-        Put(unicast[0].Address, in4[0], V4(1));
+        nodes[0].FirstUnicastAddress = List(&unicast[0], {V4(1), V6(1)});
         unicast[0].PrefixOrigin = IpPrefixOriginDhcp;
         unicast[0].SuffixOrigin = IpSuffixOriginDhcp;
         unicast[0].ValidLifetime = 86400;
-        Put(unicast[1].Address, in6[0], V6(1));
         unicast[1].PrefixOrigin = IpPrefixOriginRouterAdvertisement;
         unicast[1].SuffixOrigin = IpSuffixOriginRandom;
         unicast[1].ValidLifetime = 3600;
-        nodes[0].FirstGatewayAddress = Chain(&gateways[0], 2);
-        Put(gateways[0].Address, in4[1], V4(254));
-        Put(gateways[1].Address, in6[1], V6(1, 3));
-        nodes[0].FirstDnsServerAddress = Chain(&dns[0], 2);
-        Put(dns[0].Address, in6[2], V6(53));
-        Put(dns[1].Address, in4[2], V4(53));
-        Put(nodes[0].Dhcpv4Server, in4[3], V4(250));
+        nodes[0].FirstGatewayAddress = List(&gateways[0], {V4(254), V6(1, 3)});
+        nodes[0].FirstDnsServerAddress = List(&dns[0], {V6(53), V4(53)});
+        Put(nodes[0].Dhcpv4Server, V4(250));
 
         nodes[1].IfIndex = 1;
         nodes[1].Ipv6IfIndex = 9;
         nodes[1].Mtu = 65536;
         nodes[1].OperStatus = IfOperStatusDown;
-        nodes[1].FirstUnicastAddress = Chain(&unicast[2], 3);
-        Put(unicast[2].Address, in6[3], V6(2));
+        nodes[1].FirstUnicastAddress = List(&unicast[2], {V6(2), SocketAddress{0, {}, 0}, V4(2)});
         unicast[2].ValidLifetime = kInfiniteLifetime;
-        other.sa_family = AF_APPLETALK;  // skipped
-        unicast[3].Address = {&other, sizeof(other)};
-        Put(unicast[4].Address, in4[4], V4(2));
-        nodes[1].FirstGatewayAddress = Chain(&gateways[2], 1);
-        Put(gateways[2].Address, in6[4], V6(0xfe, 9));
-        nodes[1].FirstDnsServerAddress = Chain(&dns[2], 2);
-        Put(dns[2].Address, in4[5], V4(8));
-        Put(dns[3].Address, in6[5], V6(8));
-        Put(nodes[1].Dhcpv6Server, in6[6], V6(0x47, 9));
+        nodes[1].FirstGatewayAddress = List(&gateways[2], {V6(0xfe, 9)});
+        nodes[1].FirstDnsServerAddress = List(&dns[2], {V4(8), V6(8)});
+        Put(nodes[1].Dhcpv6Server, V6(0x47, 9));
     }
+
+    // The next socket holds `a` (family 0: one of another family), and `at` leads to it.
+    void Put(SOCKET_ADDRESS& at, const SocketAddress& a) {
+        sockaddr_in6& socket = sockets[used++];
+        int size = sizeof(sockaddr);
+        if (a.family == 4) {
+            sockaddr_in in{};
+            in.sin_family = AF_INET;
+            std::memcpy(&in.sin_addr, a.bytes.data(), 4);
+            std::memcpy(&socket, &in, sizeof(in));
+            size = sizeof(in);
+        } else if (a.family == 6) {
+            socket.sin6_family = AF_INET6;
+            std::memcpy(&socket.sin6_addr, a.bytes.data(), 16);
+            socket.sin6_scope_id = a.scopeId;
+            size = sizeof(socket);
+        } else {
+            socket.sin6_family = AF_APPLETALK;
+        }
+        at = {reinterpret_cast<LPSOCKADDR>(&socket), size};
+    }
+
+    // Nodes from `first` on, each as long as its structure, chained and leading to `addresses`.
+    template <typename Node>
+    Node* List(Node* first, std::initializer_list<SocketAddress> addresses) {
+        Node* node = first;
+        for (const SocketAddress& a : addresses) {
+            node->Length = sizeof(Node);
+            node->Next = node + 1;
+            Put(node->Address, a);
+            ++node;
+        }
+        node[-1].Next = nullptr;
+        return first;
+    }
+
     // Up to the end of the last text, without the padding after it.
     std::span<const std::uint8_t> Bytes() const {
         return {reinterpret_cast<const std::uint8_t*>(this), offsetof(TwoAdapters, texts) + sizeof(texts)};
@@ -146,28 +146,13 @@ AdaptersSource Fake(Adjust adjust, ULONG room = sizeof(TwoAdapters)) {
 TEST(DecodeAdapters, ReadsEveryValueOfEveryAdapterInOrder) {
     const TwoAdapters buffer;
     const AdapterMap adapters = DecodeAdapters(buffer.Bytes());
-    const AdapterInfo first{.friendlyName = L"npA",
-                            .description = L"veth",
-                            .adapterName = L"{6B29FC40-CA47-1067-B31D-00DD010662DA}",
-                            .physicalAddress = {0x02, 0x00, 0x0a, 0x09, 0x00, 0x01},
-                            .operStatus = IfOperStatusUp,
-                            .mtu = 1400,
-                            .unicast = {{V4(1), kOriginDhcp, kOriginDhcp, 86400}, {V6(1), 4, 5, 3600}},
-                            .gateways = {V4(254), V6(1, 3)},
-                            .dnsServers = {V6(53), V4(53)},
-                            .dhcpv4Server = V4(250),
-                            .dhcpv6Server = std::nullopt};
-    const AdapterInfo second{.friendlyName = L"lo",
-                             .description = L"loop",
-                             .adapterName = L"{00000000-0000-0000-0000-0000000000A1}",
-                             .physicalAddress = {},
-                             .operStatus = IfOperStatusDown,
-                             .mtu = 65536,
-                             .unicast = {{V6(2), 0, 0, kInfiniteLifetime}, {V4(2), 0, 0, 0}},
-                             .gateways = {V6(0xfe, 9)},
-                             .dnsServers = {V4(8), V6(8)},
-                             .dhcpv4Server = std::nullopt,
-                             .dhcpv6Server = V6(0x47, 9)};
+    const AdapterInfo first{L"npA", L"veth", L"{6B29FC40-CA47-1067-B31D-00DD010662DA}",
+                            {0x02, 0x00, 0x0a, 0x09, 0x00, 0x01}, IfOperStatusUp, 1400,
+                            {{V4(1), kOriginDhcp, kOriginDhcp, 86400}, {V6(1), 4, 5, 3600}},
+                            {V4(254), V6(1, 3)}, {V6(53), V4(53)}, V4(250), std::nullopt};
+    const AdapterInfo second{L"lo", L"loop", L"{00000000-0000-0000-0000-0000000000A1}", {}, IfOperStatusDown, 65536,
+                             {{V6(2), 0, 0, kInfiniteLifetime}, {V4(2), 0, 0, 0}}, {V6(0xfe, 9)}, {V4(8), V6(8)},
+                             std::nullopt, V6(0x47, 9)};
     // The first under its one index of both families, the second under each of its two.
     ASSERT_EQ(adapters.size(), 3u);
     EXPECT_TRUE(adapters.at(3) == first);
