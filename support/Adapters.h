@@ -1,5 +1,5 @@
 #pragma once
-// Reading the machine's IPv4 network interfaces (adapters) from IP Helper.
+// Reading the machine's network interfaces (adapters) of both families from IP Helper.
 
 #include <windows.h>
 
@@ -11,20 +11,26 @@
 
 namespace netpeek {
 
-// The shape of GetAdaptersAddresses once family and flags are fixed: buffer, size in and
-// out; returns a Windows error code.
-using AdaptersSource = std::function<ULONG(void* buffer, ULONG* size)>;
+// The shape of GetAdaptersAddresses without its reserved argument: family, flags, buffer,
+// size in and out; returns a Windows error code.
+using AdaptersSource = std::function<ULONG(ULONG family, ULONG flags, void* buffer, ULONG* size)>;
 
 // How often the adapters are asked for again when their list grew between two calls.
 inline constexpr int kAdaptersAttempts = 4;
 
-// The adapters of a buffer that GetAdaptersAddresses filled, the first at its start. Every
-// pointer of the chain, and every string it leads to, must lie inside the buffer; a CError
-// says which does not, or that the chain goes round in a circle.
+// The adapters of a buffer that GetAdaptersAddresses filled, the first at its start, keyed as
+// AdapterMap says: of each its name, description, GUID, physical address, state and MTU; its
+// unicast addresses with their origins and valid lifetimes, its gateways and DNS servers (IPv4
+// and IPv6 alike, entries of another family skipped, in Windows' order) and its DHCPv4 and
+// DHCPv6 servers. A node is read only as far as its Length says, so what an older structure
+// lacks is none. Every pointer (nodes, texts, socket addresses) must lie inside the buffer, a
+// socket address must be as long as its family's structure and every list must end; a CError
+// says which part does not, or which list goes round in a circle.
 AdapterMap DecodeAdapters(std::span<const std::uint8_t> buffer);
 
-// Every adapter with IPv4, by interface index. Throws CError with the system's code and
-// message when the call fails.
+// Every adapter of either family, with its unicast addresses, gateways and DNS servers, by its
+// IPv4 and its IPv6 interface index. Throws CError with the system's code and message when the
+// call fails.
 AdapterMap ReadAdapters();
 
 // The same over any source with GetAdaptersAddresses' contract, so the retry logic can be tested.
