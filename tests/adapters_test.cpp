@@ -243,7 +243,11 @@ TEST(ReadAdapters, AsksForBothFamiliesWithTheirAddressesGatewaysAndDnsServers) {
         }
         return NO_ERROR;
     }));
-    EXPECT_EQ(InterfaceTipText(7, adapters).rfind(L"Интерфейс: lo\r\n", 0), 0u) << InterfaceTipText(7, adapters);
+    RowKey ipv6Row;  // an IPv6 row on interface 7
+    ipv6Row.family = AddressFamily::IPv6;
+    ipv6Row.index = 7;
+    EXPECT_EQ(InterfaceTipText(ipv6Row, adapters).rfind(L"Интерфейс: lo\r\n", 0), 0u)
+        << InterfaceTipText(ipv6Row, adapters);
     ASSERT_EQ(adapters.count(7), 1u);
     EXPECT_EQ(adapters.count(0), 0u);
     EXPECT_EQ(adapters.at(7).unicast.size(), 2u);
