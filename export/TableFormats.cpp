@@ -127,6 +127,44 @@ CListTexts TableTexts(const ListRows& rows, const StoredListSort& sort, std::spa
     return texts;
 }
 
+std::wstring TabLine(const std::vector<std::wstring>& fields) {
+    std::wstring text;
+    AppendTabLine(text, fields);
+    return text;
+}
+
+std::wstring CsvLine(const std::vector<std::wstring>& fields) {
+    CsvAppender csv;
+    for (const std::wstring& field : fields)
+        csv.Field(field);
+    csv.EndLine();
+    return std::move(csv).Text();
+}
+
+namespace {
+
+void AppendJsonObject(std::wstring& text, const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values) {
+    text += L'{';
+    // A key needs its header: cells past the last column have none.
+    const std::size_t fields = std::min(values.size(), keys.size());
+    for (std::size_t f = 0; f < fields; ++f) {
+        if (f != 0)
+            text += L", ";
+        AppendJsonString(text, keys[f]);
+        text += L": ";
+        AppendJsonString(text, values[f]);
+    }
+    text += L'}';
+}
+
+}  // namespace
+
+std::wstring JsonLine(const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values) {
+    std::wstring text;
+    AppendJsonObject(text, keys, values);
+    return text + L"\r\n";
+}
+
 std::wstring TabText(const CListTexts& list) {
     std::wstring text;
     AppendTabLine(text, list.headers);
@@ -138,18 +176,9 @@ std::wstring TabText(const CListTexts& list) {
 std::wstring JsonText(const CListTexts& list) {
     std::wstring text = L"[\r\n";
     for (std::size_t i = 0; i < list.items.size(); ++i) {
-        const auto& item = list.items[i];
-        text += L"  {";
-        // A key needs its header: cells past the last column have none.
-        const std::size_t fields = std::min(item.size(), list.headers.size());
-        for (std::size_t f = 0; f < fields; ++f) {
-            if (f != 0)
-                text += L", ";
-            AppendJsonString(text, list.headers[f]);
-            text += L": ";
-            AppendJsonString(text, item[f]);
-        }
-        text += i + 1 < list.items.size() ? L"},\r\n" : L"}\r\n";
+        text += L"  ";
+        AppendJsonObject(text, list.headers, list.items[i]);
+        text += i + 1 < list.items.size() ? L",\r\n" : L"\r\n";
     }
     text += L"]\r\n";
     return text;

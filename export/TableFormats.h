@@ -21,6 +21,14 @@ CListTexts TableTexts(const ListRows& rows, const StoredListSort& sort, std::spa
 // no quotes. A tab, CR or LF inside a field becomes a space, so that every line keeps its fields.
 std::wstring TabText(const CListTexts& list);
 
+// One line of TabText: the fields separated by tabs, CR LF after them.
+std::wstring TabLine(const std::vector<std::wstring>& fields);
+// One line of CsvText: the fields quoted and separated by commas, CR LF after them.
+std::wstring CsvLine(const std::vector<std::wstring>& fields);
+// One JSON object on a line of its own (JSON Lines): the keys and the values as JsonText writes
+// them, CR LF after it. Values past the last key have no key and are left out.
+std::wstring JsonLine(const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values);
+
 // A JSON array with one object per item, its keys the headers in column order and its values
 // the cells as strings; quotes, backslashes, control characters and everything beyond ASCII
 // escaped, so the text is ASCII. One object a line.

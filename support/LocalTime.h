@@ -2,6 +2,7 @@
 // The wall clock: now, and a moment as local time shows it.
 
 #include <cstdint>
+#include <string>
 
 namespace netpeek {
 
@@ -15,5 +16,8 @@ struct LocalMinute {
 std::int64_t UtcNow();
 // That moment in the time zone the system is set to, with its daylight saving time then.
 LocalMinute ToLocalMinute(std::int64_t utcSeconds);
+// That moment in local time to the second, with the zone's offset from UTC then, as ISO 8601
+// writes it: "2026-12-09T14:03:07+03:00".
+std::wstring IsoLocalTime(std::int64_t utcSeconds);
 
 }  // namespace netpeek

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "export/ChangeLines.h"
 #include "export/TableFormats.h"
 #include "tests/TableBuilder.h"
 
@@ -130,4 +131,34 @@ TEST(TableFormats, HtmlTextEscapesEveryTextAndShowsWhatMadeItAndWhen) {
     EXPECT_EQ(page.find(L"<x>"), std::wstring::npos);
     EXPECT_EQ(page.rfind(L"<!DOCTYPE html>", 0), 0u);
     EXPECT_NE(page.find(L"<meta charset=\"utf-8\">"), std::wstring::npos);
+}
+
+// The lines a watch writes and the log of changes shows: a row that went, one that came, and a
+// changed one as it was and as it is, each under "Time", "Event" and the columns chosen; one
+// JSON object a line.
+TEST(ChangeLines, WhatChangedAsLinesUnderTimeEventAndTheColumns) {
+    const auto rows = [](std::initializer_list<test::RawRow> raw) { return ToListRows(DecodeAddrTable(test::TableBytes(raw))); };
+    const ListRows before = rows({Row(1, {127, 0, 0, 1}, {255, 0, 0, 0}, 1), Row(12, {10, 9, 0, 1}, {255, 255, 255, 0}, 1),
+                                  Row(12, {10, 9, 0, 2}, {255, 255, 255, 0}, 1)});
+    const ListRows after = rows({Row(1, {127, 0, 0, 1}, {255, 0, 0, 0}, 1), Row(12, {10, 9, 0, 1}, {255, 255, 0, 0}, 1),
+                                 Row(47, {10, 100, 0, 1}, {255, 0, 0, 0}, 5)});
+    constexpr std::array<int, 3> columns = {kColInterface, kColIP, kColMask};
+    const std::wstring time = L"2026-12-09T14:03:07+03:00";
+    std::vector<std::vector<std::wstring>> fields;
+    for (const ChangeLine& line : ChangedLines(before, after, time))
+        fields.push_back(ChangeFields(line, columns));
+    EXPECT_EQ(fields, (std::vector<std::vector<std::wstring>>{
+                          {time, L"removed", L"12", L"10.9.0.2", L"255.255.255.0"},
+                          {time, L"was", L"12", L"10.9.0.1", L"255.255.255.0"},
+                          {time, L"now", L"12", L"10.9.0.1", L"255.255.0.0"},
+                          {time, L"added", L"47", L"10.100.0.1", L"255.0.0.0"},
+                      }));
+    EXPECT_TRUE(ChangedLines(after, after, time).empty());
+    EXPECT_EQ(PresentLines(before, time).size(), 3u);
+    EXPECT_EQ(EventText(PresentLines(before, time)[0].event), L"present");
+    const std::vector<std::wstring> headers = ChangeHeaders(columns);
+    EXPECT_EQ(CsvLine(headers), L"\"Time\",\"Event\",\"Interface\",\"IP\",\"Mask\"\r\n");
+    EXPECT_EQ(JsonLine(headers, fields[3]), L"{\"Time\": \"2026-12-09T14:03:07+03:00\", \"Event\": \"added\", "
+                                            L"\"Interface\": \"47\", \"IP\": \"10.100.0.1\", \"Mask\": \"255.0.0.0\"}\r\n");
+    EXPECT_EQ(TabLine(fields[0]), time + L"\tremoved\t12\t10.9.0.2\t255.255.255.0\r\n");
 }
