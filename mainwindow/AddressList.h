@@ -41,7 +41,8 @@ public:
     void SortBy(const StoredListSort& sort);
     // Shows `rows` by touching only what changed: rows that came or changed are marked until
     // `until` (GetTickCount64), the selection, the focus and the top row stay with their rows.
-    // False when nothing the list shows differs.
+    // Where the list refuses an edit, it is filled instead, with no marks. False when nothing
+    // the list shows differs.
     bool Update(ListRows rows, ULONGLONG until);
 
     // The rows of the last fill or update, in the table's own order.
@@ -69,6 +70,7 @@ private:
         ULONGLONG until = 0;
     };
 
+    void FillAgain();
     void FillItems();
     void ApplyEdits(const std::vector<ListEdit>& edits, ListRows wanted, ULONGLONG until);
     std::optional<Spot> SpotOf(int item) const;
