@@ -530,7 +530,8 @@ void frmMain::ToggleAutoRefresh() {
     m_follower.UpdateNow();
 }
 
-// The list is read again as F5 reads it, keeping the row the user had chosen.
+// The list is read again as F5 reads it, keeping the row the user had chosen; a read that fails
+// leaves it empty as F5 does, rather than showing the rows of the other switch.
 void frmMain::ToggleIPv6() {
     const bool on = !m_showIPv6;
     StoreSwitch(kShowIPv6Name, on);
@@ -539,7 +540,14 @@ void frmMain::ToggleIPv6() {
     const TableFollower::Hold hold(m_follower);
     BusyCursor busy;
     m_rowTip.Forget();
-    m_list.Refill(m_table.Read(on));
+    ListRows rows;
+    try {
+        rows = m_table.Read(on);
+    } catch (...) {
+        m_list.Fill({});
+        throw;
+    }
+    m_list.Refill(std::move(rows));
 }
 
 void frmMain::ExportList() {

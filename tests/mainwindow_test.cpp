@@ -534,3 +534,22 @@ TEST_F(MainWindow, TheIPv6SwitchAddsItsRowsAfterTheIPv4OnesAndKeepsTheChosenRow)
     EXPECT_EQ(ItemCount(list), 3);
     EXPECT_EQ(calls(L"GetIPv6Addresses"), before);
 }
+
+// The IPv6 switch over an IPv4 table that cannot be read goes as F5 goes: the list is empty rather
+// than the rows of the other switch, the error is shown once, and the switch is stored and ticked.
+TEST_F(MainWindow, TheIPv6SwitchOverAnUnreadableTableEmptiesTheListAsF5Does) {
+    Open();
+    const UINT item = MenuCommandId(MenuArray::List, 3);
+    UINT checked = 0;
+    Hooks().trackPopupMenu = [&](HMENU menu, UINT, int, int, HWND) {
+        checked = GetMenuState(menu, item, MF_BYCOMMAND) & MF_CHECKED;
+        return TRUE;
+    };
+    recorder.snapshotFails = true;
+    SendMessageW(form->Handle(), WM_COMMAND, item, 0);
+    EXPECT_EQ(ItemCount(form->ListView()), 0);
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(recorder.values[L"Show IPv6"], L"1");
+    SendMessageW(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->ListView()), MAKELPARAM(5, 5));
+    EXPECT_NE(checked, 0u);
+}
