@@ -84,11 +84,10 @@ std::shared_ptr<void> ArmIPv6ChangeNotice(HWND window, UINT message) {
     const DWORD result = notify(AF_INET6, PostIPv6Change, target.get(), FALSE, &handle);
     if (result != NO_ERROR)
         throw SystemError(result, L"Changes of the IPv6 address table cannot be followed.");
-    if (!handle) {
-        // Nothing to withdraw, yet a call may still come: the target stays for the process.
-        static_cast<void>(target.release());
+    // No handle, no request that could call the target (Wine's answer): it goes now, rather than
+    // one more staying for the process at each arm.
+    if (!handle)
         return nullptr;
-    }
     // Withdrawn from the window's thread, never from the callback; once it returns, no call
     // of the callback is running or to come, and the target can go.
     return std::shared_ptr<void>(handle, [target = target.release()](HANDLE notice) {

@@ -80,12 +80,17 @@ void AddressList::SetSort(const StoredListSort& sort) {
 }
 
 void AddressList::Fill(ListRows rows) {
+    m_rows = std::move(rows);
+    FillAgain();
+}
+
+// After a fill nothing is new, so the marks go with their timer.
+void AddressList::FillAgain() {
     RedrawOff redraw(m_list);
     m_list.DeleteAllItems();
     m_marks.clear();
     KillTimer(m_owner, kMarkTimer);
     m_shown.clear();
-    m_rows = std::move(rows);
     FillItems();
 }
 
@@ -143,11 +148,10 @@ bool AddressList::Update(ListRows rows, ULONGLONG until) {
         ApplyEdits(edits, std::move(wanted), until);
     } catch (...) {
         // Left half-way, the list and the rows behind it no longer agree: a fill puts them
-        // right, and failing that the list stays as it is until the next change.
+        // right, unmarked as after F5, and failing that the list stays as it is until the next
+        // change.
         try {
-            RedrawOff redraw(m_list);
-            m_list.DeleteAllItems();
-            FillItems();
+            FillAgain();
         } catch (...) {
         }
     }

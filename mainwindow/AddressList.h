@@ -47,7 +47,8 @@ public:
     void SortBy(const StoredListSort& sort);
     // Shows `rows` by touching only what changed: rows that came or changed are marked until
     // `until` (GetTickCount64), the selection, the focus and the top row stay with their rows.
-    // False when nothing the list shows differs.
+    // Where the list refuses an edit, it is filled instead, with no marks. False when nothing
+    // the list shows differs.
     bool Update(ListRows rows, ULONGLONG until);
 
     // The rows of the last fill or update, in the table's own order.
@@ -75,6 +76,7 @@ private:
         ULONGLONG until = 0;
     };
 
+    void FillAgain();
     void FillItems();
     void SetCells(int item, const CRowCells& cells, CellSet which) const;
     void ApplyEdits(const std::vector<ListEdit>& edits, ListRows wanted, ULONGLONG until);

@@ -28,8 +28,7 @@ constexpr DWORD kCancelWaitMilliseconds = 1000;
 
 TableFollower::~TableFollower() {
     // A request that Windows never gave back may still be written to: it is left to the process.
-    for (std::unique_ptr<NoticeRequest>& request : m_withdrawn)
-        static_cast<void>(request.release());
+    static_cast<void>(m_withdrawn.release());
 }
 
 void TableFollower::Attach(HWND owner, const FormServices& services, RereadFn tableMayHaveChanged) {
@@ -41,14 +40,6 @@ void TableFollower::Attach(HWND owner, const FormServices& services, RereadFn ta
 void TableFollower::Start() {
     // Never two notices on one request, nor two timers for one re-read.
     Stop();
-    // Requests withdrawn earlier that have ended since are let go.
-    std::erase_if(m_withdrawn, [this](const std::unique_ptr<NoticeRequest>& request) {
-        try {
-            return m_services->addrChangeResult(request->device, request->overlapped, 0) != ERROR_IO_INCOMPLETE;
-        } catch (...) {
-            return false;
-        }
-    });
     SetTimer(m_owner, kRereadTimer, kRereadMilliseconds, nullptr);
     m_noticeBackOff = 0;
     m_following = true;
@@ -181,7 +172,7 @@ void TableFollower::OnNotice() {
 }
 
 // Cancels the pending request and waits for it to end, since until then Windows may still write
-// to its OVERLAPPED; one that does not end is set aside and a new one is made next time.
+// to its OVERLAPPED; one that does not end is set aside, and a new one is made once it has.
 void TableFollower::WithdrawNotice() {
     if (!m_noticeArmed)
         return;
@@ -198,13 +189,28 @@ void TableFollower::WithdrawNotice() {
     } catch (...) {
     }
     if (ended == ERROR_IO_INCOMPLETE)
-        m_withdrawn.push_back(std::move(m_notice));
+        m_withdrawn = std::move(m_notice);
+}
+
+// Where Windows never ends a withdrawn request (Wine's never does), asking for a new one at each
+// switch would keep one more request and event every time.
+bool TableFollower::WithdrawnHasEnded() {
+    if (!m_withdrawn)
+        return true;
+    try {
+        if (m_services->addrChangeResult(m_withdrawn->device, m_withdrawn->overlapped, 0) == ERROR_IO_INCOMPLETE)
+            return false;
+    } catch (...) {
+        return false;
+    }
+    m_withdrawn.reset();
+    return true;
 }
 
 void TableFollower::ArmNotice() {
     // Without the notice the periodic re-read still follows the table, a little later, and
     // asks for the notice again.
-    if (m_noticeArmed)
+    if (m_noticeArmed || !WithdrawnHasEnded())
         return;
     try {
         if (!m_notice) {

@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <memory>
-#include <vector>
 
 #include "mainwindow/FormServices.h"
 #include "support/Handles.h"
@@ -78,6 +77,7 @@ private:
     void OnRereadTimer();
     void ArmIPv6Notice();
     void WithdrawIPv6Notice();
+    bool WithdrawnHasEnded();
     void ArmNotice();
     void WithdrawNotice();
 
@@ -91,7 +91,7 @@ private:
     bool m_noticeArmed = false;
     UINT m_noticeBackOff = 0;      // the wait before asking again after a notice ended in an error
     bool m_noticeWaiting = false;  // that wait is on
-    std::vector<std::unique_ptr<NoticeRequest>> m_withdrawn;  // cancelled but not yet ended: never reused
+    std::unique_ptr<NoticeRequest> m_withdrawn;  // cancelled but not yet ended: never reused, and no other made meanwhile
     ULONGLONG m_rereadDue = 0;     // by the services' clock; 0 for at the next tick
     bool m_following = false;
     bool m_ipv6 = false;

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,30 @@ namespace {
 ListRows Rows(const std::vector<RawRow>& raw) {
     return ToListRows(DecodeAddrTable(TableBytes(raw)));
 }
+
+// The list refuses one insert, after letting `before` through, as a list out of memory does; its
+// own procedure is back when this goes.
+class RefusedInsert {
+public:
+    RefusedInsert(HWND list, int before) : m_list(list) {
+        s_before = before;
+        s_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Refuse)));
+    }
+    ~RefusedInsert() { SetWindowLongPtrW(m_list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s_proc)); }
+    RefusedInsert(const RefusedInsert&) = delete;
+    RefusedInsert& operator=(const RefusedInsert&) = delete;
+
+private:
+    static LRESULT CALLBACK Refuse(HWND list, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg == LVM_INSERTITEMW && s_before-- == 0)
+            return -1;
+        return CallWindowProcW(s_proc, list, msg, wParam, lParam);
+    }
+
+    static inline WNDPROC s_proc = nullptr;
+    static inline int s_before = 0;
+    HWND m_list;
+};
 
 class AddressListView : public ::testing::Test {
 protected:
@@ -138,4 +163,31 @@ TEST_F(AddressListView, TheRowsBehindTheListAreTheLatestAndTheChosenOfTwoAlikeSt
         EXPECT_EQ(*list.RowOf(item), latest[static_cast<std::size_t>(item)]);
         EXPECT_NE(CellBackground(item, 5), marked);
     }
+}
+
+// An update that the list refuses part way fills the list again, and after a fill nothing is new:
+// no mark stays, neither of that update nor of an earlier one, and no timer is left for them.
+TEST_F(AddressListView, AnUpdateRefusedPartWayLeavesNoMarkBehind) {
+    raw[40].mask = {255, 255, 0, 0};
+    list.Update(Rows(raw), GetTickCount64() + 10000);
+    for (const std::uint8_t host : {std::uint8_t{1}, std::uint8_t{2}}) {
+        raw.push_back(raw[0]);
+        raw.back().addr = {10, 1, 0, host};
+    }
+    {
+        const RefusedInsert refused(control.Handle(), 1);  // the second new row
+        EXPECT_TRUE(list.Update(Rows(raw), GetTickCount64() + 100));
+    }
+    ASSERT_EQ(control.GetItemCount(), 62);
+    EXPECT_EQ(Cell(61, 1), L"10.1.0.2");
+    // The owner's messages for the marks' time, their timer going to the list as the window's does.
+    for (const ULONGLONG end = GetTickCount64() + 300; GetTickCount64() < end; Sleep(10)) {
+        MSG msg;
+        while (PeekMessageW(&msg, owner.get(), WM_TIMER, WM_TIMER, PM_REMOVE))
+            if (msg.wParam == AddressList::kMarkTimer)
+                list.ExpireMarks();
+    }
+    for (int item : {40, 60, 61})
+        EXPECT_EQ(CellBackground(item, 2), CLR_NONE) << "item " << item << " is drawn plain";
+    EXPECT_FALSE(KillTimer(owner.get(), AddressList::kMarkTimer));
 }

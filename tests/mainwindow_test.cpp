@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -78,6 +79,18 @@ void ExpectScaled(int actual, int at96, const std::wstring& what) {
 
 int ItemCount(HWND list) {
     return ListViewCtrl(list).GetItemCount();
+}
+
+// The handles open in the process. Wine's GetProcessHandleCount always answers 0, so there each
+// handle value of the first 4,096 is asked after, far more than a test's process holds.
+DWORD OpenHandles() {
+    DWORD count = 0, flags = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &count) && count != 0)
+        return count;
+    for (std::uintptr_t value = 4; value <= 4096 * 4; value += 4)
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags))
+            ++count;
+    return count;
 }
 
 class MainWindow : public ::testing::Test {
@@ -535,4 +548,49 @@ TEST_F(MainWindow, TheIPv6SwitchAddsItsRowsAfterTheIPv4OnesAndKeepsTheChosenRow)
     form->RefreshList();
     EXPECT_EQ(ItemCount(list), 3);
     EXPECT_EQ(calls(L"GetIPv6Addresses"), before);
+}
+
+// The IPv6 switch over an IPv4 table that cannot be read goes as F5 goes: the list is empty rather
+// than the rows of the other switch, the error is shown once, and the switch is stored and ticked.
+TEST_F(MainWindow, TheIPv6SwitchOverAnUnreadableTableEmptiesTheListAsF5Does) {
+    Open();
+    const UINT item = MenuCommandId(MenuArray::List, 3);
+    UINT checked = 0;
+    Hooks().trackPopupMenu = [&](HMENU menu, UINT, int, int, HWND) {
+        checked = GetMenuState(menu, item, MF_BYCOMMAND) & MF_CHECKED;
+        return TRUE;
+    };
+    recorder.snapshotFails = true;
+    SendMessageW(form->Handle(), WM_COMMAND, item, 0);
+    EXPECT_EQ(ItemCount(form->ListView()), 0);
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(recorder.values[L"Show IPv6"], L"1");
+    SendMessageW(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->ListView()), MAKELPARAM(5, 5));
+    EXPECT_NE(checked, 0u);
+}
+
+// Under Wine a withdrawn change notice never ends and the IPv6 notice has no handle: switching
+// following off and on a thousand times with the system's own notices keeps no more handles, and
+// the re-read still follows the table.
+TEST_F(MainWindow, SwitchingFollowingOffAndOnKeepsNoMoreHandles) {
+    const FormServices real = FormServices::Real();
+    FormServices services = recorder.Services();
+    services.notifyAddrChange = real.notifyAddrChange;
+    services.cancelAddrChangeNotify = real.cancelAddrChangeNotify;
+    services.addrChangeResult = real.addrChangeResult;
+    services.notifyIPv6Change = real.notifyIPv6Change;
+    recorder.values[L"Show IPv6"] = L"1";
+    form = std::make_unique<frmMain>(services);
+    form->Create(nullptr);
+    const UINT item = MenuCommandId(MenuArray::List, 2);
+    const DWORD before = OpenHandles();
+    for (int i = 0; i < 2000; ++i)
+        SendMessageW(form->Handle(), WM_COMMAND, item, 0);
+    EXPECT_LE(OpenHandles(), before + 4);
+    EXPECT_EQ(recorder.values[L"Auto Refresh"], L"1");
+
+    recorder.rows = Rows(NumberedRows(5));
+    SendMessageW(form->Handle(), WM_TIMER, 1, 0);  // the re-read's tick
+    EXPECT_EQ(ItemCount(form->ListView()), 5);
+    EXPECT_TRUE(boxes.empty());
 }

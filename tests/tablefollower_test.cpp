@@ -100,6 +100,30 @@ TEST_F(Follower, StoppingWithdrawsTheNoticeAndStartingAsksForItAgain) {
     EXPECT_EQ(recorder.armedWhilePending, 0);
 }
 
+// A withdrawal that Windows refuses leaves a request that has not ended: while it has not, no other
+// is made, however often following is switched off and on, and the re-read goes on all the same;
+// once it has ended, the next tick asks for the notice on a request of its own.
+TEST_F(Follower, ANoticeThatWillNotEndIsWaitedForBeforeAnotherIsAskedFor) {
+    services.cancelAddrChangeNotify = [](OVERLAPPED&) { return false; };
+    OVERLAPPED* const held = recorder.notice;
+    for (int i = 0; i < 3; ++i) {
+        follower.Stop();
+        follower.Start();
+    }
+    follower.OnTimer(kRereadTimer);
+    EXPECT_EQ(Reads(), 1);
+    auto calls = recorder.Take();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), L"NotifyAddrChange"), 0);
+    EXPECT_EQ(follower.NoticeEvent(), nullptr);
+
+    SetEvent(held->hEvent);
+    follower.OnTimer(kRereadTimer);
+    calls = recorder.Take();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), L"NotifyAddrChange"), 1);
+    EXPECT_NE(follower.NoticeEvent(), nullptr);
+    EXPECT_EQ(recorder.armedWhilePending, 0);
+}
+
 // Nothing is read while a command holds updates off, nor while a menu or the move or size loop
 // runs; the notice's update waits for the hold to end, and then comes.
 TEST_F(Follower, NoUpdateRunsWhileHeld) {
