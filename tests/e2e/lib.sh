@@ -13,6 +13,8 @@ E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 E2E_STEP="setting up"
 E2E_WORK=""
 E2E_MOUNTS=""
+E2E_ETC=""
+E2E_ETC_MADE=""
 E2E_FAILURES=0
 E2E_BUILD=${NETPEEK_BUILD_DIR:-/tmp}
 NP_PID=""
@@ -79,6 +81,10 @@ e2e_cleanup() {
     for mount in $E2E_MOUNTS; do
         umount "$mount" 2>/dev/null || umount -l "$mount" 2>/dev/null
     done
+    for dir in $E2E_ETC; do
+        rm -rf "$dir"
+    done
+    [ -n "$E2E_ETC_MADE" ] && rmdir /etc/netns 2>/dev/null
     [ -n "$E2E_WORK" ] && rm -rf "$E2E_WORK"
     wait 2>/dev/null
 }
@@ -150,6 +156,16 @@ e2e_mount() {
     mkdir -p "$target"
     mount -t tmpfs -o "$options" tmpfs "$target" || fail "cannot mount a tmpfs at $target"
     E2E_MOUNTS="$target $E2E_MOUNTS"
+}
+
+# e2e_netns_file NS NAME TEXT: /etc/netns/NS/NAME holding TEXT, which `ip netns exec` puts over
+# /etc/NAME for each process it starts in the namespace; removed at exit, with /etc/netns when
+# it was made for it. Write it before the prefix's first Wine process starts in the namespace.
+e2e_netns_file() {
+    [ -d /etc/netns ] || E2E_ETC_MADE=yes
+    mkdir -p "/etc/netns/$1" || fail "cannot make /etc/netns/$1"
+    E2E_ETC="/etc/netns/$1 $E2E_ETC"
+    printf '%s' "$3" >"/etc/netns/$1/$2" || fail "cannot write /etc/netns/$1/$2"
 }
 
 # ---- waiting for what the display shows ---------------------------------------------------
