@@ -15,6 +15,11 @@ namespace {
 // More edits than this are applied with the list's painting off, as a fill is.
 constexpr std::size_t kEditsDrawnOneByOne = 64;
 
+// Whether an edit reaches the rows in view, or the rows above them that the view then follows.
+bool ReachesTheView(const std::vector<ListEdit>& edits, int lastInView) {
+    return std::any_of(edits.begin(), edits.end(), [&](const ListEdit& edit) { return edit.item <= lastInView; });
+}
+
 // Stops a list from repainting while it is filled, so thousands of rows fill quickly.
 class RedrawOff {
 public:
@@ -165,10 +170,13 @@ void AddressList::ApplyEdits(const std::vector<ListEdit>& edits, ListRows wanted
     place.top = TopRowThatStays(edits);
     std::vector<RowKey> removed;
     std::unordered_set<RowKey, RowKeyHash> inserted;  // a row that moved is both
+    // Edits that reach the view, or shift it, would paint it and then scroll it back: with the
+    // painting off until the top row is kept, the view is drawn once. Edits below it draw nothing.
+    std::optional<RedrawOff> redraw;
+    if (edits.size() > kEditsDrawnOneByOne ||
+        ReachesTheView(edits, m_list.GetTopIndex() + m_list.GetCountPerPage()))
+        redraw.emplace(m_list);
     {
-        std::optional<RedrawOff> redraw;
-        if (edits.size() > kEditsDrawnOneByOne)
-            redraw.emplace(m_list);
         for (const ListEdit& edit : edits) {
             if (edit.kind == ListEdit::Kind::Remove) {
                 removed.push_back(m_shown[static_cast<std::size_t>(edit.item)].key);
@@ -199,6 +207,7 @@ void AddressList::ApplyEdits(const std::vector<ListEdit>& edits, ListRows wanted
     m_shown = std::move(wanted);
     SelectAgain(place);
     KeepTopRow(place);
+    redraw.reset();
     ScheduleMarkExpiry();
 }
 

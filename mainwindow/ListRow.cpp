@@ -84,6 +84,33 @@ std::size_t RowKeyHash::operator()(const RowKey& key) const noexcept {
     return static_cast<std::size_t>(hash ^ (hash >> 29));
 }
 
+RowIndex::RowIndex(std::span<const ListRow> rows) : m_rows(rows), m_next(rows.size(), kNone) {
+    std::size_t size = 8;
+    while (size < 2 * rows.size())
+        size *= 2;
+    m_keyRow.assign(size, kNone);
+    m_first.assign(size, kNone);
+    for (std::size_t i = rows.size(); i-- > 0;) {
+        const RowKey& key = rows[i].key;
+        std::size_t slot = RowKeyHash()(key) & (size - 1);
+        while (m_keyRow[slot] != kNone && !(rows[m_keyRow[slot]].key == key))
+            slot = (slot + 1) & (size - 1);
+        m_keyRow[slot] = i;
+        m_next[i] = m_first[slot];
+        m_first[slot] = i;
+    }
+}
+
+std::size_t RowIndex::SlotOf(const RowKey& key) const {
+    const std::size_t mask = m_keyRow.size() - 1;
+    for (std::size_t slot = RowKeyHash()(key) & mask;; slot = (slot + 1) & mask) {
+        if (m_keyRow[slot] == kNone)
+            return kNone;
+        if (m_rows[m_keyRow[slot]].key == key)
+            return slot;
+    }
+}
+
 ListRow::ListRow(const RowKey& rowKey, CRowCells cells, const SortValues& sortValues)
     : key(rowKey), m_shared(std::make_shared<const Shared>(Shared{std::move(cells), sortValues})) {}
 

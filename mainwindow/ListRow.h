@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "addrtable/AddrTable.h"
@@ -74,6 +75,30 @@ private:
     std::shared_ptr<const Shared> m_shared;
 };
 using ListRows = std::vector<ListRow>;
+
+// The rows of a list found by who they are, through an open-addressed table of their keys,
+// linear in the rows: a planner or a reader looks up every row of a list that may hold many
+// thousands. Positions are the rows' own in the span.
+class RowIndex {
+public:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    // The rows must outlive the index.
+    explicit RowIndex(std::span<const ListRow> rows);
+
+    // The key's slot, one per distinct key, or kNone when no row has that key.
+    std::size_t SlotOf(const RowKey& key) const;
+    std::size_t SlotCount() const { return m_keyRow.size(); }
+    // The first row with the slot's key, and the next row after `row` with the same key.
+    std::size_t FirstOf(std::size_t slot) const { return m_first[slot]; }
+    std::size_t NextOf(std::size_t row) const { return m_next[row]; }
+
+private:
+    std::span<const ListRow> m_rows;
+    std::vector<std::size_t> m_keyRow;  // per slot: a row with its key, or kNone for an empty slot
+    std::vector<std::size_t> m_first;   // per slot: the first row with its key
+    std::vector<std::size_t> m_next;    // per row
+};
 
 // The value, in the program's own key, that keeps whether the list shows the IPv6 rows too.
 inline constexpr wchar_t kShowIPv6Name[] = L"Show IPv6";

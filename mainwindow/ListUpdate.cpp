@@ -16,32 +16,18 @@ constexpr std::size_t kNone = RowPairing::kNew;
 // linear in the rows: this runs on every change of a list that may hold many thousands.
 std::vector<std::size_t> Matches(const ListRows& shown, std::size_t first, std::size_t last,
                                  const ListRows& wanted, std::size_t wantedLast) {
-    std::size_t size = 8;
-    while (size < 2 * (last - first))
-        size *= 2;
-    const auto slotOf = [size](const RowKey& key) { return RowKeyHash()(key) & (size - 1); };
-    // Each slot holds one key: a shown row with it, and the first of its shown rows not yet
-    // paired; `next` chains the shown rows that share a key, in their order.
-    std::vector<std::size_t> keyRow(size, kNone), firstFree(size, kNone), next(last - first, kNone);
-    for (std::size_t i = last; i-- > first;) {
-        const RowKey& key = shown[i].key;
-        std::size_t slot = slotOf(key);
-        while (keyRow[slot] != kNone && !(shown[keyRow[slot]].key == key))
-            slot = (slot + 1) & (size - 1);
-        keyRow[slot] = i;
-        next[i - first] = firstFree[slot];
-        firstFree[slot] = i;
-    }
+    const RowIndex index(std::span<const ListRow>(shown).subspan(first, last - first));
+    // Per key, the first of its shown rows not yet paired.
+    std::vector<std::size_t> firstFree(index.SlotCount());
+    for (std::size_t slot = 0; slot < firstFree.size(); ++slot)
+        firstFree[slot] = index.FirstOf(slot);
     std::vector<std::size_t> matched(wantedLast - first, kNone);
     for (std::size_t i = first; i < wantedLast; ++i) {
-        const RowKey& key = wanted[i].key;
-        std::size_t slot = slotOf(key);
-        while (keyRow[slot] != kNone && !(shown[keyRow[slot]].key == key))
-            slot = (slot + 1) & (size - 1);
-        if (keyRow[slot] == kNone || firstFree[slot] == kNone)
+        const std::size_t slot = index.SlotOf(wanted[i].key);
+        if (slot == RowIndex::kNone || firstFree[slot] == kNone)
             continue;
-        matched[i - first] = firstFree[slot];
-        firstFree[slot] = next[firstFree[slot] - first];
+        matched[i - first] = first + firstFree[slot];
+        firstFree[slot] = index.NextOf(firstFree[slot]);
     }
     return matched;
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <span>
-#include <unordered_map>
 #include <utility>
 
 namespace netpeek {
@@ -15,7 +14,8 @@ constexpr std::size_t kLookAhead = 16;
 
 // Finds rows of the last read again: a little way ahead of where the last one was found, as a
 // re-read mostly lists the rows in the same order, and failing that by who the row is, through
-// an index of the last read's keys made the first time it is needed.
+// an index of the last read's keys made the first time it is needed. A row found by its key
+// that is not the same row any more has changed, and is looked for no further.
 class LastRows {
 public:
     explicit LastRows(std::span<const ListRow> rows) : m_rows(rows) {}
@@ -24,12 +24,13 @@ public:
     template <typename Same>
     std::size_t Find(const RowKey& key, const Same& same) {
         for (std::size_t at = m_next; at < m_rows.size() && at < m_next + kLookAhead; ++at)
-            if (m_rows[at].key == key && same(at))
-                return Found(at);
-        if (!m_indexed)
-            Index();
-        const auto first = m_first.find(key);
-        for (std::size_t at = first == m_first.end() ? kNone : first->second; at != kNone; at = m_chain[at])
+            if (m_rows[at].key == key)
+                return same(at) ? Found(at) : kNone;
+        if (!m_index)
+            m_index.emplace(m_rows);
+        const std::size_t slot = m_index->SlotOf(key);
+        for (std::size_t at = slot == RowIndex::kNone ? kNone : m_index->FirstOf(slot); at != kNone;
+             at = m_index->NextOf(at))
             if (same(at))
                 return Found(at);
         return kNone;
@@ -40,24 +41,10 @@ private:
         m_next = at + 1;
         return at;
     }
-    void Index() {
-        m_indexed = true;
-        m_chain.assign(m_rows.size(), kNone);
-        m_first.reserve(m_rows.size());
-        for (std::size_t at = m_rows.size(); at-- > 0;) {
-            const auto [slot, fresh] = m_first.try_emplace(m_rows[at].key, at);
-            if (!fresh) {
-                m_chain[at] = slot->second;
-                slot->second = at;
-            }
-        }
-    }
 
     std::span<const ListRow> m_rows;
     std::size_t m_next = 0;
-    bool m_indexed = false;
-    std::unordered_map<RowKey, std::size_t, RowKeyHash> m_first;
-    std::vector<std::size_t> m_chain;  // the next last row with the same key
+    std::optional<RowIndex> m_index;
 };
 
 }  // namespace

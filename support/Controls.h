@@ -120,8 +120,10 @@ public:
             SendMessageW(m_hwnd, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell)));
     }
     bool DeleteItem(int item) const { return SendMessageW(m_hwnd, LVM_DELETEITEM, static_cast<WPARAM>(item), 0) != FALSE; }
-    // The first selected item, or -1.
-    int GetSelected() const { return GetNext(LVNI_SELECTED); }
+    // The first selected item, or -1. The count is asked first: the search for a selected item
+    // goes through every item (Wine's does), and mostly none is selected.
+    int GetSelected() const { return GetSelectedCount() > 0 ? GetNext(LVNI_SELECTED) : -1; }
+    int GetSelectedCount() const { return static_cast<int>(SendMessageW(m_hwnd, LVM_GETSELECTEDCOUNT, 0, 0)); }
     // The item with the focus, or -1.
     int GetFocused() const { return GetNext(LVNI_FOCUSED); }
     // The first item with these states (LVNI_…), or -1.
@@ -142,8 +144,9 @@ public:
     bool EnsureVisible(int item) const {
         return SendMessageW(m_hwnd, LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), FALSE) != FALSE;
     }
-    // The first row in view.
+    // The first row in view, and how many rows the view shows whole.
     int GetTopIndex() const { return static_cast<int>(SendMessageW(m_hwnd, LVM_GETTOPINDEX, 0, 0)); }
+    int GetCountPerPage() const { return static_cast<int>(SendMessageW(m_hwnd, LVM_GETCOUNTPERPAGE, 0, 0)); }
     // Scrolls by pixels, a row's height to a row in report view.
     bool Scroll(int dx, int dy) const { return SendMessageW(m_hwnd, LVM_SCROLL, static_cast<WPARAM>(dx), dy) != FALSE; }
     // The item's whole row, in the list's client coordinates.
