@@ -15,9 +15,48 @@ namespace {
 // More edits than this are applied with the list's painting off, as a fill is.
 constexpr std::size_t kEditsDrawnOneByOne = 64;
 
-// Whether an edit reaches the rows in view, or the rows above them that the view then follows.
-bool ReachesTheView(const std::vector<ListEdit>& edits, int lastInView) {
-    return std::any_of(edits.begin(), edits.end(), [&](const ListEdit& edit) { return edit.item <= lastInView; });
+// Keeps a few edits from drawing anything while they go in: the list's window is made invisible
+// to painting (what WM_SETREDRAW does for a plain window), so neither the rows nor the scroll bar
+// are drawn for each edit, nor for the scroll that keeps the top row, each of which costs as much
+// as drawing the rows in view. The list itself is not told, so that it does not draw itself
+// whole afterwards: the caller invalidates what changed in view, and the scroll bar is drawn once.
+class DrawingHeld {
+public:
+    explicit DrawingHeld(const ListViewCtrl& list) : m_list(list) {
+        GetClientRect(m_list.Handle(), &m_client);
+        DefWindowProcW(m_list.Handle(), WM_SETREDRAW, FALSE, 0);
+    }
+    ~DrawingHeld() {
+        DefWindowProcW(m_list.Handle(), WM_SETREDRAW, TRUE, 0);
+        SCROLLINFO bar{};
+        bar.cbSize = sizeof(bar);
+        bar.fMask = SIF_ALL;
+        if (GetScrollInfo(m_list.Handle(), SB_VERT, &bar))
+            SetScrollInfo(m_list.Handle(), SB_VERT, &bar, TRUE);
+        // A scroll bar that came or went changed the rows' room: all of it is drawn again.
+        RECT client{};
+        GetClientRect(m_list.Handle(), &client);
+        if (!EqualRect(&client, &m_client) || m_viewChanged)
+            InvalidateRect(m_list.Handle(), nullptr, TRUE);
+    }
+    DrawingHeld(const DrawingHeld&) = delete;
+    DrawingHeld& operator=(const DrawingHeld&) = delete;
+
+    void ViewChanged() { m_viewChanged = true; }
+
+private:
+    const ListViewCtrl& m_list;
+    RECT m_client{};
+    bool m_viewChanged = false;
+};
+
+// Whether an edit lands in the rows in view: a removal at its place before the edits (from
+// `oldTop`), an insert or a rewrite at its place after them (from `newTop`).
+bool LandsInView(const std::vector<ListEdit>& edits, int oldTop, int newTop, int rows) {
+    return std::any_of(edits.begin(), edits.end(), [&](const ListEdit& edit) {
+        const int top = edit.kind == ListEdit::Kind::Remove ? oldTop : newTop;
+        return edit.item >= top && edit.item <= top + rows;
+    });
 }
 
 // Stops a list from repainting while it is filled, so thousands of rows fill quickly.
@@ -170,12 +209,15 @@ void AddressList::ApplyEdits(const std::vector<ListEdit>& edits, ListRows wanted
     place.top = TopRowThatStays(edits);
     std::vector<RowKey> removed;
     std::unordered_set<RowKey, RowKeyHash> inserted;  // a row that moved is both
-    // Edits that reach the view, or shift it, would paint it and then scroll it back: with the
-    // painting off until the top row is kept, the view is drawn once. Edits below it draw nothing.
+    // Many edits are drawn as a fill is; a few draw nothing until the top row is kept, and then
+    // only what changed in view.
     std::optional<RedrawOff> redraw;
-    if (edits.size() > kEditsDrawnOneByOne ||
-        ReachesTheView(edits, m_list.GetTopIndex() + m_list.GetCountPerPage()))
+    std::optional<DrawingHeld> held;
+    if (edits.size() > kEditsDrawnOneByOne)
         redraw.emplace(m_list);
+    else
+        held.emplace(m_list);
+    const int oldTop = m_list.GetTopIndex();
     {
         for (const ListEdit& edit : edits) {
             if (edit.kind == ListEdit::Kind::Remove) {
@@ -207,6 +249,9 @@ void AddressList::ApplyEdits(const std::vector<ListEdit>& edits, ListRows wanted
     m_shown = std::move(wanted);
     SelectAgain(place);
     KeepTopRow(place);
+    if (held && LandsInView(edits, oldTop, m_list.GetTopIndex(), m_list.GetCountPerPage()))
+        held->ViewChanged();
+    held.reset();
     redraw.reset();
     ScheduleMarkExpiry();
 }

@@ -136,6 +136,34 @@ TEST_F(AddressListView, AnUpdateKeepsTheUsersPlaceAndMarksWhatChanged) {
     EXPECT_NE(CellBackground(0, 3), marked) << "a fill clears the marks";
 }
 
+// An update draws only what it changed in view: a row that comes far below the view, or one
+// above it (the view keeping its top row), leaves the view as it was drawn; one in view draws it.
+TEST_F(AddressListView, AnUpdateDrawsOnlyWhatItChangedInView) {
+    ShowWindow(owner.get(), SW_SHOWNOACTIVATE);
+    control.EnsureVisible(59);
+    control.EnsureVisible(30);
+    const int top = control.GetTopIndex();
+    const auto drawn = [&] {
+        UpdateWindow(control.Handle());
+        return !GetUpdateRect(control.Handle(), nullptr, FALSE);
+    };
+    ASSERT_TRUE(drawn());
+    RawRow below = raw[59];
+    below.addr = {10, 0, 200, 1};
+    raw.push_back(below);
+    list.Update(Rows(raw), GetTickCount64() + 10000);
+    EXPECT_FALSE(GetUpdateRect(control.Handle(), nullptr, FALSE)) << "a row far below the view";
+    RawRow above = raw[0];
+    above.addr = {9, 0, 0, 1};
+    raw.insert(raw.begin(), above);
+    list.Update(Rows(raw), GetTickCount64() + 10000);
+    EXPECT_FALSE(GetUpdateRect(control.Handle(), nullptr, FALSE)) << "a row above the view";
+    EXPECT_EQ(control.GetTopIndex(), top + 1);
+    raw[top + 4].mask = {255, 255, 0, 0};
+    list.Update(Rows(raw), GetTickCount64() + 10000);
+    EXPECT_TRUE(GetUpdateRect(control.Handle(), nullptr, FALSE)) << "a cell in view";
+}
+
 // The rows behind the list are the latest, also where they changed only in what the list does not
 // show, which touches no item; and of two rows alike in interface and address, the one the user
 // chose stays chosen.
