@@ -23,6 +23,9 @@ BUDGETS = {
     "one address added to 10000, shown": ("unchanged re-read + one row inserted", 1.5),
     "/scomma 10000 addresses, start to exit": ("minimal console, same bytes", 1.3),
     "one row of 10000 moved top to bottom, shown": ("unchanged re-read + one row moved", 1.5),
+    "first 1000 of 10000 rows gone, shown": ("unchanged re-read + 1000 rows removed", 1.5),
+    "RefreshList 10000 rows, all 14 columns": ("plain fill of 14 + adapter read", 1.5),
+    "unchanged re-read, 10000 rows, all 14": ("table read + adapter read", 1.2),
     "idle CPU, 42 rows": ("minimal re-reading program", 1.1),
 }
 

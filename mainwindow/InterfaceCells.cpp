@@ -71,15 +71,43 @@ const SocketAddress* FirstOf(const std::vector<SocketAddress>& addresses, std::u
     return nullptr;
 }
 
-void Set(CRowCells& cells, SortValues& sortBy, int column, std::wstring text, const SortValue& sort) {
-    cells[static_cast<std::size_t>(column)] = std::move(text);
+void Set(CRowCells& cells, SortValues& sortBy, int column, const std::wstring& text, const SortValue& sort) {
+    cells[static_cast<std::size_t>(column)] = text;
     sortBy[static_cast<std::size_t>(column)] = sort;
+}
+
+InterfaceTexts TextsOf(const AdapterInfo& a) {
+    InterfaceTexts t;
+    t.name = a.friendlyName;
+    t.nameSort = TextSort(t.name);
+    t.adapter = a.description;
+    t.adapterSort = TextSort(t.adapter);
+    t.mac = FormatPhysicalAddress(a.physicalAddress);
+    t.macSort = PhysicalSort(a.physicalAddress);
+    t.status = StatusText(a.operStatus);
+    t.statusSort = TextSort(t.status);
+    if (const SocketAddress* first = FirstOf(a.dnsServers, 0)) {
+        t.dns = AddressListText(a.dnsServers, 0);
+        t.dnsSort = AddressSort(*first);
+    }
+    for (const std::uint8_t family : {kIPv4, kIPv6}) {
+        const std::size_t at = family == kIPv6 ? 1 : 0;
+        if (const SocketAddress* first = FirstOf(a.gateways, family)) {
+            t.gateways[at] = AddressListText(a.gateways, family);
+            t.gatewaySort[at] = AddressSort(*first);
+        }
+        if (const std::optional<SocketAddress>& server = family == kIPv6 ? a.dhcpv6Server : a.dhcpv4Server) {
+            t.dhcpServer[at] = AddressText(*server);
+            t.dhcpServerSort[at] = AddressSort(*server);
+        }
+    }
+    return t;
 }
 
 }  // namespace
 
-AdapterLookup::AdapterLookup(const AdapterMap& adapters, const LeaseEnds& leases)
-    : m_adapters(adapters), m_leases(leases) {
+AdapterLookup::AdapterLookup(const AdapterMap& adapters, LocalMinuteFn localMinute)
+    : m_adapters(adapters), m_localMinute(std::move(localMinute)) {
     for (const auto& [index, adapter] : adapters)
         for (const AdapterUnicast& unicast : adapter.unicast)
             m_unicast.emplace(KeyOf(index, unicast.address), &unicast);
@@ -90,11 +118,26 @@ RowInterface AdapterLookup::Of(const RowKey& row) const {
     const auto adapter = m_adapters.find(row.index);
     if (adapter == m_adapters.end())
         return on;
-    on.adapter = &adapter->second;
-    if (const auto unicast = m_unicast.find(row); unicast != m_unicast.end())
-        on.unicast = unicast->second;
-    if (const auto lease = m_leases.find(row); lease != m_leases.end())
-        on.lease = &lease->second;
+    auto texts = m_texts.find(row.index);
+    if (texts == m_texts.end())
+        texts = m_texts.emplace(row.index, TextsOf(adapter->second)).first;
+    on.texts = &texts->second;
+    const auto unicast = m_unicast.find(row);
+    if (unicast == m_unicast.end())
+        return on;
+    on.unicast = unicast->second;
+    if (!on.unicast->FromDhcp())
+        return on;
+    LeaseEnd lease;
+    lease.never = on.unicast->Infinite();
+    lease.utcSeconds = on.unicast->leaseEnd;
+    if (!lease.never && !(m_lastLease && m_lastLease->utcSeconds == lease.utcSeconds && !m_lastLease->never)) {
+        lease.local = m_localMinute ? m_localMinute(lease.utcSeconds) : LocalMinute{};
+        m_lastLease = lease;
+    } else if (!lease.never) {
+        lease.local = m_lastLease->local;
+    }
+    on.lease = lease;
     return on;
 }
 
@@ -149,33 +192,28 @@ std::wstring LeaseText(const LeaseEnd& lease) {
 }
 
 void FillExtraCells(CRowCells& cells, SortValues& sortBy, std::uint8_t family, const RowInterface& on, CellSet shown) {
-    const AdapterInfo* a = on.adapter;
-    if (!a)
+    const InterfaceTexts* t = on.texts;
+    if (!t)
         return;
     const auto wanted = [&](int column) { return (shown & CellOf(column)) != 0; };
+    const std::size_t at = family == kIPv6 ? 1 : 0;
     if (wanted(kColName))
-        Set(cells, sortBy, kColName, a->friendlyName, TextSort(a->friendlyName));
+        Set(cells, sortBy, kColName, t->name, t->nameSort);
     if (wanted(kColAdapter))
-        Set(cells, sortBy, kColAdapter, a->description, TextSort(a->description));
+        Set(cells, sortBy, kColAdapter, t->adapter, t->adapterSort);
     if (wanted(kColMac))
-        Set(cells, sortBy, kColMac, FormatPhysicalAddress(a->physicalAddress), PhysicalSort(a->physicalAddress));
-    if (wanted(kColStatus)) {
-        std::wstring status = StatusText(a->operStatus);
-        const SortValue sort = TextSort(status);
-        Set(cells, sortBy, kColStatus, std::move(status), sort);
-    }
+        Set(cells, sortBy, kColMac, t->mac, t->macSort);
+    if (wanted(kColStatus))
+        Set(cells, sortBy, kColStatus, t->status, t->statusSort);
     if (wanted(kColGateway))
-        if (const SocketAddress* first = FirstOf(a->gateways, family))
-            Set(cells, sortBy, kColGateway, AddressListText(a->gateways, family), AddressSort(*first));
+        Set(cells, sortBy, kColGateway, t->gateways[at], t->gatewaySort[at]);
     if (wanted(kColDns))
-        if (const SocketAddress* first = FirstOf(a->dnsServers, 0))
-            Set(cells, sortBy, kColDns, AddressListText(a->dnsServers, 0), AddressSort(*first));
+        Set(cells, sortBy, kColDns, t->dns, t->dnsSort);
     // What DHCP gave: only for an address that came from it.
     if (!on.unicast || !on.unicast->FromDhcp())
         return;
-    const std::optional<SocketAddress>& server = family == kIPv6 ? a->dhcpv6Server : a->dhcpv4Server;
-    if (wanted(kColDhcpServer) && server)
-        Set(cells, sortBy, kColDhcpServer, AddressText(*server), AddressSort(*server));
+    if (wanted(kColDhcpServer))
+        Set(cells, sortBy, kColDhcpServer, t->dhcpServer[at], t->dhcpServerSort[at]);
     if (wanted(kColLeaseExpires) && on.lease)
         Set(cells, sortBy, kColLeaseExpires, LeaseText(*on.lease), LeaseSort(*on.lease));
 }

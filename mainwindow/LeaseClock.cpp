@@ -1,28 +1,61 @@
 #include "mainwindow/LeaseClock.h"
 
-#include <iterator>
+#include <optional>
+#include <unordered_map>
+
+#include "mainwindow/InterfaceCells.h"
 
 namespace netpeek {
 
-std::int64_t LeaseClock::End(const RowKey& row, std::uint32_t remaining, std::int64_t now) {
-    const auto [found, fresh] = m_leases.try_emplace(row);
-    Lease& lease = found->second;
-    if (fresh || remaining > lease.remaining)
-        lease.end = now + remaining;
-    lease.remaining = remaining;
-    lease.seen = true;
-    return lease.end;
+std::int64_t LeaseEndOf(const AdapterUnicast& address, std::int64_t now, const AdapterUnicast* before) {
+    if (!address.FromDhcp() || address.Infinite())
+        return 0;
+    if (before && before->leaseEnd != 0 && address.validLifetime <= before->validLifetime)
+        return before->leaseEnd;
+    return now + address.validLifetime;
 }
 
-void LeaseClock::Sweep() {
-    for (auto at = m_leases.begin(); at != m_leases.end();) {
-        if (!at->second.seen) {
-            at = m_leases.erase(at);
-        } else {
-            at->second.seen = false;
-            ++at;
+namespace {
+
+// Everything but the addresses, which the walk compares one by one.
+bool SameApartFromAddresses(const AdapterInfo& a, const AdapterInfo& b) {
+    return a.friendlyName == b.friendlyName && a.description == b.description && a.adapterName == b.adapterName &&
+           a.physicalAddress == b.physicalAddress && a.operStatus == b.operStatus && a.mtu == b.mtu &&
+           a.gateways == b.gateways && a.dnsServers == b.dnsServers && a.dhcpv4Server == b.dhcpv4Server &&
+           a.dhcpv6Server == b.dhcpv6Server && a.unicast.size() == b.unicast.size();
+}
+
+}  // namespace
+
+bool MarkLeaseEnds(AdapterMap& adapters, const AdapterMap& before, std::int64_t now) {
+    bool same = adapters.size() == before.size();
+    for (auto& [index, adapter] : adapters) {
+        const auto earlier = before.find(index);
+        const std::vector<AdapterUnicast>* was = earlier == before.end() ? nullptr : &earlier->second.unicast;
+        same = same && was && SameApartFromAddresses(adapter, earlier->second);
+        std::optional<std::unordered_map<RowKey, std::size_t, RowKeyHash>> byAddress;
+        std::size_t next = 0;  // where the last one was found, plus one
+        for (AdapterUnicast& address : adapter.unicast) {
+            const AdapterUnicast* then = nullptr;
+            if (was && next < was->size() && (*was)[next].address == address.address) {
+                then = &(*was)[next++];
+            } else if (was) {
+                if (!byAddress) {
+                    byAddress.emplace();
+                    for (std::size_t i = 0; i < was->size(); ++i)
+                        byAddress->emplace(KeyOf(index, (*was)[i].address), i);
+                }
+                if (const auto found = byAddress->find(KeyOf(index, address.address)); found != byAddress->end()) {
+                    then = &(*was)[found->second];
+                    next = found->second + 1;
+                }
+            }
+            address.leaseEnd = LeaseEndOf(address, now, then);
+            // Found at its own place and alike: the same address as before.
+            same = same && then == was->data() + (&address - adapter.unicast.data()) && *then == address;
         }
     }
+    return same;
 }
 
 }  // namespace netpeek

@@ -4,30 +4,22 @@
 // kept, so that an unchanged lease never changes its text or marks its cell.
 
 #include <cstdint>
-#include <unordered_map>
 
-#include "mainwindow/ListRow.h"
+#include "support/AdapterInfo.h"
 
 namespace netpeek {
 
-class LeaseClock {
-public:
-    // When the lease of the row's address ends, in seconds since 1970 UTC, given the lifetime
-    // that remains of it by a read made at `now`. The moment of an earlier read stays while the
-    // lifetime reported is no longer than that read's; a renewal makes it longer, and the moment
-    // is worked out again.
-    std::int64_t End(const RowKey& row, std::uint32_t remaining, std::int64_t now);
-    // Forgets the leases that End was not asked about since the last sweep: their addresses
-    // have gone, and one that comes back is a new lease.
-    void Sweep();
+// When the lease of `address`, read at `now` (seconds since 1970 UTC), ends: the moment of the
+// read before (`before`, the same address then, or null) while the lifetime reported is no
+// longer than that read's; a new lease, or a renewal, which makes it longer, is worked out
+// again. 0 for an address not from DHCP or whose lifetime never ends.
+std::int64_t LeaseEndOf(const AdapterUnicast& address, std::int64_t now, const AdapterUnicast* before);
 
-private:
-    struct Lease {
-        std::int64_t end = 0;
-        std::uint32_t remaining = 0;  // as the last read reported it
-        bool seen = false;            // asked about since the last sweep
-    };
-    std::unordered_map<RowKey, Lease, RowKeyHash> m_leases;
-};
+// Every address of `adapters` gets when its lease ends, each found among `before` (the read
+// before) at the same place of the same interface first, as Windows lists them in the same
+// order read after read, and by its address otherwise. True when the adapters then tell just
+// what `before` did: the walk that finds the leases compares the reads too, since a re-read of
+// an interface with thousands of addresses must cost little more than the read itself.
+bool MarkLeaseEnds(AdapterMap& adapters, const AdapterMap& before, std::int64_t now);
 
 }  // namespace netpeek

@@ -1,5 +1,7 @@
 #include "mainwindow/TableRows.h"
 
+#include "mainwindow/InterfaceTip.h"
+
 #include <algorithm>
 #include <span>
 #include <utility>
@@ -54,49 +56,27 @@ void TableRows::Clear() {
     m_table6.clear();
     m_temporary6.clear();
     m_adapters.clear();
-    m_leases.clear();
     m_rows.clear();
 }
 
-bool TableRows::ReadAdapters(AdapterMap& adapters, LeaseEnds& leases) {
+std::optional<bool> TableRows::ReadAdapters(AdapterMap& adapters) {
     try {
         adapters = m_services.getAdapters();
     } catch (...) {
-        return false;
+        return std::nullopt;
     }
-    const std::int64_t now = m_services.utcNow();
-    for (auto& [index, adapter] : adapters) {
-        for (AdapterUnicast& unicast : adapter.unicast) {
-            if (unicast.FromDhcp()) {
-                const RowKey key = KeyOf(index, unicast.address);
-                LeaseEnd end;
-                end.never = unicast.validLifetime == kInfiniteLifetime;
-                if (!end.never) {
-                    end.utcSeconds = m_leaseClock.End(key, unicast.validLifetime, now);
-                    // The local time of a moment already known is known too.
-                    const auto last = m_leases.find(key);
-                    end.local = last != m_leases.end() && !last->second.never &&
-                                        last->second.utcSeconds == end.utcSeconds
-                                    ? last->second.local
-                                    : m_services.localMinute(end.utcSeconds);
-                }
-                leases.insert_or_assign(key, end);
-            }
-            // What counts down from read to read is kept as when the lease ends.
-            unicast.validLifetime = 0;
-        }
-    }
-    m_leaseClock.Sweep();
-    return true;
+    return MarkLeaseEnds(adapters, m_adapters, m_services.utcNow());
 }
 
-LeaseEnd TableRows::LeaseOf(const RowKey& row, std::uint32_t remaining) {
+LeaseEnd TableRows::LeaseOf(const RowKey& row, const AdapterUnicast& now) {
+    const AdapterUnicast* known = nullptr;
+    if (const auto adapter = m_adapters.find(row.index); adapter != m_adapters.end())
+        known = UnicastOf(row, adapter->second);
     LeaseEnd end;
-    end.never = remaining == kInfiniteLifetime;
-    if (!end.never) {
-        end.utcSeconds = m_leaseClock.End(row, remaining, m_services.utcNow());
+    end.never = now.Infinite();
+    end.utcSeconds = LeaseEndOf(now, m_services.utcNow(), known);
+    if (!end.never)
         end.local = m_services.localMinute(end.utcSeconds);
-    }
     return end;
 }
 
@@ -114,14 +94,10 @@ ListRows TableRows::Read(const TableChoice& choice) {
     // Interfaces that cannot be read now are as the last read found them, so that a hidden one
     // stays hidden.
     AdapterMap adapters;
-    LeaseEnds leases;
-    if (!choice.NeedsAdapters()) {
+    if (!choice.NeedsAdapters())
         m_adapters.clear();
-        m_leases.clear();
-    } else if (ReadAdapters(adapters, leases)) {
+    else if (ReadAdapters(adapters).has_value())
         m_adapters = std::move(adapters);
-        m_leases = std::move(leases);
-    }
     m_rows = Rebuilt(table, table6, false);
     m_table = std::move(table);
     m_table6 = std::move(table6);
@@ -150,17 +126,15 @@ std::optional<ListRows> TableRows::ReadChanges(ULONGLONG& spent) {
         }
     }
     AdapterMap adapters;
-    LeaseEnds leases;
-    const bool adaptersRead = m_choice.NeedsAdapters() && ReadAdapters(adapters, leases);
+    const std::optional<bool> adaptersSame = m_choice.NeedsAdapters() ? ReadAdapters(adapters) : std::nullopt;
+    const bool adaptersRead = adaptersSame.has_value();
     stop();
-    const bool sameInterfaces = !adaptersRead || (adapters == m_adapters && leases == m_leases);
+    const bool sameInterfaces = !adaptersRead || *adaptersSame;
     const bool same6 = !table6 || *table6 == m_table6;
     if (sameInterfaces && same6 && table == m_table)
         return std::nullopt;
-    if (adaptersRead) {
+    if (adaptersRead)
         m_adapters = std::move(adapters);
-        m_leases = std::move(leases);
-    }
     // Rows whose interface told something new are made again; the others are the last read's.
     ListRows rows = Rebuilt(table, table6 ? *table6 : m_table6, sameInterfaces);
     m_rows = std::move(rows);
@@ -174,7 +148,7 @@ std::optional<ListRows> TableRows::ReadChanges(ULONGLONG& spent) {
 // had, with the same table row and type, is that read's own. The last read is m_table, m_table6
 // and m_rows still.
 ListRows TableRows::Rebuilt(const CIPAddrList& table, const CIPv6AddrList& table6, bool reuse) {
-    const AdapterLookup lookup(m_adapters, m_leases);
+    const AdapterLookup lookup(m_adapters, m_services.localMinute);
     const RowContext context{m_choice.NeedsAdapters() ? &lookup : nullptr, m_choice.extras};
     std::vector<bool> temporary6 = TemporaryAddresses(table6);
     const std::size_t last4 = std::min(m_table.size(), m_rows.size());

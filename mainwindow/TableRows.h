@@ -54,29 +54,27 @@ public:
     std::size_t Formatted() const { return m_formatted; }
     // The interfaces as the last adapter read found them (none when none was made).
     const AdapterMap& Adapters() const { return m_adapters; }
-    // When the lease of a row's address ends, its lifetime `remaining` as a read made now tells:
-    // by the same clock as the rows' own cells, so that the tooltip says what the cell does.
-    LeaseEnd LeaseOf(const RowKey& row, std::uint32_t remaining);
+    // When the lease of a row's address ends, as a read made now finds it: the moment the rows'
+    // own cells show where the last read knew the lease, so that the tooltip says what the cell does.
+    LeaseEnd LeaseOf(const RowKey& row, const AdapterUnicast& now);
     // Forgets every read, as at the start.
     void Clear();
 
 private:
-    // Reads what the choice needs of the interfaces; false when that read failed.
-    bool ReadAdapters(AdapterMap& adapters, LeaseEnds& leases);
+    // Reads the interfaces, with when their leases end: none when that read failed, else whether
+    // they tell what the last read's did.
+    std::optional<bool> ReadAdapters(AdapterMap& adapters);
     ListRows Rebuilt(const CIPAddrList& table, const CIPv6AddrList& table6, bool reuse);
     ListRows Shown() const;
 
     const FormServices& m_services;
     TableChoice m_choice;
-    // The last read: the tables as the system gave them, what the interfaces told (the lifetimes
-    // that count down taken out: when each lease ends stands for them), and its rows.
+    // The last read: the tables as the system gave them, what the interfaces told, and its rows.
     CIPAddrList m_table;
     CIPv6AddrList m_table6;
     std::vector<bool> m_temporary6;
     AdapterMap m_adapters;
-    LeaseEnds m_leases;
     ListRows m_rows;  // every row, hidden ones too: the IPv4 ones, then the IPv6 ones
-    LeaseClock m_leaseClock;
     std::size_t m_formatted = 0;
 };
 

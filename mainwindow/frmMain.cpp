@@ -226,7 +226,7 @@ void frmMain::CreateControls() {
             return row ? std::optional<RowKey>(row->key) : std::nullopt;
         },
         [this](const RowKey& row, const AdapterInfo& adapter, const AdapterUnicast& unicast) {
-            TipLease lease{m_table.LeaseOf(row, unicast.validLifetime), std::nullopt};
+            TipLease lease{m_table.LeaseOf(row, unicast), std::nullopt};
             // Windows keeps when an IPv4 lease was obtained; a DHCPv6 one it does not tell.
             if (row.family == AddressFamily::IPv4 && m_services.leaseObtained)
                 if (const auto obtained = m_services.leaseObtained(adapter.adapterName))

@@ -31,9 +31,19 @@ struct AdapterUnicast {
     std::int32_t prefixOrigin = 0;
     std::int32_t suffixOrigin = 0;
     std::uint32_t validLifetime = 0;  // seconds from the read, counting down; kInfiniteLifetime for ever
-    friend bool operator==(const AdapterUnicast&, const AdapterUnicast&) = default;
+    // When a lease from DHCP with a finite lifetime ends, in seconds since 1970 UTC, once whoever
+    // follows the leases has worked it out (mainwindow/LeaseClock); 0 until then.
+    std::int64_t leaseEnd = 0;
 
     bool FromDhcp() const { return prefixOrigin == kOriginDhcp || suffixOrigin == kOriginDhcp; }
+    bool Infinite() const { return validLifetime == kInfiniteLifetime; }
+
+    // Alike when they tell the same: the lifetime that counts down from read to read is not
+    // compared, only whether it ends, and when the lease does.
+    friend bool operator==(const AdapterUnicast& a, const AdapterUnicast& b) {
+        return a.address == b.address && a.prefixOrigin == b.prefixOrigin && a.suffixOrigin == b.suffixOrigin &&
+               a.Infinite() == b.Infinite() && a.leaseEnd == b.leaseEnd;
+    }
 };
 
 struct AdapterInfo {

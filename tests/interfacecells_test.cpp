@@ -34,10 +34,14 @@ CIPAddrRow Row4(std::uint32_t index, std::uint8_t last) {
     return row;
 }
 
+// The local time of a moment, as the tests' own moments give it.
+LocalMinute Local(std::int64_t utc) {
+    return utc == 1765200000 ? LocalMinute{2026, 12, 8, 13, 20} : LocalMinute{2026, 12, 9, 14, 3};
+}
+
 // Interface 2 with everything, interface 5 with little; interface 9 is not known.
 struct Interfaces {
     AdapterMap adapters;
-    LeaseEnds leases;
     Interfaces() {
         AdapterInfo& eth = adapters[2];
         eth.friendlyName = L"Ethernet";
@@ -53,8 +57,7 @@ struct Interfaces {
         AdapterInfo& tun = adapters[5];
         tun.friendlyName = L"vpn";
         tun.operStatus = 7;
-        leases[KeyOf(2, eth.unicast[0].address)] = {false, 1765289000, {2026, 12, 9, 14, 3}};
-        leases[KeyOf(2, eth.unicast[2].address)] = {true, 0, {}};
+        eth.unicast[0].leaseEnd = 1765289000;
     }
 };
 
@@ -62,7 +65,7 @@ struct Interfaces {
 
 TEST(ExtraCells, EachColumnShowsWhatItsInterfaceAndLeaseTellAndOnlyWhenShown) {
     const Interfaces on;
-    const AdapterLookup lookup(on.adapters, on.leases);
+    const AdapterLookup lookup(on.adapters, Local);
     const RowContext all{&lookup, kExtraCells};
     const CRowCells dhcp = ToListRow(Row4(2, 1), all).Cells();
     EXPECT_EQ(std::vector<std::wstring>(dhcp.begin() + kColName, dhcp.end()),
@@ -102,9 +105,9 @@ TEST(ExtraCells, SortByValueTextWhateverItsCaseAndEmptyFirst) {
     on.adapters[4].friendlyName = L"Подключение";
     on.adapters[4].gateways = {V4(192, 168, 0, 1)};
     on.adapters[6].friendlyName = L"подключение 2";
-    on.leases[KeyOf(3, V4(10, 0, 0, 1))] = {true, 0, {}};
-    on.leases[KeyOf(4, V4(10, 0, 0, 1))] = {false, 1765200000, {2026, 12, 8, 13, 20}};
-    const AdapterLookup lookup(on.adapters, on.leases);
+    on.adapters[3].unicast[0].validLifetime = kInfiniteLifetime;
+    on.adapters[4].unicast[0].leaseEnd = 1765200000;
+    const AdapterLookup lookup(on.adapters, Local);
     ListRows rows;
     for (std::uint32_t index : {2u, 3u, 9u, 4u, 6u})
         rows.push_back(ToListRow(Row4(index, 1), {&lookup, kExtraCells}));
@@ -119,20 +122,38 @@ TEST(ExtraCells, SortByValueTextWhateverItsCaseAndEmptyFirst) {
 }
 
 TEST(LeaseClock, TheMomentStaysWhileTheLifetimeCountsDownAndMovesOnARenewal) {
-    LeaseClock clock;
-    const RowKey lease = KeyOf(2, V4(10, 0, 0, 1)), other = KeyOf(2, V4(10, 0, 0, 2));
-    EXPECT_EQ(clock.End(lease, 3600, 1000), 4600);
-    // Two seconds and a little later Windows says 3598 or 3597: the same moment, never 4599 or 4601.
-    EXPECT_EQ(clock.End(lease, 3598, 1002), 4600);
-    EXPECT_EQ(clock.End(lease, 3597, 1004), 4600);
-    EXPECT_EQ(clock.End(lease, 3597, 1200), 4600);  // a lifetime Wine keeps fixed
-    // Renewed: longer than the read before.
-    EXPECT_EQ(clock.End(lease, 7200, 2000), 9200);
-    EXPECT_EQ(clock.End(other, 60, 2000), 2060);
-    clock.Sweep();
-    EXPECT_EQ(clock.End(lease, 7100, 2100), 9200);
-    clock.Sweep();  // `other` was not asked about: a new lease when it comes back
-    EXPECT_EQ(clock.End(other, 60, 3000), 3060);
+    const auto read = [](std::uint32_t remaining, std::int32_t origin = kOriginDhcp) {
+        return AdapterUnicast{V4(10, 0, 0, 1), origin, origin, remaining, 0};
+    };
+    AdapterUnicast before = read(3600);
+    before.leaseEnd = LeaseEndOf(before, 1000, nullptr);
+    EXPECT_EQ(before.leaseEnd, 4600);
+    // Two seconds and a little later Windows says 3598 or 3597: the same moment, never 4599 or 4601;
+    // a lifetime Wine keeps fixed gives the same moment too.
+    EXPECT_EQ(LeaseEndOf(read(3598), 1002, &before), 4600);
+    EXPECT_EQ(LeaseEndOf(read(3600), 1200, &before), 4600);
+    // Renewed: longer than the read before; and an address that was not there is a new lease.
+    EXPECT_EQ(LeaseEndOf(read(7200), 2000, &before), 9200);
+    EXPECT_EQ(LeaseEndOf(read(60), 2000, nullptr), 2060);
+    EXPECT_EQ(LeaseEndOf(read(kInfiniteLifetime), 2000, &before), 0);
+    EXPECT_EQ(LeaseEndOf(read(60, 1), 2000, &before), 0) << "not from DHCP";
+
+    // Found again in the read before by place, or by address where the addresses moved.
+    AdapterMap first, second;
+    first[2].unicast = {read(3600), AdapterUnicast{V4(10, 0, 0, 2), kOriginDhcp, kOriginDhcp, 50, 0}};
+    MarkLeaseEnds(first, {}, 1000);
+    second[2].unicast = {first[2].unicast[1], first[2].unicast[0]};
+    second[2].unicast[0].validLifetime = 48;
+    second[2].unicast[1].validLifetime = 3598;
+    EXPECT_FALSE(MarkLeaseEnds(second, first, 1002)) << "the addresses in another order";
+    EXPECT_EQ(second[2].unicast[0].leaseEnd, 1050);
+    EXPECT_EQ(second[2].unicast[1].leaseEnd, 4600);
+    EXPECT_EQ(second[2].unicast[0], first[2].unicast[1]) << "what counts down is not a change";
+    AdapterMap third = second;
+    third[2].unicast[0].validLifetime = 40;
+    EXPECT_TRUE(MarkLeaseEnds(third, second, 1010));
+    third[2].dnsServers.push_back(V4(10, 0, 0, 53));
+    EXPECT_FALSE(MarkLeaseEnds(third, second, 1010));
 }
 
 TEST(StoredChoices, DamagedValuesGiveWhatCanBeReadOfThem) {
