@@ -177,9 +177,11 @@ ChangeFormat ChangeFormatOf(SaveFormat format) {
     return ChangeFormat::Comma;
 }
 
-// The reader of a pipe went away (`| Select-Object -First 5`): the watch has done its work.
+// The reader of a pipe went away (`| Select-Object -First 5`): the watch has done its work. Windows
+// says so with 232 or 109, Wine with 233.
 bool ReaderGone(const CError& error) {
-    return error.Number() == ERROR_NO_DATA || error.Number() == ERROR_BROKEN_PIPE;
+    return error.Number() == ERROR_NO_DATA || error.Number() == ERROR_BROKEN_PIPE ||
+           error.Number() == ERROR_PIPE_NOT_CONNECTED;
 }
 
 // The watch of the command line, after its first read: its lines to standard output or appended to
