@@ -45,7 +45,7 @@ void RegisterWatchClass(WNDPROC proc) {
 Watch::Watch(const FormServices& services, const TableChoice& choice, std::vector<int> columns, ChangeFormat format)
     : m_services(services), m_reader(services), m_columns(std::move(columns)), m_headers(ChangeHeaders(m_columns)),
       m_format(format) {
-    m_last = m_reader.Read(choice);
+    m_first = m_reader.Read(choice);
     m_firstReadTime = IsoLocalTime(m_services.utcNow());
 }
 
@@ -54,17 +54,15 @@ void Watch::Start(WatchSink sink, bool header) {
     if (header)
         if (const std::wstring line = ChangeHeaderLine(m_format, m_headers); !line.empty())
             m_sink(line);
-    Write(PresentLines(m_last, m_firstReadTime));
+    Write(PresentLines(m_first, m_firstReadTime));
+    m_first.clear();
 }
 
 ULONGLONG Watch::Reread() {
+    // Only the rows the read replaced are compared: the others are as they were.
     ULONGLONG spent = 0;
-    std::optional<ListRows> rows = m_reader.ReadChanges(spent);
-    if (!rows)
-        return spent;
-    const std::vector<ChangeLine> lines = ChangedLines(m_last, *rows, IsoLocalTime(m_services.utcNow()));
-    m_last = std::move(*rows);
-    Write(lines);
+    if (const std::optional<TableRows::Replaced> replaced = m_reader.ReadReplaced(spent))
+        Write(ChangedLines(replaced->before, replaced->after, IsoLocalTime(m_services.utcNow())));
     return spent;
 }
 

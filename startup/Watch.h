@@ -32,7 +32,8 @@ public:
     // for each row of the first read, in the table's order; later lines go to the same sink.
     void Start(WatchSink sink, bool header);
     // Reads the table again and writes the lines of what changed since the last read that saw a
-    // change; a read that changed nothing, or failed, writes nothing. Answers the read's
+    // change, comparing only the rows that the read replaced; a read that changed nothing, or
+    // failed, writes nothing. Answers the read's
     // milliseconds by the services' clock, as the follower wants.
     ULONGLONG Reread();
 
@@ -44,7 +45,7 @@ private:
 
     const FormServices& m_services;
     TableRows m_reader;
-    ListRows m_last;
+    ListRows m_first;  // the first read's rows, until they are written
     std::wstring m_firstReadTime;
     std::vector<int> m_columns;
     std::vector<std::wstring> m_headers;
