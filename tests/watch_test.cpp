@@ -1,5 +1,5 @@
-// The command line's watch in process: its lines over the window tests' services, its loop ended
-// the ways a watch ends, and its log against the real file system.
+// The command line's watch in process: its lines over the window tests' services, and its loop
+// ended the ways a watch ends.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,7 +11,6 @@
 #include <utility>
 #include <vector>
 
-#include "startup/CommandLineSave.h"
 #include "startup/Watch.h"
 #include "support/LocalTime.h"
 #include "support/SystemError.h"
@@ -33,11 +32,6 @@ RawRow Row(std::uint32_t index, std::array<std::uint8_t, 4> addr, std::uint8_t m
             {static_cast<std::uint8_t>(mask >> 24), static_cast<std::uint8_t>(mask >> 16),
              static_cast<std::uint8_t>(mask >> 8), static_cast<std::uint8_t>(mask)},
             {1, 0, 0, 0}, 65535, 0, 1};
-}
-
-// A handle CreateFileW gave, null where it gave none.
-HANDLE Opened(HANDLE handle) {
-    return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
 }
 
 const RawRow kLoopback = Row(1, {127, 0, 0, 1}, 8);
@@ -197,51 +191,4 @@ TEST_F(WatchTest, TheSessionsEndTheSecondsOrAFailedWriteEndTheLoop) {
             EXPECT_EQ(error.Number(), static_cast<std::uint32_t>(ERROR_DISK_FULL));
         }
     }
-}
-
-// A log file is appended to under its own header, written once, and another file is refused and
-// left as it was: through the command line, against the real table and file system.
-TEST(WatchLog, AppendsUnderItsOwnHeaderOnlyAndRefusesAnotherFileUntouched) {
-    wchar_t temp[MAX_PATH] = {};
-    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
-    const std::wstring log = std::wstring(temp) + L"netpeek-watch-" + std::to_wstring(GetCurrentProcessId());
-    const auto bytes = [&log] {
-        std::string read;
-        const UniqueKernelHandle file(
-            Opened(CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
-        char chunk[4096];
-        DWORD got = 0;
-        while (file && ReadFile(file.get(), chunk, sizeof(chunk), &got, nullptr) && got != 0)
-            read.append(chunk, got);
-        return read;
-    };
-    const auto put = [&log](const std::string& text) {
-        const UniqueKernelHandle file(
-            Opened(CreateFileW(log.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)));
-        DWORD written = 0;
-        return file && WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != FALSE;
-    };
-    const auto watch = [&log](const wchar_t* format) {
-        return RunCommandLine({format, log, L"/columns", L"Interface,IP", L"/noipv6", L"/allinterfaces", L"/wfor", L"1"},
-                              Messages::ErrorOnly);
-    };
-    const std::string header = "\"Time\",\"Event\",\"Interface\",\"IP\"\r\n";
-
-    ASSERT_TRUE(put(""));
-    EXPECT_EQ(watch(L"/wcomma"), 0);
-    const std::string first = bytes();
-    EXPECT_EQ(first.rfind(header, 0), 0u) << "an empty file gets the header";
-    EXPECT_NE(first.find("\",\"present\",\"1\",\"127.0.0.1\"\r\n"), std::string::npos);
-    EXPECT_EQ(watch(L"/wcomma"), 0);
-    const std::string both = bytes();
-    EXPECT_EQ(both.rfind(first, 0), 0u) << "the first run's bytes are kept";
-    EXPECT_EQ(both.size(), 2 * first.size() - header.size()) << "and the header is not written again";
-
-    EXPECT_EQ(watch(L"/wjson"), 13) << "JSON Lines onto a CSV log";
-    EXPECT_EQ(bytes(), both);
-    const std::string other = "\"Interface\",\"IP\"\r\n\"1\",\"127.0.0.1\"\r\n";
-    ASSERT_TRUE(put(other));
-    EXPECT_EQ(watch(L"/wcomma"), 13) << "a log of other columns";
-    EXPECT_EQ(bytes(), other);
-    DeleteFileW(log.c_str());
 }

@@ -4,9 +4,10 @@
 # /scomma /nosort saves it, then one line for each change made meanwhile (an address added, then
 # removed, a mask changed by replacing the address: "was" and "now") and ends with 0 after its 12
 # seconds; Ctrl+C (SIGINT, which Wine hands to the console control handler) ends it with 0 after
-# a whole line. /wcomma FILE run twice appends, the first run's bytes kept and one header; a file
-# with another header, or a CSV log for /wjson, is refused with 13 and left byte for byte; a full
-# disk stops it with 112, one line on standard error and whole lines before; a pipe closed by its
+# a whole line, into a new file that starts with the header. /wcomma FILE run twice on an empty
+# file gives it the header and then appends, the first run's bytes kept and one header; a file with
+# another header, or a CSV log for /wjson, is refused with 13 and left byte for byte; a full disk
+# stops it with 112, one line on standard error and whole lines before; a pipe closed by its
 # reader ends it with 0 and no message; bad lines end with 87 and one line on standard error.
 # Netpeek.exe /wjson - /wfor 5 into a file writes the same lines and shows no window.
 set -u
@@ -169,9 +170,12 @@ np_end "$E2E_TIMEOUT"
 grep -q default_ctrl_handler "$E2E_WORK/err.txt" && check_failed "Wine's default handler, not the watch's, took Ctrl+C"
 [ "$(whole_lines "$E2E_WORK/ctrlc.csv" 8)" = $((rows + 1)) ] || check_failed "ctrlc.csv is not the header and the rows"
 
-step "/wcomma FILE twice: appended, the first run's bytes and one header"
+step "/wcomma FILE twice, first onto an empty file: appended, the first run's bytes and one header"
 log=$E2E_WORK/changes.csv
+: >"$log"
 ran /wcomma "$(winpath "$log")" /wfor 1
+[ "$(head -n 1 "$log")" = $'"Time","Event","Interface","IP","Mask","Broadcast","Realm size","Type"\r' ] ||
+    check_failed "the empty file did not get the header first: $(head -n 1 "$log")"
 cp "$log" "$E2E_WORK/first.csv"
 ran /WCOMMA "$(winpath "$log")" -wfor 1
 cmp -s "$E2E_WORK/first.csv" <(head -c "$(stat -c %s "$E2E_WORK/first.csv")" "$log") ||
