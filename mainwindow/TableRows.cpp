@@ -187,8 +187,8 @@ bool TableRows::Reread(ULONGLONG& spent, Replaced* replaced) {
         return false;
     const CIPv6AddrList& now6 = table6 ? *table6 : m_table6;
     std::vector<bool> temporary6 = TemporaryAddresses(now6);
-    // The rows as the last read made them; the only copy of them that is left for a change of
-    // the interfaces, which makes every row again.
+    // The runs of rows alike need the last read's rows to stand for its tables one for one, as
+    // they always do once read; a change of the interfaces makes every row again anyway.
     const bool known = m_rows.size() == m_table.size() + m_table6.size() && m_temporary6.size() == m_table6.size();
     if (sameInterfaces && known) {
         Replace(table, now6, temporary6, replaced);

@@ -97,7 +97,7 @@ constexpr wchar_t kUsage[] =
     L"  Файл дописывается, а не заменяется; заголовок — только в новый или пустой.\r\n"
     L"  /wfor СЕКУНДЫ    закончить через столько секунд (целое от 1).\r\n"
     L"Ключи пишутся с / или -, в любом регистре. Код завершения 0 — успех, иначе\r\n"
-    L"номер ошибки Windows (87 — неверные аргументы).";
+    L"номер ошибки Windows (87 — неверные аргументы, 13 — файл других строк).";
 
 // A control character, line breaks included, that would break the message's one line.
 bool IsControl(wchar_t c) {
