@@ -3,7 +3,7 @@
 
 Usage: report.py NATIVE.json WINDOWS.txt WINDOWS-EXIT-CODE
 NATIVE.json is Google Benchmark's JSON with median aggregates; WINDOWS.txt is what
-win_bench and save_bench printed (figure and info lines) and what bench.sh measured of the
+win_bench, watch_bench and save_bench printed (figure and info lines) and what bench.sh measured of the
 idle programs (share and limit lines). Exits 1 when a budget is missed or the Windows run
 failed.
 """
@@ -27,6 +27,8 @@ BUDGETS = {
     "RefreshList 10000 rows, all 14 columns": ("plain fill of 14 + adapter read", 1.5),
     "unchanged re-read, 10000 rows, all 14": ("table read + adapter read", 1.2),
     "idle CPU, 42 rows": ("minimal re-reading program", 1.1),
+    "one address added to 10000, watch line out": ("unchanged re-read + one row's line", 1.2),
+    "idle watch CPU, 42 rows": ("minimal re-reading program", 1.1),
 }
 
 
@@ -34,6 +36,7 @@ BUDGETS = {
 # largest value allowed.
 LIMITS = {
     "idle CPU, 5000 addresses": 2.0,
+    "idle watch CPU, 5000 addresses": 2.0,
 }
 
 

@@ -3,6 +3,7 @@
 // that came, one that went, and a changed one as it was and as it is now. The command line's
 // watch writes them, and the window's log of changes shows them.
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -33,5 +34,19 @@ std::vector<ChangeLine> ChangedLines(const ListRows& before, const ListRows& aft
 std::vector<std::wstring> ChangeHeaders(std::span<const int> columns);
 // A line's fields under those headers.
 std::vector<std::wstring> ChangeFields(const ChangeLine& line, std::span<const int> columns);
+
+// How the lines are written: CSV and tab-separated under a header line, or JSON Lines.
+enum class ChangeFormat { Comma, Tab, Json };
+// The header line that a text of these lines starts with, CR LF after it; none for JSON Lines,
+// whose every object names its fields.
+std::wstring ChangeHeaderLine(ChangeFormat format, const std::vector<std::wstring>& headers);
+// A line's fields under those headers as CsvLine, TabLine or JsonLine writes them.
+std::wstring ChangeLineText(ChangeFormat format, const std::vector<std::wstring>& headers,
+                            const std::vector<std::wstring>& fields);
+// Whether an existing log whose first line is this (its bytes, the line end left out) holds lines
+// of that format under those headers, so that more of them may follow: its header line, or for
+// JSON Lines an object with exactly those keys in that order. Anything else (another header,
+// other columns, another format, not a header at all) is another file's.
+bool LogTakes(std::string_view firstLine, ChangeFormat format, const std::vector<std::wstring>& headers);
 
 }  // namespace netpeek

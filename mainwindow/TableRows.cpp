@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <span>
+#include <optional>
 #include <utility>
 
 namespace netpeek {
@@ -98,13 +99,28 @@ ListRows TableRows::Read(const TableChoice& choice) {
         m_adapters.clear();
     else if (ReadAdapters(adapters).has_value())
         m_adapters = std::move(adapters);
-    m_rows = Rebuilt(table, table6, false);
+    std::vector<bool> temporary6 = TemporaryAddresses(table6);
+    m_rows = Rebuilt(table, table6, temporary6, 0, table.size() + table6.size(), 0, false, false);
     m_table = std::move(table);
     m_table6 = std::move(table6);
+    m_temporary6 = std::move(temporary6);
     return Shown();
 }
 
 std::optional<ListRows> TableRows::ReadChanges(ULONGLONG& spent) {
+    if (!Reread(spent, nullptr))
+        return std::nullopt;
+    return Shown();
+}
+
+std::optional<TableRows::Replaced> TableRows::ReadReplaced(ULONGLONG& spent) {
+    Replaced replaced;
+    if (!Reread(spent, &replaced))
+        return std::nullopt;
+    return replaced;
+}
+
+bool TableRows::Reread(ULONGLONG& spent, Replaced* replaced) {
     const ULONGLONG start = m_services.clock();
     const auto stop = [&] {
         const ULONGLONG end = m_services.clock();
@@ -115,7 +131,7 @@ std::optional<ListRows> TableRows::ReadChanges(ULONGLONG& spent) {
         table = m_services.getIPAddresses();
     } catch (...) {
         stop();
-        return std::nullopt;
+        return false;
     }
     // A part that cannot be read now stays as it was, and the others go on without it.
     std::optional<CIPv6AddrList> table6;
@@ -132,75 +148,143 @@ std::optional<ListRows> TableRows::ReadChanges(ULONGLONG& spent) {
     const bool sameInterfaces = !adaptersRead || *adaptersSame;
     const bool same6 = !table6 || *table6 == m_table6;
     if (sameInterfaces && same6 && table == m_table)
-        return std::nullopt;
-    if (adaptersRead)
-        m_adapters = std::move(adapters);
-    // Rows whose interface told something new are made again; the others are the last read's.
-    ListRows rows = Rebuilt(table, table6 ? *table6 : m_table6, sameInterfaces);
-    m_rows = std::move(rows);
+        return false;
+    const CIPv6AddrList& now6 = table6 ? *table6 : m_table6;
+    std::vector<bool> temporary6 = TemporaryAddresses(now6);
+    // The runs of rows alike need the last read's rows to stand for its tables one for one, as
+    // they always do once read; a change of the interfaces makes every row again anyway.
+    const bool known = m_rows.size() == m_table.size() + m_table6.size() && m_temporary6.size() == m_table6.size();
+    if (sameInterfaces && known) {
+        Replace(table, now6, temporary6, replaced);
+    } else {
+        if (replaced)
+            replaced->before = Shown();
+        if (adaptersRead)
+            m_adapters = std::move(adapters);
+        // Rows whose interface told something new are made again; the others are the last read's.
+        const std::size_t last4 = std::min(m_table.size(), m_rows.size());
+        const bool known6 = m_temporary6.size() == m_table6.size() && m_rows.size() - last4 == m_table6.size();
+        m_rows = Rebuilt(table, now6, temporary6, 0, table.size() + now6.size(), m_rows.size(), sameInterfaces,
+                         sameInterfaces && known6);
+        if (replaced)
+            replaced->after = Shown();
+    }
     m_table = std::move(table);
     if (table6)
         m_table6 = std::move(*table6);
-    return Shown();
+    m_temporary6 = std::move(temporary6);
+    return true;
 }
 
-// The rows of the tables with the interfaces as now known; with `reuse`, each row the last read
-// had, with the same table row and type, is that read's own. The last read is m_table, m_table6
-// and m_rows still.
-ListRows TableRows::Rebuilt(const CIPAddrList& table, const CIPv6AddrList& table6, bool reuse) {
+// Only the rows between the longest run alike at the start of both reads (their IPv4 rows, then
+// their IPv6 rows) and the longest at their end are made, or taken from the last read's rows
+// between the same runs; the others stay where they are.
+void TableRows::Replace(const CIPAddrList& table, const CIPv6AddrList& table6, const std::vector<bool>& temporary6,
+                        Replaced* replaced) {
+    const std::size_t last4 = m_table.size(), lastCount = m_rows.size();
+    const std::size_t now4 = table.size(), nowCount = now4 + table6.size();
+    const auto same6 = [&](std::size_t last, std::size_t now) {
+        return m_table6[last] == table6[now] && m_temporary6[last] == temporary6[now];
+    };
+    std::size_t head = 0;
+    while (head < last4 && head < now4 && m_table[head] == table[head])
+        ++head;
+    if (head == last4 && head == now4)
+        while (head < lastCount && head < nowCount && same6(head - last4, head - now4))
+            ++head;
+    std::size_t tail = 0;
+    const std::size_t most = std::min(lastCount, nowCount) - head;
+    const std::size_t last6 = lastCount - last4, now6 = nowCount - now4;
+    while (tail < most && tail < last6 && tail < now6 && same6(last6 - 1 - tail, now6 - 1 - tail))
+        ++tail;
+    if (tail == last6 && tail == now6)
+        while (tail < most && m_table[last4 - 1 - (tail - last6)] == table[now4 - 1 - (tail - now6)])
+            ++tail;
+
+    ListRows middle = Rebuilt(table, table6, temporary6, head, nowCount - tail, lastCount - tail, true, true);
+    const std::size_t gone = lastCount - tail - head, both = std::min(gone, middle.size());
+    const auto at = m_rows.begin() + static_cast<std::ptrdiff_t>(head);
+    if (replaced) {
+        replaced->before = Shown(ListRows(at, at + static_cast<std::ptrdiff_t>(gone)));
+        replaced->after = Shown(middle);
+    }
+    // The rows after them move once, and only when the count changed.
+    std::move(middle.begin(), middle.begin() + static_cast<std::ptrdiff_t>(both), at);
+    if (gone > both)
+        m_rows.erase(at + static_cast<std::ptrdiff_t>(both), at + static_cast<std::ptrdiff_t>(gone));
+    else
+        m_rows.insert(at + static_cast<std::ptrdiff_t>(both),
+                      std::make_move_iterator(middle.begin() + static_cast<std::ptrdiff_t>(both)),
+                      std::make_move_iterator(middle.end()));
+}
+
+// The rows of the tables at [from, to) of their rows (the IPv4 rows, then the IPv6 rows) with the
+// interfaces as now known; where `reuse4` or `reuse6` lets it, each row the last read had among
+// its rows at [from, lastTo), with the same table row and type, is that read's own. The last read
+// is m_table, m_table6, m_temporary6 and m_rows still.
+ListRows TableRows::Rebuilt(const CIPAddrList& table, const CIPv6AddrList& table6, const std::vector<bool>& temporary6,
+                            std::size_t from, std::size_t to, std::size_t lastTo, bool reuse4, bool reuse6) {
     const AdapterLookup lookup(m_adapters, m_services.localMinute);
     const RowContext context{m_choice.NeedsAdapters() ? &lookup : nullptr, m_choice.extras};
-    std::vector<bool> temporary6 = TemporaryAddresses(table6);
     const std::size_t last4 = std::min(m_table.size(), m_rows.size());
+    lastTo = std::min(lastTo, m_rows.size());
     const std::span<const ListRow> lastRows(m_rows);
-    LastRows lastIPv4(lastRows.first(last4)), lastIPv6(lastRows.subspan(last4));
+    const std::size_t from4 = std::min(from, last4), to4 = std::max(from4, std::min(lastTo, last4));
+    const std::size_t from6 = std::max(from, last4), to6 = std::max(from6, lastTo);
+    LastRows lastIPv4(lastRows.subspan(from4, to4 - from4)), lastIPv6(lastRows.subspan(from6, to6 - from6));
     ListRows rows;
-    rows.reserve(table.size() + table6.size());
+    rows.reserve(to - from);
     m_formatted = 0;
-    for (const CIPAddrRow& row : table) {
-        const std::size_t at =
-            reuse ? lastIPv4.Find(KeyOf(row), [&](std::size_t j) { return m_table[j] == row; }) : kNone;
-        if (at != kNone) {
-            rows.push_back(lastRows[at]);
+    for (std::size_t at = from; at < std::min(to, table.size()); ++at) {
+        const CIPAddrRow& row = table[at];
+        const std::size_t found =
+            reuse4 ? lastIPv4.Find(KeyOf(row), [&](std::size_t j) { return m_table[from4 + j] == row; }) : kNone;
+        if (found != kNone) {
+            rows.push_back(lastRows[from4 + found]);
         } else {
             rows.push_back(ToListRow(row, context));
             ++m_formatted;
         }
     }
-    const bool known6 = m_temporary6.size() == m_table6.size() && lastRows.size() - last4 == m_table6.size();
-    for (std::size_t i = 0; i < table6.size(); ++i) {
+    for (std::size_t at = std::max(from, table.size()); at < to; ++at) {
+        const std::size_t i = at - table.size();
         const CIPv6AddrRow& row = table6[i];
-        const std::size_t at = reuse && known6 ? lastIPv6.Find(KeyOf(row),
-                                                               [&](std::size_t j) {
-                                                                   return m_table6[j] == row &&
-                                                                          m_temporary6[j] == temporary6[i];
-                                                               })
-                                               : kNone;
-        if (at != kNone) {
-            rows.push_back(lastRows[last4 + at]);
+        const std::size_t found = reuse6 ? lastIPv6.Find(KeyOf(row),
+                                                          [&](std::size_t j) {
+                                                              const std::size_t last = from6 - last4 + j;
+                                                              return m_table6[last] == row &&
+                                                                     m_temporary6[last] == temporary6[i];
+                                                          })
+                                         : kNone;
+        if (found != kNone) {
+            rows.push_back(lastRows[from6 + found]);
         } else {
             rows.push_back(ToListRow(row, temporary6[i], context));
             ++m_formatted;
         }
     }
-    m_temporary6 = std::move(temporary6);
     return rows;
 }
 
-ListRows TableRows::Shown() const {
-    if (m_choice.hidden.empty())
-        return m_rows;
+std::set<std::uint32_t> TableRows::HiddenIndexes() const {
     // An interface the adapter read does not know is shown: it may be none of the hidden ones.
     std::set<std::uint32_t> hiddenIndexes;
     for (const auto& [index, adapter] : m_adapters)
         if (m_choice.hidden.count(UpperName(adapter.adapterName)) != 0)
             hiddenIndexes.insert(index);
-    ListRows shown;
-    shown.reserve(m_rows.size());
-    for (const ListRow& row : m_rows)
-        if (hiddenIndexes.count(row.key.index) == 0)
-            shown.push_back(row);
-    return shown;
+    return hiddenIndexes;
+}
+
+ListRows TableRows::Shown() const {
+    return Shown(m_rows);
+}
+
+ListRows TableRows::Shown(ListRows rows) const {
+    if (m_choice.hidden.empty())
+        return rows;
+    const std::set<std::uint32_t> hiddenIndexes = HiddenIndexes();
+    std::erase_if(rows, [&](const ListRow& row) { return hiddenIndexes.count(row.key.index) != 0; });
+    return rows;
 }
 
 }  // namespace netpeek

@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "mainwindow/FormServices.h"
 #include "mainwindow/InterfaceCells.h"
@@ -48,6 +49,16 @@ public:
     // keep their texts, found by who they are wherever they went. `spent` gets the reads'
     // milliseconds by the services' clock.
     std::optional<ListRows> ReadChanges(ULONGLONG& spent);
+    // What a re-read replaced, for whoever follows the changes rather than shows the rows: the
+    // shown rows of the last read that gave way (`before`) and those that came in their place
+    // (`after`); every row before and after them is as it was. Only those rows are touched, so
+    // that the cost of a small change does not grow with the table.
+    struct Replaced {
+        ListRows before, after;
+    };
+    // The tables read again as ReadChanges reads them: what they replaced when anything differs
+    // from the last read, else none.
+    std::optional<Replaced> ReadReplaced(ULONGLONG& spent);
 
     const TableChoice& Choice() const { return m_choice; }
     // How many rows the last read formatted; the others were the last read's own.
@@ -64,8 +75,18 @@ private:
     // Reads the interfaces, with when their leases end: none when that read failed, else whether
     // they tell what the last read's did.
     std::optional<bool> ReadAdapters(AdapterMap& adapters);
-    ListRows Rebuilt(const CIPAddrList& table, const CIPv6AddrList& table6, bool reuse);
+    // ReadChanges and ReadReplaced: false when nothing changed; `replaced`, where given, gets
+    // what was replaced.
+    bool Reread(ULONGLONG& spent, Replaced* replaced);
+    ListRows Rebuilt(const CIPAddrList& table, const CIPv6AddrList& table6, const std::vector<bool>& temporary6,
+                     std::size_t from, std::size_t to, std::size_t lastTo, bool reuse4, bool reuse6);
+    // Puts the rows of a re-read's tables in place of the last read's where they differ; the
+    // last read's tables and rows are still the members.
+    void Replace(const CIPAddrList& table, const CIPv6AddrList& table6, const std::vector<bool>& temporary6,
+                 Replaced* replaced);
+    std::set<std::uint32_t> HiddenIndexes() const;
     ListRows Shown() const;
+    ListRows Shown(ListRows rows) const;
 
     const FormServices& m_services;
     TableChoice m_choice;

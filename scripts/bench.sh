@@ -16,6 +16,8 @@ trap 'rm -rf "$folder"' EXIT
 wine "$windows/bench/win_bench.exe" "$windows/Netpeek.exe" "$windows/bench/minwin.exe" \
     "$build/bench-windows/Netpeek.exe" "Z:${folder//\//\\}" | tr -d '\r' >"$build/bench-windows.txt"
 code=${PIPESTATUS[0]}
+wine "$windows/bench/watch_bench.exe" | tr -d '\r' >>"$build/bench-windows.txt"
+watch_code=${PIPESTATUS[0]}
 
 # The command-line save and the idle program read the real table of a namespace of their own,
 # whose own prefix starts Wine's services inside it, so that Wine's IP Helper sees that namespace.
@@ -96,9 +98,52 @@ if [ "$(id -u)" = 0 ]; then
     idle_cpu 41 60 "$windows/bench/minread.exe" >>"$build/bench-windows.txt" &&
         # 5,000 addresses for two minutes: following a big table must stay cheap too.
         idle_cpu 5000 120 >>"$build/bench-windows.txt" && idle_code=0
+
+    # idle_watch ADDRESSES SECONDS [BASELINE.EXE]: as idle_cpu, for the command line's watch
+    # (Netpeek.com /wjson - into /dev/null), measured once its first read and lines are long done.
+    idle_watch() {
+        local count=$1 seconds=$2 baseline=${3:-} ns=np-bench-watch-$1-$$ pid="" base="" i t0 t1 b0 b1
+        netns_create "$ns"
+        netns_add_many "$ns" "$count"
+        netns_prefix "$ns"
+        python3 "$root/tests/e2e/settings.py" forget "$NETNS_PREFIX/user.reg"
+        netns_wine "$ns" "$NETNS_PREFIX" wineboot >/dev/null 2>&1
+        netns_wine "$ns" "$NETNS_PREFIX" "$windows/Netpeek.com" /wjson - >/dev/null 2>&1 &
+        [ -z "$baseline" ] || netns_wine "$ns" "$NETNS_PREFIX" "$baseline" >/dev/null 2>&1 &
+        for i in $(seq 600); do
+            [ -n "$pid" ] || pid=$(ns_pid "$ns" Netpeek.com)
+            [ -z "$baseline" ] || [ -n "$base" ] || base=$(ns_pid "$ns" "${baseline##*/}")
+            [ -n "$pid" ] && { [ -z "$baseline" ] || [ -n "$base" ]; } && break
+            sleep 0.1
+        done
+        [ -n "$pid" ] || { echo "the idle watch did not start" >&2; return 1; }
+        [ -z "$baseline" ] || [ -n "$base" ] || { echo "the minimal re-reading program did not start" >&2; return 1; }
+        sleep 20
+        t0=$(cpu_ns "$pid") || { echo "the idle watch ended before it was measured" >&2; return 1; }
+        [ -z "$base" ] || b0=$(cpu_ns "$base") || return 1
+        sleep "$seconds"
+        t1=$(cpu_ns "$pid") || { echo "the idle watch ended during its $seconds seconds" >&2; return 1; }
+        [ -z "$base" ] || b1=$(cpu_ns "$base") ||
+            { echo "the minimal re-reading program ended during its $seconds seconds" >&2; return 1; }
+        if [ -n "$base" ]; then
+            awk -v t0="$t0" -v t1="$t1" -v b0="$b0" -v b1="$b1" -v s="$seconds" -v n="$((count + 1))" 'BEGIN {
+                printf "share\tidle watch CPU, %d rows, unchanged table, %d s\t%.4f\t", n, s, (t1 - t0) / 1e9 / s * 100
+                printf "minimal re-reading program\t%.4f\t1.10\n", (b1 - b0) / 1e9 / s * 100 }'
+        else
+            awk -v t0="$t0" -v t1="$t1" -v s="$seconds" -v n="$count" 'BEGIN {
+                printf "limit\tidle watch CPU, %d addresses, unchanged, %d s\t%.3f\t%%\t2.00\n", n, s,
+                    (t1 - t0) / 1e9 / s * 100 }'
+        fi
+        wine_stop "$NETNS_PREFIX"
+    }
+    watch_idle_code=1
+    idle_watch 41 60 "$windows/bench/minread.exe" >>"$build/bench-windows.txt" &&
+        idle_watch 5000 120 >>"$build/bench-windows.txt" && watch_idle_code=0
 else
     echo "the command-line save and the idle program need root for their network namespaces; not measured" >&2
 fi
+[ "$code" != 0 ] || code=$watch_code
 [ "$code" != 0 ] || code=$save_code
 [ "$code" != 0 ] || code=$idle_code
+[ "$code" != 0 ] || code=${watch_idle_code:-1}
 python3 "$root/bench/report.py" "$build/bench-native.json" "$build/bench-windows.txt" "$code"

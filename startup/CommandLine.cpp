@@ -23,6 +23,13 @@ constexpr std::array<SaveSwitch, 4> kSaveSwitches{{
     {L"shtml", SaveFormat::Html},
 }};
 
+// The watch's formats, for the change lines the program writes as it sees them.
+constexpr std::array<SaveSwitch, 3> kWatchSwitches{{
+    {L"wcomma", SaveFormat::Comma},
+    {L"wtab", SaveFormat::Tab},
+    {L"wjson", SaveFormat::Json},
+}};
+
 constexpr wchar_t kDescendingMark = L'~';
 constexpr std::wstring_view kStandardOutput = L"-";
 
@@ -34,21 +41,32 @@ constexpr wchar_t kBadColumn[] = L"Нет такого столбца: «%». С
 constexpr wchar_t kTwoOrders[] = L"Ключи /sort и /nosort задаются не больше одного раза и не вместе.";
 constexpr wchar_t kOrderWithoutSave[] =
     L"Ключи /sort и /nosort действуют только вместе с ключом сохранения: /scomma, /stab, /sjson или /shtml.";
+constexpr wchar_t kOrderWithWatch[] =
+    L"Ключи /sort и /nosort не действуют вместе с ключом слежения: его строки идут в порядке самой таблицы.";
+constexpr wchar_t kTwoWatches[] = L"Задано больше одного ключа слежения; нужен один из /wcomma, /wtab, /wjson.";
+constexpr wchar_t kSaveAndWatch[] =
+    L"Ключи сохранения (/scomma, /stab, /sjson, /shtml) и слежения (/wcomma, /wtab, /wjson) не задаются вместе.";
+constexpr wchar_t kNoSeconds[] = L"После ключа /wfor нужно число секунд: целое от 1 до %.";
+constexpr wchar_t kBadSeconds[] = L"Неверное число секунд: «%». После /wfor нужно целое число от 1 до %.";
+constexpr wchar_t kSecondsWithoutWatch[] =
+    L"Ключ /wfor действует только вместе с ключом слежения: /wcomma, /wtab или /wjson.";
 constexpr wchar_t kTwoIPv6[] = L"Ключи /ipv6 и /noipv6 задаются не больше одного раза и не вместе.";
-constexpr wchar_t kIPv6WithoutSave[] =
-    L"Ключи /ipv6 и /noipv6 действуют только вместе с ключом сохранения: /scomma, /stab, /sjson или /shtml.";
+constexpr wchar_t kIPv6WithoutSave[] = L"Ключи /ipv6 и /noipv6 действуют только вместе с ключом сохранения или "
+                                       L"слежения: /scomma, /stab, /sjson, /shtml, /wcomma, /wtab или /wjson.";
 constexpr wchar_t kNoColumns[] =
     L"После ключа /columns нужны столбцы через запятую: номера от 0 до % или заголовки, либо all.";
 constexpr wchar_t kBadColumns[] =
     L"Нет такого столбца: «%». Столбцы задаются через запятую номерами от 0 до % или заголовками, либо all.";
 constexpr wchar_t kColumnTwice[] = L"Столбец «%» задан в /columns дважды.";
 constexpr wchar_t kSwitchTwice[] = L"Ключ % задаётся не больше одного раза.";
-constexpr wchar_t kWithoutSave[] =
-    L"Ключ % действует только вместе с ключом сохранения: /scomma, /stab, /sjson или /shtml.";
+constexpr wchar_t kWithoutSave[] = L"Ключ % действует только вместе с ключом сохранения или слежения: /scomma, "
+                                   L"/stab, /sjson, /shtml, /wcomma, /wtab или /wjson.";
 constexpr std::wstring_view kAllColumns = L"all";
 
 constexpr wchar_t kUsage[] =
     L"Netpeek [/scomma | /stab | /sjson | /shtml ФАЙЛ] [/sort [~]СТОЛБЕЦ | /nosort]\r\n"
+    L"        [/ipv6 | /noipv6] [/columns СПИСОК] [/allinterfaces]\r\n"
+    L"Netpeek /wcomma | /wtab | /wjson ФАЙЛ [/wfor СЕКУНДЫ]\r\n"
     L"        [/ipv6 | /noipv6] [/columns СПИСОК] [/allinterfaces]\r\n"
     L"\r\n"
     L"Без ключей программа открывает своё окно. С ключом сохранения она записывает\r\n"
@@ -69,8 +87,17 @@ constexpr wchar_t kUsage[] =
     L"                   или заголовки (/columns IP,Name,Gateway); all — все 14.\r\n"
     L"  Без /columns — столбцы, показанные в окне.\r\n"
     L"  /allinterfaces   и интерфейсы, скрытые в окне.\r\n"
+    L"С ключом слежения она пишет строку на каждую строку таблицы (present), затем\r\n"
+    L"на каждое изменение, как только его увидит (added, removed; was и now —\r\n"
+    L"строка до и после), с полями Time и Event перед столбцами, пока её не прервут\r\n"
+    L"(Ctrl+C, закрытие консоли, выход из системы) или не закроют канал:\r\n"
+    L"  /wcomma ФАЙЛ     строки CSV под строкой заголовков;\r\n"
+    L"  /wtab ФАЙЛ       поля через табуляцию под строкой заголовков;\r\n"
+    L"  /wjson ФАЙЛ      JSON Lines: по объекту на строку, без заголовков.\r\n"
+    L"  Файл дописывается, а не заменяется; заголовок — только в новый или пустой.\r\n"
+    L"  /wfor СЕКУНДЫ    закончить через столько секунд (целое от 1).\r\n"
     L"Ключи пишутся с / или -, в любом регистре. Код завершения 0 — успех, иначе\r\n"
-    L"номер ошибки Windows (87 — неверные аргументы).";
+    L"номер ошибки Windows (87 — неверные аргументы, 13 — файл других строк).";
 
 // A control character, line breaks included, that would break the message's one line.
 bool IsControl(wchar_t c) {
@@ -129,6 +156,23 @@ std::optional<int> ColumnOf(std::wstring_view text, std::span<const std::wstring
     return std::nullopt;
 }
 
+// The seconds of /wfor: decimal digits, whatever zeros lead them, from 1 to kMaxWatchSeconds.
+std::uint32_t SecondsOf(const std::wstring& text) {
+    const std::wstring most = std::to_wstring(kMaxWatchSeconds);
+    if (text.empty() || !std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
+        Refuse(Filled(kBadSeconds, {text, most}));
+    const std::wstring_view digits =
+        std::wstring_view(text).substr(std::min(text.find_first_not_of(L'0'), text.size()));
+    if (digits.empty() || digits.size() > most.size())
+        Refuse(Filled(kBadSeconds, {text, most}));
+    std::uint64_t seconds = 0;
+    for (const wchar_t c : digits)
+        seconds = seconds * 10 + static_cast<std::uint64_t>(c - L'0');
+    if (seconds > kMaxWatchSeconds)
+        Refuse(Filled(kBadSeconds, {text, most}));
+    return static_cast<std::uint32_t>(seconds);
+}
+
 StoredListSort SortOf(const std::wstring& text, std::span<const std::wstring_view> headers) {
     const std::wstring last = std::to_wstring(headers.empty() ? 0 : headers.size() - 1);
     const bool descending = !text.empty() && text[0] == kDescendingMark;
@@ -180,23 +224,38 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
     bool orderGiven = false;
     bool ipv6Given = false;
     bool allGiven = false;
+    bool secondsGiven = false;
+    const auto named = [](const auto& switches, const std::wstring& name) {
+        return std::find_if(switches.begin(), switches.end(), [&](const SaveSwitch& s) { return s.name == name; });
+    };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::optional<std::wstring> name = SwitchName(args[i]);
         if (!name)
             Refuse(Filled(kUnknownArgument, {args[i]}));
-        const auto save = std::find_if(kSaveSwitches.begin(), kSaveSwitches.end(),
-                                       [&](const SaveSwitch& s) { return s.name == *name; });
-        if (save != kSaveSwitches.end()) {
-            if (line.action == CCommandLine::Action::Save)
-                Refuse(kTwoSaves);
+        const auto save = named(kSaveSwitches, *name);
+        const auto watch = named(kWatchSwitches, *name);
+        if (save != kSaveSwitches.end() || watch != kWatchSwitches.end()) {
+            const CCommandLine::Action action =
+                save != kSaveSwitches.end() ? CCommandLine::Action::Save : CCommandLine::Action::Watch;
+            if (line.action == CCommandLine::Action::Save || line.action == CCommandLine::Action::Watch)
+                Refuse(line.action != action                   ? kSaveAndWatch
+                       : action == CCommandLine::Action::Save ? kTwoSaves
+                                                               : kTwoWatches);
             // The file name is the next argument whatever it looks like: "" and "-" are standard
             // output, as for the tools scripts know; a file named "-" is still .\-.
             if (i + 1 == args.size())
                 Refuse(Filled(kNoFileName, {args[i]}));
-            line.action = CCommandLine::Action::Save;
-            line.format = save->format;
+            line.action = action;
+            line.format = save != kSaveSwitches.end() ? save->format : watch->format;
             const std::wstring& file = args[++i];
             line.fileName = file == kStandardOutput ? std::wstring() : file;
+        } else if (*name == L"wfor") {
+            if (secondsGiven)
+                Refuse(Filled(kSwitchTwice, {L"/wfor"}));
+            secondsGiven = true;
+            if (i + 1 == args.size())
+                Refuse(Filled(kNoSeconds, {std::to_wstring(kMaxWatchSeconds)}));
+            line.watchSeconds = SecondsOf(args[++i]);
         } else if (*name == L"sort" || *name == L"nosort") {
             if (orderGiven)
                 Refuse(kTwoOrders);
@@ -229,14 +288,20 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
             Refuse(Filled(kUnknownArgument, {args[i]}));
         }
     }
+    const bool writes = line.action == CCommandLine::Action::Save || line.action == CCommandLine::Action::Watch;
+    // A watch writes the rows in the table's own order, so that a change never reorders a log.
+    if (orderGiven && line.action == CCommandLine::Action::Watch)
+        Refuse(kOrderWithWatch);
     if (orderGiven && line.action != CCommandLine::Action::Save)
         Refuse(kOrderWithoutSave);
-    if (ipv6Given && line.action != CCommandLine::Action::Save)
+    if (ipv6Given && !writes)
         Refuse(kIPv6WithoutSave);
-    if (line.columns && line.action != CCommandLine::Action::Save)
+    if (line.columns && !writes)
         Refuse(Filled(kWithoutSave, {L"/columns"}));
-    if (allGiven && line.action != CCommandLine::Action::Save)
+    if (allGiven && !writes)
         Refuse(Filled(kWithoutSave, {L"/allinterfaces"}));
+    if (secondsGiven && line.action != CCommandLine::Action::Watch)
+        Refuse(kSecondsWithoutWatch);
     return line;
 }
 

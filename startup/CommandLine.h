@@ -1,7 +1,9 @@
 #pragma once
 // The command line that saves the address table without a window, as scripts call the list
-// utilities they already know: a save switch with a file name, and the order of the rows.
+// utilities they already know: a save switch with a file name, and the order of the rows; or a
+// watch switch, which writes a line for every change of the table as it is seen.
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -29,11 +31,13 @@ enum class SaveIPv6 {
 };
 
 struct CCommandLine {
-    // Window: no arguments, the program as it always was. Usage: /? anywhere.
-    enum class Action { Window, Usage, Save };
+    // Window: no arguments, the program as it always was. Usage: /? anywhere. Watch: the lines of
+    // the table's changes (in Comma, Tab or Json) until it is ended.
+    enum class Action { Window, Usage, Save, Watch };
     Action action = Action::Window;
     SaveFormat format = SaveFormat::Comma;
     std::wstring fileName;  // empty: standard output ("" or "-" on the line)
+    std::uint32_t watchSeconds = 0;  // /wfor: how long the watch runs; 0 until it is ended
     SaveOrder order = SaveOrder::Stored;
     StoredListSort sort;  // with SaveOrder::Given
     SaveIPv6 ipv6 = SaveIPv6::Stored;
@@ -51,7 +55,12 @@ struct CCommandLine {
 // not exist, /sort or /nosort twice or together, /sort or /nosort without a save switch, and the
 // same for /ipv6 and /noipv6; for /columns without its list, with a column that does not exist or
 // one given twice, given twice itself or without a save switch; and for /allinterfaces twice or
-// without a save switch. A column number may have any zeros before it.
+// without a save switch. A watch switch (/wcomma, /wtab, /wjson) takes the place of a save switch
+// for /ipv6, /noipv6, /columns and /allinterfaces; it is refused beside a save switch, another
+// watch switch, /sort or /nosort, and so is /wfor without one, without its seconds, with a number
+// below 1 or above kMaxWatchSeconds, or twice. A column number or the seconds may have any zeros
+// before them.
+inline constexpr std::uint32_t kMaxWatchSeconds = 999999999;
 CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<const std::wstring_view> headers);
 
 // What /? shows: the switches and what each does, several lines.

@@ -17,11 +17,13 @@
 #include "mainwindow/RowOrder.h"
 #include "mainwindow/TableRows.h"
 #include "startup/CommandLine.h"
+#include "startup/Watch.h"
 #include "support/Application.h"
 #include "support/ConsoleOutput.h"
 #include "support/ErrorBox.h"
 #include "support/Handles.h"
 #include "support/LayoutStore.h"
+#include "support/LogFile.h"
 #include "support/SystemError.h"
 #include "support/TextFileWriter.h"
 
@@ -34,6 +36,10 @@ constexpr wchar_t kSaveFailed[] = L"Не удалось сохранить фа�
 constexpr wchar_t kOutputFailed[] = L"Не удалось записать таблицу в стандартный вывод.";
 constexpr wchar_t kArgumentsFailed[] = L"Не удалось разобрать командную строку.";
 constexpr wchar_t kStartFailed[] = L"Не удалось запустить «%».";
+constexpr wchar_t kLogFailed[] = L"Не удалось вести журнал изменений в файле «%».";
+constexpr wchar_t kWatchOutputFailed[] = L"Не удалось записать изменения в стандартный вывод.";
+constexpr wchar_t kOtherLog[] =
+    L"Его первая строка — не заголовок этих строк (другие столбцы или другой формат); файл оставлен как был.";
 
 void FreeArgv(LPWSTR* argv) { LocalFree(argv); }
 using UniqueArgv = UniqueHandle<LPWSTR*, FreeArgv>;
@@ -155,6 +161,51 @@ std::wstring_view ArgumentsAsGiven(std::wstring_view line) {
     return line.substr(quoted ? end + 1 : end);
 }
 
+std::wstring Naming(const wchar_t* text, const std::wstring& value) {
+    std::wstring filled = text;
+    filled.replace(filled.find(L'%'), 1, value);
+    return filled;
+}
+
+ChangeFormat ChangeFormatOf(SaveFormat format) {
+    switch (format) {
+    case SaveFormat::Tab: return ChangeFormat::Tab;
+    case SaveFormat::Json: return ChangeFormat::Json;
+    case SaveFormat::Comma:
+    case SaveFormat::Html: break;
+    }
+    return ChangeFormat::Comma;
+}
+
+// The reader of a pipe went away (`| Select-Object -First 5`): the watch has done its work. Windows
+// says so with 232 or 109, Wine with 233.
+bool ReaderGone(const CError& error) {
+    return error.Number() == ERROR_NO_DATA || error.Number() == ERROR_BROKEN_PIPE ||
+           error.Number() == ERROR_PIPE_NOT_CONNECTED;
+}
+
+// The watch of the command line, after its first read: its lines to standard output or appended to
+// a log, then followed until it is ended. `context` says what is being done, for the message.
+void RunWatch(const CCommandLine& line, const FormServices& services, WatchSession& session, Watch& watch,
+              std::wstring& context) {
+    if (line.fileName.empty()) {
+        context = kWatchOutputFailed;
+        const HANDLE out = StdHandle(STD_OUTPUT_HANDLE);
+        if (out == nullptr)
+            throw SystemError(ERROR_INVALID_HANDLE);
+        watch.Start([out](const std::wstring& text) { WriteTextTo(out, text); }, true);
+        session.Follow(services, watch, line.watchSeconds);
+        return;
+    }
+    context = Naming(kLogFailed, line.fileName);
+    LogFile log(line.fileName);
+    // A log takes more lines of its own kind only; its header is written once, when it is new.
+    if (log.FirstLine() && !LogTakes(*log.FirstLine(), ChangeFormatOf(line.format), watch.Headers()))
+        throw CError(kErrorInvalidData, kOtherLog);
+    watch.Start([&log](const std::wstring& text) { log.Append(text); }, !log.FirstLine());
+    session.Follow(services, watch, line.watchSeconds);
+}
+
 int ExitCode(const CError& error) {
     return error.Number() != 0 ? static_cast<int>(error.Number()) : 1;
 }
@@ -180,6 +231,19 @@ int RunCommandLine(const std::vector<std::wstring>& args, Messages messages) {
         const std::vector<int> columns = line.columns ? *line.columns : StoredColumns();
         // The window's own reader: the same rows, cells and interfaces as it shows.
         const FormServices services = FormServices::Real();
+        if (line.action == CCommandLine::Action::Watch) {
+            // The console twin, whose messages never go in a box, hears Ctrl+C and the console's
+            // end through its console; Netpeek.exe the session's end through a hidden window.
+            WatchSession session(messages == Messages::ErrorOnly ? WatchWindow::MessageOnly : WatchWindow::TopLevel);
+            Watch watch(services, ChoiceOf(line, columns), columns, ChangeFormatOf(line.format));
+            try {
+                RunWatch(line, services, session, watch, context);
+            } catch (const CError& error) {
+                if (!ReaderGone(error))
+                    throw;
+            }
+            return 0;
+        }
         TableRows reader(services);
         const ListRows rows = reader.Read(ChoiceOf(line, columns));
         const StoredListSort sort = line.order == SaveOrder::Given   ? line.sort
@@ -194,8 +258,7 @@ int RunCommandLine(const std::vector<std::wstring>& args, Messages messages) {
                 throw SystemError(ERROR_INVALID_HANDLE);
             WriteTextTo(out, text);
         } else {
-            context = kSaveFailed;
-            context.replace(context.find(L'%'), 1, line.fileName);
+            context = Naming(kSaveFailed, line.fileName);
             TextFileWriter::Instance().WriteTextFile(line.fileName, text, kWriteReplaceExisting);
         }
         return 0;

@@ -129,3 +129,42 @@ TEST(CommandLine, BadLinesAreRefusedNamingWhatIsWrong) {
     ExpectRefused({L"/scomma", L"a", L"/allinterfaces", L"-ALLINTERFACES"}, L"/allinterfaces");
     ExpectRefused({L"/allinterfaces"}, L"/scomma");
 }
+
+TEST(CommandLine, WatchSwitchesTakeATargetTheSavesChoicesAndTheSecondsOfWfor) {
+    CCommandLine watch;
+    watch.action = CCommandLine::Action::Watch;
+    watch.format = SaveFormat::Json;
+    EXPECT_EQ(Parse({L"/wjson", L"-"}), watch);
+    watch.format = SaveFormat::Tab;
+    watch.fileName = L"changes.tsv";
+    watch.watchSeconds = 60;
+    EXPECT_EQ(Parse({L"-WFOR", L"0060", L"/WTab", L"changes.tsv"}), watch);
+    const CCommandLine comma = Parse({L"/wcomma", L"", L"/ipv6", L"/columns", L"IP", L"/allinterfaces"});
+    EXPECT_EQ(comma.format, SaveFormat::Comma);
+    EXPECT_EQ(comma.ipv6, SaveIPv6::Added);
+    EXPECT_EQ(comma.columns, std::vector<int>{kColIP});
+    EXPECT_TRUE(comma.allInterfaces);
+    EXPECT_EQ(Parse({L"/wjson", L"-", L"/wfor", L"999999999"}).watchSeconds, kMaxWatchSeconds);
+    EXPECT_NE(UsageText().find(L"/wjson"), std::wstring::npos);
+    EXPECT_NE(UsageText().find(L"/wfor"), std::wstring::npos);
+}
+
+TEST(CommandLine, BadWatchLinesAreRefusedNamingWhatIsWrong) {
+    ExpectRefused({L"/wjson", L"-", L"/sort", L"IP"}, L"/sort");
+    ExpectRefused({L"/nosort", L"/wtab", L"a"}, L"/nosort");
+    ExpectRefused({L"/wjson", L"-", L"/scomma", L"x"}, L"/scomma");
+    ExpectRefused({L"/scomma", L"x", L"/wtab", L"y"}, L"/wtab");
+    ExpectRefused({L"/wjson", L"-", L"/wcomma", L"y"}, L"/wcomma");
+    ExpectRefused({L"/wcomma"}, L"/wcomma");
+    ExpectRefused({L"/wfor", L"0", L"/wjson", L"-"}, L"«0»");
+    ExpectRefused({L"/wjson", L"-", L"/wfor", L"000"}, L"«000»");
+    ExpectRefused({L"/wjson", L"-", L"/wfor", L"1000000000"}, L"«1000000000»");
+    ExpectRefused({L"/wjson", L"-", L"/wfor", L"-5"}, L"«-5»");
+    ExpectRefused({L"/wjson", L"-", L"/wfor", L"1.5"}, L"«1.5»");
+    ExpectRefused({L"/wjson", L"-", L"/wfor", L""}, L"«»");
+    ExpectRefused({L"/wjson", L"-", L"/wfor"}, L"/wfor");
+    ExpectRefused({L"/wjson", L"-", L"/wfor", L"1", L"/wfor", L"2"}, L"/wfor");
+    ExpectRefused({L"/wfor", L"5"}, L"/wjson");
+    ExpectRefused({L"/scomma", L"x", L"/wfor", L"5"}, L"/wcomma");
+    ExpectRefused({L"/ipv6"}, L"/wjson");
+}

@@ -162,3 +162,29 @@ TEST(ChangeLines, WhatChangedAsLinesUnderTimeEventAndTheColumns) {
                                             L"\"Interface\": \"47\", \"IP\": \"10.100.0.1\", \"Mask\": \"255.0.0.0\"}\r\n");
     EXPECT_EQ(TabLine(fields[0]), time + L"\tremoved\t12\t10.9.0.2\t255.255.255.0\r\n");
 }
+
+// A watch appends only to a log of its own lines: one that starts with their header, or for JSON
+// Lines with an object of their keys in their order. Anything else is another file's.
+TEST(ChangeLines, ALogTakesMoreLinesOnlyUnderItsOwnHeader) {
+    constexpr std::array<int, 2> columns = {kColInterface, kColIP};
+    const std::vector<std::wstring> headers = ChangeHeaders(columns);
+    const std::string comma = "\"Time\",\"Event\",\"Interface\",\"IP\"";
+    EXPECT_TRUE(LogTakes(comma, ChangeFormat::Comma, headers));
+    EXPECT_TRUE(LogTakes(comma + "\r", ChangeFormat::Comma, headers));
+    EXPECT_TRUE(LogTakes("Time\tEvent\tInterface\tIP", ChangeFormat::Tab, headers));
+    const std::wstring json = ChangeLineText(ChangeFormat::Json, headers, {L"t", L"present", L"1", L"a\"b\\"});
+    EXPECT_TRUE(LogTakes(std::string(json.begin(), json.end() - 2), ChangeFormat::Json, headers));
+    EXPECT_TRUE(LogTakes(R"({"Time":"t","Event":"x" , "Interface":"1","IP":""} )", ChangeFormat::Json, headers));
+
+    EXPECT_FALSE(LogTakes("\"Time\",\"Event\",\"Interface\"", ChangeFormat::Comma, headers));
+    EXPECT_FALSE(LogTakes(comma + ",\"Mask\"", ChangeFormat::Comma, headers));
+    EXPECT_FALSE(LogTakes("\xEF\xBB\xBF" + comma, ChangeFormat::Comma, headers));
+    EXPECT_FALSE(LogTakes("Time\tEvent\tInterface\tIP", ChangeFormat::Comma, headers));
+    EXPECT_FALSE(LogTakes(comma, ChangeFormat::Json, headers));
+    EXPECT_FALSE(LogTakes("", ChangeFormat::Tab, headers));
+    EXPECT_FALSE(LogTakes(R"({"Time": "t", "Event": "x", "IP": "1", "Interface": "1"})", ChangeFormat::Json, headers));
+    EXPECT_FALSE(LogTakes(R"({"Time": "t", "Event": "x", "Interface": "1"})", ChangeFormat::Json, headers));
+    EXPECT_FALSE(LogTakes(R"({"Time": "t", "Event": "x", "Interface": "1", "IP": "1"} x)", ChangeFormat::Json, headers));
+    EXPECT_FALSE(LogTakes(R"({"Time": "t", "Event": "x", "Interface": "1", "IP": "1)", ChangeFormat::Json, headers));
+    EXPECT_FALSE(LogTakes(R"([{"Time": "t", "Event": "x", "Interface": "1", "IP": "1"}])", ChangeFormat::Json, headers));
+}

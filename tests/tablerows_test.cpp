@@ -106,6 +106,36 @@ TEST_F(TableRowsTest, ARereadFormatsOnlyTheRowsThatAreNewOrChanged) {
     EXPECT_EQ((*rows)[5000].Cells()[kColType], L"Primary, Disconnected");
 }
 
+// A re-read replaces only the rows between those alike at the start and at the end of both reads
+// (the IPv4 rows, then the IPv6 rows): it tells which rows gave way to which, makes only the new
+// or changed ones, and leaves every row in its place, as a read from scratch would have them.
+TEST_F(TableRowsTest, AReReadReplacesOnlyTheRowsBetweenThoseAlikeAtBothEnds) {
+    std::vector<RawRow> raw = NumberedRows(6);
+    recorder.rows = DecodeAddrTable(TableBytes(raw));
+    recorder.rows6 = {Row6(1, 1), Row6(2, 2), Row6(3, 3)};
+    reader.Read(Choice(true));
+    raw[2].type = 0x09;
+    raw.erase(raw.begin() + 4);
+    recorder.rows = DecodeAddrTable(TableBytes(raw));
+    recorder.rows6 = {Row6(1, 1), Row6(2, 2), Row6(4, 4), Row6(3, 3)};
+    ULONGLONG spent = 0;
+    const std::optional<TableRows::Replaced> replaced = reader.ReadReplaced(spent);
+    ASSERT_TRUE(replaced);
+    EXPECT_EQ(Addresses(replaced->before), (std::vector<std::wstring>{L"10.0.2.1", L"10.0.3.1", L"10.0.4.1",
+                                                                       L"10.0.5.1", L"fd00::1", L"fd00::2"}));
+    EXPECT_EQ(Addresses(replaced->after), (std::vector<std::wstring>{L"10.0.2.1", L"10.0.3.1", L"10.0.5.1",
+                                                                      L"fd00::1", L"fd00::2", L"fd00::4"}));
+    EXPECT_EQ(replaced->after[0].Cells()[kColType], L"Primary, Disconnected");
+    EXPECT_EQ(reader.Formatted(), 2u) << "the changed row and the new one";
+    EXPECT_FALSE(reader.ReadReplaced(spent));
+
+    recorder.rows6.pop_back();
+    const std::optional<ListRows> rows = ReadChanges();
+    ASSERT_TRUE(rows);
+    TableRows fresh(services);
+    EXPECT_EQ(*rows, fresh.Read(Choice(true)));
+}
+
 // The interfaces are read only while an extra column is shown or one is hidden. A lease keeps
 // its moment while Windows counts its lifetime down (and Wine keeps it fixed), moves with a
 // renewal, and an adapter read that fails keeps the last one's cells.

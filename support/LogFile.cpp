@@ -1,0 +1,118 @@
+#include "support/LogFile.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "support/ConsoleOutput.h"
+#include "support/FilePath.h"
+#include "support/SystemError.h"
+#include "support/TextFileWriter.h"
+
+namespace netpeek {
+
+namespace {
+
+// "\\.\" (devices, pipes) or "\\?\" (long paths, which may name a device too).
+bool InDeviceNamespace(const std::wstring& name) {
+    return name.size() >= 4 && name[0] == L'\\' && name[1] == L'\\' && (name[2] == L'.' || name[2] == L'?') &&
+           name[3] == L'\\';
+}
+
+// A handle CreateFileW gave, null where it gave none, so that an owner never closes the invalid one.
+HANDLE Opened(HANDLE handle) {
+    return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+}
+
+// The device the name stands for, opened for writing; null for a name that is a file after all (a
+// long-path name, or a file a newer Windows lets have a device's name).
+HANDLE OpenDevice(const std::wstring& fileName) {
+    if (!IsReservedDeviceName(fileName) && !InDeviceNamespace(fileName))
+        return nullptr;
+    // Opened as given, since Windows treats some names (CON) by their own spelling.
+    UniqueKernelHandle device(Opened(CreateFileW(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    if (!device || GetFileType(device.get()) == FILE_TYPE_DISK)
+        return nullptr;
+    return device.release();
+}
+
+}  // namespace
+
+LogFile::LogFile(const std::wstring& fileName) : m_fileName(fileName) {
+    if (const HANDLE device = OpenDevice(fileName)) {
+        m_file.reset(device);
+        m_device = true;
+        m_console = IsConsole(device);
+        return;
+    }
+    // Appending only, without the right to write elsewhere in it: each write goes to the end as
+    // it is then, also while someone else adds to the file too.
+    m_file.reset(Opened(CreateFileW(fileName.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    if (!m_file)
+        ThrowLastError();
+
+    std::string head;
+    char chunk[4096];
+    while (head.size() < kLogFirstLineLimit && head.find('\n') == std::string::npos) {
+        DWORD got = 0;
+        if (!ReadFile(m_file.get(), chunk, sizeof(chunk), &got, nullptr))
+            ThrowLastError();
+        if (got == 0)
+            break;
+        head.append(chunk, got);
+    }
+    if (head.empty())
+        return;
+    head.resize(std::min(head.find('\n'), std::min(head.size(), kLogFirstLineLimit)));
+    m_firstLine = std::move(head);
+}
+
+void LogFile::Append(const std::wstring& line) {
+    if (m_console) {
+        WriteConsoleText(m_file.get(), line);
+        return;
+    }
+    const std::string bytes = ToUtf8(line);
+    if (bytes.size() > static_cast<std::size_t>(INT_MAX))
+        throw SystemError(ERROR_NOT_ENOUGH_MEMORY);
+    const auto size = static_cast<DWORD>(bytes.size());
+    LARGE_INTEGER before{};
+    const bool sized = !m_device && GetFileSizeEx(m_file.get(), &before);
+    DWORD written = 0;
+    if (!WriteFile(m_file.get(), bytes.data(), size, &written, nullptr)) {
+        const DWORD code = GetLastError();
+        if (sized)
+            TakeBack(before.QuadPart, bytes.size());
+        throw SystemError(code);
+    }
+    // A full disk can be reported as success with fewer bytes written.
+    if (written != size) {
+        if (sized)
+            TakeBack(before.QuadPart, bytes.size());
+        throw SystemError(ERROR_DISK_FULL);
+    }
+}
+
+// Cuts the log back to the size it had before a line that did not go out whole, so that the next
+// line, of this run or the next, does not run on from a piece of it. Only when what has been added
+// since is no more than that line: a line someone else added is theirs. The write's own error is
+// what the caller reports, so this one does its best and says nothing.
+void LogFile::TakeBack(LONGLONG size, std::size_t bytes) const {
+    const UniqueKernelHandle file(Opened(CreateFileW(m_fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    if (!file)
+        return;
+    LARGE_INTEGER now{};
+    if (!GetFileSizeEx(file.get(), &now) || now.QuadPart <= size ||
+        now.QuadPart > size + static_cast<LONGLONG>(bytes))
+        return;
+    LARGE_INTEGER at{};
+    at.QuadPart = size;
+    if (SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN))
+        SetEndOfFile(file.get());
+}
+
+}  // namespace netpeek

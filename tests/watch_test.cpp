@@ -1,0 +1,194 @@
+// The command line's watch in process: its lines over the window tests' services, and its loop
+// ended the ways a watch ends.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "startup/Watch.h"
+#include "support/LocalTime.h"
+#include "support/SystemError.h"
+#include "tests/FormRecorder.h"
+#include "tests/TableBuilder.h"
+
+using namespace netpeek;
+using namespace netpeek::test;
+
+namespace {
+
+CIPAddrList Table(std::initializer_list<RawRow> rows) {
+    return DecodeAddrTable(TableBytes(rows));
+}
+
+RawRow Row(std::uint32_t index, std::array<std::uint8_t, 4> addr, std::uint8_t maskBits) {
+    const std::uint32_t mask = maskBits == 0 ? 0 : ~0u << (32 - maskBits);
+    return {addr, index,
+            {static_cast<std::uint8_t>(mask >> 24), static_cast<std::uint8_t>(mask >> 16),
+             static_cast<std::uint8_t>(mask >> 8), static_cast<std::uint8_t>(mask)},
+            {1, 0, 0, 0}, 65535, 0, 1};
+}
+
+const RawRow kLoopback = Row(1, {127, 0, 0, 1}, 8);
+const std::vector<int> kColumns = {kColInterface, kColIP, kColMask};
+
+class WatchTest : public ::testing::Test {
+protected:
+    void SetUp() override { recorder.rows = Table({kLoopback, Row(12, {10, 9, 0, 1}, 24)}); }
+
+    // The services, whose change notice fires once as soon as it is asked for, so that the first
+    // re-read of a loop comes a moment after it starts.
+    FormServices NoticeOnce() {
+        FormServices noticed = services;
+        auto fired = std::make_shared<bool>(false);
+        noticed.notifyAddrChange = [arm = services.notifyAddrChange, fired](OVERLAPPED& overlapped) {
+            const HANDLE device = arm(overlapped);
+            if (!std::exchange(*fired, true))
+                SetEvent(overlapped.hEvent);
+            return device;
+        };
+        return noticed;
+    }
+    WatchSink Sink() {
+        return [this](const std::wstring& line) { lines.push_back(line); };
+    }
+    std::wstring Line(const std::wstring& event, const std::wstring& rest) const {
+        return L"\"" + IsoLocalTime(recorder.now) + L"\",\"" + event + L"\"," + rest + L"\r\n";
+    }
+
+    FormRecorder recorder;
+    FormServices services = recorder.Services();
+    std::vector<std::wstring> lines;
+};
+
+}  // namespace
+
+TEST_F(WatchTest, PresentLinesThenEachChangeAndNothingForAnUnchangedOrAFailedRead) {
+    Watch watch(services, {}, kColumns, ChangeFormat::Comma);
+    watch.Start(Sink(), true);
+    EXPECT_EQ(lines, (std::vector<std::wstring>{L"\"Time\",\"Event\",\"Interface\",\"IP\",\"Mask\"\r\n",
+                                                 Line(L"present", L"\"1\",\"127.0.0.1\",\"255.0.0.0\""),
+                                                 Line(L"present", L"\"12\",\"10.9.0.1\",\"255.255.255.0\"")}));
+    lines.clear();
+    watch.Reread();
+    EXPECT_TRUE(lines.empty()) << "an unchanged table";
+
+    recorder.now += 7;  // the lines take the time of the read that saw them
+    recorder.rows = Table({kLoopback, Row(12, {10, 9, 0, 1}, 16), Row(47, {10, 5, 0, 1}, 24)});
+    watch.Reread();
+    EXPECT_EQ(lines, (std::vector<std::wstring>{Line(L"was", L"\"12\",\"10.9.0.1\",\"255.255.255.0\""),
+                                                 Line(L"now", L"\"12\",\"10.9.0.1\",\"255.255.0.0\""),
+                                                 Line(L"added", L"\"47\",\"10.5.0.1\",\"255.255.255.0\"")}));
+    lines.clear();
+    recorder.rows = Table({kLoopback});
+    recorder.snapshotFails = true;
+    watch.Reread();
+    EXPECT_TRUE(lines.empty()) << "a failed read";
+    recorder.snapshotFails = false;
+    watch.Reread();
+    EXPECT_EQ(lines, (std::vector<std::wstring>{Line(L"removed", L"\"12\",\"10.9.0.1\",\"255.255.0.0\""),
+                                                 Line(L"removed", L"\"47\",\"10.5.0.1\",\"255.255.255.0\"")}));
+
+    // JSON Lines have no header; a table that cannot be read at the start is the watch's error.
+    lines.clear();
+    Watch json(services, {}, {kColIP}, ChangeFormat::Json);
+    json.Start(Sink(), true);
+    EXPECT_EQ(lines, std::vector<std::wstring>{L"{\"Time\": \"" + IsoLocalTime(recorder.now) +
+                                                L"\", \"Event\": \"present\", \"IP\": \"127.0.0.1\"}\r\n"});
+    recorder.snapshotFails = true;
+    EXPECT_THROW(Watch(services, {}, kColumns, ChangeFormat::Comma), CError);
+}
+
+// Ctrl+C and Ctrl+Break, from the handler's own thread or while a line is written, end the loop
+// after the lines of the read in hand; with no watch running the handler leaves them to the next.
+TEST_F(WatchTest, TheConsoleControlHandlerEndsTheLoopAfterTheLastWholeLine) {
+    const FormServices noticed = NoticeOnce();
+    {
+        WatchSession session(WatchWindow::MessageOnly);
+        Watch watch(noticed, {}, kColumns, ChangeFormat::Comma);
+        watch.Start(
+            [this](const std::wstring& line) {
+                if (line.find(L"\"was\"") != std::wstring::npos) {
+                    EXPECT_EQ(WatchConsoleControl(CTRL_C_EVENT), TRUE);
+                }
+                lines.push_back(line);
+            },
+            false);
+        recorder.rows = Table({kLoopback, Row(12, {10, 9, 0, 1}, 16)});
+        const ULONGLONG start = GetTickCount64();
+        session.Follow(noticed, watch, 30);
+        EXPECT_LT(GetTickCount64() - start, 1900u) << "ended before the first periodic re-read";
+        ASSERT_EQ(lines.size(), 4u);
+        EXPECT_EQ(lines[3], Line(L"now", L"\"12\",\"10.9.0.1\",\"255.255.0.0\""));
+    }
+    {
+        WatchSession session(WatchWindow::MessageOnly);
+        Watch watch(services, {}, kColumns, ChangeFormat::Comma);
+        watch.Start(Sink(), false);
+        std::thread handler([] {
+            Sleep(200);
+            EXPECT_EQ(WatchConsoleControl(CTRL_BREAK_EVENT), TRUE);
+        });
+        const ULONGLONG start = GetTickCount64();
+        session.Follow(services, watch, 30);
+        handler.join();
+        EXPECT_LT(GetTickCount64() - start, 1900u);
+    }
+    EXPECT_EQ(WatchConsoleControl(CTRL_C_EVENT), FALSE);
+}
+
+// Netpeek.exe's hidden window lets the session end and ends the watch with it; /wfor ends it
+// after its seconds; a line that cannot be written ends it with the write's error.
+TEST_F(WatchTest, TheSessionsEndTheSecondsOrAFailedWriteEndTheLoop) {
+    {
+        const FormServices noticed = NoticeOnce();
+        WatchSession session(WatchWindow::TopLevel);
+        EXPECT_FALSE(IsWindowVisible(session.Window()));
+        Watch watch(noticed, {}, kColumns, ChangeFormat::Comma);
+        watch.Start(
+            [&](const std::wstring& line) {
+                if (line.find(L"\"added\"") != std::wstring::npos) {
+                    EXPECT_EQ(SendMessageW(session.Window(), WM_QUERYENDSESSION, 0, 0), TRUE);
+                    SendMessageW(session.Window(), WM_ENDSESSION, TRUE, 0);
+                }
+                lines.push_back(line);
+            },
+            false);
+        recorder.rows = Table({kLoopback, Row(12, {10, 9, 0, 1}, 24), Row(47, {10, 5, 0, 1}, 24)});
+        session.Follow(noticed, watch, 30);
+        EXPECT_EQ(lines.size(), 3u);
+    }
+    {
+        WatchSession session(WatchWindow::MessageOnly);
+        Watch watch(services, {}, kColumns, ChangeFormat::Comma);
+        watch.Start(Sink(), false);
+        const ULONGLONG start = GetTickCount64();
+        session.Follow(services, watch, 1);
+        EXPECT_GE(GetTickCount64() - start, 1000u);
+        EXPECT_LT(GetTickCount64() - start, 1900u);
+    }
+    {
+        const FormServices noticed = NoticeOnce();
+        WatchSession session(WatchWindow::MessageOnly);
+        Watch watch(noticed, {}, kColumns, ChangeFormat::Comma);
+        watch.Start(
+            [](const std::wstring& line) {
+                if (line.find(L"\"removed\"") != std::wstring::npos) {
+                    throw SystemError(ERROR_DISK_FULL);
+                }
+            },
+            false);
+        recorder.rows = Table({kLoopback});
+        try {
+            session.Follow(noticed, watch, 30);
+            ADD_FAILURE() << "the failed write did not end the watch";
+        } catch (const CError& error) {
+            EXPECT_EQ(error.Number(), static_cast<std::uint32_t>(ERROR_DISK_FULL));
+        }
+    }
+}
