@@ -11,17 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/Timing.h"
+
 namespace {
+
+using namespace netpeek::bench;
 
 constexpr int kRuns = 7;
 constexpr double kBudget = 1.3;
-
-double NowMs() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
 
 // From CreateProcess until the process has ended; its exit code must be 0.
 double RunMs(const std::wstring& commandLine) {
@@ -41,11 +38,6 @@ double RunMs(const std::wstring& commandLine) {
     if (code != 0)
         throw std::runtime_error("a program ended with exit code " + std::to_string(code));
     return ms;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 std::string Bytes(const std::wstring& path) {

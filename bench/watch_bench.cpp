@@ -22,44 +22,16 @@
 #include "support/Handles.h"
 #include "support/LocalTime.h"
 #include "support/TextFileWriter.h"
+#include "bench/Timing.h"
 #include "tests/TableBuilder.h"
 
 namespace {
 
 using namespace netpeek;
+using namespace netpeek::bench;
 
 constexpr int kRuns = 7;
 constexpr double kBudget = 1.2;
-
-double NowMs() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-double TimeMs(const std::function<void()>& work) {
-    const double start = NowMs();
-    work();
-    return NowMs() - start;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// IP Helper's side of GetIpAddrTable over a table made here: the size it needs, or a copy.
-AddrTableSource CopySource(const std::vector<std::uint8_t>& table) {
-    return [&table](void* buffer, ULONG* size, BOOL) -> DWORD {
-        if (*size < table.size()) {
-            *size = static_cast<ULONG>(table.size());
-            return ERROR_INSUFFICIENT_BUFFER;
-        }
-        std::memcpy(buffer, table.data(), table.size());
-        return NO_ERROR;
-    };
-}
 
 // The program's services with the table read from `table`, as IP Helper gives it.
 FormServices TableServices(const std::vector<std::uint8_t>& table) {

@@ -31,39 +31,19 @@
 #include "support/ErrorBox.h"
 #include "support/Handles.h"
 #include "support/Hooks.h"
+#include "bench/Timing.h"
 #include "tests/TableBuilder.h"
 
 namespace {
 
 using namespace netpeek;
+using namespace netpeek::bench;
 
 inline void FreeKernelHandle(HANDLE handle) { CloseHandle(handle); }
 using UniqueKernel = UniqueHandle<HANDLE, FreeKernelHandle>;
 
 constexpr int kRuns = 7;
 bool g_failed = false;
-
-double NowMs() {
-    static const double perMs = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / perMs;
-}
-
-double TimeMs(const std::function<void()>& work) {
-    const double start = NowMs();
-    work();
-    return NowMs() - start;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 double MedianMs(const std::function<void()>& work) {
     std::vector<double> times;
@@ -165,18 +145,6 @@ FormServices BenchServices(const CIPAddrList& rows) {
                       bool) { return true; };
     s.getIPAddresses = [&rows] { return rows; };
     return s;
-}
-
-// IP Helper's side of GetIpAddrTable over a table made here: the size it needs, or a copy.
-AddrTableSource CopySource(const std::vector<std::uint8_t>& table) {
-    return [&table](void* buffer, ULONG* size, BOOL) -> DWORD {
-        if (*size < table.size()) {
-            *size = static_cast<ULONG>(table.size());
-            return ERROR_INSUFFICIENT_BUFFER;
-        }
-        std::memcpy(buffer, table.data(), table.size());
-        return NO_ERROR;
-    };
 }
 
 // The bench's services with a table read from `table`, as IP Helper gives it.

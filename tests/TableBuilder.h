@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "addrtable/CIPv6Addr.h"
+#include "support/AdapterInfo.h"
 
 namespace netpeek::test {
 
@@ -77,6 +78,13 @@ inline CIPv6Addr V6(const std::array<std::uint16_t, 8>& groups) {
         a.Bytes[2 * i + 1] = static_cast<std::uint8_t>(groups[i]);
     }
     return a;
+}
+
+// An IPv4 address as the adapter read holds it.
+inline SocketAddress V4(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+    SocketAddress address;
+    address.bytes = {a, b, c, d};
+    return address;
 }
 
 }  // namespace netpeek::test

@@ -18,12 +18,6 @@ using namespace netpeek::test;
 
 namespace {
 
-SocketAddress V4(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
-    SocketAddress address;
-    address.bytes = {a, b, c, d};
-    return address;
-}
-
 std::wstring Header(HWND list, int column) {
     wchar_t text[64] = {};
     ListViewCtrl(list).GetColumnText(column, text, 64);

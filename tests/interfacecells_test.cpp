@@ -13,12 +13,6 @@ using namespace netpeek::test;
 
 namespace {
 
-SocketAddress V4(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
-    SocketAddress address;
-    address.bytes = {a, b, c, d};
-    return address;
-}
-
 SocketAddress Six(const CIPv6Addr& address, std::uint32_t zone = 0) {
     SocketAddress six;
     six.family = 6;

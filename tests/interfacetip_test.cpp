@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "mainwindow/InterfaceTip.h"
+#include "tests/TableBuilder.h"
 
 using namespace netpeek;
+using namespace netpeek::test;
 
 TEST(FormatPhysicalAddress, UpperCaseHexPairsJoinedByHyphens) {
     const std::vector<std::uint8_t> mac = {0x02, 0x00, 0x0a, 0x09, 0xfe, 0x01};
@@ -25,12 +27,6 @@ TEST(OperStatusText, EveryStateHasItsWordsAndOthersShowTheirNumber) {
 }
 
 namespace {
-
-SocketAddress V4(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
-    SocketAddress address;
-    address.bytes = {a, b, c, d};
-    return address;
-}
 
 RowKey Row(std::uint32_t index, const SocketAddress& address) {
     return KeyOf(index, address);

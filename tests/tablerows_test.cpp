@@ -37,12 +37,6 @@ TableChoice Choice(bool ipv6, CellSet extras = 0, std::set<std::wstring> hidden 
     return choice;
 }
 
-SocketAddress V4(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
-    SocketAddress address;
-    address.bytes = {a, b, c, d};
-    return address;
-}
-
 class TableRowsTest : public ::testing::Test {
 protected:
     std::optional<ListRows> ReadChanges() {
