@@ -28,6 +28,10 @@ public:
     }
     ~DrawingHeld() {
         DefWindowProcW(m_list.Handle(), WM_SETREDRAW, TRUE, 0);
+        // The window's place is asked for again, so that what Windows (and Wine) keep of where a
+        // window may draw, worked out while it could not, is worked out anew before it paints.
+        SetWindowPos(m_list.Handle(), nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_FRAMECHANGED);
         SCROLLINFO bar{};
         bar.cbSize = sizeof(bar);
         bar.fMask = SIF_ALL;
