@@ -842,12 +842,19 @@ void frmMain::ToggleMinimizeToTray() {
     StoreSwitch(kMinimizeToTrayName, on);
     m_minimizeToTray = on;
     m_follower.FollowMinimised(on);
+    if (!on)
+        m_tray.Remove();
+    // The interfaces are read for the tip while the icon is there, and only then; the icon comes
+    // with its tip, also when the table cannot be read.
+    try {
+        ReadAgain();
+    } catch (...) {
+        if (on)
+            ShowTrayIcon();
+        throw;
+    }
     if (on)
         ShowTrayIcon();
-    else
-        m_tray.Remove();
-    // The interfaces are read for the tip while the icon is there, and only then.
-    ReadAgain();
 }
 
 void frmMain::ToggleNotifyChanges() {
