@@ -52,13 +52,13 @@ struct AdapterInfo {
     std::wstring adapterName;   // the interface's GUID, which stays across restarts unlike its index
     std::vector<std::uint8_t> physicalAddress;  // only the bytes that are in use, at most 8
     std::uint32_t operStatus = 0;               // an IF_OPER_STATUS value
-    std::uint32_t ifType = 0;                   // IANA's ifType: 6 Ethernet, 24 loopback, ...
     std::uint32_t mtu = 0;
     std::vector<AdapterUnicast> unicast;        // in the order Windows gives them
     std::vector<SocketAddress> gateways;        // of both families, in the order Windows gives them
     std::vector<SocketAddress> dnsServers;      // of both families, in the order Windows gives them
     std::optional<SocketAddress> dhcpv4Server;
     std::optional<SocketAddress> dhcpv6Server;
+    std::uint32_t ifType = 0;                   // IANA's ifType: 6 Ethernet, 24 loopback, ...
     friend bool operator==(const AdapterInfo&, const AdapterInfo&) = default;
 };
 
