@@ -22,7 +22,7 @@ constexpr wchar_t kLogWindowClass[] = L"NetpeekLog";
 constexpr std::wstring_view kLogCaption = L"Журнал изменений";
 // A first showing's size, and the widths of the two columns before the list's, in pixels at 96 DPI.
 constexpr int kFirstWidth = 900, kFirstHeight = 360;
-constexpr int kTimeWidth = 170, kEventWidth = 70;
+constexpr int kTimeWidth = 200, kEventWidth = 70;
 constexpr int kTwipsPerPixel = 15;
 
 int Scaled(int pixels) {

@@ -1,11 +1,13 @@
 #!/bin/bash
 # The notification area. With "Minimize To Tray" stored as 1, Netpeek has an icon in Wine's own
 # tray window (at the top left of the bare display); minimising the window (Alt+Space, n) hides
-# it. An address added while it is hidden is in the icon's tip within a few seconds (read as the
-# tooltip Wine shows over the icon, inside Wine) and brings a notice; the icon's menu opens the
-# log window, whose Ctrl+C text parses as CSV with a "Time","Event",... header and the added
-# address's "added" line. Esc hides the log, a click on the icon brings the window back, Esc
-# ends the program, and the log window's placement is kept.
+# it. With "Notify Changes" stored as 0, an address added while it is hidden is in the icon's tip
+# (read as the tooltip Wine shows over the icon, inside Wine) and no notice comes; a click on the
+# icon shows the window, whose context menu's last item turns the notices on, and an address
+# added once it is hidden again brings a notice (Wine's balloon, read the same way). The icon's
+# menu opens the log window, whose Ctrl+C text parses as CSV with a "Time","Event",... header and
+# an "added" line for each added address. Esc hides the log, a click on the icon brings the
+# window back, Esc ends the program, and the log window's placement is kept.
 set -u
 E2E_NAME=tray
 . "$(dirname "$0")/lib.sh"
@@ -22,6 +24,14 @@ tray_icon() {
     echo "$((X + 8)) $((Y + 10))"
 }
 
+# minimise: Alt+Space, n in the main window, which then must be hidden.
+minimise() {
+    keys "$NP_WIN" alt+space
+    sleep 0.5
+    xdotool key n
+    wait_gone "$NP_WIN" || check_failed "minimising left the window shown"
+}
+
 # tip_has TEXT: within 10 seconds, the tooltip Wine shows over the icon holds TEXT.
 tip_has() {
     local end=$((SECONDS + 10))
@@ -32,33 +42,45 @@ tip_has() {
     return 1
 }
 
-step "10.77.0.1-2 on npA; Minimize To Tray stored as 1"
+step "10.77.0.1-2 on npA; Minimize To Tray stored as 1, Notify Changes as 0"
 e2e_netns "$ns"
 netns_add_many "$ns" 2
 np_setting "$ns" 'Minimize To Tray' 1
+np_setting "$ns" 'Notify Changes' 0
 
 step "start Netpeek: its icon is in the tray; minimised, the window is hidden"
 np_start "$ns"
 icon=$(tray_icon) || e2e_fail "no tray window with the program's icon"
-keys "$NP_WIN" alt+space
-sleep 0.5
-xdotool key n
-wait_gone "$NP_WIN" || check_failed "minimising left the window shown"
+minimise
 e2e_shot hidden >/dev/null
 tip_has "10.77.0.1 — npA" || check_failed "the icon's tip has no line for 10.77.0.1: $(cat "$E2E_WORK/tip.txt")"
 
-step "10.77.0.9 added while hidden: in the tip, and a notice"
+step "10.77.0.9 added while hidden, notices off: it is in the tip"
 ip -n "$ns" addr add 10.77.0.9/24 dev npA || fail "cannot add 10.77.0.9"
 tip_has "10.77.0.9 — npA" || check_failed "10.77.0.9 is not in the icon's tip: $(cat "$E2E_WORK/tip.txt")"
+
+step "a click on the icon shows the window; Уведомлять об изменениях, the context menu's last item, ticked"
+xdotool mousemove $icon click 1
+wait_window '^Netpeek$' "" 5 >/dev/null || e2e_fail "a click on the icon did not show the window"
+keys "$NP_WIN" shift+F10
+sleep 0.5
+xdotool key Up Return
+sleep 0.5
+[ "$(np_setting "$ns" 'Notify Changes')" = 1 ] || check_failed "Notify Changes is not stored as 1"
+minimise
+
+step "10.77.0.10 added while hidden: a notice"
+ip -n "$ns" addr add 10.77.0.10/24 dev npA || fail "cannot add 10.77.0.10"
 # The notice comes 2 seconds after the re-read that saw the change; Wine draws it as a balloon
-# beside its tray window, which the probe reads as a tooltip too.
+# beside its tray window, a tooltip whose text the probe reads.
+xdotool mousemove 600 600
 notice=""
-for _ in $(seq 20); do
-    np_probe "$ns" tip 2>/dev/null | grep -q "Адреса изменились\|+ 10.77.0.9 (npA)" && { notice=yes; break; }
-    sleep 0.5
+for _ in $(seq 40); do
+    np_probe "$ns" tip 2>/dev/null | grep -qxF "+ 10.77.0.10 (npA)" && { notice=yes; break; }
+    sleep 0.25
 done
 e2e_shot notice >/dev/null
-[ -n "$notice" ] || echo "-- $E2E_NAME: no balloon could be read (Wine may not show one)"
+[ -n "$notice" ] || check_failed "no notice \"+ 10.77.0.10 (npA)\" was shown"
 
 step "the icon's menu: Журнал изменений opens the log window"
 xdotool mousemove $icon click 3
@@ -69,7 +91,7 @@ log=$(wait_window '^Журнал изменений$' "$NP_WIN") || e2e_fail "th
 wait_drawn "$log"
 import -window "$log" "$E2E_BUILD/e2e-$E2E_NAME-log.png" 2>/dev/null
 
-step "Ctrl+C in the log: CSV with the added line"
+step "Ctrl+C in the log: CSV with the added lines"
 keys "$log" ctrl+c
 sleep 0.3
 np_probe "$ns" clip >"$clip" || check_failed "nothing on the clipboard"
@@ -78,9 +100,10 @@ import csv, sys
 with open(sys.argv[1], newline="", encoding="utf-8") as f:
     rows = list(csv.reader(f))
 assert rows and rows[0] == ["Time", "Event", "Interface", "IP", "Mask", "Broadcast", "Realm size", "Type"], rows[:1]
-added = [r for r in rows[1:] if r[1] == "added" and r[3] == "10.77.0.9"]
-assert len(added) == 1, rows
-assert added[0][4] == "255.255.255.0" and len(added[0][0]) == 25, added
+for address in ("10.77.0.9", "10.77.0.10"):
+    added = [r for r in rows[1:] if r[1] == "added" and r[3] == address]
+    assert len(added) == 1, rows
+    assert added[0][4] == "255.255.255.0" and len(added[0][0]) == 25, added
 assert all(len(r) == 8 for r in rows), rows
 PY
 ) || check_failed "the log's copy is not the CSV of the added address: $report"
