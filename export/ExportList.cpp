@@ -32,6 +32,10 @@ void WriteWithTextFileWriter(const std::wstring& fileName, const std::wstring& t
 }
 
 void ExportList(HWND owner, HWND list, const WriteTextFileFn& write) {
+    SaveTextAs(owner, [list] { return ListCsvText(list); }, write);
+}
+
+void SaveTextAs(HWND owner, const std::function<std::wstring()>& makeText, const WriteTextFileFn& write) {
     const CApplication& app = CApplication::Current();
     FileDialog dialog;
     dialog.Filter(kExportFilter);
@@ -46,7 +50,7 @@ void ExportList(HWND owner, HWND list, const WriteTextFileFn& write) {
     // Remembered before the write, so that the next export starts here even if this one fails.
     store.WriteValue(kExportSection, kExportFolderValue, kLayoutNoFlags, asGetFilePath(dialog.FileName()), app,
                      kLayoutPerUser);
-    const std::wstring text = ListCsvText(list);
+    const std::wstring text = makeText();
 
     // Whatever fails while writing, running out of memory included, is this box, never the
     // program's general one: the user learns which file was not saved.

@@ -14,6 +14,9 @@ constexpr Shortcut kShiftF1{VK_F1, FSHIFT};
 constexpr Shortcut kCtrlA{'A', FCONTROL};
 constexpr Shortcut kCtrlC{'C', FCONTROL};
 constexpr Shortcut kDel{VK_DELETE, 0};
+constexpr Shortcut kCtrlL{'L', FCONTROL};
+constexpr Shortcut kCtrlS{'S', FCONTROL};
+constexpr Shortcut kEsc{VK_ESCAPE, 0};
 
 constexpr MenuItem kTitles[] = {
     {MenuArray::Main, 0, L"Файл", kNone, true},
@@ -40,9 +43,19 @@ constexpr MenuItem kItems[] = {
     {MenuArray::List, 3, L"Показывать адреса IPv6", kNone, true},
     {MenuArray::List, 4, L"Скрыть интерфейс «%»", kNone, true},
     {MenuArray::List, 5, L"Показать все интерфейсы", kNone, true},
+    {MenuArray::List, 6, L"Журнал изменений", kCtrlL, true},
+    {MenuArray::List, 7, L"Сворачивать в область уведомлений", kNone, true},
+    {MenuArray::List, 8, L"Уведомлять об изменениях", kNone, true},
     // The submenu of the extra columns; its items are the columns' headers.
     {MenuArray::Column, 0, L"Столбцы", kNone, true},
+    {MenuArray::Tray, 0, L"Показать Netpeek", kNone, true},
+    {MenuArray::Log, 0, L"Копировать", kCtrlC, true},
+    {MenuArray::Log, 1, L"Сохранить...", kCtrlS, true},
+    {MenuArray::Log, 2, L"-", kNone, true},
+    {MenuArray::Log, 3, L"Закрыть", kEsc, true},
 };
+
+constexpr MenuItem kLogTitle{MenuArray::Main, 0, L"Журнал", kNone, true};
 
 // Every item's id stays in the menus' range, below the toolbar's.
 constexpr bool MenuIdsInRange() {
@@ -58,6 +71,7 @@ constexpr MenuRef kContextMenu[] = {
     {MenuArray::List, 0},
     {MenuArray::List, 1},
     {MenuArray::Edit, 0},
+    {MenuArray::List, 6},
     {MenuArray::File, 0},
     {MenuArray::List, 1},
     {MenuArray::Column, 0},
@@ -66,6 +80,23 @@ constexpr MenuRef kContextMenu[] = {
     {MenuArray::List, 1},
     {MenuArray::List, 2},
     {MenuArray::List, 3},
+    {MenuArray::List, 7},
+    {MenuArray::List, 8},
+};
+
+constexpr MenuRef kTrayMenu[] = {
+    {MenuArray::Tray, 0},
+    {MenuArray::Edit, 0},
+    {MenuArray::List, 6},
+    {MenuArray::List, 1},
+    {MenuArray::File, 100},
+};
+
+constexpr MenuRef kLogMenu[] = {
+    {MenuArray::Log, 0},
+    {MenuArray::Log, 1},
+    {MenuArray::Log, 2},
+    {MenuArray::Log, 3},
 };
 
 // "Help" has a picture but no button.
@@ -90,6 +121,8 @@ std::wstring KeyText(WORD key) {
         return L"F" + std::to_wstring(key - VK_F1 + 1);
     if (key == VK_DELETE)
         return L"Del";
+    if (key == VK_ESCAPE)
+        return L"Esc";
     if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
         return std::wstring(1, static_cast<wchar_t>(key));
     return {};
@@ -100,6 +133,9 @@ std::wstring KeyText(WORD key) {
 std::span<const MenuItem> MenuTitles() { return kTitles; }
 std::span<const MenuItem> MenuItems() { return kItems; }
 std::span<const MenuRef> ContextMenu() { return kContextMenu; }
+std::span<const MenuRef> TrayMenu() { return kTrayMenu; }
+const MenuItem& LogMenuTitle() { return kLogTitle; }
+std::span<const MenuRef> LogMenu() { return kLogMenu; }
 std::span<const ToolbarImage> ToolbarImages() { return kImages; }
 
 const MenuItem* FindMenuItem(MenuRef ref) {

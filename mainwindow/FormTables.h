@@ -15,8 +15,9 @@
 namespace netpeek {
 
 // List holds the commands only the list's context menu and keys offer; Column the extra
-// columns' ticks, each item's index its column id.
-enum class MenuArray { Main = 0, File = 1, Edit = 2, Help = 3, List = 4, Column = 5 };
+// columns' ticks, each item's index its column id; Tray the notification area icon's own; Log
+// the log window's, whose shortcuts are its own.
+enum class MenuArray { Main = 0, File = 1, Edit = 2, Help = 3, List = 4, Column = 5, Tray = 6, Log = 7 };
 
 // A key with its modifiers (FSHIFT, FCONTROL), as an accelerator table takes it; key 0 is none.
 struct Shortcut {
@@ -55,7 +56,7 @@ struct ToolbarButton {
 // index (File item 100 is 1100); a toolbar button's is kToolbarIdBase plus its position,
 // separators counted. A new array or a longer toolbar fails to build rather than collide.
 inline constexpr UINT kMenuIdBase = 1000;
-inline constexpr UINT kMenuArrayCount = 6;
+inline constexpr UINT kMenuArrayCount = 8;
 inline constexpr UINT kToolbarIdBase = 40000;
 inline constexpr UINT kToolbarIdLimit = 41000;
 static_assert(kMenuIdBase * kMenuArrayCount <= kToolbarIdBase, "menu ids would reach the toolbar's");
@@ -73,6 +74,21 @@ std::span<const MenuRef> ContextMenu();
 // the interface's name for its "%"; and the one that shows every interface again.
 inline constexpr MenuRef kHideInterfaceItem{MenuArray::List, 4};
 inline constexpr MenuRef kShowAllInterfacesItem{MenuArray::List, 5};
+// The list's switches, each ticked while on; the notices' is greyed while the first is off.
+inline constexpr MenuRef kAutoRefreshItem{MenuArray::List, 2};
+inline constexpr MenuRef kShowIPv6Item{MenuArray::List, 3};
+inline constexpr MenuRef kChangeLogItem{MenuArray::List, 6};
+inline constexpr MenuRef kMinimizeToTrayItem{MenuArray::List, 7};
+inline constexpr MenuRef kNotifyChangesItem{MenuArray::List, 8};
+// The icon's menu, in order; its first item is its default.
+std::span<const MenuRef> TrayMenu();
+inline constexpr MenuRef kShowWindowItem{MenuArray::Tray, 0};
+// The log window's menu bar: its one title, then its items in order.
+const MenuItem& LogMenuTitle();
+std::span<const MenuRef> LogMenu();
+inline constexpr MenuRef kLogCopyItem{MenuArray::Log, 0};
+inline constexpr MenuRef kLogSaveItem{MenuArray::Log, 1};
+inline constexpr MenuRef kLogCloseItem{MenuArray::Log, 3};
 // The item of MenuItems() with that array and index, or null.
 const MenuItem* FindMenuItem(MenuRef ref);
 // The toolbar's pictures in image-list order and its buttons, in creation order (the list's
@@ -80,7 +96,7 @@ const MenuItem* FindMenuItem(MenuRef ref);
 std::span<const ToolbarImage> ToolbarImages();
 std::span<const ToolbarButton> ToolbarButtons();
 
-// A shortcut as the menu's shortcut column shows it: "F2", "Shift+F1", "Ctrl+A", "Del";
+// A shortcut as the menu's shortcut column shows it: "F2", "Shift+F1", "Ctrl+A", "Del", "Esc";
 // empty for none.
 std::wstring ShortcutText(Shortcut shortcut);
 

@@ -38,10 +38,11 @@ UniqueMenu NewPopup() {
     return popup;
 }
 
-void Append(HMENU menu, const MenuItem& item) {
+void Append(HMENU menu, const MenuItem& item, bool withShortcut = true) {
+    const std::wstring text = withShortcut ? MenuText(item) : std::wstring(item.caption);
     const BOOL added = item.caption == L"-" ? AppendMenuW(menu, MF_SEPARATOR, 0, nullptr)
                                             : AppendMenuW(menu, MF_STRING, MenuCommandId(item.array, item.index),
-                                                          MenuText(item).c_str());
+                                                          text.c_str());
     if (!added)
         ThrowLastError(L"A menu item could not be added.");
 }
@@ -114,9 +115,38 @@ UniqueMenu BuildColumnsMenu() {
     return popup;
 }
 
-UniqueAccel BuildAccelerators() {
+UniqueMenu BuildTrayMenu() {
+    UniqueMenu popup = NewPopup();
+    for (const MenuRef& ref : TrayMenu())
+        if (const MenuItem* item = FindMenuItem(ref))
+            Append(popup.get(), *item, false);
+    if (!SetMenuDefaultItem(popup.get(), MenuCommandId(TrayMenu()[0].array, TrayMenu()[0].index), FALSE))
+        ThrowLastError(L"The icon's menu could not be given its default item.");
+    return popup;
+}
+
+UniqueMenu BuildLogMenuBar() {
+    UniqueMenu bar(CreateMenu());
+    if (!bar)
+        ThrowLastError(L"The menu bar could not be created.");
+    UniqueMenu popup = NewPopup();
+    for (const MenuRef& ref : LogMenu())
+        if (const MenuItem* item = FindMenuItem(ref))
+            Append(popup.get(), *item);
+    const std::wstring caption(LogMenuTitle().caption);
+    if (!AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(popup.get()), caption.c_str()))
+        ThrowLastError(L"A menu could not be added to the menu bar.");
+    popup.release();  // the menu bar owns it now
+    return bar;
+}
+
+namespace {
+
+UniqueAccel AcceleratorsOf(bool logWindow) {
     std::vector<ACCEL> table;
     for (const MenuItem& item : MenuItems()) {
+        if ((item.array == MenuArray::Log) != logWindow)
+            continue;
         if (item.visible && item.shortcut.key != 0)
             table.push_back({static_cast<BYTE>(FVIRTKEY | item.shortcut.modifiers), item.shortcut.key,
                              static_cast<WORD>(MenuCommandId(item.array, item.index))});
@@ -125,6 +155,16 @@ UniqueAccel BuildAccelerators() {
     if (!accelerators)
         ThrowLastError(L"The keyboard shortcuts could not be set up.");
     return accelerators;
+}
+
+}  // namespace
+
+UniqueAccel BuildAccelerators() {
+    return AcceleratorsOf(false);
+}
+
+UniqueAccel BuildLogAccelerators() {
+    return AcceleratorsOf(true);
 }
 
 UniqueImageList BuildToolbarImages(HINSTANCE instance, PictureScale scale) {

@@ -22,8 +22,15 @@ UniqueMenu BuildContextMenu();
 // The extra columns, each an item captioned with its header: the header's own menu, and the
 // context menu's submenu.
 UniqueMenu BuildColumnsMenu();
-// The shortcuts of the shown items, each sending its item's command.
+// The notification area icon's menu, captions without shortcuts (none reaches the icon), its
+// first item the default, in bold.
+UniqueMenu BuildTrayMenu();
+// The log window's menu bar.
+UniqueMenu BuildLogMenuBar();
+// The shortcuts of the shown items, each sending its item's command: the main window's, or the
+// log window's own.
 UniqueAccel BuildAccelerators();
+UniqueAccel BuildLogAccelerators();
 
 // The toolbar's pictures in the table's order, in the drawing for that scale.
 UniqueImageList BuildToolbarImages(HINSTANCE instance, PictureScale scale);

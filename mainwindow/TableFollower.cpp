@@ -121,7 +121,7 @@ void TableFollower::OnRereadTimer() {
     // A notice that could not be asked for is asked for again here.
     if (!m_noticeArmed && !m_noticeWaiting)
         ArmNotice();
-    if (IsIconic(m_owner) || (m_rereadDue != 0 && m_services->clock() < m_rereadDue))
+    if ((IsIconic(m_owner) && !m_minimised) || (m_rereadDue != 0 && m_services->clock() < m_rereadDue))
         return;
     UpdateNow();
 }

@@ -48,6 +48,9 @@ public:
     void Stop();
     // Follows the IPv6 table's own notice too, or no longer.
     void FollowIPv6(bool on);
+    // Re-reads while the owner is minimised too (hidden in the notification area, whose icon and
+    // notices follow the table), or, as at first, only while it is not.
+    void FollowMinimised(bool on) { m_minimised = on; }
     // Asks the owner to read the table now, unless something holds updates off; a read that
     // takes long spaces the next re-reads out.
     void UpdateNow();
@@ -95,6 +98,7 @@ private:
     ULONGLONG m_rereadDue = 0;     // by the services' clock; 0 for at the next tick
     bool m_following = false;
     bool m_ipv6 = false;
+    bool m_minimised = false;
     bool m_ipv6Armed = false;            // asked for, with or without a handle to withdraw it by
     std::shared_ptr<void> m_ipv6Notice;  // withdrawn when released
 };

@@ -107,8 +107,8 @@ ListRows TableRows::Read(const TableChoice& choice) {
     return Shown();
 }
 
-std::optional<ListRows> TableRows::ReadChanges(ULONGLONG& spent) {
-    if (!Reread(spent, nullptr))
+std::optional<ListRows> TableRows::ReadChanges(ULONGLONG& spent, Replaced* replaced) {
+    if (!Reread(spent, replaced))
         return std::nullopt;
     return Shown();
 }

@@ -25,8 +25,9 @@ struct TableChoice {
     bool ipv6 = false;
     CellSet extras = 0;                // the extra columns shown, whose cells are filled
     std::set<std::wstring> hidden;     // the interfaces left out, by UpperName of their AdapterName
+    bool interfaces = false;           // the interfaces' names and states are wanted beside the rows
 
-    bool NeedsAdapters() const { return (extras & kExtraCells) != 0 || !hidden.empty(); }
+    bool NeedsAdapters() const { return (extras & kExtraCells) != 0 || !hidden.empty() || interfaces; }
 };
 
 // The value, in the program's own key, that keeps the hidden interfaces: their AdapterNames
@@ -48,7 +49,6 @@ public:
     // nothing; an IPv6 or adapter read that fails keeps that part as it was). The rows that stayed
     // keep their texts, found by who they are wherever they went. `spent` gets the reads'
     // milliseconds by the services' clock.
-    std::optional<ListRows> ReadChanges(ULONGLONG& spent);
     // What a re-read replaced, for whoever follows the changes rather than shows the rows: the
     // shown rows of the last read that gave way (`before`) and those that came in their place
     // (`after`); every row before and after them is as it was. Only those rows are touched, so
@@ -56,6 +56,8 @@ public:
     struct Replaced {
         ListRows before, after;
     };
+    // `replaced`, where given, gets what the re-read replaced, for a log of the changes beside the list.
+    std::optional<ListRows> ReadChanges(ULONGLONG& spent, Replaced* replaced = nullptr);
     // The tables read again as ReadChanges reads them: what they replaced when anything differs
     // from the last read, else none.
     std::optional<Replaced> ReadReplaced(ULONGLONG& spent);

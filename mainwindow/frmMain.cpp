@@ -11,11 +11,13 @@
 #include "mainwindow/CellTexts.h"
 #include "mainwindow/MenuBar.h"
 #include "mainwindow/RowOrder.h"
+#include "mainwindow/TrayTexts.h"
 #include "support/Application.h"
 #include "support/Clipboard.h"
 #include "support/ErrorBox.h"
 #include "support/Hooks.h"
 #include "support/LayoutStore.h"
+#include "support/LocalTime.h"
 #include "support/ScreenDpi.h"
 #include "support/SystemError.h"
 
@@ -31,6 +33,8 @@ constexpr int kHelpTitlePosition = 2;
 constexpr wchar_t kPlacementName[] = L"Window placement";
 constexpr wchar_t kListLayoutName[] = L"IPs List";
 constexpr wchar_t kAutoRefreshName[] = L"Auto Refresh";
+constexpr wchar_t kMinimizeToTrayName[] = L"Minimize To Tray";
+constexpr wchar_t kNotifyChangesName[] = L"Notify Changes";
 
 // What changed stays marked for ten seconds.
 constexpr ULONGLONG kMarkMilliseconds = 10000;
@@ -130,11 +134,18 @@ void frmMain::ShowEventError() {
 }
 
 LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == TrayIcon::TaskbarCreatedMessage() && msg != 0) {
+        OnTaskbarCreated();
+        return 0;
+    }
     switch (msg) {
     case WM_CREATE:
         return OnCreate() ? 0 : -1;
     case WM_SIZE:
-        OnSize();
+        OnSize(wParam);
+        return 0;
+    case TrayIcon::kCallbackMessage:
+        OnTrayIcon(wParam, lParam);
         return 0;
     case WM_TIMER:
         OnTimer(wParam);
@@ -197,6 +208,8 @@ bool frmMain::OnCreate() {
     }
     if (m_autoRefresh)
         m_follower.Start();
+    if (m_minimizeToTray)
+        ShowTrayIcon();
     return true;
 }
 
@@ -297,6 +310,12 @@ void frmMain::LoadLayout() {
     // Only "1" switches the IPv6 rows on: missing or unreadable, the list is the IPv4 table.
     m_showIPv6 = m_services.readValue(kProgramSection, kShowIPv6Name, kLayoutNoFlags, app, L"0", kLayoutPerUser) == L"1";
     m_follower.FollowIPv6(m_showIPv6);
+    // The icon only where "1" asks for it; the notices on unless "0" turns them off.
+    m_minimizeToTray =
+        m_services.readValue(kProgramSection, kMinimizeToTrayName, kLayoutNoFlags, app, L"0", kLayoutPerUser) == L"1";
+    m_notifyChanges =
+        m_services.readValue(kProgramSection, kNotifyChangesName, kLayoutNoFlags, app, L"1", kLayoutPerUser) != L"0";
+    m_follower.FollowMinimised(m_minimizeToTray);
 }
 
 void frmMain::SaveLayout() {
@@ -309,7 +328,12 @@ void frmMain::SaveLayout() {
                               kLayoutPerUser);
 }
 
-void frmMain::OnSize() {
+void frmMain::OnSize(WPARAM kind) {
+    // Minimised beside an icon in the notification area, the window leaves the taskbar for it.
+    if (kind == SIZE_MINIMIZED && m_tray.Shown()) {
+        ShowWindow(m_hwnd, SW_HIDE);
+        return;
+    }
     // Resizing never reports anything: when the window is too small, or anything fails, the
     // list keeps its place.
     try {
@@ -350,12 +374,17 @@ void frmMain::OnCommand(UINT id) {
     case MenuArray::Column:
         mnuColumn_Click(index);
         break;
+    case MenuArray::Tray:
+        mnuTray_Click(index);
+        break;
     default:
         break;
     }
 }
 
 void frmMain::OnTimer(UINT_PTR id) {
+    if (m_tray.OnTimer(id))
+        return;
     if (!m_follower.OnTimer(id) && id == AddressList::kMarkTimer)
         m_list.ExpireMarks();
 }
@@ -424,8 +453,12 @@ void frmMain::ShowColumnsMenu(POINT at) {
 
 void frmMain::ShowListMenu(POINT at) {
     const UniqueMenu menu = BuildContextMenu();
-    for (const auto& [index, on] : {std::pair{2, m_autoRefresh}, std::pair{3, m_showIPv6}})
-        CheckMenuItem(menu.get(), MenuCommandId(MenuArray::List, index), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    for (const auto& [item, on] : {std::pair{kAutoRefreshItem, m_autoRefresh}, std::pair{kShowIPv6Item, m_showIPv6},
+                                   std::pair{kMinimizeToTrayItem, m_minimizeToTray},
+                                   std::pair{kNotifyChangesItem, m_notifyChanges}})
+        CheckMenuItem(menu.get(), MenuCommandId(item.array, item.index), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    EnableMenuItem(menu.get(), MenuCommandId(kNotifyChangesItem.array, kNotifyChangesItem.index),
+                   MF_BYCOMMAND | (m_minimizeToTray ? MF_ENABLED : MF_GRAYED));
     TickColumns(menu.get(), m_extras);
     // The row's interface by its name, where the row has one that the adapters know.
     const UINT hide = MenuCommandId(kHideInterfaceItem.array, kHideInterfaceItem.index);
@@ -464,15 +497,55 @@ std::optional<AdapterInfo> frmMain::InterfaceOfRow(int item) {
     }
 }
 
+// A click or Enter on the icon shows the window; a right click or the menu key opens the icon's
+// menu; a click on the notice shows the window and the log.
+void frmMain::OnTrayIcon(WPARAM wParam, LPARAM lParam) {
+    POINT at{};
+    switch (TrayIcon::OnMessage(wParam, lParam, at)) {
+    case TrayIcon::Request::ShowWindow:
+        ShowFromTray();
+        break;
+    case TrayIcon::Request::OpenMenu: {
+        const TableFollower::Hold hold(m_follower);
+        m_tray.ShowMenu(at);
+        break;
+    }
+    case TrayIcon::Request::ShowLog:
+        ShowFromTray();
+        ShowLog();
+        break;
+    case TrayIcon::Request::None:
+        break;
+    }
+}
+
+// Explorer started again, without the icons it had.
+void frmMain::OnTaskbarCreated() {
+    if (m_minimizeToTray)
+        ShowTrayIcon();
+}
+
+// A window hidden in the notification area comes back when its icon cannot be there.
+void frmMain::ShowTrayIcon() {
+    if (!m_tray.Add(m_hwnd) && !IsWindowVisible(m_hwnd))
+        ShowFromTray();
+}
+
 void frmMain::OnEndSession(bool ending) {
     // Windows ends the session without destroying the window: keep the layout now.
-    if (ending && m_loaded)
+    if (!ending)
+        return;
+    m_tray.Remove();
+    if (m_loaded)
         SaveLayout();
+    m_log.SavePlacement();
 }
 
 void frmMain::OnDestroy() {
     if (ErrorBox::Instance().Owner() == m_hwnd)
         ErrorBox::Instance().SetOwner(nullptr);
+    m_tray.Remove();
+    m_log.Close();
     m_follower.Stop();
     if (m_loaded)
         SaveLayout();
@@ -493,6 +566,8 @@ LRESULT frmMain::OnNcDestroy(WPARAM wParam, LPARAM lParam) {
 bool frmMain::PreTranslateMessage(MSG& msg) {
     if (!m_hwnd)
         return false;
+    if (m_log.Owns(msg))
+        return m_log.PreTranslateMessage(msg);
     m_rowTip.Relay(msg);
     const bool keyDown = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
     if (keyDown && (msg.hwnd == m_hwnd || IsChild(m_hwnd, msg.hwnd))) {
@@ -554,7 +629,21 @@ void frmMain::mnuList_Click(int index) {
     case 5:
         ShowAllInterfaces();
         break;
+    case 6:
+        ShowLog();
+        break;
+    case 7:
+        ToggleMinimizeToTray();
+        break;
+    case 8:
+        ToggleNotifyChanges();
+        break;
     }
+}
+
+void frmMain::mnuTray_Click(int index) {
+    if (index == 0)
+        ShowFromTray();
 }
 
 void frmMain::mnuColumn_Click(int column) {
@@ -578,6 +667,7 @@ void frmMain::mnuColumn_Click(int column) {
     }
     m_extras = std::move(extras);
     m_list.SetColumns(ShownColumns());
+    m_log.SetColumns(m_list.Columns());
     // A sort by a column that went is the table's own order; the arrow moves with its column.
     m_list.SetSort(m_list.Sort().column == column && !adding ? StoredListSort{} : m_list.Sort());
     ReadAgain();
@@ -598,9 +688,18 @@ void frmMain::RefreshList() {
     const TableFollower::Hold hold(m_follower);
     BusyCursor busy;
     m_rowTip.Forget();
+    // What the list showed is what F5's read is compared with, for the log.
+    const ListRows before = m_listIsTable ? m_list.Rows() : ListRows();
+    const bool compare = m_listIsTable;
     // Emptied first, so that a read that fails leaves an empty list rather than an old one.
     m_list.Fill({});
-    m_list.Fill(m_table.Read(Choice()));
+    m_listIsTable = false;
+    ListRows rows = m_table.Read(Choice());
+    if (compare)
+        LogChanges(ChangedLines(before, rows, IsoLocalTime(m_services.utcNow())));
+    m_list.Fill(std::move(rows));
+    m_listIsTable = true;
+    UpdateTip();
 }
 
 // The list read again as F5 reads it, keeping the row the user had chosen; a read that fails
@@ -614,9 +713,13 @@ void frmMain::ReadAgain() {
         rows = m_table.Read(Choice());
     } catch (...) {
         m_list.Fill({});
+        m_listIsTable = false;
         throw;
     }
+    // Another choice shows other rows, but the table is what it was: nothing for the log.
     m_list.Refill(std::move(rows));
+    m_listIsTable = true;
+    UpdateTip();
 }
 
 TableChoice frmMain::Choice() const {
@@ -625,6 +728,7 @@ TableChoice frmMain::Choice() const {
     for (const int column : m_extras)
         choice.extras |= CellOf(column);
     choice.hidden = m_hidden;
+    choice.interfaces = m_minimizeToTray;
     return choice;
 }
 
@@ -684,11 +788,31 @@ ULONGLONG frmMain::ShowTableChanges() {
         return 0;
     // A read that fails leaves the list as it is; the next tick tries again.
     ULONGLONG spent = 0;
-    std::optional<ListRows> rows = m_table.ReadChanges(spent);
+    TableRows::Replaced replaced;
+    std::optional<ListRows> rows = m_table.ReadChanges(spent, &replaced);
+    if (!rows)
+        return spent;
+    LogChanges(ChangedLines(replaced.before, replaced.after, IsoLocalTime(m_services.utcNow())));
     // The row under the pointer may be another one now, with another interface.
-    if (rows && m_list.Update(std::move(*rows), GetTickCount64() + kMarkMilliseconds))
+    if (m_list.Update(std::move(*rows), GetTickCount64() + kMarkMilliseconds))
         m_rowTip.Forget();
+    m_listIsTable = true;
+    UpdateTip();
     return spent;
+}
+
+void frmMain::LogChanges(const std::vector<ChangeLine>& lines) {
+    m_log.Add(lines);
+    if (m_notifyChanges && !IsWindowVisible(m_hwnd))
+        m_tray.Gather(lines);
+}
+
+// The tip follows each read: the addresses of the interfaces that are up, as the list shows them.
+void frmMain::UpdateTip() {
+    if (!m_minimizeToTray)
+        return;
+    m_tray.KnowInterfaces(m_table.Adapters());
+    m_tray.SetTip(TipText(AddressLines(m_list.Rows(), m_table.Adapters())));
 }
 
 // A choice of the context menu is stored first, so that a store that fails leaves the choice,
@@ -711,6 +835,49 @@ void frmMain::ToggleAutoRefresh() {
     }
     m_follower.Start();
     m_follower.UpdateNow();
+}
+
+void frmMain::ToggleMinimizeToTray() {
+    const bool on = !m_minimizeToTray;
+    StoreSwitch(kMinimizeToTrayName, on);
+    m_minimizeToTray = on;
+    m_follower.FollowMinimised(on);
+    if (!on)
+        m_tray.Remove();
+    // The interfaces are read for the tip while the icon is there, and only then; the icon comes
+    // with its tip, also when the table cannot be read.
+    try {
+        ReadAgain();
+    } catch (...) {
+        if (on)
+            ShowTrayIcon();
+        throw;
+    }
+    if (on)
+        ShowTrayIcon();
+}
+
+void frmMain::ToggleNotifyChanges() {
+    if (!m_minimizeToTray)
+        return;
+    const bool on = !m_notifyChanges;
+    StoreSwitch(kNotifyChangesName, on);
+    m_notifyChanges = on;
+    if (!on)
+        m_tray.DropBurst();
+}
+
+// The window as it was before it went to the notification area, in front; a notice still
+// gathering is of no use now.
+void frmMain::ShowFromTray() {
+    m_tray.DropBurst();
+    ShowWindow(m_hwnd, IsIconic(m_hwnd) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(m_hwnd);
+}
+
+void frmMain::ShowLog() {
+    m_log.SetColumns(m_list.Columns());
+    m_log.Show(m_hwnd, m_font.get());
 }
 
 void frmMain::ToggleIPv6() {

@@ -10,11 +10,13 @@
 #include <vector>
 
 #include "mainwindow/AddressList.h"
+#include "mainwindow/ChangeLog.h"
 #include "mainwindow/FormServices.h"
 #include "mainwindow/FormTables.h"
 #include "mainwindow/RowTooltip.h"
 #include "mainwindow/TableFollower.h"
 #include "mainwindow/TableRows.h"
+#include "mainwindow/TrayIcon.h"
 #include "support/Controls.h"
 #include "support/Handles.h"
 #include "support/LayoutText.h"
@@ -45,6 +47,8 @@ public:
     HWND ListView() const { return m_lvIPs.Handle(); }
     HWND Toolbar() const { return m_tbMain.Handle(); }
     HIMAGELIST ImageList() const { return m_ilToolbar.get(); }
+    // The log of changes, whose window is made the first time it is shown.
+    const ChangeLog& Log() const { return m_log; }
 
     // The window's key preview and menu shortcuts, for the message loop: true when the
     // message was handled and must not be dispatched.
@@ -55,6 +59,7 @@ public:
     void mnuEdit_Click(int index);
     void mnuHelp_Click(int index);
     void mnuList_Click(int index);
+    void mnuTray_Click(int index);
     // A tick of an extra column's item: the column is added at the right end, or taken away.
     void mnuColumn_Click(int column);
     // Dispatches by the clicked button's key, compared exactly, to the matching item.
@@ -86,13 +91,15 @@ private:
     void ShowEventError();
 
     bool OnCreate();
-    void OnSize();
+    void OnSize(WPARAM kind = SIZE_RESTORED);
     void OnTimer(UINT_PTR id);
     void OnCommand(UINT id);
     LRESULT OnNotify(NMHDR& header);
     void OnContextMenu(HWND from, LPARAM position);
     void ShowListMenu(POINT at);
     void ShowColumnsMenu(POINT at);
+    void OnTrayIcon(WPARAM wParam, LPARAM lParam);
+    void OnTaskbarCreated();
     void OnEndSession(bool ending);
     void OnDestroy();
     LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);
@@ -103,6 +110,15 @@ private:
     void StoreSwitch(const wchar_t* name, bool on);
     void ToggleAutoRefresh();
     void ToggleIPv6();
+    void ToggleMinimizeToTray();
+    void ToggleNotifyChanges();
+    void ShowTrayIcon();
+    void ShowFromTray();
+    void ShowLog();
+    // What a read or F5 found changed: into the log, and while the window is hidden in the
+    // notification area, into the burst's notice.
+    void LogChanges(const std::vector<ChangeLine>& lines);
+    void UpdateTip();
     void ReadAgain();
     TableChoice Choice() const;
     std::vector<int> ShownColumns() const;
@@ -139,6 +155,11 @@ private:
     int m_restoredShow = 0;  // what restoring the placement asks the first showing to be; 0 for nothing
     bool m_loaded = false;   // the load sequence ran to its end, so there is a layout to save
     std::exception_ptr m_loadError;
+    bool m_listIsTable = false;     // the list shows the last read, so F5's read may be compared with it
+    ChangeLog m_log{m_services};    // every change since the start
+    bool m_minimizeToTray = false;  // an icon in the notification area, where minimising hides the window (Minimize To Tray)
+    bool m_notifyChanges = true;    // a notice of the changes while hidden there (Notify Changes)
+    TrayIcon m_tray;
 };
 
 }  // namespace netpeek

@@ -58,6 +58,7 @@ struct AdapterInfo {
     std::vector<SocketAddress> dnsServers;      // of both families, in the order Windows gives them
     std::optional<SocketAddress> dhcpv4Server;
     std::optional<SocketAddress> dhcpv6Server;
+    std::uint32_t ifType = 0;                   // IANA's ifType: 6 Ethernet, 24 loopback, ...
     friend bool operator==(const AdapterInfo&, const AdapterInfo&) = default;
 };
 

@@ -202,6 +202,7 @@ public:
         info.adapterName = Ascii(node.AdapterName, {n, L"GUID"});
         info.physicalAddress.assign(node.PhysicalAddress, node.PhysicalAddress + node.PhysicalAddressLength);
         info.operStatus = static_cast<std::uint32_t>(node.OperStatus);
+        info.ifType = node.IfType;
         info.mtu = node.Mtu;
         Walk(node.FirstUnicastAddress, n, kUnicastList, [&](const IP_ADAPTER_UNICAST_ADDRESS& u, const SocketAddress& a) {
             AdapterUnicast& unicast = info.unicast.emplace_back();

@@ -28,6 +28,7 @@ inline void FreeWindow(HWND window) { DestroyWindow(window); }
 inline void FreeKey(HKEY key) { RegCloseKey(key); }
 inline void FreeLibraryModule(HMODULE module) { FreeLibrary(module); }
 inline void FreeKernelHandle(HANDLE handle) { CloseHandle(handle); }
+inline void FreeIcon(HICON icon) { DestroyIcon(icon); }
 
 using UniqueFont = UniqueHandle<HFONT, FreeGdiObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, FreeGdiObject>;
@@ -39,6 +40,7 @@ using UniqueKey = UniqueHandle<HKEY, FreeKey>;
 using UniqueModule = UniqueHandle<HMODULE, FreeLibraryModule>;
 using UniqueEvent = UniqueHandle<HANDLE, FreeKernelHandle>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, FreeKernelHandle>;
+using UniqueIcon = UniqueHandle<HICON, FreeIcon>;
 
 // A window's device context (the screen's, for no window), released when it goes.
 class WindowDc {

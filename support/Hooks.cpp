@@ -22,7 +22,8 @@ SystemHooks::SystemHooks()
       dialogBoxIndirect(::DialogBoxIndirectParamW),
       trackPopupMenu([](HMENU menu, UINT flags, int x, int y, HWND owner) {
           return ::TrackPopupMenu(menu, flags, x, y, 0, owner, nullptr);
-      }) {}
+      }),
+      shellNotifyIcon(::Shell_NotifyIconW) {}
 
 SystemHooks& Hooks() {
     static SystemHooks hooks;

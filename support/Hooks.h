@@ -1,9 +1,10 @@
 #pragma once
 // The few calls into Windows that block on the user or reach outside the program: the
-// modal dialogs and the shell. The tests replace them; the program uses the real ones.
+// modal dialogs and the shell, its notification area too. The tests replace them; the program uses the real ones.
 
 #include <windows.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <string>
@@ -21,6 +22,8 @@ struct SystemHooks {
     std::function<INT_PTR(HINSTANCE, LPCDLGTEMPLATEW, HWND, DLGPROC, LPARAM)> dialogBoxIndirect;
     // Shows a popup menu at a point of the screen until the user has chosen or left it.
     std::function<BOOL(HMENU, UINT flags, int x, int y, HWND owner)> trackPopupMenu;
+    // Adds, changes or removes an icon of the notification area (Shell_NotifyIconW).
+    std::function<BOOL(DWORD message, NOTIFYICONDATAW* data)> shellNotifyIcon;
 
     SystemHooks();  // the real Windows calls
 };

@@ -65,6 +65,7 @@ struct TwoAdapters {
         std::memcpy(nodes[0].PhysicalAddress, mac, sizeof(mac));
         nodes[0].Mtu = 1400;
         nodes[0].OperStatus = IfOperStatusUp;
+        nodes[0].IfType = IF_TYPE_ETHERNET_CSMACD;
         nodes[0].FirstUnicastAddress = List(&unicast[0], {V4(1), V6(1)});
         unicast[0].PrefixOrigin = IpPrefixOriginDhcp;
         unicast[0].SuffixOrigin = IpSuffixOriginDhcp;
@@ -80,6 +81,7 @@ struct TwoAdapters {
         nodes[1].Ipv6IfIndex = 9;
         nodes[1].Mtu = 65536;
         nodes[1].OperStatus = IfOperStatusDown;
+        nodes[1].IfType = IF_TYPE_SOFTWARE_LOOPBACK;
         nodes[1].FirstUnicastAddress = List(&unicast[2], {V6(2), SocketAddress{0, {}, 0}, V4(2)});
         unicast[2].ValidLifetime = kInfiniteLifetime;
         nodes[1].FirstGatewayAddress = List(&gateways[2], {V6(0xfe, 9)});
@@ -149,10 +151,10 @@ TEST(DecodeAdapters, ReadsEveryValueOfEveryAdapterInOrder) {
     const AdapterInfo first{L"npA", L"veth", L"{6B29FC40-CA47-1067-B31D-00DD010662DA}",
                             {0x02, 0x00, 0x0a, 0x09, 0x00, 0x01}, IfOperStatusUp, 1400,
                             {{V4(1), kOriginDhcp, kOriginDhcp, 86400}, {V6(1), 4, 5, 3600}},
-                            {V4(254), V6(1, 3)}, {V6(53), V4(53)}, V4(250), std::nullopt};
+                            {V4(254), V6(1, 3)}, {V6(53), V4(53)}, V4(250), std::nullopt, IF_TYPE_ETHERNET_CSMACD};
     const AdapterInfo second{L"lo", L"loop", L"{00000000-0000-0000-0000-0000000000A1}", {}, IfOperStatusDown, 65536,
                              {{V6(2), 0, 0, kInfiniteLifetime}, {V4(2), 0, 0, 0}}, {V6(0xfe, 9)}, {V4(8), V6(8)},
-                             std::nullopt, V6(0x47, 9)};
+                             std::nullopt, V6(0x47, 9), IF_TYPE_SOFTWARE_LOOPBACK};
     // The first under its one index of both families, the second under each of its two.
     ASSERT_EQ(adapters.size(), 3u);
     EXPECT_TRUE(adapters.at(3) == first);

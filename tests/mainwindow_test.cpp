@@ -139,6 +139,8 @@ TEST_F(MainWindow, LoadSequenceCallsTheServicesInOrderWithTheirArguments) {
         L"ReadValue [] Hidden Interfaces Netpeek true",
         L"ReadValue [] Auto Refresh Netpeek true",
         L"ReadValue [] Show IPv6 Netpeek true",
+        L"ReadValue [] Minimize To Tray Netpeek true",
+        L"ReadValue [] Notify Changes Netpeek true",
         L"GetIPAddresses",
         L"NotifyAddrChange",
     };
@@ -153,7 +155,7 @@ TEST_F(MainWindow, InsideADebuggerTheWindowKeepsItsIconAndLoadsTheRest) {
     Open();
     const auto calls = recorder.Take();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), L"asSetWindowResIconAll A_MAIN"), 0);
-    EXPECT_EQ(calls.size(), 12u);
+    EXPECT_EQ(calls.size(), 14u);
     EXPECT_EQ(SendMessageW(form->Handle(), WM_GETICON, ICON_BIG, 0), 0);
     EXPECT_EQ(ItemCount(form->ListView()), 3);
 }

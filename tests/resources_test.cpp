@@ -302,8 +302,8 @@ TEST_F(Resources, ToolbarBitmapsLoadAsBitmaps) {
     }
 }
 
-TEST_F(Resources, WindowIconIsRussianSmallAndLargeInSixteenColours) {
-    ExpectIconGroup(L"A_MAIN", kRussian, {{16, 4}, {32, 4}});
+TEST_F(Resources, WindowIconIsRussianSmallMiddleAndLargeInSixteenColours) {
+    ExpectIconGroup(L"A_MAIN", kRussian, {{16, 4}, {24, 4}, {32, 4}});
 }
 
 TEST_F(Resources, AboutIconIsRussianAndLargeInSixteenColours) {

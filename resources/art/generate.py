@@ -36,8 +36,9 @@ BITMAPS = {
 
 # Icons: (art file, size, bits per pixel) per image, in the order they go into the file.
 ICONS = {
-    # The window's icon: small and large, both in 16 colours.
-    "main.ico": [("netpeek16.txt", 16, 4), ("netpeek32.txt", 32, 4)],
+    # The window's icon: small and large, both in 16 colours, and between them the 24 pixels that
+    # the notification area asks for at 150 %.
+    "main.ico": [("netpeek16.txt", 16, 4), ("netpeek24.txt", 24, 4), ("netpeek32.txt", 32, 4)],
     # The executable's icon, with a 2-colour image for monochrome displays.
     "Netpeek.ico": [("netpeek32.txt", 32, 1), ("netpeek32.txt", 32, 4), ("netpeek16.txt", 16, 4)],
     # The About window's icon at 150 % and 200 %; at 96 DPI it shows the window's large icon.

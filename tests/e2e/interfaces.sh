@@ -130,11 +130,11 @@ check_list "$E2E_WORK/mac.csv" "MAC added by the header's menu" "$base,Name,Gate
     check_failed "IPs List Columns is \"$(np_setting "$ns" 'IPs List Columns')\", not Name,Gateway,MAC"
 
 step "the other five through the context menu's \"Столбцы\": all eight, as ip says"
-# The submenu is the fourth item (Копировать, Обновить, Экспорт в файл..., Столбцы); its items
-# are the eight in their order, from Name (0) to Lease expires (7).
+# The submenu is the fifth item (Копировать, Обновить, Журнал изменений, Экспорт в файл...,
+# Столбцы); its items are the eight in their order, from Name (0) to Lease expires (7).
 for item in 1 3 5 6 7; do
     popup keys "$NP_WIN" shift+F10
-    choose Down Down Down Down Right $(downs "$item") Return
+    choose Down Down Down Down Down Right $(downs "$item") Return
 done
 export_list "$E2E_WORK/all8.csv"
 check_list "$E2E_WORK/all8.csv" "all eight" "$base,$added"
@@ -170,7 +170,7 @@ row=$(($(grep -n '^"[0-9]*","10\.7\.0\.2"' "$E2E_WORK/all8.csv" | cut -d: -f1) -
 keys "$NP_WIN" Home $(downs "$row")
 # The list's keys select npA's row; with a row selected, hiding its interface follows "Столбцы".
 popup keys "$NP_WIN" shift+F10
-choose Down Down Down Down Down Return
+choose Down Down Down Down Down Down Return
 export_list "$E2E_WORK/hidden.csv"
 check_list "$E2E_WORK/hidden.csv" "npA hidden" "$base,$added" npA
 hidden=$(np_setting "$ns" 'Hidden Interfaces')
@@ -217,7 +217,7 @@ step "Показать все интерфейсы brings every row back"
 np_start "$ns"
 # With no row selected there is no item to hide: this one follows "Столбцы".
 popup keys "$NP_WIN" shift+F10
-choose Down Down Down Down Down Return
+choose Down Down Down Down Down Down Return
 copy_list "$E2E_WORK/shown.csv"
 check_list "$E2E_WORK/shown.csv" "every interface shown again" "$base,$added"
 [ -z "$(np_setting "$ns" 'Hidden Interfaces')" ] || check_failed "Hidden Interfaces is still stored"

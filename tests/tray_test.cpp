@@ -1,0 +1,287 @@
+// The notification area's icon and the log of changes, in-process, through the seam over
+// Shell_NotifyIconW: the switches and their stored values, the tip, one notice per burst, the
+// icon's menu and messages, Explorer's restart and the session's end.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "mainwindow/frmMain.h"
+#include "support/Hooks.h"
+#include "tests/FormRecorder.h"
+#include "tests/TableBuilder.h"
+
+using namespace netpeek;
+using namespace netpeek::test;
+
+namespace {
+
+struct ShellCall {
+    DWORD message;
+    NOTIFYICONDATAW data;
+};
+
+class Tray : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Hooks().shellNotifyIcon = [this](DWORD message, NOTIFYICONDATAW* data) {
+            shell.push_back({message, *data});
+            return TRUE;
+        };
+        Hooks().trackPopupMenu = [this](HMENU menu, UINT, int, int, HWND) {
+            menuItems.clear();
+            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                wchar_t text[128] = {};
+                GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+                menuItems.push_back(text);
+            }
+            defaultItem = GetMenuDefaultItem(menu, FALSE, 0);
+            notifyState = GetMenuState(menu, MenuCommandId(kNotifyChangesItem.array, kNotifyChangesItem.index), MF_BYCOMMAND);
+            return TRUE;
+        };
+        Hooks().messageBox = [this](HWND, const std::wstring& text, const std::wstring&, UINT) {
+            boxes.push_back(text);
+            return IDOK;
+        };
+        raw = NumberedRows(3);
+        Use(raw);
+        for (std::uint32_t index = 1; index <= 40; ++index) {
+            AdapterInfo& adapter = recorder.adapters[index];
+            adapter.friendlyName = L"Ethernet " + std::to_wstring(index);
+            adapter.operStatus = 1;
+            adapter.ifType = 6;
+        }
+    }
+    void TearDown() override {
+        form.reset();
+        Hooks() = SystemHooks();
+    }
+
+    void Use(const std::vector<RawRow>& rows) { recorder.rows = DecodeAddrTable(TableBytes(rows)); }
+    void Open() {
+        form = std::make_unique<frmMain>(recorder.Services());
+        form->Create(nullptr);
+        form->Show(SW_SHOWNORMAL);
+    }
+    void Command(MenuRef item) { SendMessageW(form->Handle(), WM_COMMAND, MenuCommandId(item.array, item.index), 0); }
+    // The icon tells its owner of an event, as NOTIFYICON_VERSION_4 does.
+    void IconEvent(UINT event) {
+        SendMessageW(form->Handle(), TrayIcon::kCallbackMessage, MAKEWPARAM(30, 40), MAKELPARAM(event, TrayIcon::kIconId));
+    }
+    std::vector<DWORD> Messages() const {
+        std::vector<DWORD> messages;
+        for (const ShellCall& call : shell)
+            messages.push_back(call.message);
+        return messages;
+    }
+    const ShellCall* LastWith(DWORD message, UINT flag) const {
+        for (auto it = shell.rbegin(); it != shell.rend(); ++it)
+            if (it->message == message && (it->data.uFlags & flag))
+                return &*it;
+        return nullptr;
+    }
+    int Notices() const {
+        return static_cast<int>(std::count_if(shell.begin(), shell.end(), [](const ShellCall& call) {
+            return call.message == NIM_MODIFY && (call.data.uFlags & NIF_INFO);
+        }));
+    }
+    void Minimise() { ShowWindow(form->Handle(), SW_MINIMIZE); }
+    void Reread() { form->UpdateFromTable(); }
+
+    FormRecorder recorder;
+    std::vector<RawRow> raw;
+    std::vector<ShellCall> shell;
+    std::vector<std::wstring> menuItems, boxes;
+    UINT defaultItem = 0, notifyState = 0;
+    std::unique_ptr<frmMain> form;
+};
+
+}  // namespace
+
+// Off, as at first: no icon, no adapter read, minimising keeps the window on the taskbar, and the
+// notices' switch is greyed. Ticked: stored first, the icon with version 4, a fixed id and no GUID.
+TEST_F(Tray, TheSwitchIsStoredAndOffThereIsNoIcon) {
+    Open();
+    EXPECT_TRUE(shell.empty());
+    const auto calls = recorder.Take();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), L"GetAdapters"), 0);
+    EXPECT_EQ(recorder.values.count(L"Minimize To Tray"), 0u);
+    SendMessageW(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->ListView()), MAKELPARAM(5, 5));
+    EXPECT_NE(notifyState & MF_GRAYED, 0u);
+    Minimise();
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    ShowWindow(form->Handle(), SW_RESTORE);
+
+    recorder.writeFailures = 1;
+    Command(kMinimizeToTrayItem);
+    EXPECT_TRUE(shell.empty()) << "a choice that cannot be stored changes nothing";
+    EXPECT_EQ(boxes.size(), 1u);
+    Command(kMinimizeToTrayItem);
+    EXPECT_EQ(recorder.values[L"Minimize To Tray"], L"1");
+    ASSERT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD, NIM_SETVERSION}));
+    EXPECT_EQ(shell[0].data.uID, TrayIcon::kIconId);
+    EXPECT_EQ(shell[0].data.uFlags & NIF_GUID, 0u);
+    EXPECT_NE(shell[0].data.hIcon, nullptr);
+    EXPECT_EQ(shell[0].data.uCallbackMessage, TrayIcon::kCallbackMessage);
+    EXPECT_EQ(shell[1].data.uVersion, static_cast<UINT>(NOTIFYICON_VERSION_4));
+    const auto after = recorder.Take();
+    EXPECT_EQ(std::count(after.begin(), after.end(), L"GetAdapters"), 1) << "the tip's names";
+    EXPECT_STREQ(shell[0].data.szTip, L"Netpeek\n10.0.0.1 — Ethernet 1\n10.0.1.1 — Ethernet 2\n10.0.2.1 — Ethernet 3");
+
+    SendMessageW(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->ListView()), MAKELPARAM(5, 5));
+    EXPECT_EQ(notifyState & MF_GRAYED, 0u);
+    Command(kMinimizeToTrayItem);
+    EXPECT_EQ(recorder.values[L"Minimize To Tray"], L"0");
+    EXPECT_EQ(Messages().back(), static_cast<DWORD>(NIM_DELETE));
+}
+
+// Stored on: minimising hides the window, a click or Enter on the icon brings it back, and the
+// icon's menu has its four items with "Показать Netpeek" the default; its command shows the window.
+TEST_F(Tray, MinimisingHidesTheWindowAndTheIconBringsItBack) {
+    recorder.values[L"Minimize To Tray"] = L"1";
+    Open();
+    ASSERT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD, NIM_SETVERSION}));
+    for (UINT event : {static_cast<UINT>(NIN_SELECT), static_cast<UINT>(NIN_KEYSELECT)}) {
+        Minimise();
+        EXPECT_FALSE(IsWindowVisible(form->Handle()));
+        IconEvent(event);
+        EXPECT_TRUE(IsWindowVisible(form->Handle()));
+        EXPECT_FALSE(IsIconic(form->Handle()));
+    }
+    IconEvent(WM_CONTEXTMENU);
+    EXPECT_EQ(menuItems, (std::vector<std::wstring>{L"Показать Netpeek", L"Обновить", L"Журнал изменений", L"", L"Выход"}));
+    EXPECT_EQ(defaultItem, MenuCommandId(kShowWindowItem.array, kShowWindowItem.index));
+    Minimise();
+    Command(kShowWindowItem);
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+}
+
+// Many addresses: the tip is 127 characters at most, whole lines and the count of the others,
+// and follows the table at the next re-read.
+TEST_F(Tray, TheTipFitsManyAddressesAndFollowsTheTable) {
+    recorder.values[L"Minimize To Tray"] = L"1";
+    raw = NumberedRows(40);
+    Use(raw);
+    Open();
+    std::wstring tip = shell.at(0).data.szTip;
+    EXPECT_LE(tip.size(), 127u);
+    EXPECT_EQ(tip.substr(0, 30), L"Netpeek\n10.0.0.1 — Ethernet 1\n");
+    const auto shownLines = static_cast<std::size_t>(std::count(tip.begin(), tip.end(), L'\n')) - 1;
+    EXPECT_EQ(tip.substr(tip.rfind(L'\n') + 1), L"…и ещё " + std::to_wstring(40 - shownLines));
+
+    raw.resize(2);
+    Use(raw);
+    Reread();
+    const ShellCall* modified = LastWith(NIM_MODIFY, NIF_TIP);
+    ASSERT_NE(modified, nullptr);
+    EXPECT_STREQ(modified->data.szTip, L"Netpeek\n10.0.0.1 — Ethernet 1\n10.0.1.1 — Ethernet 2");
+}
+
+// Six events in three re-reads while hidden give one notice once the burst's timer fires: its
+// title, three lines and the count of the others, quiet hours respected. Not while the window is
+// shown, nor with the notices' switch off; a click on the notice shows the window and the log.
+TEST_F(Tray, ABurstOfSixEventsGivesOneNotice) {
+    recorder.values[L"Minimize To Tray"] = L"1";
+    Open();
+    Minimise();
+    for (int step = 0; step < 3; ++step) {
+        raw.push_back(NumberedRows(10 + step * 2 + 1).back());
+        raw.push_back(NumberedRows(10 + step * 2 + 2).back());
+        Use(raw);
+        Reread();
+    }
+    EXPECT_EQ(Notices(), 0) << "gathering";
+    SendMessageW(form->Handle(), WM_TIMER, TrayIcon::kBurstTimer, 0);
+    ASSERT_EQ(Notices(), 1);
+    const ShellCall* notice = LastWith(NIM_MODIFY, NIF_INFO);
+    EXPECT_STREQ(notice->data.szInfoTitle, L"Адреса изменились");
+    EXPECT_STREQ(notice->data.szInfo, L"+ 10.0.10.1 (Ethernet 11)\n+ 10.0.11.1 (Ethernet 12)\n+ 10.0.12.1 (Ethernet 13)\n…и ещё 3");
+    EXPECT_EQ(notice->data.dwInfoFlags, static_cast<DWORD>(NIIF_INFO | NIIF_RESPECT_QUIET_TIME));
+    EXPECT_EQ(form->Log().Lines().Kept(), 6u) << "the log has them all";
+    SendMessageW(form->Handle(), WM_TIMER, TrayIcon::kBurstTimer, 0);
+    EXPECT_EQ(Notices(), 1) << "one burst, one notice";
+
+    IconEvent(NIN_BALLOONUSERCLICK);
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    ASSERT_NE(form->Log().Handle(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(form->Log().Handle()));
+    EXPECT_EQ(ListViewCtrl(form->Log().List()).GetItemCount(), 6);
+
+    raw.pop_back();
+    Use(raw);
+    Reread();
+    SendMessageW(form->Handle(), WM_TIMER, TrayIcon::kBurstTimer, 0);
+    EXPECT_EQ(Notices(), 1) << "the window is shown";
+
+    Command(kNotifyChangesItem);
+    EXPECT_EQ(recorder.values[L"Notify Changes"], L"0");
+    Minimise();
+    raw.pop_back();
+    Use(raw);
+    Reread();
+    SendMessageW(form->Handle(), WM_TIMER, TrayIcon::kBurstTimer, 0);
+    EXPECT_EQ(Notices(), 1) << "notices off";
+    EXPECT_EQ(form->Log().Lines().Kept(), 8u);
+}
+
+// Explorer restarted: the icon comes again. The session's end, and the window's, take it away.
+TEST_F(Tray, TheIconComesBackAfterExplorerAndGoesWithTheSession) {
+    recorder.values[L"Minimize To Tray"] = L"1";
+    Open();
+    shell.clear();
+    SendMessageW(form->Handle(), TrayIcon::TaskbarCreatedMessage(), 0, 0);
+    EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD, NIM_SETVERSION}));
+    SendMessageW(form->Handle(), WM_QUERYENDSESSION, 0, 0);
+    SendMessageW(form->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(Messages().back(), static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(recorder.values.count(L"Log Window placement"), 0u) << "no log window, no placement";
+
+    SendMessageW(form->Handle(), TrayIcon::TaskbarCreatedMessage(), 0, 0);
+    shell.clear();
+    SendMessageW(form->Handle(), WM_COMMAND, MenuCommandId(MenuArray::File, 100), 0);
+    EXPECT_EQ(Messages(), std::vector<DWORD>{NIM_DELETE});
+}
+
+// A hidden window whose icon the shell refuses comes back, rather than being lost.
+TEST_F(Tray, AnIconTheShellRefusesLeavesTheWindowShown) {
+    recorder.values[L"Minimize To Tray"] = L"1";
+    Hooks().shellNotifyIcon = [](DWORD, NOTIFYICONDATAW*) { return FALSE; };
+    Open();
+    Minimise();
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+}
+
+// The log, with the tray switch off: what changed since the start, as /wcomma's lines under the
+// list's columns; Ctrl+L opens it, Esc hides it, its placement is kept, and changes keep coming.
+TEST_F(Tray, TheLogRecordsEveryChangeAndCopiesAsCsv) {
+    Open();
+    raw[1].type = 9;
+    raw.push_back(NumberedRows(5).back());
+    Use(raw);
+    Reread();
+    SendMessageW(form->Handle(), WM_COMMAND, MenuCommandId(kChangeLogItem.array, kChangeLogItem.index), 0);
+    ASSERT_NE(form->Log().Handle(), nullptr);
+    EXPECT_EQ(recorder.calls.back(), L"RestoreWindowPlacement [] Log Window placement Netpeek 0 0 0 true");
+    const std::wstring text = form->Log().CopyText();
+    const std::wstring header = L"\"Time\",\"Event\",\"Interface\",\"IP\",\"Mask\",\"Broadcast\",\"Realm size\",\"Type\"\r\n";
+    EXPECT_EQ(text, header +
+                        L"\"2025-12-09T14:03:20+00:00\",\"was\",\"2\",\"10.0.1.1\",\"255.255.255.0\",\"1.0.0.0\",\"1501\",\"Primary\"\r\n"
+                        L"\"2025-12-09T14:03:20+00:00\",\"now\",\"2\",\"10.0.1.1\",\"255.255.255.0\",\"1.0.0.0\",\"1501\",\"Primary, Disconnected\"\r\n"
+                        L"\"2025-12-09T14:03:20+00:00\",\"added\",\"5\",\"10.0.4.1\",\"255.255.255.0\",\"1.0.0.0\",\"1504\",\"Primary\"\r\n")
+        << "the log's text";
+    ListViewCtrl(form->Log().List()).SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(form->Log().CopyText(), header + text.substr(text.rfind(L"\"2025")));
+
+    SendMessageW(form->Log().Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(form->Log().Handle()));
+    EXPECT_EQ(recorder.calls.back(), L"SaveWindowPlacement [] Log Window placement Netpeek true");
+    EXPECT_TRUE(IsWindowVisible(form->Handle())) << "the program goes on";
+    raw.pop_back();
+    Use(raw);
+    form->RefreshList();  // F5's read is compared too
+    EXPECT_EQ(form->Log().Lines().Kept(), 4u);
+    EXPECT_EQ(form->Log().Lines().LineAt(3)->event, ChangeEvent::Removed);
+}
