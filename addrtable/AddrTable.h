@@ -2,6 +2,7 @@
 // Decoding of a MIB_IPADDRTABLE buffer into the ordered collection of rows.
 
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -16,5 +17,11 @@ using CIPAddrList = std::vector<CIPAddrRow>;
 // Throws CError for a buffer too short to hold a count, a negative count, or a count
 // that claims more rows than the buffer holds. Bytes after the last row are ignored.
 CIPAddrList DecodeAddrTable(std::span<const std::uint8_t> buffer);
+
+// Whether two reads of the table are alike, row for row: compared as their bytes, since a re-read
+// compares a table that may hold thousands of rows, and a row has no padding.
+inline bool SameTable(const CIPAddrList& a, const CIPAddrList& b) {
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(CIPAddrRow)) == 0);
+}
 
 }  // namespace netpeek

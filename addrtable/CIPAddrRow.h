@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "addrtable/CIPAddr.h"
 
@@ -19,6 +20,9 @@ public:
     CIPAddr dwBCastAddr;
     std::int32_t dwReasmSize = 0;
     std::int16_t unused1 = 0;
+private:
+    std::int16_t m_filler = 0;  // the two bytes before wType, named so that a row has no padding
+public:
     std::int32_t wType = 0;  // the 16-bit field widened with its sign
 
     // Fills every member from the kSize bytes at Ptr (little-endian integers).
@@ -28,11 +32,9 @@ public:
     friend bool operator==(const CIPAddrRow& a, const CIPAddrRow& b);
 };
 
-// The members up to unused1 lie packed, so that a re-read, which compares every row of a table
-// of thousands, compares them as five 32-bit words.
-static_assert(offsetof(CIPAddrRow, dwIndex) == 4 && offsetof(CIPAddrRow, dwMask) == 8 &&
-              offsetof(CIPAddrRow, dwBCastAddr) == 12 && offsetof(CIPAddrRow, dwReasmSize) == 16 &&
-              offsetof(CIPAddrRow, unused1) == 20);
+// The members lie packed, with no padding, so that a re-read, which compares every row of a
+// table of thousands, compares them as words, and a whole table as its bytes.
+static_assert(std::has_unique_object_representations_v<CIPAddrRow> && sizeof(CIPAddrRow) == 28);
 
 inline bool operator==(const CIPAddrRow& a, const CIPAddrRow& b) {
     std::uint32_t x[5], y[5];

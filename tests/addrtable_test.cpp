@@ -138,6 +138,18 @@ TEST(DecodeAddrTable, AnyNumberOfRowsComesBackInBufferOrder) {
             ASSERT_EQ(rows[i].dwIndex, static_cast<std::int32_t>(i + 1));
             ASSERT_EQ(rows[i].dwReasmSize, static_cast<std::int32_t>(1500 + i));
         }
+        // Two reads alike are the same table; a change in any member, one unshown too, is not.
+        CIPAddrList again = DecodeAddrTable(bytes);
+        EXPECT_TRUE(SameTable(rows, again));
+        for (auto change : {+[](CIPAddrRow& r) { r.unused1 = 7; }, +[](CIPAddrRow& r) { r.wType = 0x4001; },
+                            +[](CIPAddrRow& r) { r.dwBCastAddr.Part4 = 9; }}) {
+            CIPAddrList changed = again;
+            change(changed[n - 1]);
+            EXPECT_FALSE(SameTable(rows, changed));
+            EXPECT_NE(rows, changed);
+        }
+        again.pop_back();
+        EXPECT_FALSE(SameTable(rows, again));
     }
 }
 
