@@ -52,7 +52,9 @@ bool MarkLeaseEnds(AdapterMap& adapters, const AdapterMap& before, std::int64_t 
             }
             address.leaseEnd = LeaseEndOf(address, now, then);
             // Found at its own place and alike: the same address as before.
-            same = same && then == was->data() + (&address - adapter.unicast.data()) && *then == address;
+            same = same && then == was->data() + (&address - adapter.unicast.data()) &&
+                   then->prefixOrigin == address.prefixOrigin && then->suffixOrigin == address.suffixOrigin &&
+                   then->Infinite() == address.Infinite() && then->leaseEnd == address.leaseEnd;
         }
     }
     return same;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
@@ -17,7 +18,14 @@ struct SocketAddress {
     std::uint8_t family = 4;  // 4 or 6
     std::array<std::uint8_t, 16> bytes{};
     std::uint32_t scopeId = 0;
-    friend bool operator==(const SocketAddress&, const SocketAddress&) = default;
+    // As two words and the rest: a re-read compares every address of an interface that may
+    // have thousands, and byte arrays compare one call at a time.
+    friend bool operator==(const SocketAddress& a, const SocketAddress& b) {
+        std::uint64_t x[2], y[2];
+        std::memcpy(x, a.bytes.data(), sizeof(x));
+        std::memcpy(y, b.bytes.data(), sizeof(y));
+        return x[0] == y[0] && x[1] == y[1] && a.family == b.family && a.scopeId == b.scopeId;
+    }
 };
 
 // The values of NL_PREFIX_ORIGIN and NL_SUFFIX_ORIGIN that say an address came from DHCP.
