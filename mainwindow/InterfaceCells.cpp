@@ -131,13 +131,15 @@ RowInterface AdapterLookup::Of(const RowKey& row) const {
     LeaseEnd lease;
     lease.never = on.unicast->Infinite();
     lease.utcSeconds = on.unicast->leaseEnd;
-    if (!lease.never && !(m_lastLease && m_lastLease->utcSeconds == lease.utcSeconds && !m_lastLease->never)) {
-        lease.local = m_localMinute ? m_localMinute(lease.utcSeconds) : LocalMinute{};
+    // Rows whose leases end alike (every address of one read of Wine's) share the text.
+    if (!(m_lastLease && m_lastLease->never == lease.never && m_lastLease->utcSeconds == lease.utcSeconds)) {
+        if (!lease.never)
+            lease.local = m_localMinute ? m_localMinute(lease.utcSeconds) : LocalMinute{};
         m_lastLease = lease;
-    } else if (!lease.never) {
-        lease.local = m_lastLease->local;
+        m_lastLeaseText = LeaseText(lease);
     }
-    on.lease = lease;
+    on.lease = m_lastLease;
+    on.leaseText = &m_lastLeaseText;
     return on;
 }
 
@@ -215,7 +217,7 @@ void FillExtraCells(CRowCells& cells, SortValues& sortBy, std::uint8_t family, c
     if (wanted(kColDhcpServer))
         Set(cells, sortBy, kColDhcpServer, t->dhcpServer[at], t->dhcpServerSort[at]);
     if (wanted(kColLeaseExpires) && on.lease)
-        Set(cells, sortBy, kColLeaseExpires, LeaseText(*on.lease), LeaseSort(*on.lease));
+        Set(cells, sortBy, kColLeaseExpires, on.leaseText ? *on.leaseText : LeaseText(*on.lease), LeaseSort(*on.lease));
 }
 
 }  // namespace netpeek

@@ -40,6 +40,7 @@ struct RowInterface {
     const InterfaceTexts* texts = nullptr;
     const AdapterUnicast* unicast = nullptr;
     std::optional<LeaseEnd> lease;
+    const std::wstring* leaseText = nullptr;  // LeaseText of it, as the lookup keeps it until its next row
 };
 
 // One adapter read as the rows look themselves up in it: by interface index, and by address.
@@ -58,6 +59,7 @@ private:
     std::unordered_map<RowKey, const AdapterUnicast*, RowKeyHash> m_unicast;
     mutable std::map<std::uint32_t, InterfaceTexts> m_texts;
     mutable std::optional<LeaseEnd> m_lastLease;
+    mutable std::wstring m_lastLeaseText;
 };
 
 // The row that stands for one of an adapter's own addresses, listed under that interface index.
