@@ -147,7 +147,7 @@ bool TableRows::Reread(ULONGLONG& spent, Replaced* replaced) {
     stop();
     const bool sameInterfaces = !adaptersRead || *adaptersSame;
     const bool same6 = !table6 || *table6 == m_table6;
-    if (sameInterfaces && same6 && table == m_table)
+    if (sameInterfaces && same6 && SameTable(table, m_table))
         return false;
     const CIPv6AddrList& now6 = table6 ? *table6 : m_table6;
     std::vector<bool> temporary6 = TemporaryAddresses(now6);

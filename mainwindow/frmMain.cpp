@@ -691,10 +691,15 @@ void frmMain::RefreshList() {
     // What the list showed is what F5's read is compared with, for the log.
     const ListRows before = m_listIsTable ? m_list.Rows() : ListRows();
     const bool compare = m_listIsTable;
-    // Emptied first, so that a read that fails leaves an empty list rather than an old one.
-    m_list.Fill({});
-    m_listIsTable = false;
-    ListRows rows = m_table.Read(Choice());
+    // A read that fails leaves an empty list rather than an old one.
+    ListRows rows;
+    try {
+        rows = m_table.Read(Choice());
+    } catch (...) {
+        m_list.Fill({});
+        m_listIsTable = false;
+        throw;
+    }
     if (compare)
         LogChanges(ChangedLines(before, rows, IsoLocalTime(m_services.utcNow())));
     m_list.Fill(std::move(rows));
