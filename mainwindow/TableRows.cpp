@@ -186,9 +186,7 @@ void TableRows::Replace(const CIPAddrList& table, const CIPv6AddrList& table6, c
     const auto same6 = [&](std::size_t last, std::size_t now) {
         return m_table6[last] == table6[now] && m_temporary6[last] == temporary6[now];
     };
-    std::size_t head = 0;
-    while (head < last4 && head < now4 && m_table[head] == table[head])
-        ++head;
+    std::size_t head = SameHead(m_table, table);
     if (head == last4 && head == now4)
         while (head < lastCount && head < nowCount && same6(head - last4, head - now4))
             ++head;
@@ -197,9 +195,10 @@ void TableRows::Replace(const CIPAddrList& table, const CIPv6AddrList& table6, c
     const std::size_t last6 = lastCount - last4, now6 = nowCount - now4;
     while (tail < most && tail < last6 && tail < now6 && same6(last6 - 1 - tail, now6 - 1 - tail))
         ++tail;
-    if (tail == last6 && tail == now6)
-        while (tail < most && m_table[last4 - 1 - (tail - last6)] == table[now4 - 1 - (tail - now6)])
-            ++tail;
+    if (tail == last6 && tail == now6) {
+        const std::size_t rest = most - tail;  // how many IPv4 rows the tail may still take
+        tail += SameTail(std::span(m_table).last(std::min(rest, last4)), std::span(table).last(std::min(rest, now4)));
+    }
 
     ListRows middle = Rebuilt(table, table6, temporary6, head, nowCount - tail, lastCount - tail, true, true);
     const std::size_t gone = lastCount - tail - head, both = std::min(gone, middle.size());

@@ -150,6 +150,17 @@ TEST(DecodeAddrTable, AnyNumberOfRowsComesBackInBufferOrder) {
         }
         again.pop_back();
         EXPECT_FALSE(SameTable(rows, again));
+        // The runs alike at both ends stop at the first row that differs, inside a block or at its edge.
+        for (std::uint32_t at : {0u, 63u, 64u, n / 2, n - 1}) {
+            if (at >= n)
+                continue;
+            CIPAddrList changed = rows;
+            changed[at].dwReasmSize = -1;
+            EXPECT_EQ(SameHead(rows, changed), at);
+            EXPECT_EQ(SameTail(rows, changed), n - 1 - at);
+        }
+        EXPECT_EQ(SameHead(rows, again), n - 1);
+        EXPECT_EQ(SameTail(rows, again), 0u);  // its last row is another
     }
 }
 
