@@ -29,18 +29,6 @@ int Scaled(int pixels) {
     return MulDiv(pixels, ScreenDpi(), 96);
 }
 
-void RegisterLogClass(WNDPROC proc) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = proc;
-    wc.hInstance = CApplication::Current().Instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kLogWindowClass;
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        ThrowLastError(L"The log window's class could not be registered.");
-}
-
 }  // namespace
 
 ChangeLog::~ChangeLog() {
@@ -129,7 +117,8 @@ void ChangeLog::Show(HWND owner, HFONT font) {
 }
 
 void ChangeLog::Create(HWND owner, HFONT font) {
-    RegisterLogClass(WindowProc);
+    RegisterAppWindowClass(kLogWindowClass, WindowProc, true,
+                           L"The log window's class could not be registered.");
     UniqueMenu menu = BuildLogMenuBar();
     m_accelerators = BuildLogAccelerators();
     constexpr DWORD style = WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX;

@@ -46,18 +46,6 @@ int CurrentShiftMask() {
            (GetKeyState(VK_MENU) < 0 ? kAltMask : 0);
 }
 
-void RegisterWindowClass(WNDPROC proc) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = proc;
-    wc.hInstance = CApplication::Current().Instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kWindowClass;
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        ThrowLastError(L"The main window class could not be registered.");
-}
-
 // The keyboard's context menu (Shift+F10, the menu key) comes with both coordinates -1; on the
 // 64-bit build the whole LPARAM is then 0xFFFFFFFF, not -1.
 bool FromKeyboard(POINT at) {
@@ -78,7 +66,8 @@ frmMain::~frmMain() {
 }
 
 void frmMain::Create(HWND owner) {
-    RegisterWindowClass(WindowProc);
+    RegisterAppWindowClass(kWindowClass, WindowProc, true,
+                           L"The main window class could not be registered.");
     m_menu = BuildMenuBar();
     m_accelerators = BuildAccelerators();
 

@@ -30,16 +30,6 @@ HANDLE StopEvent() {
     return event.get();
 }
 
-void RegisterWatchClass(WNDPROC proc) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = proc;
-    wc.hInstance = CApplication::Current().Instance;
-    wc.lpszClassName = kWatchWindowClass;
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        ThrowLastError(L"The watch's window class could not be registered.");
-}
-
 }  // namespace
 
 Watch::Watch(const FormServices& services, const TableChoice& choice, std::vector<int> columns, ChangeFormat format)
@@ -75,7 +65,8 @@ WatchSession::WatchSession(WatchWindow window) : m_kind(window) {
     if (!StopEvent())
         ThrowLastError(L"The watch's stop event could not be created.");
     ResetEvent(StopEvent());
-    RegisterWatchClass(WindowProc);
+    RegisterAppWindowClass(kWatchWindowClass, WindowProc, false,
+                           L"The watch's window class could not be registered.");
     // Never shown: it is there for the follower's timers and notices and for the session's end.
     m_window.reset(CreateWindowExW(0, kWatchWindowClass, kProductName, WS_OVERLAPPED, 0, 0, 0, 0,
                                    window == WatchWindow::MessageOnly ? HWND_MESSAGE : nullptr, nullptr,

@@ -44,13 +44,8 @@ HWND asGetThunderMainHandle() {
     // Lives as long as the process; the system destroys it at exit, after the main window.
     static UniqueWindow window = [] {
         const CApplication& app = CApplication::Current();
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = app.Instance;
-        wc.lpszClassName = kAppWindowClass;
-        if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-            ThrowLastError(L"The application window class could not be registered.");
+        RegisterAppWindowClass(kAppWindowClass, DefWindowProcW, false,
+                               L"The application window class could not be registered.");
         HWND hwnd = CreateWindowExW(0, kAppWindowClass, app.Title.c_str(), WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
                                     nullptr, app.Instance, nullptr);
         if (!hwnd)

@@ -1,5 +1,7 @@
 #include "support/Application.h"
 
+#include "support/SystemError.h"
+
 namespace netpeek {
 
 namespace {
@@ -37,6 +39,20 @@ std::wstring ModuleFileName(HMODULE module) {
 const CApplication& CApplication::Current() {
     static const CApplication app = Describe();
     return app;
+}
+
+void RegisterAppWindowClass(const wchar_t* name, WNDPROC proc, bool shown, const wchar_t* failure) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = proc;
+    wc.hInstance = CApplication::Current().Instance;
+    if (shown) {
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    }
+    wc.lpszClassName = name;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        ThrowLastError(failure);
 }
 
 }  // namespace netpeek

@@ -33,4 +33,8 @@ struct CApplication {
     static const CApplication& Current();
 };
 
+// Registers one of the program's window classes, once: a class already there is the same one.
+// A window that shows itself gets the arrow cursor and the dialog face behind its controls.
+void RegisterAppWindowClass(const wchar_t* name, WNDPROC proc, bool shown, const wchar_t* failure);
+
 }  // namespace netpeek
