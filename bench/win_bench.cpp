@@ -67,6 +67,20 @@ std::pair<double, double> Paired(const std::function<void()>& work, const std::f
     return {Median(a), Median(b)};
 }
 
+// Work of a fraction of a millisecond, paired as above: each sample is `reads` of it, and the
+// medians are per one.
+std::pair<double, double> PairedQuick(const std::function<void()>& work, const std::function<void()>& baseline,
+                                      int reads) {
+    const auto repeated = [reads](const std::function<void()>& once) {
+        return [&once, reads] {
+            for (int i = 0; i < reads; ++i)
+                once();
+        };
+    };
+    const auto [a, b] = Paired(repeated(work), repeated(baseline), kQuickRuns);
+    return {a / reads, b / reads};
+}
+
 void Figure(const std::string& name, double ms, const std::string& baseline, double baselineMs, double budget) {
     std::printf("figure\t%s\t%.3f\t%s\t%.3f\t%.2f\n", name.c_str(), ms, baseline.c_str(), baselineMs, budget);
     if (budget > 0 && ms > budget * baselineMs)
@@ -168,20 +182,8 @@ void BenchFollow(const std::vector<std::uint8_t>& base, const std::vector<std::u
     form.Show(SW_SHOWNORMAL);
     Pump();
     const HWND list = form.ListView();
-    // Each sample is many re-reads, as one takes a fraction of a millisecond.
-    constexpr int kReads = 20;
-    auto [reread, readAndDecode] = Paired(
-        [&] {
-            for (int i = 0; i < kReads; ++i)
-                form.UpdateFromTable();
-        },
-        [&] {
-            for (int i = 0; i < kReads; ++i)
-                GetIPAddresses(CopySource(table));
-        },
-        kQuickRuns);
-    reread /= kReads;
-    readAndDecode /= kReads;
+    const auto [reread, readAndDecode] =
+        PairedQuick([&] { form.UpdateFromTable(); }, [&] { GetIPAddresses(CopySource(table)); }, 20);
     Figure("unchanged re-read, 10000 rows", reread, "table read and decode", readAndDecode, 1.2);
 
     const CRowCells cells = RowCells(DecodeAddrTable(added)[addedAt]);
@@ -527,21 +529,12 @@ void BenchExtras() {
             UpdateWindow(list);
         });
     Figure("RefreshList 10000 rows, all 14 columns", refresh, "plain fill of 14 + adapter read", plain, 1.5);
-    constexpr int kReads = 5;
-    auto [reread, reads] = Paired(
-        [&] {
-            for (int i = 0; i < kReads; ++i)
-                form.UpdateFromTable();
-        },
-        [&] {
-            for (int i = 0; i < kReads; ++i) {
-                GetIPAddresses(CopySource(table));
-                ReadAdapters(adapters);
-            }
-        },
-        kQuickRuns);
-    reread /= kReads;
-    reads /= kReads;
+    const auto [reread, reads] = PairedQuick([&] { form.UpdateFromTable(); },
+                                             [&] {
+                                                 GetIPAddresses(CopySource(table));
+                                                 ReadAdapters(adapters);
+                                             },
+                                             5);
     Figure("unchanged re-read, 10000 rows, all 14", reread, "table read + adapter read", reads, 1.2);
 }
 
