@@ -33,9 +33,7 @@ check_list() {
 
 # copy_list FILE: Ctrl+C with no row selected; what the clipboard then holds.
 copy_list() {
-    keys "$NP_WIN" ctrl+c
-    sleep 0.3
-    np_probe "$ns" clip >"$1" || check_failed "nothing on the clipboard"
+    np_copy "$ns" "$NP_WIN" "$1"
 }
 
 # export_list FILE: the list as F2 writes it, whatever row is selected.

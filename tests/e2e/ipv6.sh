@@ -15,9 +15,7 @@ list=$E2E_WORK/list.csv
 
 # copy_list: Ctrl+C with no row selected; the clipboard's bytes into $list.
 copy_list() {
-    keys "$NP_WIN" ctrl+c
-    sleep 0.3
-    np_probe "$ns" clip >"$list" || check_failed "nothing on the clipboard"
+    np_copy "$ns" "$NP_WIN" "$list"
 }
 
 step "10.77.0.1-2 and fd00:77::11/64 on npA, beside the links' own fe80:: addresses"

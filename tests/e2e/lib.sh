@@ -267,6 +267,13 @@ np_probe() {
         2>>"$E2E_WORK/wine.log"
 }
 
+# np_copy NS WINDOW FILE: Ctrl+C in the window, and the clipboard's bytes into FILE.
+np_copy() {
+    keys "$2" ctrl+c
+    sleep 0.3
+    np_probe "$1" clip >"$3" || check_failed "nothing on the clipboard"
+}
+
 # np_reg NS ARGS...: Wine's reg command on the scenario's prefix (its output has CR LF lines).
 np_reg() {
     local ns=$1
