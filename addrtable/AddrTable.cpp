@@ -12,6 +12,12 @@ constexpr std::size_t kCountSize = 4;
 }
 
 CIPAddrList DecodeAddrTable(std::span<const std::uint8_t> buffer) {
+    CIPAddrList rows;
+    DecodeAddrTable(buffer, rows);
+    return rows;
+}
+
+void DecodeAddrTable(std::span<const std::uint8_t> buffer, CIPAddrList& rows) {
     if (buffer.size() < kCountSize) {
         throw CError(kErrorInvalidData,
                      L"The address table is " + std::to_wstring(buffer.size()) +
@@ -29,13 +35,12 @@ CIPAddrList DecodeAddrTable(std::span<const std::uint8_t> buffer) {
                                             L" bytes hold only " + std::to_wstring(rowsHeld) + L".");
     }
 
-    CIPAddrList rows(static_cast<std::size_t>(count));
+    rows.resize(static_cast<std::size_t>(count));
     const std::uint8_t* at = buffer.data() + kCountSize;
     for (CIPAddrRow& row : rows) {
         row.Init(at);
         at += CIPAddrRow::kSize;
     }
-    return rows;
 }
 
 }  // namespace netpeek

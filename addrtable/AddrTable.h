@@ -19,6 +19,9 @@ using CIPAddrList = std::vector<CIPAddrRow>;
 // Throws CError for a buffer too short to hold a count, a negative count, or a count
 // that claims more rows than the buffer holds. Bytes after the last row are ignored.
 CIPAddrList DecodeAddrTable(std::span<const std::uint8_t> buffer);
+// The same into `rows`, whose memory is reused: a re-read of thousands of rows then asks for none.
+// On an error `rows` is left as it was.
+void DecodeAddrTable(std::span<const std::uint8_t> buffer, CIPAddrList& rows);
 
 // Whether two reads of the table are alike, row for row: compared as their bytes, since a re-read
 // compares a table that may hold thousands of rows, and a row has no padding.

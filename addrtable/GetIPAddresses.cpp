@@ -2,6 +2,8 @@
 
 #include <iphlpapi.h>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "support/SystemDlls.h"
@@ -15,15 +17,25 @@ constexpr ULONG kFirstBufferSize = 1024;
 }  // namespace
 
 CIPAddrList GetIPAddresses(const AddrTableSource& source) {
-    ULONG size = kFirstBufferSize;
-    std::vector<std::uint8_t> buffer;
+    AddrTableRead read;
+    GetIPAddresses(source, read);
+    return std::move(read.rows);
+}
+
+void GetIPAddresses(const AddrTableSource& source, AddrTableRead& read) {
+    std::vector<std::uint8_t>& buffer = read.buffer;
+    ULONG size = std::max(kFirstBufferSize, static_cast<ULONG>(buffer.size()));
     for (int attempt = 0; attempt < kAddrTableAttempts; ++attempt) {
-        buffer.assign(size, 0);
+        buffer.resize(size);
         const DWORD result = source(buffer.data(), &size, TRUE);
-        if (result == NO_ERROR)
-            return DecodeAddrTable(buffer);
-        if (result == ERROR_NO_DATA)
-            return {};
+        if (result == NO_ERROR) {
+            DecodeAddrTable(buffer, read.rows);
+            return;
+        }
+        if (result == ERROR_NO_DATA) {
+            read.rows.clear();
+            return;
+        }
         if (result != ERROR_INSUFFICIENT_BUFFER)
             throw SystemError(result, L"The IPv4 address table could not be read.");
         // The source has put the size it needs into `size`; a source that asks for no
@@ -35,12 +47,20 @@ CIPAddrList GetIPAddresses(const AddrTableSource& source) {
                       L"The IPv4 address table kept growing while it was being read.");
 }
 
-CIPAddrList GetIPAddresses() {
+namespace {
+DWORD ReadSystemTable(void* buffer, ULONG* size, BOOL sort) {
     static const auto getIpAddrTable =
         SystemFunction<decltype(&GetIpAddrTable)>(L"iphlpapi.dll", "GetIpAddrTable");
-    return GetIPAddresses([](void* buffer, ULONG* size, BOOL sort) {
-        return getIpAddrTable(static_cast<PMIB_IPADDRTABLE>(buffer), size, sort);
-    });
+    return getIpAddrTable(static_cast<PMIB_IPADDRTABLE>(buffer), size, sort);
+}
+}  // namespace
+
+CIPAddrList GetIPAddresses() {
+    return GetIPAddresses(ReadSystemTable);
+}
+
+void GetIPAddresses(AddrTableRead& read) {
+    GetIPAddresses(ReadSystemTable, read);
 }
 
 HANDLE ArmAddrChangeNotice(OVERLAPPED& overlapped) {

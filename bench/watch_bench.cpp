@@ -36,7 +36,7 @@ constexpr double kBudget = 1.2;
 // The program's services with the table read from `table`, as IP Helper gives it.
 FormServices TableServices(const std::vector<std::uint8_t>& table) {
     FormServices services = FormServices::Real();
-    services.getIPAddresses = [&table] { return GetIPAddresses(CopySource(table)); };
+    services.getIPAddresses = [&table](AddrTableRead& read) { GetIPAddresses(CopySource(table), read); };
     return services;
 }
 

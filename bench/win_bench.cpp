@@ -160,7 +160,7 @@ FormServices BenchServices(const CIPAddrList& rows) {
                      const std::wstring& defaultValue, bool) { return defaultValue; };
     s.writeValue = [](const std::wstring&, const std::wstring&, long, const std::wstring&, const CApplication&,
                       bool) { return true; };
-    s.getIPAddresses = [&rows] { return rows; };
+    s.getIPAddresses = [&rows](AddrTableRead& read) { read.rows = rows; };
     return s;
 }
 
@@ -168,7 +168,7 @@ FormServices BenchServices(const CIPAddrList& rows) {
 FormServices TableServices(const std::vector<std::uint8_t>& table) {
     static const CIPAddrList kNoRows;
     FormServices services = BenchServices(kNoRows);
-    services.getIPAddresses = [&table] { return GetIPAddresses(CopySource(table)); };
+    services.getIPAddresses = [&table](AddrTableRead& read) { GetIPAddresses(CopySource(table), read); };
     return services;
 }
 

@@ -39,7 +39,7 @@ FormServices FormServices::Real() {
                       const CApplication& app, bool perUser) {
         return LayoutStore().WriteValue(section, name, flags, value, app, perUser);
     };
-    s.getIPAddresses = [] { return GetIPAddresses(); };
+    s.getIPAddresses = [](AddrTableRead& read) { GetIPAddresses(read); };
     s.getIPv6Addresses = [] { return GetIPv6Addresses(); };
     s.notifyIPv6Change = ArmIPv6ChangeNotice;
     s.notifyAddrChange = ArmAddrChangeNotice;

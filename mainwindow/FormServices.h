@@ -12,6 +12,7 @@
 
 #include "addrtable/AddrTable.h"
 #include "addrtable/CIPv6AddrRow.h"
+#include "addrtable/GetIPAddresses.h"
 #include "support/AdapterInfo.h"
 #include "support/Application.h"
 #include "support/LocalTime.h"
@@ -41,7 +42,9 @@ struct FormServices {
                        const CApplication&, bool perUser)>
         writeValue;
 
-    std::function<CIPAddrList()> getIPAddresses;
+    // Reads the IPv4 table into `read.rows`, reusing the memory of the read before; on an error the
+    // rows are left as they were.
+    std::function<void(AddrTableRead& read)> getIPAddresses;
     std::function<CIPv6AddrList()> getIPv6Addresses;
     // The table's change notice: armed with an event to signal (giving IP Helper's handle of the
     // request), withdrawn (false when refused), and asked how it ended, waiting up to so many

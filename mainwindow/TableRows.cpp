@@ -83,7 +83,8 @@ LeaseEnd TableRows::LeaseOf(const RowKey& row, const AdapterUnicast& now) {
 
 ListRows TableRows::Read(const TableChoice& choice) {
     m_choice = choice;
-    CIPAddrList table = m_services.getIPAddresses();
+    m_services.getIPAddresses(m_next);
+    const CIPAddrList& table = m_next.rows;
     CIPv6AddrList table6;
     // The IPv4 rows never wait on the IPv6 table: without it they show alone.
     if (choice.ipv6) {
@@ -101,7 +102,7 @@ ListRows TableRows::Read(const TableChoice& choice) {
         m_adapters = std::move(adapters);
     std::vector<bool> temporary6 = TemporaryAddresses(table6);
     m_rows = Rebuilt(table, table6, temporary6, 0, table.size() + table6.size(), 0, false, false);
-    m_table = std::move(table);
+    std::swap(m_table, m_next.rows);
     m_table6 = std::move(table6);
     m_temporary6 = std::move(temporary6);
     return Shown();
@@ -126,13 +127,13 @@ bool TableRows::Reread(ULONGLONG& spent, Replaced* replaced) {
         const ULONGLONG end = m_services.clock();
         spent = end > start ? end - start : 0;
     };
-    CIPAddrList table;
     try {
-        table = m_services.getIPAddresses();
+        m_services.getIPAddresses(m_next);
     } catch (...) {
         stop();
         return false;
     }
+    const CIPAddrList& table = m_next.rows;
     // A part that cannot be read now stays as it was, and the others go on without it.
     std::optional<CIPv6AddrList> table6;
     if (m_choice.ipv6) {
@@ -169,7 +170,8 @@ bool TableRows::Reread(ULONGLONG& spent, Replaced* replaced) {
         if (replaced)
             replaced->after = Shown();
     }
-    m_table = std::move(table);
+    // The last read's memory is the next read's.
+    std::swap(m_table, m_next.rows);
     if (table6)
         m_table6 = std::move(*table6);
     m_temporary6 = std::move(temporary6);

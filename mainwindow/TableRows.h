@@ -94,6 +94,7 @@ private:
     TableChoice m_choice;
     // The last read: the tables as the system gave them, what the interfaces told, and its rows.
     CIPAddrList m_table;
+    AddrTableRead m_next;  // where the next read goes, in the memory of the one before
     CIPv6AddrList m_table6;
     std::vector<bool> m_temporary6;
     AdapterMap m_adapters;

@@ -119,14 +119,14 @@ struct FormRecorder {
             values[name] = value;
             return true;
         };
-        s.getIPAddresses = [this] {
+        s.getIPAddresses = [this](AddrTableRead& read) {
             calls.push_back(L"GetIPAddresses");
             cursorDuringSnapshot = GetCursor();
             if (clock)
                 *clock += readCost;
             if (snapshotFails)
                 throw CError(ERROR_NOT_SUPPORTED, L"The IPv4 address table could not be read.");
-            return rows;
+            read.rows = rows;
         };
         s.getIPv6Addresses = [this] {
             calls.push_back(L"GetIPv6Addresses");

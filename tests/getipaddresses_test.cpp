@@ -108,6 +108,28 @@ TEST(GetIPAddresses, NoDataIsAnEmptyTableNotAnError) {
     EXPECT_TRUE(GetIPAddresses(none).empty());
 }
 
+TEST(GetIPAddresses, AReReadAsksOnceAndAFailedOneKeepsTheRowsBefore) {
+    AddrTableRead read;
+    FakeTable first({TableBytes(NumberedRows(2000))});
+    GetIPAddresses(std::ref(first), read);
+    FakeTable smaller({TableBytes(NumberedRows(1500))});
+    GetIPAddresses(std::ref(smaller), read);
+    ASSERT_EQ(smaller.sizesOffered, std::vector<ULONG>{4 + 24 * 2000});
+    ASSERT_EQ(read.rows.size(), 1500u);
+    EXPECT_EQ(read.rows.back().dwIndex, 1500);
+
+    auto failing = [](void*, ULONG*, BOOL) -> DWORD { return ERROR_NOT_SUPPORTED; };
+    EXPECT_THROW(GetIPAddresses(failing, read), CError);
+    auto torn = [](void* buffer, ULONG*, BOOL) -> DWORD {
+        const std::uint32_t claimed = 0x7fffffff;
+        std::memcpy(buffer, &claimed, sizeof claimed);
+        return NO_ERROR;
+    };
+    EXPECT_THROW(GetIPAddresses(torn, read), CError);
+    EXPECT_EQ(read.rows.size(), 1500u);
+    EXPECT_EQ(read.rows.back().dwIndex, 1500);
+}
+
 TEST(GetIPAddresses, RealTableHasLoopback) {
     const CIPAddrList rows = GetIPAddresses();
     bool loopback = false;
