@@ -13,8 +13,9 @@ constexpr UINT_PTR kRereadTimer = 1;
 constexpr UINT kRereadMilliseconds = 2000;
 constexpr UINT_PTR kNoticeTimer = 2;
 constexpr UINT kNoticeDelayMilliseconds = 300;
-// Where a read of the table is slow (Wine's grows with the table, to seconds), the next re-read
-// waits this many times as long as the read took, so that following costs a hundredth of a core.
+// Where reads of the table are slow (Wine's grows with the table, to seconds), the next re-read
+// waits this many times as long as the quicker of the last two took, so that following costs a
+// hundredth of a core; one slow read among quick ones is a busy moment, and puts nothing off.
 constexpr ULONGLONG kRereadCostFactor = 100;
 // A notice that ends in an error is asked for again after a second, then after twice as long
 // each time it fails again, up to a minute.
@@ -92,7 +93,9 @@ void TableFollower::UpdateNow() {
     if (Held() || !m_tableMayHaveChanged)
         return;
     const ULONGLONG spent = m_tableMayHaveChanged();
-    m_rereadDue = spent * kRereadCostFactor > kRereadMilliseconds ? m_services->clock() + spent * kRereadCostFactor : 0;
+    const ULONGLONG cost = std::min(spent, m_lastReadCost);
+    m_lastReadCost = spent;
+    m_rereadDue = cost * kRereadCostFactor > kRereadMilliseconds ? m_services->clock() + cost * kRereadCostFactor : 0;
 }
 
 bool TableFollower::OnTimer(UINT_PTR id) {

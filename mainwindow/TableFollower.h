@@ -96,6 +96,7 @@ private:
     bool m_noticeWaiting = false;  // that wait is on
     std::unique_ptr<NoticeRequest> m_withdrawn;  // cancelled but not yet ended: never reused, and no other made meanwhile
     ULONGLONG m_rereadDue = 0;     // by the services' clock; 0 for at the next tick
+    ULONGLONG m_lastReadCost = 0;  // what the last read took, in the clock's milliseconds
     bool m_following = false;
     bool m_ipv6 = false;
     bool m_minimised = false;
