@@ -27,5 +27,15 @@ echo "Installing: ${missing[*]}"
 if [ "$need_i386" = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     "${sudo[@]}" dpkg --add-architecture i386
 fi
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# A mirror caught mid-sync fails one index; the others are still read, so the install goes on.
+"${sudo[@]}" apt-get update -qq || echo "install-deps: an index could not be read; going on with the others" >&2
+install() {
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" "${missing[@]}"
+}
+# Without the security index of one architecture, 32-bit libraries can find no version to match
+# their 64-bit twins' security updates; the release's own versions match across both.
+if ! install; then
+    . /etc/os-release
+    echo "install-deps: installing from ${VERSION_CODENAME} itself" >&2
+    install -t "$VERSION_CODENAME"
+fi
