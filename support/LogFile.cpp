@@ -75,44 +75,60 @@ void LogFile::Append(const std::wstring& line) {
         WriteConsoleText(m_file.get(), line);
         return;
     }
-    const std::string bytes = ToUtf8(line);
+    LARGE_INTEGER before{};
+    const bool sized = !m_device && GetFileSizeEx(m_file.get(), &before);
+    // A log edited by hand, or left with a piece of a line that could not be taken back, does not
+    // end on a line break: the line starts one of its own rather than run on from that piece.
+    const std::string bytes = (sized && EndsMidLine(before.QuadPart) ? "\r\n" : "") + ToUtf8(line);
     if (bytes.size() > static_cast<std::size_t>(INT_MAX))
         throw SystemError(ERROR_NOT_ENOUGH_MEMORY);
     const auto size = static_cast<DWORD>(bytes.size());
-    LARGE_INTEGER before{};
-    const bool sized = !m_device && GetFileSizeEx(m_file.get(), &before);
     DWORD written = 0;
     if (!WriteFile(m_file.get(), bytes.data(), size, &written, nullptr)) {
         const DWORD code = GetLastError();
         if (sized)
-            TakeBack(before.QuadPart, bytes.size());
+            TakeBackLine(m_fileName, before.QuadPart, bytes);
         throw SystemError(code);
     }
     // A full disk can be reported as success with fewer bytes written.
     if (written != size) {
         if (sized)
-            TakeBack(before.QuadPart, bytes.size());
+            TakeBackLine(m_fileName, before.QuadPart, bytes);
         throw SystemError(ERROR_DISK_FULL);
     }
 }
 
-// Cuts the log back to the size it had before a line that did not go out whole, so that the next
-// line, of this run or the next, does not run on from a piece of it. Only when what has been added
-// since is no more than that line: a line someone else added is theirs. The write's own error is
-// what the caller reports, so this one does its best and says nothing.
-void LogFile::TakeBack(LONGLONG size, std::size_t bytes) const {
-    const UniqueKernelHandle file(Opened(CreateFileW(m_fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-    if (!file)
-        return;
+bool LogFile::EndsMidLine(LONGLONG size) const {
+    if (size <= 0)
+        return false;
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(static_cast<ULONGLONG>(size - 1));
+    at.OffsetHigh = static_cast<DWORD>(static_cast<ULONGLONG>(size - 1) >> 32);
+    char last = '\n';
+    DWORD got = 0;
+    return ReadFile(m_file.get(), &last, 1, &got, &at) && got == 1 && last != '\n';
+}
+
+// The write's own error is what the caller reports, so this does its best and says nothing.
+bool TakeBackLine(const std::wstring& fileName, LONGLONG size, std::string_view bytes) {
+    const UniqueKernelHandle file(Opened(CreateFileW(fileName.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                                     FILE_ATTRIBUTE_NORMAL, nullptr)));
     LARGE_INTEGER now{};
-    if (!GetFileSizeEx(file.get(), &now) || now.QuadPart <= size ||
-        now.QuadPart > size + static_cast<LONGLONG>(bytes))
-        return;
+    if (!file || size < 0 || !GetFileSizeEx(file.get(), &now) || now.QuadPart <= size ||
+        now.QuadPart - size > static_cast<LONGLONG>(bytes.size()))
+        return false;
+    // Only bytes that are provably ours: another writer's line, even one shorter than ours, stays.
+    const auto grown = static_cast<std::size_t>(now.QuadPart - size);
+    std::string past(grown, '\0');
     LARGE_INTEGER at{};
     at.QuadPart = size;
-    if (SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN))
-        SetEndOfFile(file.get());
+    DWORD got = 0;
+    if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) ||
+        !ReadFile(file.get(), past.data(), static_cast<DWORD>(grown), &got, nullptr) || got != grown ||
+        past != bytes.substr(0, grown))
+        return false;
+    return SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) && SetEndOfFile(file.get());
 }
 
 }  // namespace netpeek

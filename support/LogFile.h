@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "support/Handles.h"
 
@@ -26,12 +27,13 @@ public:
     // kLogFirstLineLimit of them), or none for a new or empty file or a device.
     const std::optional<std::string>& FirstLine() const { return m_firstLine; }
 
-    // Adds the line in one write: its UTF-8 bytes, or on a console as text. Raises a CError with
-    // the write's code; a write that takes fewer bytes than the line is a full disk (ERROR_DISK_FULL).
+    // Adds the line in one write: its UTF-8 bytes, or on a console as text; on a line of its own
+    // where the log does not end with a line break. Raises a CError with the write's code; a write
+    // that takes fewer bytes than the line is a full disk (ERROR_DISK_FULL).
     void Append(const std::wstring& line);
 
 private:
-    void TakeBack(LONGLONG size, std::size_t bytes) const;
+    bool EndsMidLine(LONGLONG size) const;
 
     std::wstring m_fileName;
     UniqueKernelHandle m_file;
@@ -39,5 +41,10 @@ private:
     bool m_console = false;
     std::optional<std::string> m_firstLine;
 };
+
+// Cuts the file back to `size` where what lies past it is the start of `bytes` and nothing else:
+// the piece of a line that did not go out whole. Bytes that anyone else added stay, and so does
+// everything when the file cannot be read or cut. True when it was cut.
+bool TakeBackLine(const std::wstring& fileName, LONGLONG size, std::string_view bytes);
 
 }  // namespace netpeek

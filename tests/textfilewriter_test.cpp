@@ -8,6 +8,7 @@
 
 #include "support/Error.h"
 #include "support/SystemError.h"
+#include "support/LogFile.h"
 #include "support/TextFileWriter.h"
 
 using namespace netpeek;
@@ -350,4 +351,30 @@ TEST_F(TextFileWriterTest, DeviceIsWrittenDirectlyWithNoTemporaryOrReplace) {
     if (ownConsole)
         FreeConsole();
     EXPECT_EQ(replaces, 0);
+}
+
+// A take-back cuts only a piece of our own line: bytes that another writer of the log added stay,
+// even where they are fewer than our line's; and a log that ends mid-line gets our line on its own.
+TEST_F(TextFileWriterTest, ALogTakesBackOnlyItsOwnBytesAndNeverGluesALineOn) {
+    const std::wstring path = folder + L"changes.csv";
+    const std::string head = "\"Time\",\"Event\"\r\n";
+    const std::string ours = "\"2026-12-09T14:03:07+03:00\",\"added\"\r\n";
+    const auto size = static_cast<LONGLONG>(head.size());
+    WriteBytes(path, head + "\"another writer's\"\r\n");
+    EXPECT_FALSE(TakeBackLine(path, size, ours));
+    EXPECT_EQ(ReadBytes(path), head + "\"another writer's\"\r\n");
+    WriteBytes(path, head + ours.substr(0, 9) + "\"x\"\r\n");
+    EXPECT_FALSE(TakeBackLine(path, size, ours)) << "ours, then someone else's";
+    WriteBytes(path, head + ours.substr(0, 9));
+    EXPECT_TRUE(TakeBackLine(path, size, ours));
+    EXPECT_EQ(ReadBytes(path), head);
+
+    WriteBytes(path, head + "\"edited by hand");
+    {
+        LogFile log(path);
+        ASSERT_TRUE(log.FirstLine());
+        log.Append(L"\"now\"\r\n");
+        log.Append(L"\"next\"\r\n");
+    }
+    EXPECT_EQ(ReadBytes(path), head + "\"edited by hand\r\n\"now\"\r\n\"next\"\r\n");
 }
