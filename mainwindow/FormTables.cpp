@@ -157,4 +157,14 @@ std::wstring ShortcutText(Shortcut shortcut) {
     return key;
 }
 
+std::wstring MenuLiteral(std::wstring_view text) {
+    std::wstring literal;
+    for (const wchar_t c : text) {
+        if (c == L'&')
+            literal += L'&';
+        literal += c;
+    }
+    return literal;
+}
+
 }  // namespace netpeek

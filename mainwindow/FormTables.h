@@ -100,4 +100,7 @@ std::span<const ToolbarButton> ToolbarButtons();
 // empty for none.
 std::wstring ShortcutText(Shortcut shortcut);
 
+// A text put into a menu as it is: every "&" doubled, so that none is taken for a mnemonic ("R&D LAN").
+std::wstring MenuLiteral(std::wstring_view text);
+
 }  // namespace netpeek

@@ -36,28 +36,49 @@ NOTIFYICONDATAW TrayIcon::Data(UINT flags) const {
     data.cbSize = sizeof(data);
     data.hWnd = m_owner;
     data.uID = kIconId;
-    data.uFlags = flags;
+    data.uFlags = flags == 0 ? 0 : flags | NIF_TIP | NIF_SHOWTIP;
+    CopyField(data.szTip, m_tip);
     return data;
 }
 
+namespace {
+
+// The icon at the size the taskbar asks for; a size between those drawn (20 pixels at 125 %, 28 at
+// 175 %) is made from the next larger drawing, scaled down, which stays sharp where one scaled up blurs.
+UniqueIcon LoadTrayIcon(int size) {
+    using LoadScaledDown = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+    const HINSTANCE instance = CApplication::Current().Instance;
+    if (const HMODULE controls = GetModuleHandleW(L"comctl32.dll"))
+        if (const auto load = reinterpret_cast<LoadScaledDown>(
+                reinterpret_cast<void (*)()>(GetProcAddress(controls, "LoadIconWithScaleDown")))) {
+            HICON icon = nullptr;
+            if (SUCCEEDED(load(instance, kAppIconName, size, size, &icon)) && icon)
+                return UniqueIcon(icon);
+        }
+    return UniqueIcon(static_cast<HICON>(LoadImageW(instance, kAppIconName, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
+
+}  // namespace
+
 bool TrayIcon::Add(HWND owner) {
     m_owner = owner;
-    if (!m_icon) {
-        // The size the taskbar asks for at the system's DPI: 16, 24 or 32 pixels.
-        const int size = GetSystemMetrics(SM_CXSMICON);
-        m_icon.reset(static_cast<HICON>(
-            LoadImageW(CApplication::Current().Instance, kAppIconName, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
-    }
-    // A restarted Explorer knows none of the icons it had: each is added again.
-    NOTIFYICONDATAW data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP);
+    // Elevated, the program would never hear Explorer's TaskbarCreated, which comes from a lower
+    // integrity level: the icon would be gone for good after Explorer restarts.
+    Hooks().changeWindowMessageFilter(owner, TaskbarCreatedMessage(), MSGFLT_ALLOW);
+    if (!m_icon)
+        m_icon = LoadTrayIcon(GetSystemMetrics(SM_CXSMICON));
+    NOTIFYICONDATAW data = Data(NIF_MESSAGE | NIF_ICON);
     data.uCallbackMessage = kCallbackMessage;
     data.hIcon = m_icon.get();
-    CopyField(data.szTip, m_tip);
-    m_shown = Hooks().shellNotifyIcon(NIM_ADD, &data) != FALSE;
+    // A restarted Explorer knows none of the icons it had, and each is added again; but Explorer
+    // also says TaskbarCreated when the DPI changes or a remote session connects, while it still
+    // holds the icon, which it then refuses to add: it is changed instead.
+    m_shown = Hooks().shellNotifyIcon(NIM_ADD, &data) != FALSE || Hooks().shellNotifyIcon(NIM_MODIFY, &data) != FALSE;
     if (m_shown) {
-        // Version 4 brings the keyboard to the icon (NIN_KEYSELECT, the menu key's WM_CONTEXTMENU).
+        // Version 4 brings the keyboard to the icon (NIN_KEYSELECT, the menu key's WM_CONTEXTMENU);
+        // where the shell refuses it, the icon speaks in plain mouse messages.
         data.uVersion = NOTIFYICON_VERSION_4;
-        Hooks().shellNotifyIcon(NIM_SETVERSION, &data);
+        m_version4 = Hooks().shellNotifyIcon(NIM_SETVERSION, &data) != FALSE;
     }
     return m_shown;
 }
@@ -77,8 +98,7 @@ void TrayIcon::SetTip(const std::wstring& text) {
     m_tip = text;
     if (!m_shown)
         return;
-    NOTIFYICONDATAW data = Data(NIF_TIP | NIF_SHOWTIP);
-    CopyField(data.szTip, m_tip);
+    NOTIFYICONDATAW data = Data(NIF_TIP);
     Hooks().shellNotifyIcon(NIM_MODIFY, &data);
 }
 
@@ -119,7 +139,20 @@ void TrayIcon::ShowNotice(const std::wstring& text) {
     Hooks().shellNotifyIcon(NIM_MODIFY, &data);
 }
 
-TrayIcon::Request TrayIcon::OnMessage(WPARAM wParam, LPARAM lParam, POINT& at) {
+TrayIcon::Request TrayIcon::OnMessage(WPARAM wParam, LPARAM lParam, POINT& at) const {
+    if (!m_version4) {
+        GetCursorPos(&at);
+        switch (LOWORD(lParam)) {
+        case WM_LBUTTONUP:
+            return Request::ShowWindow;
+        case WM_RBUTTONUP:
+            return Request::OpenMenu;
+        case NIN_BALLOONUSERCLICK:
+            return Request::ShowLog;
+        default:
+            return Request::None;
+        }
+    }
     at = {GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)};
     switch (LOWORD(lParam)) {
     case NIN_SELECT:

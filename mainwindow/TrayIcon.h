@@ -55,18 +55,22 @@ public:
     bool OnTimer(UINT_PTR id);
 
     // A message from the icon (NOTIFYICON_VERSION_4's: the event in the low word of lParam, the
-    // point in wParam); `at` gets the point, in screen coordinates, for the menu.
-    static Request OnMessage(WPARAM wParam, LPARAM lParam, POINT& at);
+    // point in wParam; where the shell refused that version, the mouse message in lParam, the
+    // point where the cursor is); `at` gets the point, in screen coordinates, for the menu.
+    Request OnMessage(WPARAM wParam, LPARAM lParam, POINT& at) const;
     // The icon's menu at that point; the chosen item's command goes to the owner.
     void ShowMenu(POINT at) const;
 
 private:
+    // The icon's data for a change: the tip goes with every one, since under version 4 a change
+    // without NIF_SHOWTIP may turn the standard tip off.
     NOTIFYICONDATAW Data(UINT flags) const;
     void ShowNotice(const std::wstring& text);
 
     HWND m_owner = nullptr;
     UniqueIcon m_icon;
     bool m_shown = false;
+    bool m_version4 = false;  // the shell took NOTIFYICON_VERSION_4
     std::wstring m_tip = L"Netpeek";
     InterfaceNames m_names;
     std::vector<ChangeLine> m_burst;

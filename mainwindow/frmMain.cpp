@@ -456,7 +456,7 @@ void frmMain::ShowListMenu(POINT at) {
     if (adapter && !adapter->adapterName.empty()) {
         m_menuInterface = adapter->adapterName;
         std::wstring caption(FindMenuItem(kHideInterfaceItem)->caption);
-        caption.replace(caption.find(L'%'), 1, adapter->friendlyName);
+        caption.replace(caption.find(L'%'), 1, MenuLiteral(adapter->friendlyName));
         ModifyMenuW(menu.get(), hide, MF_BYCOMMAND | MF_STRING, hide, caption.c_str());
     } else {
         DeleteMenu(menu.get(), hide, MF_BYCOMMAND);
@@ -490,7 +490,7 @@ std::optional<AdapterInfo> frmMain::InterfaceOfRow(int item) {
 // menu; a click on the notice shows the window and the log.
 void frmMain::OnTrayIcon(WPARAM wParam, LPARAM lParam) {
     POINT at{};
-    switch (TrayIcon::OnMessage(wParam, lParam, at)) {
+    switch (m_tray.OnMessage(wParam, lParam, at)) {
     case TrayIcon::Request::ShowWindow:
         ShowFromTray();
         break;

@@ -23,7 +23,10 @@ SystemHooks::SystemHooks()
       trackPopupMenu([](HMENU menu, UINT flags, int x, int y, HWND owner) {
           return ::TrackPopupMenu(menu, flags, x, y, 0, owner, nullptr);
       }),
-      shellNotifyIcon(::Shell_NotifyIconW) {}
+      shellNotifyIcon(::Shell_NotifyIconW),
+      changeWindowMessageFilter([](HWND window, UINT message, DWORD action) {
+          return ::ChangeWindowMessageFilterEx(window, message, action, nullptr);
+      }) {}
 
 SystemHooks& Hooks() {
     static SystemHooks hooks;

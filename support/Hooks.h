@@ -24,6 +24,9 @@ struct SystemHooks {
     std::function<BOOL(HMENU, UINT flags, int x, int y, HWND owner)> trackPopupMenu;
     // Adds, changes or removes an icon of the notification area (Shell_NotifyIconW).
     std::function<BOOL(DWORD message, NOTIFYICONDATAW* data)> shellNotifyIcon;
+    // Lets a message through User Interface Privilege Isolation to a window of an elevated program
+    // (ChangeWindowMessageFilterEx).
+    std::function<BOOL(HWND window, UINT message, DWORD action)> changeWindowMessageFilter;
 
     SystemHooks();  // the real Windows calls
 };

@@ -135,14 +135,16 @@ TEST_F(Columns, TheHeadersMenuAddsAndTakesAwayAColumnAtTheRightEnd) {
     EXPECT_EQ(Cell(List(), 1, 6), L"Ethernet");
 }
 
-// The row's context menu hides its interface by name; every row of it goes, and the stored value
-// keeps it by GUID; showing all (greyed while none is hidden) brings them back unmarked.
+// The row's context menu hides its interface by name (an "&" in it shown as it is); every row of
+// it goes, and the stored value keeps it by GUID; showing all (greyed while none is hidden) brings
+// them back unmarked.
 TEST_F(Columns, AnInterfaceIsHiddenFromTheRowsMenuAndShownAgain) {
+    recorder.adapters[2].friendlyName = L"R&D LAN";
     ListViewCtrl(List()).SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
     RightClick(List(), [](HMENU menu) {
         wchar_t caption[64] = {};
         GetMenuStringW(menu, MenuCommandId(MenuArray::List, 4), caption, 64, MF_BYCOMMAND);
-        EXPECT_STREQ(caption, L"Скрыть интерфейс «Ethernet»");
+        EXPECT_STREQ(caption, L"Скрыть интерфейс «R&&D LAN»");
         EXPECT_NE(State(menu, MenuArray::List, 5) & MF_GRAYED, 0u);
     });
     Command(MenuArray::List, 4);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 
 #include "mainwindow/frmMain.h"
 #include "support/Hooks.h"
@@ -243,6 +244,69 @@ TEST_F(Tray, TheIconComesBackAfterExplorerAndGoesWithTheSession) {
     shell.clear();
     SendMessageW(form->Handle(), WM_COMMAND, MenuCommandId(MenuArray::File, 100), 0);
     EXPECT_EQ(Messages(), std::vector<DWORD>{NIM_DELETE});
+}
+
+// Explorer says TaskbarCreated also while it holds the icon (a change of DPI, a remote session),
+// and then refuses to add it again: the icon stays, its tip follows the table, a notice comes,
+// every change keeps the standard tip on, and the window's end leaves no icon. Elevated, the
+// message is let through from Explorer's lower integrity level.
+TEST_F(Tray, ATaskbarCreatedWhileTheIconIsThereKeepsIt) {
+    std::set<UINT> held;
+    Hooks().shellNotifyIcon = [&](DWORD message, NOTIFYICONDATAW* data) {
+        shell.push_back({message, *data});
+        if (message == NIM_ADD)
+            return held.insert(data->uID).second ? TRUE : FALSE;
+        if (message == NIM_DELETE)
+            return held.erase(data->uID) != 0 ? TRUE : FALSE;
+        return held.count(data->uID) != 0 ? TRUE : FALSE;
+    };
+    std::vector<UINT> allowed;
+    Hooks().changeWindowMessageFilter = [&](HWND, UINT message, DWORD action) {
+        if (action == MSGFLT_ALLOW)
+            allowed.push_back(message);
+        return TRUE;
+    };
+    recorder.values[L"Minimize To Tray"] = L"1";
+    Open();
+    ASSERT_FALSE(allowed.empty());
+    EXPECT_EQ(allowed.back(), TrayIcon::TaskbarCreatedMessage());
+    SendMessageW(form->Handle(), TrayIcon::TaskbarCreatedMessage(), 0, 0);
+    raw.resize(2);
+    Use(raw);
+    Reread();
+    const ShellCall* modified = LastWith(NIM_MODIFY, NIF_TIP);
+    ASSERT_NE(modified, nullptr);
+    EXPECT_STREQ(modified->data.szTip, L"Netpeek\n10.0.0.1 — Ethernet 1\n10.0.1.1 — Ethernet 2");
+    Minimise();
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+    raw.pop_back();
+    Use(raw);
+    Reread();
+    SendMessageW(form->Handle(), WM_TIMER, TrayIcon::kBurstTimer, 0);
+    EXPECT_EQ(Notices(), 1);
+    for (const ShellCall& call : shell) {
+        if (call.message == NIM_MODIFY) {
+            EXPECT_NE(call.data.uFlags & NIF_SHOWTIP, 0u) << "flags " << call.data.uFlags;
+        }
+    }
+    form.reset();
+    EXPECT_TRUE(held.empty());
+}
+
+// Where the shell refuses version 4, the icon's plain mouse messages still show the window and
+// open its menu.
+TEST_F(Tray, WithoutVersion4TheIconsMouseMessagesStillWork) {
+    Hooks().shellNotifyIcon = [this](DWORD message, NOTIFYICONDATAW* data) {
+        shell.push_back({message, *data});
+        return message == NIM_SETVERSION ? FALSE : TRUE;
+    };
+    recorder.values[L"Minimize To Tray"] = L"1";
+    Open();
+    Minimise();
+    SendMessageW(form->Handle(), TrayIcon::kCallbackMessage, TrayIcon::kIconId, WM_LBUTTONUP);
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    SendMessageW(form->Handle(), TrayIcon::kCallbackMessage, TrayIcon::kIconId, WM_RBUTTONUP);
+    EXPECT_EQ(menuItems.size(), 5u);
 }
 
 // A hidden window whose icon the shell refuses comes back, rather than being lost.
