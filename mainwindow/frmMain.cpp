@@ -702,6 +702,13 @@ void frmMain::ReadAgain() {
     const TableFollower::Hold hold(m_follower);
     BusyCursor busy;
     m_rowTip.Forget();
+    // What changed since the last read is compared under the choice it was made with first, so that
+    // the log and the notice get it also where nothing follows the table.
+    if (m_listIsTable) {
+        ULONGLONG spent = 0;
+        if (const std::optional<TableRows::Replaced> replaced = m_table.ReadReplaced(spent))
+            LogChanges(ChangedLines(replaced->before, replaced->after, IsoLocalTime(m_services.utcNow())));
+    }
     ListRows rows;
     try {
         rows = m_table.Read(Choice());

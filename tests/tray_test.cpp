@@ -349,3 +349,15 @@ TEST_F(Tray, TheLogRecordsEveryChangeAndCopiesAsCsv) {
     EXPECT_EQ(form->Log().Lines().Kept(), 4u);
     EXPECT_EQ(form->Log().Lines().LineAt(3)->event, ChangeEvent::Removed);
 }
+
+// A switch of the view compares the table with the last read first: with following off, what
+// changed since that read still reaches the log.
+TEST_F(Tray, ASwitchOfTheViewLogsWhatChangedSinceTheLastRead) {
+    recorder.values[L"Auto Refresh"] = L"0";
+    Open();
+    raw.push_back(NumberedRows(5).back());
+    Use(raw);
+    Command(kShowIPv6Item);
+    ASSERT_EQ(form->Log().Lines().Kept(), 1u);
+    EXPECT_EQ(form->Log().Lines().LineAt(0)->event, ChangeEvent::Added);
+}
