@@ -239,7 +239,7 @@ void AddressList::ApplyEdits(const std::vector<ListEdit>& edits, ListRows wanted
             } else {
                 SetCells(edit.item, row.Cells(), edit.cells);
             }
-            if (edit.cells != 0) {
+            if (edit.cells != 0 && until != 0) {
                 Mark& mark = m_marks[row.key];
                 mark.cells |= edit.cells;
                 mark.until = until;

@@ -46,7 +46,8 @@ public:
     // focused, and in view.
     void SortBy(const StoredListSort& sort);
     // Shows `rows` by touching only what changed: rows that came or changed are marked until
-    // `until` (GetTickCount64), the selection, the focus and the top row stay with their rows.
+    // `until` (GetTickCount64; 0 marks nothing), the selection, the focus and the top row stay with
+    // their rows.
     // Where the list refuses an edit, it is filled instead, with no marks. False when nothing
     // the list shows differs.
     bool Update(ListRows rows, ULONGLONG until);

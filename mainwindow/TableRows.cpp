@@ -108,6 +108,16 @@ ListRows TableRows::Read(const TableChoice& choice) {
     return Shown();
 }
 
+std::optional<ListRows> TableRows::Rezone() {
+    if ((m_choice.extras & CellOf(kColLeaseExpires)) == 0 || m_rows.size() != m_table.size() + m_table6.size())
+        return std::nullopt;
+    ListRows rows = Rebuilt(m_table, m_table6, m_temporary6, 0, m_rows.size(), 0, false, false);
+    if (std::equal(rows.begin(), rows.end(), m_rows.begin(), m_rows.end()))
+        return std::nullopt;
+    m_rows = std::move(rows);
+    return Shown();
+}
+
 std::optional<ListRows> TableRows::ReadChanges(ULONGLONG& spent, Replaced* replaced) {
     if (!Reread(spent, replaced))
         return std::nullopt;

@@ -62,6 +62,10 @@ public:
     // from the last read, else none.
     std::optional<Replaced> ReadReplaced(ULONGLONG& spent);
 
+    // The last read's rows made again with the lease texts of the time zone in force now: the rows
+    // to show where a text differs, else none.
+    std::optional<ListRows> Rezone();
+
     const TableChoice& Choice() const { return m_choice; }
     // How many rows the last read formatted; the others were the last read's own.
     std::size_t Formatted() const { return m_formatted; }

@@ -153,6 +153,10 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
         OnEndSession(wParam != FALSE);
         return 0;
+    case WM_TIMECHANGE:
+    case WM_SETTINGCHANGE:
+        OnTimeChange();
+        break;
     case TableFollower::kIPv6NoticeMessage:
         m_follower.OnIPv6Notice();
         return 0;
@@ -518,6 +522,15 @@ void frmMain::OnTaskbarCreated() {
 void frmMain::ShowTrayIcon() {
     if (!m_tray.Add(m_hwnd) && !IsWindowVisible(m_hwnd))
         ShowFromTray();
+}
+
+// A new time zone (travel, or Windows setting it by itself) shows the leases' ends in it; the
+// leases themselves did not change, so nothing is marked or logged.
+void frmMain::OnTimeChange() {
+    if (!m_lvIPs.Handle())
+        return;
+    if (std::optional<ListRows> rows = m_table.Rezone())
+        m_list.Update(std::move(*rows), 0);
 }
 
 void frmMain::OnEndSession(bool ending) {

@@ -100,6 +100,7 @@ private:
     void ShowColumnsMenu(POINT at);
     void OnTrayIcon(WPARAM wParam, LPARAM lParam);
     void OnTaskbarCreated();
+    void OnTimeChange();
     void OnEndSession(bool ending);
     void OnDestroy();
     LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);

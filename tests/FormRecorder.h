@@ -44,6 +44,7 @@ struct FormRecorder {
     // The wall clock (seconds since 1970 UTC), whose local time is UTC; and when each interface,
     // by AdapterName, obtained its IPv4 lease.
     std::int64_t now = 1765289000;  // 2025-12-09 14:03:20
+    std::int64_t zoneSeconds = 0;   // how far the local clock is ahead of UTC
     std::map<std::wstring, std::int64_t> obtained;
 
     static std::wstring B(bool value) { return value ? L"true" : L"false"; }
@@ -178,7 +179,7 @@ struct FormRecorder {
             return adapters;
         };
         s.utcNow = [this] { return now; };
-        s.localMinute = UtcMinute;
+        s.localMinute = [this](std::int64_t utcSeconds) { return UtcMinute(utcSeconds + zoneSeconds); };
         s.leaseObtained = [this](const std::wstring& adapterName) -> std::optional<std::int64_t> {
             const auto found = obtained.find(adapterName);
             return found == obtained.end() ? std::nullopt : std::optional<std::int64_t>(found->second);

@@ -163,3 +163,20 @@ TEST_F(Columns, AnInterfaceIsHiddenFromTheRowsMenuAndShownAgain) {
     EXPECT_EQ(ListViewCtrl(List()).GetItemCount(), 2);
     EXPECT_EQ(boxes, 0);
 }
+
+// A new time zone shows the lease's end in it, as the tooltip does; the lease did not change, so
+// nothing is marked or logged.
+TEST_F(Columns, ALeaseCellFollowsTheTimeZone) {
+    AdapterUnicast lease;
+    lease.address = V4(10, 0, 1, 1);
+    lease.prefixOrigin = lease.suffixOrigin = kOriginDhcp;
+    lease.validLifetime = 3600;
+    recorder.adapters[2].unicast = {lease};
+    Command(MenuArray::Column, kColLeaseExpires);
+    ASSERT_EQ(Cell(List(), 1, 6), L"2025-12-09 15:03");
+    recorder.zoneSeconds = 3600;
+    SendMessageW(form->Handle(), WM_TIMECHANGE, 0, 0);
+    EXPECT_EQ(Cell(List(), 1, 6), L"2025-12-09 16:03");
+    EXPECT_FALSE(KillTimer(form->Handle(), AddressList::kMarkTimer)) << "nothing marked";
+    EXPECT_EQ(form->Log().Lines().Kept(), 0u);
+}
