@@ -232,9 +232,9 @@ int RunCommandLine(const std::vector<std::wstring>& args, Messages messages) {
         // The window's own reader: the same rows, cells and interfaces as it shows.
         const FormServices services = FormServices::Real();
         if (line.action == CCommandLine::Action::Watch) {
-            // The console twin, whose messages never go in a box, hears Ctrl+C and the console's
-            // end through its console; Netpeek.exe the session's end through a hidden window.
-            WatchSession session(messages == Messages::ErrorOnly ? WatchWindow::MessageOnly : WatchWindow::TopLevel);
+            // Both hear the session's end through a hidden window; the console twin, whose messages
+            // never go in a box, hears Ctrl+C and the console's end through its console too.
+            WatchSession session(messages == Messages::ErrorOnly ? WatchConsole::Handler : WatchConsole::None);
             Watch watch(services, ChoiceOf(line, columns), columns, ChangeFormatOf(line.format));
             try {
                 RunWatch(line, services, session, watch, context);

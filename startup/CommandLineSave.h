@@ -15,9 +15,9 @@ enum class Messages { ErrorOrBox, ErrorOnly };
 // Carries out the program's command line. Nothing when it has no arguments: the program then
 // shows its window. Otherwise the table saved, or watched until the watch is ended (or the usage
 // written to standard output, or told as a message where there is none), and the exit code: 0,
-// or the error's number, after a one-line message. A watch of the console twin (ErrorOnly) waits
-// on a message-only window and hears the console's control events; Netpeek.exe's on a hidden
-// top-level window that hears the end of the session. Never throws.
+// or the error's number, after a one-line message. A watch waits on a hidden top-level window that
+// hears the end of the session; the console twin's (ErrorOnly) hears its console's control events
+// too. Never throws.
 std::optional<int> RunCommandLine(Messages messages = Messages::ErrorOrBox);
 
 // The same for arguments already split, the program's own name not among them.

@@ -61,25 +61,25 @@ void Watch::Write(const std::vector<ChangeLine>& lines) const {
         m_sink(ChangeLineText(m_format, m_headers, ChangeFields(line, m_columns)));
 }
 
-WatchSession::WatchSession(WatchWindow window) : m_kind(window) {
+WatchSession::WatchSession(WatchConsole console) : m_console(console) {
     if (!StopEvent())
         ThrowLastError(L"The watch's stop event could not be created.");
     ResetEvent(StopEvent());
     RegisterAppWindowClass(kWatchWindowClass, WindowProc, false,
                            L"The watch's window class could not be registered.");
-    // Never shown: it is there for the follower's timers and notices and for the session's end.
-    m_window.reset(CreateWindowExW(0, kWatchWindowClass, kProductName, WS_OVERLAPPED, 0, 0, 0, 0,
-                                   window == WatchWindow::MessageOnly ? HWND_MESSAGE : nullptr, nullptr,
+    // Never shown: it is there for the follower's timers and notices and for the session's end, which
+    // only a top-level window hears.
+    m_window.reset(CreateWindowExW(0, kWatchWindowClass, kProductName, WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
                                    CApplication::Current().Instance, this));
     if (!m_window)
         ThrowLastError(L"The watch's window could not be created.");
     g_watching = true;
-    if (m_kind == WatchWindow::MessageOnly)
+    if (m_console == WatchConsole::Handler)
         SetConsoleCtrlHandler(WatchConsoleControl, TRUE);
 }
 
 WatchSession::~WatchSession() {
-    if (m_kind == WatchWindow::MessageOnly)
+    if (m_console == WatchConsole::Handler)
         SetConsoleCtrlHandler(WatchConsoleControl, FALSE);
     g_watching = false;
     // The window goes while the follower it reaches is still there.

@@ -53,18 +53,18 @@ private:
     WatchSink m_sink;
 };
 
-// How the watch's one thread waits: on a message-only window (Netpeek.com, which hears Ctrl+C
-// and the console's end through its console control handler), or on a hidden top-level one
-// (Netpeek.exe, which has no console and hears the end of the session as windows do).
-enum class WatchWindow { MessageOnly, TopLevel };
+// What ends the watch beside its seconds and a polite WM_CLOSE: the end of the session, which its
+// hidden top-level window hears (a console program that loads user32 is never told of a logoff or a
+// shutdown by its console), and for the console twin its console's control events too.
+enum class WatchConsole { None, Handler };
 
 // The watch's window and its following of the table.
 class WatchSession {
 public:
-    // Makes the window and, for a message-only one, installs the console control handler, so that
+    // Makes the window and, for the console twin, installs the console control handler, so that
     // a Ctrl+C from now on ends the watch rather than the process. Raises a CError when the window
     // cannot be made.
-    explicit WatchSession(WatchWindow window);
+    explicit WatchSession(WatchConsole console);
     ~WatchSession();
     WatchSession(const WatchSession&) = delete;
     WatchSession& operator=(const WatchSession&) = delete;
@@ -84,7 +84,7 @@ private:
     void OnEndSession(bool ending);
     bool Ended() const;
 
-    WatchWindow m_kind;
+    WatchConsole m_console;
     UniqueWindow m_window;
     TableFollower m_follower;
     bool m_ended = false;

@@ -109,7 +109,7 @@ TEST_F(WatchTest, PresentLinesThenEachChangeAndNothingForAnUnchangedOrAFailedRea
 TEST_F(WatchTest, TheConsoleControlHandlerEndsTheLoopAfterTheLastWholeLine) {
     const FormServices noticed = NoticeOnce();
     {
-        WatchSession session(WatchWindow::MessageOnly);
+        WatchSession session(WatchConsole::Handler);
         Watch watch(noticed, {}, kColumns, ChangeFormat::Comma);
         watch.Start(
             [this](const std::wstring& line) {
@@ -127,7 +127,7 @@ TEST_F(WatchTest, TheConsoleControlHandlerEndsTheLoopAfterTheLastWholeLine) {
         EXPECT_EQ(lines[3], Line(L"now", L"\"12\",\"10.9.0.1\",\"255.255.0.0\""));
     }
     {
-        WatchSession session(WatchWindow::MessageOnly);
+        WatchSession session(WatchConsole::Handler);
         Watch watch(services, {}, kColumns, ChangeFormat::Comma);
         watch.Start(Sink(), false);
         std::thread handler([] {
@@ -147,7 +147,7 @@ TEST_F(WatchTest, TheConsoleControlHandlerEndsTheLoopAfterTheLastWholeLine) {
 TEST_F(WatchTest, TheSessionsEndTheSecondsOrAFailedWriteEndTheLoop) {
     {
         const FormServices noticed = NoticeOnce();
-        WatchSession session(WatchWindow::TopLevel);
+        WatchSession session(WatchConsole::None);
         EXPECT_FALSE(IsWindowVisible(session.Window()));
         Watch watch(noticed, {}, kColumns, ChangeFormat::Comma);
         watch.Start(
@@ -164,7 +164,7 @@ TEST_F(WatchTest, TheSessionsEndTheSecondsOrAFailedWriteEndTheLoop) {
         EXPECT_EQ(lines.size(), 3u);
     }
     {
-        WatchSession session(WatchWindow::MessageOnly);
+        WatchSession session(WatchConsole::Handler);
         Watch watch(services, {}, kColumns, ChangeFormat::Comma);
         watch.Start(Sink(), false);
         const ULONGLONG start = GetTickCount64();
@@ -174,7 +174,7 @@ TEST_F(WatchTest, TheSessionsEndTheSecondsOrAFailedWriteEndTheLoop) {
     }
     {
         const FormServices noticed = NoticeOnce();
-        WatchSession session(WatchWindow::MessageOnly);
+        WatchSession session(WatchConsole::Handler);
         Watch watch(noticed, {}, kColumns, ChangeFormat::Comma);
         watch.Start(
             [](const std::wstring& line) {

@@ -1,14 +1,15 @@
 #!/bin/bash
 # Watching the table from the command line. Interfaces 12 and 47 carry 10.9.0.1, 10.100.0.1 and
-# 10.10.0.1. Netpeek.com /wjson - /wfor 12 writes a "present" line for each row of the table, as
+# 10.10.0.1. Netpeek.com /wjson - writes a "present" line for each row of the table, as
 # /scomma /nosort saves it, then one line for each change made meanwhile (an address added, then
-# removed, a mask changed by replacing the address: "was" and "now") and ends with 0 after its 12
-# seconds; Ctrl+C (SIGINT, which Wine hands to the console control handler) ends it with 0 after
+# removed, a mask changed by replacing the address: "was" and "now"), and /wfor ends a watch with
+# 0 by itself; Ctrl+C (SIGINT, which Wine hands to the console control handler) ends it with 0 after
 # a whole line, into a new file that starts with the header. /wcomma FILE run twice on an empty
 # file gives it the header and then appends, the first run's bytes kept and one header; a file with
 # another header, or a CSV log for /wjson, is refused with 13 and left byte for byte; a full disk
 # stops it with 112, one line on standard error and whole lines before; a pipe closed by its
-# reader ends it with 0 and no message; bad lines end with 87 and one line on standard error.
+# reader ends it with 0 and no message; bad lines end with 87 and one line on standard error. The
+# end of the session ends either program's watch with 0.
 # Netpeek.exe /wjson - /wfor 5 into a file writes the same lines and shows no window.
 set -u
 E2E_NAME=watch
