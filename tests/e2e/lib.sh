@@ -25,6 +25,10 @@ NP_DESKTOP=""
 # namespace starts Wine's services there, the slowest thing in a scenario.
 E2E_START_TIMEOUT=${E2E_START_TIMEOUT:-60}
 E2E_TIMEOUT=${E2E_TIMEOUT:-20}
+# Seconds within which the program shows a change of the table by itself. It re-reads every 2
+# seconds, but waits a hundred times as long as its quicker recent read took, and a busy machine
+# slows Wine's reads to tens of milliseconds: a scenario waits this long for what a re-read shows.
+E2E_FOLLOW_TIMEOUT=${E2E_FOLLOW_TIMEOUT:-40}
 
 step() {
     E2E_STEP=$*
