@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -499,7 +500,8 @@ void BenchExtras() {
     const std::vector<std::uint8_t> table = test::TableBytes(raw);
     FormServices services = TableServices(table);
     const AdaptersSource adapters = [](ULONG, ULONG, void* buffer, ULONG* size) { return OneAdapter(kRows, buffer, size); };
-    services.getAdapters = [adapters] { return ReadAdapters(adapters); };
+    // As the program's own service: each read into the buffer of the one before.
+    services.getAdapters = [adapters, kept = std::make_shared<AdaptersBuffer>()] { return ReadAdapters(adapters, *kept); };
     services.readValue = [](const std::wstring&, const std::wstring& name, long, const CApplication&,
                             const std::wstring& defaultValue, bool) {
         return name == kListColumnsName ? std::wstring(L"Name,Adapter,MAC,Status,Gateway,DNS,DHCP server,Lease expires")

@@ -1,5 +1,7 @@
 #include "mainwindow/FormServices.h"
 
+#include <memory>
+
 #include "addrtable/GetIPAddresses.h"
 #include "addrtable/GetIPv6Addresses.h"
 #include "export/ExportList.h"
@@ -54,7 +56,8 @@ FormServices FormServices::Real() {
         const auto perSecond = static_cast<ULONGLONG>(frequency.QuadPart);
         return ticks / perSecond * 1000 + ticks % perSecond * 1000 / perSecond;
     };
-    s.getAdapters = [] { return ReadAdapters(); };
+    // The buffer of one read is the next one's, as the table's is.
+    s.getAdapters = [kept = std::make_shared<AdaptersBuffer>()] { return ReadAdapters(*kept); };
     s.utcNow = UtcNow;
     s.localMinute = ToLocalMinute;
     s.leaseObtained = LeaseObtained;

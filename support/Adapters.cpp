@@ -268,29 +268,45 @@ AdapterMap DecodeAdapters(std::span<const std::uint8_t> buffer) {
     return adapters;
 }
 
-AdapterMap ReadAdapters(const AdaptersSource& source) {
-    ULONG size = kFirstBufferSize;
-    std::vector<std::uint8_t> buffer;
+AdapterMap ReadAdapters(const AdaptersSource& source, AdaptersBuffer& kept) {
+    ULONG size = std::max(kept.size, kFirstBufferSize);
     for (int attempt = 0; attempt < kAdaptersAttempts; ++attempt) {
-        buffer.assign(size, 0);
-        const ULONG result = source(kFamily, kFlags, buffer.data(), &size);
-        if (result == NO_ERROR)
-            return DecodeAdapters(buffer);
+        // Windows fills what it uses, and the reader never looks past it: the bytes need no clearing.
+        if (kept.bytes.size() < size)
+            kept.bytes.resize(size);
+        const ULONG capacity = size;
+        const ULONG result = source(kFamily, kFlags, kept.bytes.data(), &size);
+        if (result == NO_ERROR) {
+            kept.size = capacity;
+            return DecodeAdapters(std::span(kept.bytes).first(capacity));
+        }
         if (result == ERROR_NO_DATA)
             return {};
         // A source that asks for no more than it had would loop for ever: that is a failure too.
-        if (result != ERROR_BUFFER_OVERFLOW || size <= buffer.size())
+        if (result != ERROR_BUFFER_OVERFLOW || size <= capacity)
             throw SystemError(result, L"The network adapters could not be read.");
     }
     throw SystemError(ERROR_BUFFER_OVERFLOW, L"The list of network adapters kept growing while it was being read.");
 }
 
-AdapterMap ReadAdapters() {
+AdapterMap ReadAdapters(const AdaptersSource& source) {
+    AdaptersBuffer fresh;
+    return ReadAdapters(source, fresh);
+}
+
+AdapterMap ReadAdapters(AdaptersBuffer& kept) {
     static const auto getAdaptersAddresses =
         SystemFunction<decltype(&GetAdaptersAddresses)>(L"iphlpapi.dll", "GetAdaptersAddresses");
-    return ReadAdapters([](ULONG family, ULONG flags, void* buffer, ULONG* size) {
-        return getAdaptersAddresses(family, flags, nullptr, static_cast<PIP_ADAPTER_ADDRESSES>(buffer), size);
-    });
+    return ReadAdapters(
+        [](ULONG family, ULONG flags, void* buffer, ULONG* size) {
+            return getAdaptersAddresses(family, flags, nullptr, static_cast<PIP_ADAPTER_ADDRESSES>(buffer), size);
+        },
+        kept);
+}
+
+AdapterMap ReadAdapters() {
+    AdaptersBuffer fresh;
+    return ReadAdapters(fresh);
 }
 
 }  // namespace netpeek

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <vector>
 
 #include "support/AdapterInfo.h"
 
@@ -28,12 +29,21 @@ inline constexpr int kAdaptersAttempts = 4;
 // says which part does not, or which list goes round in a circle.
 AdapterMap DecodeAdapters(std::span<const std::uint8_t> buffer);
 
+// Where one read of the adapters leaves its buffer for the next: a re-read asks once, with the
+// size the last one needed, into memory it already has.
+struct AdaptersBuffer {
+    std::vector<std::uint8_t> bytes;
+    ULONG size = 0;  // what the last read needed; 0 for none yet
+};
+
 // Every adapter of either family, with its unicast addresses, gateways and DNS servers, by its
 // IPv4 and its IPv6 interface index. Throws CError with the system's code and message when the
 // call fails.
 AdapterMap ReadAdapters();
+AdapterMap ReadAdapters(AdaptersBuffer& kept);
 
 // The same over any source with GetAdaptersAddresses' contract, so the retry logic can be tested.
 AdapterMap ReadAdapters(const AdaptersSource& source);
+AdapterMap ReadAdapters(const AdaptersSource& source, AdaptersBuffer& kept);
 
 }  // namespace netpeek

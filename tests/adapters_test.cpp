@@ -267,6 +267,16 @@ TEST(ReadAdapters, GrowsTheBufferAndFailsWithTheSystemsCode) {
     });
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(adapters.at(3).friendlyName, L"npA");
+    // A re-read into the buffer of the read before asks once, with the size that one needed.
+    AdaptersBuffer kept;
+    const auto counted = [&](ULONG family, ULONG flags, void* buffer, ULONG* size) {
+        ++calls;
+        return fake(family, flags, buffer, size);
+    };
+    ReadAdapters(counted, kept);
+    calls = 0;
+    EXPECT_EQ(ReadAdapters(counted, kept).at(3).friendlyName, L"npA");
+    EXPECT_EQ(calls, 1);
 
     EXPECT_TRUE(ReadAdapters([](ULONG, ULONG, void*, ULONG*) -> ULONG { return ERROR_NO_DATA; }).empty());
     for (ULONG failure : {static_cast<ULONG>(ERROR_INVALID_PARAMETER), static_cast<ULONG>(ERROR_BUFFER_OVERFLOW)}) {
