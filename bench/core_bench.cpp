@@ -11,7 +11,7 @@
 
 #include "addrtable/AddrTable.h"
 #include "export/CsvText.h"
-#include "mainwindow/CellTexts.h"
+#include "rows/CellTexts.h"
 #include "tests/TableBuilder.h"
 
 namespace {

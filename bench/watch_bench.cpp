@@ -14,15 +14,17 @@
 
 #include "addrtable/AddrTable.h"
 #include "addrtable/GetIPAddresses.h"
-#include "export/ChangeLines.h"
+#include "bench/Timing.h"
+#include "commandline/Watch.h"
+#include "export/ChangeFormats.h"
+#include "feed/TableRows.h"
 #include "mainwindow/FormServices.h"
-#include "mainwindow/TableRows.h"
-#include "startup/Watch.h"
+#include "rows/ChangeLines.h"
+#include "rows/RowsOfTables.h"
 #include "support/Error.h"
 #include "support/Handles.h"
 #include "support/LocalTime.h"
 #include "support/TextFileWriter.h"
-#include "bench/Timing.h"
 #include "tests/TableBuilder.h"
 
 namespace {

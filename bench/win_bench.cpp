@@ -21,18 +21,18 @@
 
 #include "addrtable/AddrTable.h"
 #include "addrtable/GetIPAddresses.h"
+#include "bench/Timing.h"
 #include "export/ExportList.h"
 #include "export/ListTexts.h"
-#include "support/Adapters.h"
-#include "support/TextFileWriter.h"
-#include "mainwindow/CellTexts.h"
-#include "mainwindow/ListRow.h"
+#include "interfaces/Adapters.h"
 #include "mainwindow/frmMain.h"
+#include "rows/CellTexts.h"
+#include "rows/ListRow.h"
 #include "support/Error.h"
 #include "support/ErrorBox.h"
 #include "support/Handles.h"
 #include "support/Hooks.h"
-#include "bench/Timing.h"
+#include "support/TextFileWriter.h"
 #include "tests/TableBuilder.h"
 
 namespace {

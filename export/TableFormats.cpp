@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "mainwindow/CellTexts.h"
-#include "mainwindow/RowOrder.h"
+#include "rows/CellTexts.h"
+#include "rows/RowOrder.h"
 
 namespace netpeek {
 

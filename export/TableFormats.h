@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "export/CsvText.h"
-#include "mainwindow/ListRow.h"
+#include "rows/ListRow.h"
 #include "support/LayoutText.h"
 
 namespace netpeek {

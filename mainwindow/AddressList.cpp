@@ -4,8 +4,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "mainwindow/ListUpdate.h"
-#include "mainwindow/RowOrder.h"
+#include "rows/ListUpdate.h"
+#include "rows/RowOrder.h"
 #include "support/SystemError.h"
 
 namespace netpeek {

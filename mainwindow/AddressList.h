@@ -9,8 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "mainwindow/ListRow.h"
-#include "mainwindow/ListUpdate.h"
+#include "rows/ListRow.h"
+#include "rows/ListUpdate.h"
 #include "support/Controls.h"
 #include "support/Handles.h"
 #include "support/LayoutText.h"

@@ -1,6 +1,7 @@
 #pragma once
-// What the main window asks of the rest of the program. The program binds the real
-// services; the window tests bind recording doubles.
+// What the main window asks of the rest of the program: the table's sources, which the feed reads,
+// and the window's own services. The program binds the real services; the window tests bind
+// recording doubles.
 
 #include <windows.h>
 
@@ -10,16 +11,12 @@
 #include <optional>
 #include <string>
 
-#include "addrtable/AddrTable.h"
-#include "addrtable/CIPv6AddrRow.h"
-#include "addrtable/GetIPAddresses.h"
-#include "support/AdapterInfo.h"
+#include "feed/TableSources.h"
 #include "support/Application.h"
-#include "support/LocalTime.h"
 
 namespace netpeek {
 
-struct FormServices {
+struct FormServices : TableSources {
     std::function<void(HWND)> centerForm;
     std::function<bool()> isInIDE;
     std::function<void(HWND, const std::wstring&)> setWindowResIconAll;
@@ -42,28 +39,6 @@ struct FormServices {
                        const CApplication&, bool perUser)>
         writeValue;
 
-    // Reads the IPv4 table into `read.rows`, reusing the memory of the read before; on an error the
-    // rows are left as they were.
-    std::function<void(AddrTableRead& read)> getIPAddresses;
-    std::function<CIPv6AddrList()> getIPv6Addresses;
-    // The table's change notice: armed with an event to signal (giving IP Helper's handle of the
-    // request), withdrawn (false when refused), and asked how it ended, waiting up to so many
-    // milliseconds (ERROR_IO_INCOMPLETE while it is pending).
-    std::function<HANDLE(OVERLAPPED&)> notifyAddrChange;
-    std::function<bool(OVERLAPPED&)> cancelAddrChangeNotify;
-    std::function<DWORD(HANDLE device, OVERLAPPED&, DWORD waitMilliseconds)> addrChangeResult;
-    // The IPv6 table's change notice: each change posts `message` to `window` (from a thread of
-    // the system's); releasing the answer withdraws it. Null where the system gives none.
-    std::function<std::shared_ptr<void>(HWND window, UINT message)> notifyIPv6Change;
-    // Milliseconds from some fixed moment, never going back: what the table's reads cost.
-    std::function<ULONGLONG()> clock;
-    // The interfaces with everything the extra columns and the tooltip show.
-    std::function<AdapterMap()> getAdapters;
-    // The wall clock, in seconds since 1970 UTC, and a moment of it in local time: when leases end.
-    std::function<std::int64_t()> utcNow;
-    std::function<LocalMinute(std::int64_t utcSeconds)> localMinute;
-    // When the interface with that AdapterName obtained its IPv4 lease (seconds since 1970 UTC), where known.
-    std::function<std::optional<std::int64_t>(const std::wstring& adapterName)> leaseObtained;
     std::function<void(HWND owner, long which)> openReadMeFile;
     std::function<void(HWND owner, const CApplication&, const std::wstring&, HBITMAP, const std::wstring&)>
         showAbout;

@@ -15,8 +15,6 @@ constexpr Shortcut kCtrlA{'A', FCONTROL};
 constexpr Shortcut kCtrlC{'C', FCONTROL};
 constexpr Shortcut kDel{VK_DELETE, 0};
 constexpr Shortcut kCtrlL{'L', FCONTROL};
-constexpr Shortcut kCtrlS{'S', FCONTROL};
-constexpr Shortcut kEsc{VK_ESCAPE, 0};
 
 constexpr MenuItem kTitles[] = {
     {MenuArray::Main, 0, L"Файл", kNone, true},
@@ -49,13 +47,7 @@ constexpr MenuItem kItems[] = {
     // The submenu of the extra columns; its items are the columns' headers.
     {MenuArray::Column, 0, L"Столбцы", kNone, true},
     {MenuArray::Tray, 0, L"Показать Netpeek", kNone, true},
-    {MenuArray::Log, 0, L"Копировать", kCtrlC, true},
-    {MenuArray::Log, 1, L"Сохранить...", kCtrlS, true},
-    {MenuArray::Log, 2, L"-", kNone, true},
-    {MenuArray::Log, 3, L"Закрыть", kEsc, true},
 };
-
-constexpr MenuItem kLogTitle{MenuArray::Main, 0, L"Журнал", kNone, true};
 
 // Every item's id stays in the menus' range, below the toolbar's.
 constexpr bool MenuIdsInRange() {
@@ -92,13 +84,6 @@ constexpr MenuRef kTrayMenu[] = {
     {MenuArray::File, 100},
 };
 
-constexpr MenuRef kLogMenu[] = {
-    {MenuArray::Log, 0},
-    {MenuArray::Log, 1},
-    {MenuArray::Log, 2},
-    {MenuArray::Log, 3},
-};
-
 // "Help" has a picture but no button.
 constexpr ToolbarImage kImages[] = {
     {L"Refresh", {L"IDB_REFRESH", L"IDB_REFRESH24", L"IDB_REFRESH32"}},
@@ -116,26 +101,12 @@ constexpr ToolbarButton kButtons[] = {
 };
 static_assert(kToolbarIdBase + std::size(kButtons) <= kToolbarIdLimit, "toolbar ids would leave their range");
 
-std::wstring KeyText(WORD key) {
-    if (key >= VK_F1 && key <= VK_F24)
-        return L"F" + std::to_wstring(key - VK_F1 + 1);
-    if (key == VK_DELETE)
-        return L"Del";
-    if (key == VK_ESCAPE)
-        return L"Esc";
-    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
-        return std::wstring(1, static_cast<wchar_t>(key));
-    return {};
-}
-
 }  // namespace
 
 std::span<const MenuItem> MenuTitles() { return kTitles; }
 std::span<const MenuItem> MenuItems() { return kItems; }
 std::span<const MenuRef> ContextMenu() { return kContextMenu; }
 std::span<const MenuRef> TrayMenu() { return kTrayMenu; }
-const MenuItem& LogMenuTitle() { return kLogTitle; }
-std::span<const MenuRef> LogMenu() { return kLogMenu; }
 std::span<const ToolbarImage> ToolbarImages() { return kImages; }
 
 const MenuItem* FindMenuItem(MenuRef ref) {
@@ -145,26 +116,5 @@ const MenuItem* FindMenuItem(MenuRef ref) {
     return nullptr;
 }
 std::span<const ToolbarButton> ToolbarButtons() { return kButtons; }
-
-std::wstring ShortcutText(Shortcut shortcut) {
-    std::wstring key = KeyText(shortcut.key);
-    if (key.empty())
-        return key;
-    if (shortcut.modifiers & FSHIFT)
-        key = L"Shift+" + key;
-    if (shortcut.modifiers & FCONTROL)
-        key = L"Ctrl+" + key;
-    return key;
-}
-
-std::wstring MenuLiteral(std::wstring_view text) {
-    std::wstring literal;
-    for (const wchar_t c : text) {
-        if (c == L'&')
-            literal += L'&';
-        literal += c;
-    }
-    return literal;
-}
 
 }  // namespace netpeek

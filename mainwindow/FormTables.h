@@ -9,21 +9,15 @@
 #include <string>
 #include <string_view>
 
-#include "mainwindow/Columns.h"
+#include "rows/Columns.h"
+#include "support/Menus.h"
 #include "support/ScreenDpi.h"
 
 namespace netpeek {
 
 // List holds the commands only the list's context menu and keys offer; Column the extra
-// columns' ticks, each item's index its column id; Tray the notification area icon's own; Log
-// the log window's, whose shortcuts are its own.
-enum class MenuArray { Main = 0, File = 1, Edit = 2, Help = 3, List = 4, Column = 5, Tray = 6, Log = 7 };
-
-// A key with its modifiers (FSHIFT, FCONTROL), as an accelerator table takes it; key 0 is none.
-struct Shortcut {
-    WORD key = 0;
-    BYTE modifiers = 0;
-};
+// columns' ticks, each item's index its column id; Tray the notification area icon's own.
+enum class MenuArray { Main = 0, File = 1, Edit = 2, Help = 3, List = 4, Column = 5, Tray = 6 };
 
 struct MenuItem {
     MenuArray array;
@@ -56,7 +50,7 @@ struct ToolbarButton {
 // index (File item 100 is 1100); a toolbar button's is kToolbarIdBase plus its position,
 // separators counted. A new array or a longer toolbar fails to build rather than collide.
 inline constexpr UINT kMenuIdBase = 1000;
-inline constexpr UINT kMenuArrayCount = 8;
+inline constexpr UINT kMenuArrayCount = 7;
 inline constexpr UINT kToolbarIdBase = 40000;
 inline constexpr UINT kToolbarIdLimit = 41000;
 static_assert(kMenuIdBase * kMenuArrayCount <= kToolbarIdBase, "menu ids would reach the toolbar's");
@@ -83,12 +77,6 @@ inline constexpr MenuRef kNotifyChangesItem{MenuArray::List, 8};
 // The icon's menu, in order; its first item is its default.
 std::span<const MenuRef> TrayMenu();
 inline constexpr MenuRef kShowWindowItem{MenuArray::Tray, 0};
-// The log window's menu bar: its one title, then its items in order.
-const MenuItem& LogMenuTitle();
-std::span<const MenuRef> LogMenu();
-inline constexpr MenuRef kLogCopyItem{MenuArray::Log, 0};
-inline constexpr MenuRef kLogSaveItem{MenuArray::Log, 1};
-inline constexpr MenuRef kLogCloseItem{MenuArray::Log, 3};
 // The item of MenuItems() with that array and index, or null.
 const MenuItem* FindMenuItem(MenuRef ref);
 // The toolbar's pictures in image-list order and its buttons, in creation order (the list's
@@ -96,11 +84,5 @@ const MenuItem* FindMenuItem(MenuRef ref);
 std::span<const ToolbarImage> ToolbarImages();
 std::span<const ToolbarButton> ToolbarButtons();
 
-// A shortcut as the menu's shortcut column shows it: "F2", "Shift+F1", "Ctrl+A", "Del", "Esc";
-// empty for none.
-std::wstring ShortcutText(Shortcut shortcut);
-
-// A text put into a menu as it is: every "&" doubled, so that none is taken for a mnemonic ("R&D LAN").
-std::wstring MenuLiteral(std::wstring_view text);
 
 }  // namespace netpeek

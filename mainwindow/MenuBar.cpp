@@ -25,30 +25,12 @@ MenuArray TitleArray(int titleIndex) {
     return static_cast<MenuArray>(titleIndex + 1);
 }
 
-std::wstring MenuText(const MenuItem& item) {
-    const std::wstring shortcut = ShortcutText(item.shortcut);
-    std::wstring text(item.caption);
-    return shortcut.empty() ? text : text + L"\t" + shortcut;
-}
-
-UniqueMenu NewPopup() {
-    UniqueMenu popup(CreatePopupMenu());
-    if (!popup)
-        ThrowLastError(L"A menu could not be created.");
-    return popup;
-}
-
 void Append(HMENU menu, const MenuItem& item, bool withShortcut = true) {
-    const std::wstring text = withShortcut ? MenuText(item) : std::wstring(item.caption);
-    const BOOL added = item.caption == L"-" ? AppendMenuW(menu, MF_SEPARATOR, 0, nullptr)
-                                            : AppendMenuW(menu, MF_STRING, MenuCommandId(item.array, item.index),
-                                                          text.c_str());
-    if (!added)
-        ThrowLastError(L"A menu item could not be added.");
+    AppendMenuItem(menu, MenuCommandId(item.array, item.index), item.caption, withShortcut ? item.shortcut : Shortcut{});
 }
 
 UniqueMenu BuildPopup(const MenuItem& title) {
-    UniqueMenu popup = NewPopup();
+    UniqueMenu popup = NewPopupMenu();
     for (const MenuItem& item : MenuItems())
         if (item.array == TitleArray(title.index) && item.visible)
             Append(popup.get(), item);
@@ -86,7 +68,7 @@ void AppendExitShortcut(HMENU menuBar) {
 }
 
 UniqueMenu BuildContextMenu() {
-    UniqueMenu popup = NewPopup();
+    UniqueMenu popup = NewPopupMenu();
     for (const MenuRef& ref : ContextMenu()) {
         const MenuItem* item = FindMenuItem(ref);
         if (!item)
@@ -105,7 +87,7 @@ UniqueMenu BuildContextMenu() {
 }
 
 UniqueMenu BuildColumnsMenu() {
-    UniqueMenu popup = NewPopup();
+    UniqueMenu popup = NewPopupMenu();
     const auto columns = ListColumns();
     for (std::size_t id = kBaseColumnCount; id < columns.size(); ++id) {
         const std::wstring header(columns[id].header);
@@ -116,7 +98,7 @@ UniqueMenu BuildColumnsMenu() {
 }
 
 UniqueMenu BuildTrayMenu() {
-    UniqueMenu popup = NewPopup();
+    UniqueMenu popup = NewPopupMenu();
     for (const MenuRef& ref : TrayMenu())
         if (const MenuItem* item = FindMenuItem(ref))
             Append(popup.get(), *item, false);
@@ -125,46 +107,14 @@ UniqueMenu BuildTrayMenu() {
     return popup;
 }
 
-UniqueMenu BuildLogMenuBar() {
-    UniqueMenu bar(CreateMenu());
-    if (!bar)
-        ThrowLastError(L"The menu bar could not be created.");
-    UniqueMenu popup = NewPopup();
-    for (const MenuRef& ref : LogMenu())
-        if (const MenuItem* item = FindMenuItem(ref))
-            Append(popup.get(), *item);
-    const std::wstring caption(LogMenuTitle().caption);
-    if (!AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(popup.get()), caption.c_str()))
-        ThrowLastError(L"A menu could not be added to the menu bar.");
-    popup.release();  // the menu bar owns it now
-    return bar;
-}
 
-namespace {
-
-UniqueAccel AcceleratorsOf(bool logWindow) {
+UniqueAccel BuildAccelerators() {
     std::vector<ACCEL> table;
-    for (const MenuItem& item : MenuItems()) {
-        if ((item.array == MenuArray::Log) != logWindow)
-            continue;
+    for (const MenuItem& item : MenuItems())
         if (item.visible && item.shortcut.key != 0)
             table.push_back({static_cast<BYTE>(FVIRTKEY | item.shortcut.modifiers), item.shortcut.key,
                              static_cast<WORD>(MenuCommandId(item.array, item.index))});
-    }
-    UniqueAccel accelerators(CreateAcceleratorTableW(table.data(), static_cast<int>(table.size())));
-    if (!accelerators)
-        ThrowLastError(L"The keyboard shortcuts could not be set up.");
-    return accelerators;
-}
-
-}  // namespace
-
-UniqueAccel BuildAccelerators() {
-    return AcceleratorsOf(false);
-}
-
-UniqueAccel BuildLogAccelerators() {
-    return AcceleratorsOf(true);
+    return AcceleratorsOf(table);
 }
 
 UniqueImageList BuildToolbarImages(HINSTANCE instance, PictureScale scale) {

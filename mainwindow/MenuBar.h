@@ -25,12 +25,8 @@ UniqueMenu BuildColumnsMenu();
 // The notification area icon's menu, captions without shortcuts (none reaches the icon), its
 // first item the default, in bold.
 UniqueMenu BuildTrayMenu();
-// The log window's menu bar.
-UniqueMenu BuildLogMenuBar();
-// The shortcuts of the shown items, each sending its item's command: the main window's, or the
-// log window's own.
+// The shortcuts of the shown items, each sending its item's command.
 UniqueAccel BuildAccelerators();
-UniqueAccel BuildLogAccelerators();
 
 // The toolbar's pictures in the table's order, in the drawing for that scale.
 UniqueImageList BuildToolbarImages(HINSTANCE instance, PictureScale scale);

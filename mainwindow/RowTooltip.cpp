@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include "mainwindow/InterfaceTip.h"
+#include "rows/InterfaceTip.h"
 #include "support/Application.h"
 #include "support/SystemError.h"
 

@@ -11,9 +11,9 @@
 #include <optional>
 #include <string>
 
-#include "mainwindow/InterfaceTip.h"
-#include "mainwindow/ListRow.h"
-#include "support/AdapterInfo.h"
+#include "interfaces/AdapterInfo.h"
+#include "rows/InterfaceTip.h"
+#include "rows/ListRow.h"
 #include "support/Controls.h"
 
 namespace netpeek {

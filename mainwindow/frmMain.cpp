@@ -8,10 +8,9 @@
 #include <vector>
 
 #include "export/ListTexts.h"
-#include "mainwindow/CellTexts.h"
 #include "mainwindow/MenuBar.h"
-#include "mainwindow/RowOrder.h"
-#include "mainwindow/TrayTexts.h"
+#include "rows/CellTexts.h"
+#include "rows/RowOrder.h"
 #include "support/Application.h"
 #include "support/Clipboard.h"
 #include "support/ErrorBox.h"
@@ -20,6 +19,7 @@
 #include "support/LocalTime.h"
 #include "support/ScreenDpi.h"
 #include "support/SystemError.h"
+#include "tray/TrayTexts.h"
 
 namespace netpeek {
 
@@ -58,7 +58,17 @@ int TwipsToPixels(int twips) {
     return MulDiv(twips, ScreenDpi(), kTwipsPerInch);
 }
 
-frmMain::frmMain(FormServices services) : m_services(std::move(services)), m_table(m_services) {}
+frmMain::frmMain(FormServices services)
+    : m_services(std::move(services)), m_table(m_services),
+      m_log({[this](HWND log) {
+                 m_services.restoreWindowPlacement(log, kProgramSection, kLogPlacementName, CApplication::Current(),
+                                                   kLayoutNoMinimum, kLayoutNoMinimum, kLayoutShowAsStored,
+                                                   kLayoutPerUser);
+             },
+             [this](HWND log) {
+                 m_services.saveWindowPlacement(log, kProgramSection, kLogPlacementName, CApplication::Current(),
+                                                kLayoutPerUser);
+             }}) {}
 
 frmMain::~frmMain() {
     if (m_hwnd)
@@ -500,7 +510,7 @@ void frmMain::OnTrayIcon(WPARAM wParam, LPARAM lParam) {
         break;
     case TrayIcon::Request::OpenMenu: {
         const TableFollower::Hold hold(m_follower);
-        m_tray.ShowMenu(at);
+        m_tray.ShowMenu(BuildTrayMenu().get(), at);
         break;
     }
     case TrayIcon::Request::ShowLog:

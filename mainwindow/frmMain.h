@@ -9,17 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "changelog/ChangeLog.h"
+#include "feed/TableFollower.h"
+#include "feed/TableRows.h"
 #include "mainwindow/AddressList.h"
-#include "mainwindow/ChangeLog.h"
 #include "mainwindow/FormServices.h"
 #include "mainwindow/FormTables.h"
 #include "mainwindow/RowTooltip.h"
-#include "mainwindow/TableFollower.h"
-#include "mainwindow/TableRows.h"
-#include "mainwindow/TrayIcon.h"
 #include "support/Controls.h"
 #include "support/Handles.h"
 #include "support/LayoutText.h"
+#include "tray/TrayIcon.h"
 
 namespace netpeek {
 
@@ -157,7 +157,7 @@ private:
     bool m_loaded = false;   // the load sequence ran to its end, so there is a layout to save
     std::exception_ptr m_loadError;
     bool m_listIsTable = false;     // the list shows the last read, so F5's read may be compared with it
-    ChangeLog m_log{m_services};    // every change since the start
+    ChangeLog m_log;                // every change since the start
     bool m_minimizeToTray = false;  // an icon in the notification area, where minimising hides the window (Minimize To Tray)
     bool m_notifyChanges = true;    // a notice of the changes while hidden there (Notify Changes)
     TrayIcon m_tray;

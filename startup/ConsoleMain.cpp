@@ -5,7 +5,7 @@
 // program beside it and ends at once.
 #include <optional>
 
-#include "startup/CommandLineSave.h"
+#include "commandline/CommandLineSave.h"
 #include "support/SystemDlls.h"
 
 int main() {

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "startup/CommandLineSave.h"
+#include "commandline/CommandLineSave.h"
 #include "startup/modMain.h"
 #include "support/SystemDlls.h"
 

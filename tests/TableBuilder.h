@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "addrtable/CIPv6Addr.h"
-#include "support/AdapterInfo.h"
+#include "interfaces/AdapterInfo.h"
 
 namespace netpeek::test {
 

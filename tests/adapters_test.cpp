@@ -13,8 +13,8 @@
 
 #include "addrtable/GetIPAddresses.h"
 #include "addrtable/GetIPv6Addresses.h"
-#include "mainwindow/InterfaceTip.h"
-#include "support/Adapters.h"
+#include "interfaces/Adapters.h"
+#include "rows/InterfaceTip.h"
 #include "support/Error.h"
 
 using namespace netpeek;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "mainwindow/AddressList.h"
+#include "rows/RowsOfTables.h"
 #include "tests/ListMessages.h"
 #include "tests/TableBuilder.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "mainwindow/CellTexts.h"
+#include "rows/CellTexts.h"
 #include "tests/TableBuilder.h"
 
 using namespace netpeek;

@@ -5,8 +5,8 @@
 #include <cwctype>
 #include <initializer_list>
 
-#include "mainwindow/Columns.h"
-#include "startup/CommandLine.h"
+#include "commandline/CommandLine.h"
+#include "rows/Columns.h"
 #include "support/Error.h"
 
 using namespace netpeek;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "export/TableFormats.h"
+#include "rows/RowsOfTables.h"
 #include "support/ConsoleOutput.h"
 #include "tests/TableBuilder.h"
 

@@ -14,8 +14,8 @@
 
 #include "export/ExportList.h"
 #include "support/Application.h"
-#include "support/ErrorBox.h"
 #include "support/Controls.h"
+#include "support/ErrorBox.h"
 #include "support/Hooks.h"
 #include "support/SystemError.h"
 

@@ -1,10 +1,12 @@
 // The extra columns of a row, their sort, when a lease ends and the stored choices.
 #include <gtest/gtest.h>
 
-#include "mainwindow/Columns.h"
-#include "mainwindow/InterfaceCells.h"
-#include "mainwindow/LeaseClock.h"
-#include "mainwindow/RowOrder.h"
+#include "interfaces/InterfaceText.h"
+#include "interfaces/LeaseClock.h"
+#include "rows/Columns.h"
+#include "rows/InterfaceCells.h"
+#include "rows/RowOrder.h"
+#include "rows/RowsOfTables.h"
 #include "support/LayoutText.h"
 #include "tests/TableBuilder.h"
 

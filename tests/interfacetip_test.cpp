@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "mainwindow/InterfaceTip.h"
+#include "interfaces/InterfaceText.h"
+#include "rows/InterfaceCells.h"
+#include "rows/InterfaceTip.h"
 #include "tests/TableBuilder.h"
 
 using namespace netpeek;

@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "addrtable/AddrTable.h"
-#include "mainwindow/ListUpdate.h"
+#include "rows/ListUpdate.h"
+#include "rows/RowsOfTables.h"
 #include "tests/TableBuilder.h"
 
 using namespace netpeek;

@@ -3,7 +3,8 @@
 #include <vector>
 
 #include "addrtable/AddrTable.h"
-#include "mainwindow/RowOrder.h"
+#include "rows/RowOrder.h"
+#include "rows/RowsOfTables.h"
 #include "tests/TableBuilder.h"
 
 using namespace netpeek;

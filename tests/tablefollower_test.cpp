@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "mainwindow/TableFollower.h"
+#include "feed/TableFollower.h"
 #include "tests/FormRecorder.h"
 
 using namespace netpeek;

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "export/ChangeLines.h"
+#include "export/ChangeFormats.h"
 #include "export/TableFormats.h"
+#include "rows/ChangeLines.h"
+#include "rows/RowsOfTables.h"
 #include "tests/TableBuilder.h"
 
 using namespace netpeek;

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "mainwindow/TableRows.h"
+#include "feed/TableRows.h"
 #include "tests/FormRecorder.h"
 #include "tests/TableBuilder.h"
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "support/Error.h"
-#include "support/SystemError.h"
 #include "support/LogFile.h"
+#include "support/SystemError.h"
 #include "support/TextFileWriter.h"
 
 using namespace netpeek;

@@ -4,9 +4,10 @@
 #include <vector>
 
 #include "addrtable/AddrTable.h"
-#include "mainwindow/ChangeLogLines.h"
-#include "mainwindow/TrayTexts.h"
+#include "changelog/ChangeLogLines.h"
+#include "rows/RowsOfTables.h"
 #include "tests/TableBuilder.h"
+#include "tray/TrayTexts.h"
 
 using namespace netpeek;
 using namespace netpeek::test;

@@ -11,7 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "startup/Watch.h"
+#include "commandline/Watch.h"
+#include "export/ChangeFormats.h"
 #include "support/LocalTime.h"
 #include "support/SystemError.h"
 #include "tests/FormRecorder.h"

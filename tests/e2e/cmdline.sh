@@ -50,11 +50,11 @@ np_launch_std() {
 }
 
 # oem_text FILE NAME [BEFORE [VALUE]]: FILE, read as code page 866, is whole the text NAME as
-# startup/CommandLine.cpp holds it, its first % filled with VALUE, after BEFORE, with a final
+# commandline/CommandLine.cpp holds it, its first % filled with VALUE, after BEFORE, with a final
 # CR LF. 866 has no « » or —: there the program writes ASCII quotes and hyphens, as Windows'
 # own Russian console programs do.
 oem_text() {
-    python3 - "$E2E_DIR/../../startup/CommandLine.cpp" "$@" <<'PY' 2>&1
+    python3 - "$E2E_DIR/../../commandline/CommandLine.cpp" "$@" <<'PY' 2>&1
 import re, sys
 source, got_file, name = sys.argv[1:4]
 before, value = (sys.argv[4:] + ['', ''])[:2]

@@ -1,0 +1,317 @@
+#include "commandline/CommandLineSave.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+#include <string_view>
+
+#include "NetpeekVersion.h"
+#include "commandline/CommandLine.h"
+#include "commandline/Watch.h"
+#include "export/ChangeFormats.h"
+#include "export/CsvText.h"
+#include "export/TableFormats.h"
+#include "feed/TableRows.h"
+#include "feed/TableSources.h"
+#include "rows/Columns.h"
+#include "rows/ListRow.h"
+#include "rows/RowOrder.h"
+#include "support/Application.h"
+#include "support/ConsoleOutput.h"
+#include "support/ErrorBox.h"
+#include "support/Handles.h"
+#include "support/LayoutStore.h"
+#include "support/LogFile.h"
+#include "support/SystemError.h"
+#include "support/TextFileWriter.h"
+
+namespace netpeek {
+
+namespace {
+
+constexpr wchar_t kReadFailed[] = L"Не удалось прочитать таблицу адресов.";
+constexpr wchar_t kSaveFailed[] = L"Не удалось сохранить файл «%».";
+constexpr wchar_t kOutputFailed[] = L"Не удалось записать таблицу в стандартный вывод.";
+constexpr wchar_t kArgumentsFailed[] = L"Не удалось разобрать командную строку.";
+constexpr wchar_t kStartFailed[] = L"Не удалось запустить «%».";
+constexpr wchar_t kLogFailed[] = L"Не удалось вести журнал изменений в файле «%».";
+constexpr wchar_t kWatchOutputFailed[] = L"Не удалось записать изменения в стандартный вывод.";
+constexpr wchar_t kOtherLog[] =
+    L"Его первая строка — не заголовок этих строк (другие столбцы или другой формат); файл оставлен как был.";
+
+void FreeArgv(LPWSTR* argv) { LocalFree(argv); }
+using UniqueArgv = UniqueHandle<LPWSTR*, FreeArgv>;
+
+std::vector<std::wstring> Arguments() {
+    int count = 0;
+    const UniqueArgv argv(CommandLineToArgvW(GetCommandLineW(), &count));
+    if (!argv)
+        ThrowLastError(kArgumentsFailed);
+    // The first is the program's own name.
+    return std::vector<std::wstring>(argv.get() + std::min(count, 1), argv.get() + std::max(count, 1));
+}
+
+// A standard handle that leads somewhere: a GUI program started without redirection has none,
+// or one of no known type.
+HANDLE StdHandle(DWORD which) {
+    const HANDLE handle = GetStdHandle(which);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE || GetFileType(handle) == FILE_TYPE_UNKNOWN)
+        return nullptr;
+    return handle;
+}
+
+// The usage or a message: a console takes it as text; a file or a pipe in the code page that
+// the script reading it decodes a console program's output with, as Windows' own write it.
+void WriteMessage(HANDLE handle, const std::wstring& text) {
+    if (IsConsole(handle))
+        WriteConsoleText(handle, text);
+    else
+        WriteAllBytes(handle, MessageBytes(text, RedirectedCodePage()));
+}
+
+std::wstring OneLine(std::wstring text) {
+    std::replace_if(text.begin(), text.end(), [](wchar_t c) { return c == L'\r' || c == L'\n'; }, L' ');
+    return text;
+}
+
+// Tells the user on standard error when that goes somewhere, else in a message box where
+// `messages` allows one. `context` says what failed, before the error's own description.
+void Tell(const CError& error, const std::wstring& context, UINT style, bool showNumber, Messages messages) {
+    try {
+        if (const HANDLE err = StdHandle(STD_ERROR_HANDLE)) {
+            const std::wstring& text = error.Description();
+            // The usage is several lines; a failure is one, for a script's log.
+            WriteMessage(err, style == MB_ICONINFORMATION
+                                  ? text + L"\r\n"
+                                  : L"Netpeek: " + OneLine(context.empty() ? text : context + L" " + text) + L"\r\n");
+            return;
+        }
+        if (messages == Messages::ErrorOrBox)
+            ErrorBox::Instance().ShowError(error, style | MB_OK, context, L"", showNumber);
+    } catch (...) {
+        // The exit code still tells what happened when the message cannot be given.
+    }
+}
+
+std::wstring Now() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    wchar_t text[32]{};
+    std::swprintf(text, std::size(text), L"%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay,
+                  now.wHour, now.wMinute, now.wSecond);
+    return text;
+}
+
+// A value the window stored, or the empty text.
+std::wstring Stored(const wchar_t* name) {
+    return LayoutStore().ReadValue(kProgramSection, name, kLayoutNoFlags, CApplication::Current(), L"",
+                                   kLayoutPerUser);
+}
+
+// The sort the user last chose in the window; missing or unreadable, the table's own order.
+StoredListSort StoredSort() {
+    return ParseListSort(Stored(kListSortName), static_cast<int>(kColumnCount)).value_or(StoredListSort{});
+}
+
+// The columns the window shows: the six, then the extras the user added, in that order.
+std::vector<int> StoredColumns() {
+    std::vector<int> columns;
+    for (std::size_t id = 0; id < kBaseColumnCount; ++id)
+        columns.push_back(static_cast<int>(id));
+    for (const int id : ParseExtraColumns(Stored(kListColumnsName)))
+        columns.push_back(id);
+    return columns;
+}
+
+// What the save reads and leaves out, as the window would, unless the line says otherwise.
+TableChoice ChoiceOf(const CCommandLine& line, const std::vector<int>& columns) {
+    TableChoice choice;
+    // Whether the user last left the window showing the IPv6 rows: only a stored "1" says so.
+    choice.ipv6 = line.ipv6 == SaveIPv6::Stored ? Stored(kShowIPv6Name) == L"1" : line.ipv6 == SaveIPv6::Added;
+    for (const int id : columns)
+        choice.extras |= CellOf(id) & kExtraCells;
+    if (!line.allInterfaces)
+        choice.hidden = ParseNameSet(Stored(kHiddenInterfacesName));
+    return choice;
+}
+
+std::wstring FormatText(const CCommandLine& line, const CListTexts& texts) {
+    switch (line.format) {
+    case SaveFormat::Tab:
+        return TabText(texts);
+    case SaveFormat::Json:
+        return JsonText(texts);
+    case SaveFormat::Html:
+        return HtmlText(texts, std::wstring(kProductName) + L" " + L"" NETPEEK_VERSION_TEXT, Now());
+    case SaveFormat::Comma:
+        break;
+    }
+    return CsvText(texts);
+}
+
+// The arguments as they were given: the command line after the program's own name, which
+// runs to the next quote when it starts with one, else to the first blank.
+std::wstring_view ArgumentsAsGiven(std::wstring_view line) {
+    const bool quoted = !line.empty() && line[0] == L'"';
+    const std::size_t end = quoted ? line.find(L'"', 1) : line.find_first_of(L" \t");
+    if (end == std::wstring_view::npos)
+        return {};
+    return line.substr(quoted ? end + 1 : end);
+}
+
+std::wstring Naming(const wchar_t* text, const std::wstring& value) {
+    std::wstring filled = text;
+    filled.replace(filled.find(L'%'), 1, value);
+    return filled;
+}
+
+ChangeFormat ChangeFormatOf(SaveFormat format) {
+    switch (format) {
+    case SaveFormat::Tab: return ChangeFormat::Tab;
+    case SaveFormat::Json: return ChangeFormat::Json;
+    case SaveFormat::Comma:
+    case SaveFormat::Html: break;
+    }
+    return ChangeFormat::Comma;
+}
+
+// The reader of a pipe went away (`| Select-Object -First 5`): the watch has done its work. Windows
+// says so with 232 or 109, Wine with 233.
+bool ReaderGone(const CError& error) {
+    return error.Number() == ERROR_NO_DATA || error.Number() == ERROR_BROKEN_PIPE ||
+           error.Number() == ERROR_PIPE_NOT_CONNECTED;
+}
+
+// The watch of the command line, after its first read: its lines to standard output or appended to
+// a log, then followed until it is ended. `context` says what is being done, for the message.
+void RunWatch(const CCommandLine& line, const TableSources& services, WatchSession& session, Watch& watch,
+              std::wstring& context) {
+    if (line.fileName.empty()) {
+        context = kWatchOutputFailed;
+        const HANDLE out = StdHandle(STD_OUTPUT_HANDLE);
+        if (out == nullptr)
+            throw SystemError(ERROR_INVALID_HANDLE);
+        watch.Start([out](const std::wstring& text) { WriteTextTo(out, text); }, true);
+        session.Follow(services, watch, line.watchSeconds);
+        return;
+    }
+    context = Naming(kLogFailed, line.fileName);
+    LogFile log(line.fileName);
+    // A log takes more lines of its own kind only; its header is written once, when it is new.
+    if (log.FirstLine() && !LogTakes(*log.FirstLine(), ChangeFormatOf(line.format), watch.Headers()))
+        throw CError(kErrorInvalidData, kOtherLog);
+    watch.Start([&log](const std::wstring& text) { log.Append(text); }, !log.FirstLine());
+    session.Follow(services, watch, line.watchSeconds);
+}
+
+int ExitCode(const CError& error) {
+    return error.Number() != 0 ? static_cast<int>(error.Number()) : 1;
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::wstring>& args, Messages messages) {
+    // Each stage's failure is told with what was being done.
+    std::wstring context;
+    try {
+        const std::vector<std::wstring_view> headers = ColumnHeaders();
+        const CCommandLine line = ParseCommandLine(args, headers);
+        if (line.action == CCommandLine::Action::Usage) {
+            // On standard output, for `Netpeek /? | more`; without one, the way messages go.
+            if (const HANDLE out = StdHandle(STD_OUTPUT_HANDLE))
+                WriteMessage(out, UsageText() + L"\r\n");
+            else
+                Tell(CError(0, UsageText()), L"", MB_ICONINFORMATION, false, messages);
+            return 0;
+        }
+
+        context = kReadFailed;
+        const std::vector<int> columns = line.columns ? *line.columns : StoredColumns();
+        // The window's own reader: the same rows, cells and interfaces as it shows.
+        const TableSources services = TableSources::Real();
+        if (line.action == CCommandLine::Action::Watch) {
+            // Both hear the session's end through a hidden window; the console twin, whose messages
+            // never go in a box, hears Ctrl+C and the console's end through its console too.
+            WatchSession session(messages == Messages::ErrorOnly ? WatchConsole::Handler : WatchConsole::None);
+            Watch watch(services, ChoiceOf(line, columns), columns, ChangeFormatOf(line.format));
+            try {
+                RunWatch(line, services, session, watch, context);
+            } catch (const CError& error) {
+                if (!ReaderGone(error))
+                    throw;
+            }
+            return 0;
+        }
+        TableRows reader(services);
+        const ListRows rows = reader.Read(ChoiceOf(line, columns));
+        const StoredListSort sort = line.order == SaveOrder::Given   ? line.sort
+                                    : line.order == SaveOrder::Table ? StoredListSort{}
+                                                                     : StoredSort();
+        const std::wstring text = FormatText(line, TableTexts(rows, sort, columns));
+
+        if (line.fileName.empty()) {
+            context = kOutputFailed;
+            const HANDLE out = StdHandle(STD_OUTPUT_HANDLE);
+            if (out == nullptr)
+                throw SystemError(ERROR_INVALID_HANDLE);
+            WriteTextTo(out, text);
+        } else {
+            context = Naming(kSaveFailed, line.fileName);
+            TextFileWriter::Instance().WriteTextFile(line.fileName, text, kWriteReplaceExisting);
+        }
+        return 0;
+    } catch (...) {
+        const CError error = CurrentError();
+        // A usage error is the whole message; a system error comes with its number.
+        Tell(error, context, MB_ICONERROR, !context.empty(), messages);
+        return ExitCode(error);
+    }
+}
+
+std::optional<int> RunCommandLine(Messages messages) {
+    std::vector<std::wstring> args;
+    try {
+        args = Arguments();
+    } catch (...) {
+        const CError error = CurrentError();
+        Tell(error, L"", MB_ICONERROR, true, messages);
+        return ExitCode(error);
+    }
+    if (args.empty())
+        return std::nullopt;
+    return RunCommandLine(args, messages);
+}
+
+int StartWindowProgram() {
+    std::wstring context;
+    try {
+        // Only ever the program beside this one: a bare name would be searched for.
+        const std::wstring& folder = CApplication::Current().Path;
+        if (folder.empty())
+            throw SystemError(ERROR_BAD_PATHNAME);
+        const std::wstring program = folder + L'\\' + kProductName + L".exe";
+        context = kStartFailed;
+        context.replace(context.find(L'%'), 1, program);
+        std::wstring commandLine = L'"' + program + L'"';
+        commandLine += ArgumentsAsGiven(GetCommandLineW());
+
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION started{};
+        // The full path as the program to run, so that nothing is looked for anywhere else.
+        if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &started))
+            ThrowLastError();
+        const UniqueKernelHandle process(started.hProcess), thread(started.hThread);
+        return 0;
+    } catch (...) {
+        const CError error = CurrentError();
+        Tell(error, context, MB_ICONERROR, true, Messages::ErrorOnly);
+        return ExitCode(error);
+    }
+}
+
+}  // namespace netpeek

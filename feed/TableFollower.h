@@ -1,0 +1,107 @@
+#pragma once
+// Following the address table while the window is open: the system's change notice, the
+// periodic re-read and the delay that makes a burst of changes one update. It tells its owner
+// that the table may have changed, and never while a command, a box or a menu is open.
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+
+#include "feed/TableSources.h"
+#include "support/Handles.h"
+
+namespace netpeek {
+
+class TableFollower {
+public:
+    // Keeps updates off for as long as it lives: a command runs, perhaps in a dialog or a box
+    // with a message loop of its own, where a timer still fires.
+    class Hold {
+    public:
+        explicit Hold(TableFollower& follower) : m_follower(follower) { ++m_follower.m_holds; }
+        ~Hold() { --m_follower.m_holds; }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        TableFollower& m_follower;
+    };
+
+    // What the IPv6 table's change notice posts to the owner.
+    static constexpr UINT kIPv6NoticeMessage = WM_APP + 1;
+
+    TableFollower() = default;
+    ~TableFollower();
+    TableFollower(const TableFollower&) = delete;
+    TableFollower& operator=(const TableFollower&) = delete;
+
+    // Reads the table again and shows what changed; answers how long the read itself took, in
+    // milliseconds of the services' clock.
+    using RereadFn = std::function<ULONGLONG()>;
+
+    // Timers go to `owner`; `services` give the notice and the clock, and must outlive the
+    // follower.
+    void Attach(HWND owner, const TableSources& services, RereadFn tableMayHaveChanged);
+
+    void Start();
+    void Stop();
+    // Follows the IPv6 table's own notice too, or no longer.
+    void FollowIPv6(bool on);
+    // Re-reads while the owner is minimised too (hidden in the notification area, whose icon and
+    // notices follow the table), or, as at first, only while it is not.
+    void FollowMinimised(bool on) { m_minimised = on; }
+    // Asks the owner to read the table now, unless something holds updates off; a read that
+    // takes long spaces the next re-reads out.
+    void UpdateNow();
+    bool Held() const { return m_holds != 0 || m_inMenuLoop || m_inSizeMove; }
+
+    // The event IP Helper signals when the table changes, while a notice is pending; else null.
+    HANDLE NoticeEvent() const;
+    // The message loop saw that event: ask for the next notice, and update once the burst is over.
+    void OnNotice();
+    // The owner got kIPv6NoticeMessage: update once the burst is over.
+    void OnIPv6Notice();
+    // The owner's timer: true when it was one of the follower's.
+    bool OnTimer(UINT_PTR id);
+    // The owner's WM_ENTERMENULOOP, WM_EXITMENULOOP, WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE: a menu
+    // or the move or size loop runs a message loop of its own, where a timer still fires.
+    void OnModalLoop(UINT msg);
+
+private:
+    // A request for the notice: Windows holds its OVERLAPPED and signals its event from the
+    // moment it is made until it has ended, so it lives at least that long.
+    struct NoticeRequest {
+        OVERLAPPED overlapped{};
+        UniqueEvent event;
+        HANDLE device = nullptr;  // IP Helper's handle of the request, not ours to close
+    };
+
+    void OnRereadTimer();
+    void ArmIPv6Notice();
+    void WithdrawIPv6Notice();
+    bool WithdrawnHasEnded();
+    void ArmNotice();
+    void WithdrawNotice();
+
+    HWND m_owner = nullptr;
+    const TableSources* m_services = nullptr;
+    RereadFn m_tableMayHaveChanged;
+    int m_holds = 0;
+    bool m_inMenuLoop = false;
+    bool m_inSizeMove = false;
+    std::unique_ptr<NoticeRequest> m_notice;  // the request pending, or the one to make next
+    bool m_noticeArmed = false;
+    UINT m_noticeBackOff = 0;      // the wait before asking again after a notice ended in an error
+    bool m_noticeWaiting = false;  // that wait is on
+    std::unique_ptr<NoticeRequest> m_withdrawn;  // cancelled but not yet ended: never reused, and no other made meanwhile
+    ULONGLONG m_rereadDue = 0;     // by the services' clock; 0 for at the next tick
+    ULONGLONG m_lastReadCost = 0;  // what the last read took, in the clock's milliseconds
+    bool m_following = false;
+    bool m_ipv6 = false;
+    bool m_minimised = false;
+    bool m_ipv6Armed = false;            // asked for, with or without a handle to withdraw it by
+    std::shared_ptr<void> m_ipv6Notice;  // withdrawn when released
+};
+
+}  // namespace netpeek

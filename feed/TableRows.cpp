@@ -1,0 +1,302 @@
+#include "feed/TableRows.h"
+
+#include "rows/InterfaceTip.h"
+#include "rows/RowsOfTables.h"
+
+#include <algorithm>
+#include <span>
+#include <optional>
+#include <utility>
+
+namespace netpeek {
+
+namespace {
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+// How far past the last row found a row of the last read is looked for before its key is.
+constexpr std::size_t kLookAhead = 16;
+
+// Finds rows of the last read again: a little way ahead of where the last one was found, as a
+// re-read mostly lists the rows in the same order, and failing that by who the row is, through
+// an index of the last read's keys made the first time it is needed. A row found by its key
+// that is not the same row any more has changed, and is looked for no further.
+class LastRows {
+public:
+    explicit LastRows(std::span<const ListRow> rows) : m_rows(rows) {}
+
+    // The position of a last row with that key of which `same` holds, or kNone.
+    template <typename Same>
+    std::size_t Find(const RowKey& key, const Same& same) {
+        for (std::size_t at = m_next; at < m_rows.size() && at < m_next + kLookAhead; ++at)
+            if (m_rows[at].key == key)
+                return same(at) ? Found(at) : kNone;
+        if (!m_index)
+            m_index.emplace(m_rows);
+        const std::size_t slot = m_index->SlotOf(key);
+        for (std::size_t at = slot == RowIndex::kNone ? kNone : m_index->FirstOf(slot); at != kNone;
+             at = m_index->NextOf(at))
+            if (same(at))
+                return Found(at);
+        return kNone;
+    }
+
+private:
+    std::size_t Found(std::size_t at) {
+        m_next = at + 1;
+        return at;
+    }
+
+    std::span<const ListRow> m_rows;
+    std::size_t m_next = 0;
+    std::optional<RowIndex> m_index;
+};
+
+}  // namespace
+
+void TableRows::Clear() {
+    m_table.clear();
+    m_table6.clear();
+    m_temporary6.clear();
+    m_adapters.clear();
+    m_rows.clear();
+}
+
+std::optional<bool> TableRows::ReadAdapters(AdapterMap& adapters) {
+    try {
+        adapters = m_services.getAdapters();
+    } catch (...) {
+        return std::nullopt;
+    }
+    return MarkLeaseEnds(adapters, m_adapters, m_services.utcNow());
+}
+
+LeaseEnd TableRows::LeaseOf(const RowKey& row, const AdapterUnicast& now) {
+    const AdapterUnicast* known = nullptr;
+    if (const auto adapter = m_adapters.find(row.index); adapter != m_adapters.end())
+        known = UnicastOf(row, adapter->second);
+    LeaseEnd end;
+    end.never = now.Infinite();
+    end.utcSeconds = LeaseEndOf(now, m_services.utcNow(), known);
+    if (!end.never)
+        end.local = m_services.localMinute(end.utcSeconds);
+    return end;
+}
+
+ListRows TableRows::Read(const TableChoice& choice) {
+    m_choice = choice;
+    m_services.getIPAddresses(m_next);
+    const CIPAddrList& table = m_next.rows;
+    CIPv6AddrList table6;
+    // The IPv4 rows never wait on the IPv6 table: without it they show alone.
+    if (choice.ipv6) {
+        try {
+            table6 = m_services.getIPv6Addresses();
+        } catch (...) {
+        }
+    }
+    // Interfaces that cannot be read now are as the last read found them, so that a hidden one
+    // stays hidden.
+    AdapterMap adapters;
+    if (!choice.NeedsAdapters())
+        m_adapters.clear();
+    else if (ReadAdapters(adapters).has_value())
+        m_adapters = std::move(adapters);
+    std::vector<bool> temporary6 = TemporaryAddresses(table6);
+    m_rows = Rebuilt(table, table6, temporary6, 0, table.size() + table6.size(), 0, false, false);
+    std::swap(m_table, m_next.rows);
+    m_table6 = std::move(table6);
+    m_temporary6 = std::move(temporary6);
+    return Shown();
+}
+
+std::optional<ListRows> TableRows::Rezone() {
+    if ((m_choice.extras & CellOf(kColLeaseExpires)) == 0 || m_rows.size() != m_table.size() + m_table6.size())
+        return std::nullopt;
+    ListRows rows = Rebuilt(m_table, m_table6, m_temporary6, 0, m_rows.size(), 0, false, false);
+    if (std::equal(rows.begin(), rows.end(), m_rows.begin(), m_rows.end()))
+        return std::nullopt;
+    m_rows = std::move(rows);
+    return Shown();
+}
+
+std::optional<ListRows> TableRows::ReadChanges(ULONGLONG& spent, Replaced* replaced) {
+    if (!Reread(spent, replaced))
+        return std::nullopt;
+    return Shown();
+}
+
+std::optional<TableRows::Replaced> TableRows::ReadReplaced(ULONGLONG& spent) {
+    Replaced replaced;
+    if (!Reread(spent, &replaced))
+        return std::nullopt;
+    return replaced;
+}
+
+bool TableRows::Reread(ULONGLONG& spent, Replaced* replaced) {
+    const ULONGLONG start = m_services.clock();
+    const auto stop = [&] {
+        const ULONGLONG end = m_services.clock();
+        spent = end > start ? end - start : 0;
+    };
+    try {
+        m_services.getIPAddresses(m_next);
+    } catch (...) {
+        stop();
+        return false;
+    }
+    const CIPAddrList& table = m_next.rows;
+    // A part that cannot be read now stays as it was, and the others go on without it.
+    std::optional<CIPv6AddrList> table6;
+    if (m_choice.ipv6) {
+        try {
+            table6 = m_services.getIPv6Addresses();
+        } catch (...) {
+        }
+    }
+    AdapterMap adapters;
+    const std::optional<bool> adaptersSame = m_choice.NeedsAdapters() ? ReadAdapters(adapters) : std::nullopt;
+    const bool adaptersRead = adaptersSame.has_value();
+    stop();
+    const bool sameInterfaces = !adaptersRead || *adaptersSame;
+    const bool same6 = !table6 || *table6 == m_table6;
+    if (sameInterfaces && same6 && SameTable(table, m_table))
+        return false;
+    const CIPv6AddrList& now6 = table6 ? *table6 : m_table6;
+    std::vector<bool> temporary6 = TemporaryAddresses(now6);
+    // The runs of rows alike need the last read's rows to stand for its tables one for one, as
+    // they always do once read; a change of the interfaces makes every row again anyway.
+    const bool known = m_rows.size() == m_table.size() + m_table6.size() && m_temporary6.size() == m_table6.size();
+    if (sameInterfaces && known) {
+        Replace(table, now6, temporary6, replaced);
+    } else {
+        if (replaced)
+            replaced->before = Shown();
+        if (adaptersRead)
+            m_adapters = std::move(adapters);
+        // Rows whose interface told something new are made again; the others are the last read's.
+        const std::size_t last4 = std::min(m_table.size(), m_rows.size());
+        const bool known6 = m_temporary6.size() == m_table6.size() && m_rows.size() - last4 == m_table6.size();
+        m_rows = Rebuilt(table, now6, temporary6, 0, table.size() + now6.size(), m_rows.size(), sameInterfaces,
+                         sameInterfaces && known6);
+        if (replaced)
+            replaced->after = Shown();
+    }
+    // The last read's memory is the next read's.
+    std::swap(m_table, m_next.rows);
+    if (table6)
+        m_table6 = std::move(*table6);
+    m_temporary6 = std::move(temporary6);
+    return true;
+}
+
+// Only the rows between the longest run alike at the start of both reads (their IPv4 rows, then
+// their IPv6 rows) and the longest at their end are made, or taken from the last read's rows
+// between the same runs; the others stay where they are.
+void TableRows::Replace(const CIPAddrList& table, const CIPv6AddrList& table6, const std::vector<bool>& temporary6,
+                        Replaced* replaced) {
+    const std::size_t last4 = m_table.size(), lastCount = m_rows.size();
+    const std::size_t now4 = table.size(), nowCount = now4 + table6.size();
+    const auto same6 = [&](std::size_t last, std::size_t now) {
+        return m_table6[last] == table6[now] && m_temporary6[last] == temporary6[now];
+    };
+    std::size_t head = SameHead(m_table, table);
+    if (head == last4 && head == now4)
+        while (head < lastCount && head < nowCount && same6(head - last4, head - now4))
+            ++head;
+    std::size_t tail = 0;
+    const std::size_t most = std::min(lastCount, nowCount) - head;
+    const std::size_t last6 = lastCount - last4, now6 = nowCount - now4;
+    while (tail < most && tail < last6 && tail < now6 && same6(last6 - 1 - tail, now6 - 1 - tail))
+        ++tail;
+    if (tail == last6 && tail == now6) {
+        const std::size_t rest = most - tail;  // how many IPv4 rows the tail may still take
+        tail += SameTail(std::span(m_table).last(std::min(rest, last4)), std::span(table).last(std::min(rest, now4)));
+    }
+
+    ListRows middle = Rebuilt(table, table6, temporary6, head, nowCount - tail, lastCount - tail, true, true);
+    const std::size_t gone = lastCount - tail - head, both = std::min(gone, middle.size());
+    const auto at = m_rows.begin() + static_cast<std::ptrdiff_t>(head);
+    if (replaced) {
+        replaced->before = Shown(ListRows(at, at + static_cast<std::ptrdiff_t>(gone)));
+        replaced->after = Shown(middle);
+    }
+    // The rows after them move once, and only when the count changed.
+    std::move(middle.begin(), middle.begin() + static_cast<std::ptrdiff_t>(both), at);
+    if (gone > both)
+        m_rows.erase(at + static_cast<std::ptrdiff_t>(both), at + static_cast<std::ptrdiff_t>(gone));
+    else
+        m_rows.insert(at + static_cast<std::ptrdiff_t>(both),
+                      std::make_move_iterator(middle.begin() + static_cast<std::ptrdiff_t>(both)),
+                      std::make_move_iterator(middle.end()));
+}
+
+// The rows of the tables at [from, to) of their rows (the IPv4 rows, then the IPv6 rows) with the
+// interfaces as now known; where `reuse4` or `reuse6` lets it, each row the last read had among
+// its rows at [from, lastTo), with the same table row and type, is that read's own. The last read
+// is m_table, m_table6, m_temporary6 and m_rows still.
+ListRows TableRows::Rebuilt(const CIPAddrList& table, const CIPv6AddrList& table6, const std::vector<bool>& temporary6,
+                            std::size_t from, std::size_t to, std::size_t lastTo, bool reuse4, bool reuse6) {
+    const AdapterLookup lookup(m_adapters, m_services.localMinute);
+    const RowContext context{m_choice.NeedsAdapters() ? &lookup : nullptr, m_choice.extras};
+    const std::size_t last4 = std::min(m_table.size(), m_rows.size());
+    lastTo = std::min(lastTo, m_rows.size());
+    const std::span<const ListRow> lastRows(m_rows);
+    const std::size_t from4 = std::min(from, last4), to4 = std::max(from4, std::min(lastTo, last4));
+    const std::size_t from6 = std::max(from, last4), to6 = std::max(from6, lastTo);
+    LastRows lastIPv4(lastRows.subspan(from4, to4 - from4)), lastIPv6(lastRows.subspan(from6, to6 - from6));
+    ListRows rows;
+    rows.reserve(to - from);
+    m_formatted = 0;
+    for (std::size_t at = from; at < std::min(to, table.size()); ++at) {
+        const CIPAddrRow& row = table[at];
+        const std::size_t found =
+            reuse4 ? lastIPv4.Find(KeyOf(row), [&](std::size_t j) { return m_table[from4 + j] == row; }) : kNone;
+        if (found != kNone) {
+            rows.push_back(lastRows[from4 + found]);
+        } else {
+            rows.push_back(ToListRow(row, context));
+            ++m_formatted;
+        }
+    }
+    for (std::size_t at = std::max(from, table.size()); at < to; ++at) {
+        const std::size_t i = at - table.size();
+        const CIPv6AddrRow& row = table6[i];
+        const std::size_t found = reuse6 ? lastIPv6.Find(KeyOf(row),
+                                                          [&](std::size_t j) {
+                                                              const std::size_t last = from6 - last4 + j;
+                                                              return m_table6[last] == row &&
+                                                                     m_temporary6[last] == temporary6[i];
+                                                          })
+                                         : kNone;
+        if (found != kNone) {
+            rows.push_back(lastRows[from6 + found]);
+        } else {
+            rows.push_back(ToListRow(row, temporary6[i], context));
+            ++m_formatted;
+        }
+    }
+    return rows;
+}
+
+std::set<std::uint32_t> TableRows::HiddenIndexes() const {
+    // An interface the adapter read does not know is shown: it may be none of the hidden ones.
+    std::set<std::uint32_t> hiddenIndexes;
+    for (const auto& [index, adapter] : m_adapters)
+        if (m_choice.hidden.count(UpperName(adapter.adapterName)) != 0)
+            hiddenIndexes.insert(index);
+    return hiddenIndexes;
+}
+
+ListRows TableRows::Shown() const {
+    return Shown(m_rows);
+}
+
+ListRows TableRows::Shown(ListRows rows) const {
+    if (m_choice.hidden.empty())
+        return rows;
+    const std::set<std::uint32_t> hiddenIndexes = HiddenIndexes();
+    std::erase_if(rows, [&](const ListRow& row) { return hiddenIndexes.count(row.key.index) != 0; });
+    return rows;
+}
+
+}  // namespace netpeek

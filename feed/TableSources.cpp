@@ -1,0 +1,35 @@
+#include "feed/TableSources.h"
+
+#include "addrtable/GetIPAddresses.h"
+#include "addrtable/GetIPv6Addresses.h"
+#include "interfaces/Adapters.h"
+#include "interfaces/DhcpLease.h"
+
+namespace netpeek {
+
+TableSources TableSources::Real() {
+    TableSources s;
+    s.getIPAddresses = [](AddrTableRead& read) { GetIPAddresses(read); };
+    s.getIPv6Addresses = [] { return GetIPv6Addresses(); };
+    s.notifyIPv6Change = ArmIPv6ChangeNotice;
+    s.notifyAddrChange = ArmAddrChangeNotice;
+    s.cancelAddrChangeNotify = CancelAddrChangeNotice;
+    s.addrChangeResult = AddrChangeNoticeResult;
+    s.clock = [] {
+        // The performance counter, since the tick count's steps of 16 ms are as long as a quick read.
+        LARGE_INTEGER counter{}, frequency{};
+        QueryPerformanceCounter(&counter);
+        QueryPerformanceFrequency(&frequency);
+        const auto ticks = static_cast<ULONGLONG>(counter.QuadPart);
+        const auto perSecond = static_cast<ULONGLONG>(frequency.QuadPart);
+        return ticks / perSecond * 1000 + ticks % perSecond * 1000 / perSecond;
+    };
+    // The buffer of one read is the next one's, as the table's is.
+    s.getAdapters = [kept = std::make_shared<AdaptersBuffer>()] { return ReadAdapters(*kept); };
+    s.utcNow = UtcNow;
+    s.localMinute = ToLocalMinute;
+    s.leaseObtained = LeaseObtained;
+    return s;
+}
+
+}  // namespace netpeek

@@ -1,0 +1,63 @@
+#include "rows/ChangeLines.h"
+
+#include <algorithm>
+
+#include "rows/ListUpdate.h"
+
+namespace netpeek {
+
+std::wstring_view EventText(ChangeEvent event) {
+    switch (event) {
+    case ChangeEvent::Present: return L"present";
+    case ChangeEvent::Added: return L"added";
+    case ChangeEvent::Removed: return L"removed";
+    case ChangeEvent::Was: return L"was";
+    case ChangeEvent::Now: return L"now";
+    }
+    return {};
+}
+
+std::vector<ChangeLine> PresentLines(const ListRows& rows, const std::wstring& time) {
+    std::vector<ChangeLine> lines;
+    lines.reserve(rows.size());
+    for (const ListRow& row : rows)
+        lines.push_back({time, ChangeEvent::Present, row});
+    return lines;
+}
+
+std::vector<ChangeLine> ChangedLines(const ListRows& before, const ListRows& after, const std::wstring& time) {
+    std::vector<ChangeLine> lines;
+    for (const RowChange& change : ChangesOf(before, after)) {
+        switch (change.kind) {
+        case RowChange::Kind::Removed:
+            lines.push_back({time, ChangeEvent::Removed, before[change.before]});
+            break;
+        case RowChange::Kind::Added:
+            lines.push_back({time, ChangeEvent::Added, after[change.after]});
+            break;
+        case RowChange::Kind::Changed:
+            lines.push_back({time, ChangeEvent::Was, before[change.before]});
+            lines.push_back({time, ChangeEvent::Now, after[change.after]});
+            break;
+        }
+    }
+    return lines;
+}
+
+std::vector<std::wstring> ChangeHeaders(std::span<const int> columns) {
+    std::vector<std::wstring> headers = {L"Time", L"Event"};
+    for (const int id : columns)
+        headers.emplace_back(ListColumns()[static_cast<std::size_t>(id)].header);
+    return headers;
+}
+
+std::vector<std::wstring> ChangeFields(const ChangeLine& line, std::span<const int> columns) {
+    std::vector<std::wstring> fields = {line.time, std::wstring(EventText(line.event))};
+    fields.reserve(columns.size() + 2);
+    const CRowCells& cells = line.row.Cells();
+    for (const int id : columns)
+        fields.push_back(cells[static_cast<std::size_t>(id)]);
+    return fields;
+}
+
+}  // namespace netpeek

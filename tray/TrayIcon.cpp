@@ -1,0 +1,177 @@
+#include "tray/TrayIcon.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "support/Application.h"
+#include "support/Hooks.h"
+
+namespace netpeek {
+
+namespace {
+
+// Copies text into a fixed field of the icon's data, cut to fit with its NUL.
+template <std::size_t N>
+void CopyField(wchar_t (&field)[N], const std::wstring& text) {
+    const std::size_t count = std::min(text.size(), N - 1);
+    std::copy_n(text.data(), count, field);
+    field[count] = L'\0';
+}
+
+}  // namespace
+
+TrayIcon::~TrayIcon() {
+    Remove();
+}
+
+UINT TrayIcon::TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
+NOTIFYICONDATAW TrayIcon::Data(UINT flags) const {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = m_owner;
+    data.uID = kIconId;
+    data.uFlags = flags == 0 ? 0 : flags | NIF_TIP | NIF_SHOWTIP;
+    CopyField(data.szTip, m_tip);
+    return data;
+}
+
+namespace {
+
+// The icon at the size the taskbar asks for; a size between those drawn (20 pixels at 125 %, 28 at
+// 175 %) is made from the next larger drawing, scaled down, which stays sharp where one scaled up blurs.
+UniqueIcon LoadTrayIcon(int size) {
+    using LoadScaledDown = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+    const HINSTANCE instance = CApplication::Current().Instance;
+    if (const HMODULE controls = GetModuleHandleW(L"comctl32.dll"))
+        if (const auto load = reinterpret_cast<LoadScaledDown>(
+                reinterpret_cast<void (*)()>(GetProcAddress(controls, "LoadIconWithScaleDown")))) {
+            HICON icon = nullptr;
+            if (SUCCEEDED(load(instance, kAppIconName, size, size, &icon)) && icon)
+                return UniqueIcon(icon);
+        }
+    return UniqueIcon(static_cast<HICON>(LoadImageW(instance, kAppIconName, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
+
+}  // namespace
+
+bool TrayIcon::Add(HWND owner) {
+    m_owner = owner;
+    // Elevated, the program would never hear Explorer's TaskbarCreated, which comes from a lower
+    // integrity level: the icon would be gone for good after Explorer restarts.
+    Hooks().changeWindowMessageFilter(owner, TaskbarCreatedMessage(), MSGFLT_ALLOW);
+    if (!m_icon)
+        m_icon = LoadTrayIcon(GetSystemMetrics(SM_CXSMICON));
+    NOTIFYICONDATAW data = Data(NIF_MESSAGE | NIF_ICON);
+    data.uCallbackMessage = kCallbackMessage;
+    data.hIcon = m_icon.get();
+    // A restarted Explorer knows none of the icons it had, and each is added again; but Explorer
+    // also says TaskbarCreated when the DPI changes or a remote session connects, while it still
+    // holds the icon, which it then refuses to add: it is changed instead.
+    m_shown = Hooks().shellNotifyIcon(NIM_ADD, &data) != FALSE || Hooks().shellNotifyIcon(NIM_MODIFY, &data) != FALSE;
+    if (m_shown) {
+        // Version 4 brings the keyboard to the icon (NIN_KEYSELECT, the menu key's WM_CONTEXTMENU);
+        // where the shell refuses it, the icon speaks in plain mouse messages.
+        data.uVersion = NOTIFYICON_VERSION_4;
+        m_version4 = Hooks().shellNotifyIcon(NIM_SETVERSION, &data) != FALSE;
+    }
+    return m_shown;
+}
+
+void TrayIcon::Remove() {
+    DropBurst();
+    if (!m_shown)
+        return;
+    m_shown = false;
+    NOTIFYICONDATAW data = Data(0);
+    Hooks().shellNotifyIcon(NIM_DELETE, &data);
+}
+
+void TrayIcon::SetTip(const std::wstring& text) {
+    if (text == m_tip)
+        return;
+    m_tip = text;
+    if (!m_shown)
+        return;
+    NOTIFYICONDATAW data = Data(NIF_TIP);
+    Hooks().shellNotifyIcon(NIM_MODIFY, &data);
+}
+
+void TrayIcon::Gather(const std::vector<ChangeLine>& lines) {
+    if (lines.empty() || !m_shown)
+        return;
+    m_burst.insert(m_burst.end(), lines.begin(), lines.end());
+    if (!m_gathering && SetTimer(m_owner, kBurstTimer, kBurstMilliseconds, nullptr) != 0)
+        m_gathering = true;
+}
+
+void TrayIcon::DropBurst() {
+    if (m_gathering)
+        KillTimer(m_owner, kBurstTimer);
+    m_gathering = false;
+    m_burst.clear();
+}
+
+bool TrayIcon::OnTimer(UINT_PTR id) {
+    if (id != kBurstTimer)
+        return false;
+    const std::wstring text = NoticeText(NoticeLines(m_burst, m_names));
+    DropBurst();
+    // Rows that changed but kept their addresses tell nothing worth a notice.
+    if (!text.empty())
+        ShowNotice(text);
+    return true;
+}
+
+void TrayIcon::ShowNotice(const std::wstring& text) {
+    if (!m_shown)
+        return;
+    NOTIFYICONDATAW data = Data(NIF_INFO);
+    CopyField(data.szInfoTitle, kNoticeTitle);
+    CopyField(data.szInfo, text);
+    // Windows' quiet hours and focus assist keep it quiet as they do every program's notices.
+    data.dwInfoFlags = NIIF_INFO | NIIF_RESPECT_QUIET_TIME;
+    Hooks().shellNotifyIcon(NIM_MODIFY, &data);
+}
+
+TrayIcon::Request TrayIcon::OnMessage(WPARAM wParam, LPARAM lParam, POINT& at) const {
+    if (!m_version4) {
+        GetCursorPos(&at);
+        switch (LOWORD(lParam)) {
+        case WM_LBUTTONUP:
+            return Request::ShowWindow;
+        case WM_RBUTTONUP:
+            return Request::OpenMenu;
+        case NIN_BALLOONUSERCLICK:
+            return Request::ShowLog;
+        default:
+            return Request::None;
+        }
+    }
+    at = {GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)};
+    switch (LOWORD(lParam)) {
+    case NIN_SELECT:
+    case NIN_KEYSELECT:
+        return Request::ShowWindow;
+    case WM_CONTEXTMENU:
+        return Request::OpenMenu;
+    case NIN_BALLOONUSERCLICK:
+        return Request::ShowLog;
+    default:
+        return Request::None;
+    }
+}
+
+void TrayIcon::ShowMenu(HMENU menu, POINT at) const {
+    // Without the foreground the menu would not close when the user clicks elsewhere.
+    SetForegroundWindow(m_owner);
+    const UINT align = GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
+    Hooks().trackPopupMenu(menu, align | TPM_BOTTOMALIGN | TPM_RIGHTBUTTON, at.x, at.y, m_owner);
+    PostMessageW(m_owner, WM_NULL, 0, 0);
+}
+
+}  // namespace netpeek

@@ -1,0 +1,80 @@
+#pragma once
+// The program's icon in the notification area: its tip, its menu, and the one notice that a
+// burst of changes gives while the window is hidden there.
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "rows/ChangeLines.h"
+#include "support/Handles.h"
+#include "tray/TrayTexts.h"
+
+namespace netpeek {
+
+class TrayIcon {
+public:
+    // What the icon sends its owner, and its id among the owner's icons (one, and no GUID: the
+    // program is unsigned and may move, and Windows ties a GUID to the executable's path).
+    static constexpr UINT kCallbackMessage = WM_APP + 2;
+    static constexpr UINT kIconId = 1;
+    // The changes of one burst are gathered for this long after the first, then shown as one.
+    static constexpr UINT_PTR kBurstTimer = 5;
+    static constexpr UINT kBurstMilliseconds = 2000;
+
+    // What a message from the icon asks of the owner.
+    enum class Request { None, ShowWindow, OpenMenu, ShowLog };
+
+    TrayIcon() = default;
+    ~TrayIcon();
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+
+    // The message Explorer broadcasts when the taskbar is made again (after it restarted).
+    static UINT TaskbarCreatedMessage();
+
+    // Puts the icon, with its tip, in the notification area (again, after Explorer restarted);
+    // false where the shell refused it, as when no taskbar is there yet. Timers and messages go
+    // to `owner`.
+    bool Add(HWND owner);
+    // Takes the icon away, and any notice still gathering.
+    void Remove();
+    bool Shown() const { return m_shown; }
+
+    // The tip, sent only when it differs from what the icon shows.
+    void SetTip(const std::wstring& text);
+    // The names the notices give interfaces, from every adapter read: one that went keeps its own.
+    void KnowInterfaces(const AdapterMap& adapters) { KnowNames(m_names, adapters); }
+    // A read's changes, for the notice of the burst they belong to; the first starts its timer.
+    void Gather(const std::vector<ChangeLine>& lines);
+    // The burst's changes are forgotten, unshown: the user sees the window.
+    void DropBurst();
+    // The owner's timer: true when it was the burst's, whose notice is then shown.
+    bool OnTimer(UINT_PTR id);
+
+    // A message from the icon (NOTIFYICON_VERSION_4's: the event in the low word of lParam, the
+    // point in wParam; where the shell refused that version, the mouse message in lParam, the
+    // point where the cursor is); `at` gets the point, in screen coordinates, for the menu.
+    Request OnMessage(WPARAM wParam, LPARAM lParam, POINT& at) const;
+    // The icon's menu, the owner's, at that point; the chosen item's command goes to the owner.
+    void ShowMenu(HMENU menu, POINT at) const;
+
+private:
+    // The icon's data for a change: the tip goes with every one, since under version 4 a change
+    // without NIF_SHOWTIP may turn the standard tip off.
+    NOTIFYICONDATAW Data(UINT flags) const;
+    void ShowNotice(const std::wstring& text);
+
+    HWND m_owner = nullptr;
+    UniqueIcon m_icon;
+    bool m_shown = false;
+    bool m_version4 = false;  // the shell took NOTIFYICON_VERSION_4
+    std::wstring m_tip = L"Netpeek";
+    InterfaceNames m_names;
+    std::vector<ChangeLine> m_burst;
+    bool m_gathering = false;
+};
+
+}  // namespace netpeek

@@ -1,0 +1,108 @@
+#include "tray/TrayTexts.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace netpeek {
+
+namespace {
+
+// IF_OPER_STATUS's IfOperStatusUp, and IANA's ifType of a loopback interface.
+constexpr std::uint32_t kOperStatusUp = 1;
+constexpr std::uint32_t kLoopbackType = 24;
+
+constexpr std::wstring_view kMoreLines = L"…и ещё ";
+
+const AdapterInfo* InterfaceOf(const ListRow& row, const AdapterMap& adapters) {
+    const auto found = adapters.find(row.key.index);
+    return found == adapters.end() ? nullptr : &found->second;
+}
+
+std::wstring NameOf(const ListRow& row, const InterfaceNames& names) {
+    const auto found = names.find(row.key.index);
+    return found != names.end() ? found->second : std::to_wstring(row.key.index);
+}
+
+const std::wstring& AddressOf(const ListRow& row) {
+    return row.Cells()[kColIP];
+}
+
+}  // namespace
+
+std::vector<std::wstring> AddressLines(const ListRows& rows, const AdapterMap& adapters) {
+    std::vector<std::wstring> lines;
+    for (const ListRow& row : rows) {
+        const AdapterInfo* adapter = InterfaceOf(row, adapters);
+        if (adapter && adapter->operStatus == kOperStatusUp && adapter->ifType != kLoopbackType)
+            lines.push_back(AddressOf(row) + L" — " + adapter->friendlyName);
+    }
+    return lines;
+}
+
+std::wstring FitLines(std::wstring_view first, const std::vector<std::wstring>& lines, std::size_t limit,
+                      std::size_t most) {
+    // The more lines shown, the shorter the count of the others: the most that fit with it wins.
+    for (std::size_t shown = std::min(lines.size(), most);; --shown) {
+        std::wstring text(first);
+        for (std::size_t i = 0; i < shown; ++i)
+            text.append(text.empty() ? L"" : L"\n").append(lines[i]);
+        if (shown < lines.size())
+            text.append(text.empty() ? L"" : L"\n").append(kMoreLines).append(std::to_wstring(lines.size() - shown));
+        if (text.size() <= limit || shown == 0)
+            return text.size() <= limit ? text : std::wstring(first.substr(0, limit));
+    }
+}
+
+std::wstring TipText(const std::vector<std::wstring>& lines) {
+    return FitLines(L"Netpeek", lines, kTipLimit, lines.size());
+}
+
+void KnowNames(InterfaceNames& names, const AdapterMap& adapters) {
+    for (const auto& [index, adapter] : adapters)
+        if (!adapter.friendlyName.empty())
+            names[index] = adapter.friendlyName;
+}
+
+std::vector<std::wstring> NoticeLines(const std::vector<ChangeLine>& burst, const InterfaceNames& names) {
+    // Each address that came is matched with the first that went from the same interface and
+    // family and is not yet matched; the pair is one line, where the one that went was.
+    std::vector<const ChangeLine*> gone, came;
+    for (const ChangeLine& line : burst) {
+        if (line.event == ChangeEvent::Removed)
+            gone.push_back(&line);
+        else if (line.event == ChangeEvent::Added)
+            came.push_back(&line);
+    }
+    std::vector<std::optional<std::size_t>> cameFor(gone.size());
+    std::vector<bool> paired(came.size(), false);
+    for (std::size_t c = 0; c < came.size(); ++c) {
+        for (std::size_t g = 0; g < gone.size(); ++g) {
+            const RowKey &was = gone[g]->row.key, &now = came[c]->row.key;
+            if (!cameFor[g] && was.index == now.index && was.family == now.family) {
+                cameFor[g] = c;
+                paired[c] = true;
+                break;
+            }
+        }
+    }
+    std::vector<std::wstring> lines;
+    std::size_t g = 0, c = 0;
+    for (const ChangeLine& line : burst) {
+        if (line.event == ChangeEvent::Removed) {
+            const std::size_t at = g++;
+            const std::wstring name = L" (" + NameOf(line.row, names) + L")";
+            lines.push_back(cameFor[at] ? AddressOf(line.row) + L" → " + AddressOf(came[*cameFor[at]]->row) + name
+                                        : L"− " + AddressOf(line.row) + name);
+        } else if (line.event == ChangeEvent::Added) {
+            if (!paired[c++])
+                lines.push_back(L"+ " + AddressOf(line.row) + L" (" + NameOf(line.row, names) + L")");
+        }
+    }
+    return lines;
+}
+
+std::wstring NoticeText(const std::vector<std::wstring>& lines) {
+    return FitLines(L"", lines, kNoticeLimit, kNoticeLines);
+}
+
+}  // namespace netpeek

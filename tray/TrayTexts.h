@@ -1,0 +1,53 @@
+#pragma once
+// What the notification area's icon says: its tip, the addresses a person looks for, and the
+// notice of what changed, each fitted into the room Windows gives it without cutting a line.
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "interfaces/AdapterInfo.h"
+#include "rows/ChangeLines.h"
+#include "rows/ListRow.h"
+
+namespace netpeek {
+
+// The characters a tip and a notice's text may hold, their NUL left out (szTip, szInfo).
+inline constexpr std::size_t kTipLimit = 127;
+inline constexpr std::size_t kNoticeLimit = 255;
+// The lines a notice shows before the count of the others.
+inline constexpr std::size_t kNoticeLines = 3;
+// The notice's title.
+inline constexpr wchar_t kNoticeTitle[] = L"Адреса изменились";
+
+// One line per address of an interface that is up and not a loopback, "192.168.1.20 — Ethernet",
+// in the rows' order (the IPv4 rows come first); an interface the adapters do not know is left out.
+std::vector<std::wstring> AddressLines(const ListRows& rows, const AdapterMap& adapters);
+
+// `first` (when not empty), then as many of `lines` as fit in `limit` characters, at most
+// `most`, each on a line of its own, and "…и ещё N" for the N left out; a line is never cut.
+std::wstring FitLines(std::wstring_view first, const std::vector<std::wstring>& lines, std::size_t limit,
+                      std::size_t most);
+
+// The tip: "Netpeek", then the address lines that fit.
+std::wstring TipText(const std::vector<std::wstring>& lines);
+
+// The interfaces' names by index, as the reads have found them: an interface that went keeps the
+// name it had, for the notice that it went.
+using InterfaceNames = std::map<std::uint32_t, std::wstring>;
+void KnowNames(InterfaceNames& names, const AdapterMap& adapters);
+
+// A burst's changes as a person reads them: "+ 10.0.0.2 (Ethernet)" for one that came,
+// "− 10.8.0.6 (VPN)" for one that went, and "10.0.0.1 → 10.0.0.2 (Ethernet)" where an address of
+// an interface went while another of the same interface and family came; an interface of no
+// known name by its index. A row whose cells changed with its address kept is no change of
+// address, and gives none.
+std::vector<std::wstring> NoticeLines(const std::vector<ChangeLine>& burst, const InterfaceNames& names);
+
+// The notice's text: three of those lines at most, and the count of the others.
+std::wstring NoticeText(const std::vector<std::wstring>& lines);
+
+}  // namespace netpeek
