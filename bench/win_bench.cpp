@@ -28,6 +28,7 @@
 #include "mainwindow/frmMain.h"
 #include "rows/CellTexts.h"
 #include "rows/ListRow.h"
+#include "settings/Settings.h"
 #include "support/Error.h"
 #include "support/ErrorBox.h"
 #include "support/Handles.h"

@@ -113,10 +113,7 @@ bool ChangeLog::AtBottom() const {
     return top + page >= static_cast<LRESULT>(m_lines.Rows());
 }
 
-void ChangeLog::SetColumns(const std::vector<int>& columns) {
-    if (columns == m_columns)
-        return;
-    m_columns = columns;
+void ChangeLog::ColumnsChanged() {
     if (m_hwnd)
         InitColumns();
 }
@@ -125,11 +122,12 @@ void ChangeLog::InitColumns() {
     const HWND list = m_list.Handle();
     while (SendMessageW(list, LVM_DELETECOLUMN, 0, 0)) {
     }
-    const std::vector<std::wstring> headers = ChangeHeaders(m_columns);
+    const std::vector<int> columns = m_choice.Columns();
+    const std::vector<std::wstring> headers = ChangeHeaders(columns);
     for (std::size_t i = 0; i < headers.size(); ++i) {
         const int width = i == 0   ? kTimeWidth
                           : i == 1 ? kEventWidth
-                                   : ListColumns()[static_cast<std::size_t>(m_columns[i - 2])].widthTwips / kTwipsPerPixel;
+                                   : ListColumns()[static_cast<std::size_t>(columns[i - 2])].widthTwips / kTwipsPerPixel;
         m_list.InsertColumn(static_cast<int>(i), headers[i].c_str(), Scaled(width));
     }
     InvalidateRect(list, nullptr, TRUE);
@@ -266,7 +264,7 @@ LRESULT ChangeLog::OnNotify(NMHDR& header) {
     if ((info.mask & LVIF_TEXT) == 0 || info.iItem < 0 || info.iSubItem < 0 || info.pszText == nullptr ||
         info.cchTextMax <= 0)
         return 0;
-    m_cell = m_lines.Text(static_cast<std::size_t>(info.iItem), static_cast<std::size_t>(info.iSubItem), m_columns);
+    m_cell = m_lines.Text(static_cast<std::size_t>(info.iItem), static_cast<std::size_t>(info.iSubItem), m_choice.Columns());
     const std::size_t count = std::min(m_cell.size(), static_cast<std::size_t>(info.cchTextMax - 1));
     std::copy_n(m_cell.data(), count, info.pszText);
     info.pszText[count] = L'\0';
@@ -298,7 +296,7 @@ std::wstring ChangeLog::CopyText() const {
     // The count's line alone is no selection of lines: the whole log is copied.
     if (!rows.empty() && std::none_of(rows.begin(), rows.end(), [&](std::size_t row) { return m_lines.LineAt(row); }))
         rows.clear();
-    return m_lines.CsvText(m_columns, rows);
+    return m_lines.CsvText(m_choice.Columns(), rows);
 }
 
 void ChangeLog::Copy() {
@@ -306,7 +304,7 @@ void ChangeLog::Copy() {
 }
 
 void ChangeLog::Save() {
-    SaveTextAs(m_hwnd, [this] { return m_lines.CsvText(m_columns); });
+    SaveTextAs(m_hwnd, [this] { return m_lines.CsvText(m_choice.Columns()); });
 }
 
 }  // namespace netpeek

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "changelog/ChangeLogLines.h"
+#include "settings/Settings.h"
 #include "support/Controls.h"
 #include "support/Handles.h"
 
@@ -27,15 +28,16 @@ public:
         std::function<void(HWND)> save;
     };
 
-    explicit ChangeLog(Placement placement) : m_placement(std::move(placement)) {}
+    // The lines show the list's columns as `choice` (which must outlive the log) says.
+    ChangeLog(Placement placement, const ViewChoice& choice) : m_placement(std::move(placement)), m_choice(choice) {}
     ~ChangeLog();
     ChangeLog(const ChangeLog&) = delete;
     ChangeLog& operator=(const ChangeLog&) = delete;
 
     // A read's lines, newest last; a window that shows the bottom goes on showing it.
     void Add(const std::vector<ChangeLine>& lines);
-    // The list's columns (by id), which the lines show after "Time" and "Event".
-    void SetColumns(const std::vector<int>& columns);
+    // The list's columns changed: the lines show them after "Time" and "Event" from now on.
+    void ColumnsChanged();
     const ChangeLogLines& Lines() const { return m_lines; }
 
     // Shows the window, made the first time, owned by `owner`, in `font`, where it was last put.
@@ -74,7 +76,7 @@ private:
 
     Placement m_placement;
     ChangeLogLines m_lines;
-    std::vector<int> m_columns = {0, 1, 2, 3, 4, 5};
+    const ViewChoice& m_choice;
     HWND m_hwnd = nullptr;
     ListViewCtrl m_list;
     UniqueAccel m_accelerators;

@@ -18,12 +18,11 @@
 #include "feed/TableSources.h"
 #include "rows/Columns.h"
 #include "rows/ListRow.h"
-#include "rows/RowOrder.h"
+#include "settings/Settings.h"
 #include "support/Application.h"
 #include "support/ConsoleOutput.h"
 #include "support/ErrorBox.h"
 #include "support/Handles.h"
-#include "support/LayoutStore.h"
 #include "support/LogFile.h"
 #include "support/SystemError.h"
 #include "support/TextFileWriter.h"
@@ -105,36 +104,23 @@ std::wstring Now() {
     return text;
 }
 
-// A value the window stored, or the empty text.
-std::wstring Stored(const wchar_t* name) {
-    return LayoutStore().ReadValue(kProgramSection, name, kLayoutNoFlags, CApplication::Current(), L"",
-                                   kLayoutPerUser);
-}
-
-// The sort the user last chose in the window; missing or unreadable, the table's own order.
-StoredListSort StoredSort() {
-    return ParseListSort(Stored(kListSortName), static_cast<int>(kColumnCount)).value_or(StoredListSort{});
-}
-
-// The columns the window shows: the six, then the extras the user added, in that order.
-std::vector<int> StoredColumns() {
-    std::vector<int> columns;
-    for (std::size_t id = 0; id < kBaseColumnCount; ++id)
-        columns.push_back(static_cast<int>(id));
-    for (const int id : ParseExtraColumns(Stored(kListColumnsName)))
-        columns.push_back(id);
-    return columns;
-}
-
-// What the save reads and leaves out, as the window would, unless the line says otherwise.
-TableChoice ChoiceOf(const CCommandLine& line, const std::vector<int>& columns) {
-    TableChoice choice;
-    // Whether the user last left the window showing the IPv6 rows: only a stored "1" says so.
-    choice.ipv6 = line.ipv6 == SaveIPv6::Stored ? Stored(kShowIPv6Name) == L"1" : line.ipv6 == SaveIPv6::Added;
-    for (const int id : columns)
-        choice.extras |= CellOf(id) & kExtraCells;
-    if (!line.allInterfaces)
-        choice.hidden = ParseNameSet(Stored(kHiddenInterfacesName));
+// What the save reads and leaves out, as the window would, unless the line says otherwise; with no
+// icon here, nothing is read for one.
+ViewChoice ChoiceOf(const CCommandLine& line, const SettingsStore& settings) {
+    ViewChoice choice = LoadChoice(settings);
+    if (line.ipv6 != SaveIPv6::Stored)
+        choice.ipv6 = line.ipv6 == SaveIPv6::Added;
+    if (line.columns) {
+        choice.extras.clear();
+        for (const int id : *line.columns)
+            if (id >= static_cast<int>(kBaseColumnCount))
+                choice.extras.push_back(id);
+    }
+    if (line.allInterfaces)
+        choice.hidden.clear();
+    if (line.order != SaveOrder::Stored)
+        choice.sort = line.order == SaveOrder::Given ? line.sort : StoredListSort{};
+    choice.minimizeToTray = false;
     return choice;
 }
 
@@ -229,14 +215,15 @@ int RunCommandLine(const std::vector<std::wstring>& args, Messages messages) {
         }
 
         context = kReadFailed;
-        const std::vector<int> columns = line.columns ? *line.columns : StoredColumns();
+        const ViewChoice choice = ChoiceOf(line, SettingsStore::Real());
+        const std::vector<int> columns = line.columns ? *line.columns : choice.Columns();
         // The window's own reader: the same rows, cells and interfaces as it shows.
         const TableSources services = TableSources::Real();
         if (line.action == CCommandLine::Action::Watch) {
             // Both hear the session's end through a hidden window; the console twin, whose messages
             // never go in a box, hears Ctrl+C and the console's end through its console too.
             WatchSession session(messages == Messages::ErrorOnly ? WatchConsole::Handler : WatchConsole::None);
-            Watch watch(services, ChoiceOf(line, columns), columns, ChangeFormatOf(line.format));
+            Watch watch(services, choice, columns, ChangeFormatOf(line.format));
             try {
                 RunWatch(line, services, session, watch, context);
             } catch (const CError& error) {
@@ -246,11 +233,8 @@ int RunCommandLine(const std::vector<std::wstring>& args, Messages messages) {
             return 0;
         }
         TableRows reader(services);
-        const ListRows rows = reader.Read(ChoiceOf(line, columns));
-        const StoredListSort sort = line.order == SaveOrder::Given   ? line.sort
-                                    : line.order == SaveOrder::Table ? StoredListSort{}
-                                                                     : StoredSort();
-        const std::wstring text = FormatText(line, TableTexts(rows, sort, columns));
+        const ListRows rows = reader.Read(TableChoiceOf(choice));
+        const std::wstring text = FormatText(line, TableTexts(rows, choice.sort, columns));
 
         if (line.fileName.empty()) {
             context = kOutputFailed;

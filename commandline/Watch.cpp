@@ -32,10 +32,10 @@ HANDLE StopEvent() {
 
 }  // namespace
 
-Watch::Watch(const TableSources& services, const TableChoice& choice, std::vector<int> columns, ChangeFormat format)
-    : m_services(services), m_reader(services), m_columns(std::move(columns)), m_headers(ChangeHeaders(m_columns)),
-      m_format(format) {
-    m_first = m_reader.Read(choice);
+Watch::Watch(const TableSources& services, ViewChoice choice, std::vector<int> columns, ChangeFormat format)
+    : m_services(services), m_choice(std::move(choice)), m_reader(services), m_columns(std::move(columns)),
+      m_headers(ChangeHeaders(m_columns)), m_format(format) {
+    m_first = m_reader.Read(TableChoiceOf(m_choice));
     m_firstReadTime = IsoLocalTime(m_services.utcNow());
 }
 
@@ -136,8 +136,7 @@ bool WatchSession::Ended() const {
 
 void WatchSession::Follow(const TableSources& services, Watch& watch, std::uint32_t seconds) {
     const ULONGLONG end = seconds == 0 ? 0 : GetTickCount64() + seconds * 1000ull;
-    m_follower.Attach(m_window.get(), services, [&watch] { return watch.Reread(); });
-    m_follower.FollowIPv6(watch.Choice().ipv6);
+    m_follower.Attach(m_window.get(), services, watch.Choice(), [&watch] { return watch.Reread(); });
     m_follower.Start();
     struct Stop {
         TableFollower& follower;

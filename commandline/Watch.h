@@ -16,6 +16,7 @@
 #include "feed/TableRows.h"
 #include "feed/TableSources.h"
 #include "rows/ChangeLines.h"
+#include "settings/Settings.h"
 #include "support/Handles.h"
 
 namespace netpeek {
@@ -27,7 +28,7 @@ class Watch {
 public:
     // Reads the table with that choice: the rows there at the start, under those columns (by id).
     // Raises the read's error when the table cannot be read. `services` must outlive the watch.
-    Watch(const TableSources& services, const TableChoice& choice, std::vector<int> columns, ChangeFormat format);
+    Watch(const TableSources& services, ViewChoice choice, std::vector<int> columns, ChangeFormat format);
 
     // The header line first where `header` asks for it (CSV and tab only), then a "present" line
     // for each row of the first read, in the table's order; later lines go to the same sink.
@@ -38,13 +39,14 @@ public:
     // milliseconds by the services' clock, as the follower wants.
     ULONGLONG Reread();
 
-    const TableChoice& Choice() const { return m_reader.Choice(); }
+    const ViewChoice& Choice() const { return m_choice; }
     const std::vector<std::wstring>& Headers() const { return m_headers; }
 
 private:
     void Write(const std::vector<ChangeLine>& lines) const;
 
     const TableSources& m_services;
+    ViewChoice m_choice;
     TableRows m_reader;
     ListRows m_first;  // the first read's rows, until they are written
     std::wstring m_firstReadTime;

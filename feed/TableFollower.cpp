@@ -32,9 +32,11 @@ TableFollower::~TableFollower() {
     static_cast<void>(m_withdrawn.release());
 }
 
-void TableFollower::Attach(HWND owner, const TableSources& services, RereadFn tableMayHaveChanged) {
+void TableFollower::Attach(HWND owner, const TableSources& services, const ViewChoice& choice,
+                           RereadFn tableMayHaveChanged) {
     m_owner = owner;
     m_services = &services;
+    m_choice = &choice;
     m_tableMayHaveChanged = std::move(tableMayHaveChanged);
 }
 
@@ -58,9 +60,8 @@ void TableFollower::Stop() {
     WithdrawIPv6Notice();
 }
 
-void TableFollower::FollowIPv6(bool on) {
-    m_ipv6 = on;
-    if (on)
+void TableFollower::ChoiceChanged() {
+    if (m_choice->ipv6)
         ArmIPv6Notice();
     else
         WithdrawIPv6Notice();
@@ -73,7 +74,7 @@ void TableFollower::WithdrawIPv6Notice() {
 
 // Without the IPv6 notice (Wine gives none) the periodic re-read still follows the IPv6 table.
 void TableFollower::ArmIPv6Notice() {
-    if (!m_following || !m_ipv6 || m_ipv6Armed || !m_services->notifyIPv6Change)
+    if (!m_following || !m_choice->ipv6 || m_ipv6Armed || !m_services->notifyIPv6Change)
         return;
     try {
         m_ipv6Notice = m_services->notifyIPv6Change(m_owner, kIPv6NoticeMessage);
@@ -85,7 +86,7 @@ void TableFollower::ArmIPv6Notice() {
 
 void TableFollower::OnIPv6Notice() {
     // A notice posted before it was withdrawn may still arrive.
-    if (m_following && m_ipv6)
+    if (m_following && m_choice->ipv6)
         SetTimer(m_owner, kNoticeTimer, kNoticeDelayMilliseconds, nullptr);
 }
 
@@ -124,7 +125,7 @@ void TableFollower::OnRereadTimer() {
     // A notice that could not be asked for is asked for again here.
     if (!m_noticeArmed && !m_noticeWaiting)
         ArmNotice();
-    if ((IsIconic(m_owner) && !m_minimised) || (m_rereadDue != 0 && m_services->clock() < m_rereadDue))
+    if ((IsIconic(m_owner) && !m_choice->minimizeToTray) || (m_rereadDue != 0 && m_services->clock() < m_rereadDue))
         return;
     UpdateNow();
 }

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "feed/TableSources.h"
+#include "settings/Settings.h"
 #include "support/Handles.h"
 
 namespace netpeek {
@@ -40,17 +41,16 @@ public:
     // milliseconds of the services' clock.
     using RereadFn = std::function<ULONGLONG()>;
 
-    // Timers go to `owner`; `services` give the notice and the clock, and must outlive the
-    // follower.
-    void Attach(HWND owner, const TableSources& services, RereadFn tableMayHaveChanged);
+    // Timers go to `owner`; `services` give the notice and the clock, and `choice` says whether the
+    // IPv6 table is followed too and whether the owner's table is followed while it is minimised
+    // (hidden in the notification area, whose icon and notices follow the table); both must outlive
+    // the follower.
+    void Attach(HWND owner, const TableSources& services, const ViewChoice& choice, RereadFn tableMayHaveChanged);
 
     void Start();
     void Stop();
-    // Follows the IPv6 table's own notice too, or no longer.
-    void FollowIPv6(bool on);
-    // Re-reads while the owner is minimised too (hidden in the notification area, whose icon and
-    // notices follow the table), or, as at first, only while it is not.
-    void FollowMinimised(bool on) { m_minimised = on; }
+    // The choice changed: the IPv6 table's own notice is asked for, or withdrawn, as it now says.
+    void ChoiceChanged();
     // Asks the owner to read the table now, unless something holds updates off; a read that
     // takes long spaces the next re-reads out.
     void UpdateNow();
@@ -98,8 +98,7 @@ private:
     ULONGLONG m_rereadDue = 0;     // by the services' clock; 0 for at the next tick
     ULONGLONG m_lastReadCost = 0;  // what the last read took, in the clock's milliseconds
     bool m_following = false;
-    bool m_ipv6 = false;
-    bool m_minimised = false;
+    const ViewChoice* m_choice = nullptr;
     bool m_ipv6Armed = false;            // asked for, with or without a handle to withdraw it by
     std::shared_ptr<void> m_ipv6Notice;  // withdrawn when released
 };

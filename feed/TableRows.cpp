@@ -53,6 +53,16 @@ private:
 
 }  // namespace
 
+TableChoice TableChoiceOf(const ViewChoice& view) {
+    TableChoice choice;
+    choice.ipv6 = view.ipv6;
+    for (const int column : view.extras)
+        choice.extras |= CellOf(column);
+    choice.hidden = view.hidden;
+    choice.interfaces = view.minimizeToTray;
+    return choice;
+}
+
 void TableRows::Clear() {
     m_table.clear();
     m_table6.clear();

@@ -16,6 +16,7 @@
 #include "interfaces/LeaseClock.h"
 #include "rows/InterfaceCells.h"
 #include "rows/ListRow.h"
+#include "settings/Settings.h"
 #include "support/LayoutText.h"
 
 namespace netpeek {
@@ -28,11 +29,12 @@ struct TableChoice {
     bool interfaces = false;           // the interfaces' names and states are wanted beside the rows
 
     bool NeedsAdapters() const { return (extras & kExtraCells) != 0 || !hidden.empty() || interfaces; }
+    friend bool operator==(const TableChoice&, const TableChoice&) = default;
 };
 
-// The value, in the program's own key, that keeps the hidden interfaces: their AdapterNames
-// joined by "," (ParseNameSet's form).
-inline constexpr wchar_t kHiddenInterfacesName[] = L"Hidden Interfaces";
+// What a read gathers for the view the user chose: the icon's tip wants the interfaces' names
+// and states beside the rows.
+TableChoice TableChoiceOf(const ViewChoice& view);
 
 class TableRows {
 public:

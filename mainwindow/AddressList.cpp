@@ -80,8 +80,9 @@ private:
 
 }  // namespace
 
-void AddressList::Attach(HWND owner, HWND list, HFONT font) {
+void AddressList::Attach(HWND owner, HWND list, HFONT font, const ViewChoice& choice) {
     m_owner = owner;
+    m_choice = &choice;
     m_list = ListViewCtrl(list);
     m_font = font;
     LOGFONTW bold{};
@@ -97,32 +98,32 @@ void AddressList::Detach() {
     m_list = ListViewCtrl();
 }
 
-void AddressList::SetColumns(std::vector<int> columns) {
-    m_columns = std::move(columns);
-}
-
 int AddressList::ColumnId(int listColumn) const {
-    return listColumn >= 0 && static_cast<std::size_t>(listColumn) < m_columns.size()
-               ? m_columns[static_cast<std::size_t>(listColumn)]
-               : -1;
+    if (listColumn < 0)
+        return -1;
+    const auto column = static_cast<std::size_t>(listColumn);
+    if (column < kBaseColumnCount)
+        return listColumn;
+    return column - kBaseColumnCount < m_choice->extras.size() ? m_choice->extras[column - kBaseColumnCount] : -1;
 }
 
 // The item's cells of `which` (by column id) that the list's columns show.
 void AddressList::SetCells(int item, const CRowCells& cells, CellSet which) const {
-    for (std::size_t column = 0; column < m_columns.size(); ++column) {
-        const int id = m_columns[column];
+    const std::size_t columns = kBaseColumnCount + m_choice->extras.size();
+    for (std::size_t column = 0; column < columns; ++column) {
+        const int id = ColumnId(static_cast<int>(column));
         if (which & CellOf(id))
             m_list.SetItemText(item, static_cast<int>(column), cells[static_cast<std::size_t>(id)].c_str());
     }
 }
 
-void AddressList::SetSort(const StoredListSort& sort) {
-    m_sort = sort;
+void AddressList::ShowSortArrow() {
+    const StoredListSort& sort = m_choice->sort;
     const HeaderCtrl header = m_list.Header();
     for (int column = 0; column < header.GetItemCount(); ++column) {
         int format = header.GetFormat(column) & ~(HDF_SORTUP | HDF_SORTDOWN);
-        if (ColumnId(column) == m_sort.column)
-            format |= m_sort.descending ? HDF_SORTDOWN : HDF_SORTUP;
+        if (ColumnId(column) == sort.column)
+            format |= sort.descending ? HDF_SORTDOWN : HDF_SORTUP;
         header.SetFormat(column, format);
     }
 }
@@ -149,11 +150,11 @@ void AddressList::Refill(ListRows rows) {
     ShowChosenRow();
 }
 
-void AddressList::SortBy(const StoredListSort& sort) {
+void AddressList::Resort() {
     const Place place = RememberPlace();
     {
         RedrawOff redraw(m_list);
-        SetSort(sort);
+        ShowSortArrow();
         m_list.DeleteAllItems();
         FillItems();
         SelectAgain(place);
@@ -170,7 +171,7 @@ void AddressList::ShowChosenRow() const {
 // The rows go into the list already in the order shown, so a sorted list fills as fast as an
 // unsorted one.
 void AddressList::FillItems() {
-    m_shown = SortedRows(m_rows, m_sort);
+    m_shown = SortedRows(m_rows, m_choice->sort);
     m_list.SetItemCount(static_cast<int>(m_shown.size()));
     for (std::size_t at = 0; at < m_shown.size(); ++at) {
         const CRowCells& cells = m_shown[at].Cells();
@@ -184,7 +185,7 @@ void AddressList::FillItems() {
 }
 
 bool AddressList::Update(ListRows rows, ULONGLONG until) {
-    ListRows wanted = SortedRows(rows, m_sort);
+    ListRows wanted = SortedRows(rows, m_choice->sort);
     m_rows = std::move(rows);
     const std::vector<ListEdit> edits = PlanListUpdate(m_shown, wanted);
     if (edits.empty()) {

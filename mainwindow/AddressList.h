@@ -11,6 +11,7 @@
 
 #include "rows/ListRow.h"
 #include "rows/ListUpdate.h"
+#include "settings/Settings.h"
 #include "support/Controls.h"
 #include "support/Handles.h"
 #include "support/LayoutText.h"
@@ -22,29 +23,24 @@ public:
     // The window's timer that the marks' expiry takes.
     static constexpr UINT_PTR kMarkTimer = 3;
 
-    // Shows rows in `list`, a report-view list, in `font`; the marks' timer goes to `owner`.
-    void Attach(HWND owner, HWND list, HFONT font);
+    // Shows rows in `list`, a report-view list, in `font`, in the columns and the order that `choice`
+    // (which must outlive the list) says; the marks' timer goes to `owner`.
+    void Attach(HWND owner, HWND list, HFONT font, const ViewChoice& choice);
     void Detach();
 
-    // Which column each of the list's columns shows, by id; the six at first. The rows to show
-    // next carry the cells of these.
-    void SetColumns(std::vector<int> columns);
-    const std::vector<int>& Columns() const { return m_columns; }
     // The column id that the list's column shows, or -1.
     int ColumnId(int listColumn) const;
-
-    const StoredListSort& Sort() const { return m_sort; }
-    // The order the next fill shows, and its arrow in the header, without touching the items.
-    void SetSort(const StoredListSort& sort);
+    // The sort's arrow in the header, where the choice's sort says, without touching the items.
+    void ShowSortArrow();
 
     // Empties the list and fills it with `rows` (in the table's order) as the sort shows them;
     // every mark goes. Throws when the list takes no more items, keeping the rows it took.
     void Fill(ListRows rows);
     // The same, keeping the row the user had chosen selected, focused and in view.
     void Refill(ListRows rows);
-    // Shows the same rows in another order: the row the user had chosen stays selected and
-    // focused, and in view.
-    void SortBy(const StoredListSort& sort);
+    // Shows the same rows in the order the choice's sort now says, its arrow too: the row the user
+    // had chosen stays selected and focused, and in view.
+    void Resort();
     // Shows `rows` by touching only what changed: rows that came or changed are marked until
     // `until` (GetTickCount64; 0 marks nothing), the selection, the focus and the top row stay with
     // their rows.
@@ -100,8 +96,7 @@ private:
     CellSet m_drawnItemMarks = 0;             // the marks of the item being painted
     ListRows m_rows;         // the last snapshot, in the table's own order, for sorting by value
     ListRows m_shown;        // what the list shows: item i is m_shown[i]
-    StoredListSort m_sort;   // what the list is sorted by, by column id
-    std::vector<int> m_columns = {kColInterface, kColIP, kColMask, kColBroadcast, kColRealmSize, kColType};
+    const ViewChoice* m_choice = nullptr;  // the columns shown and the sort
     std::unordered_map<RowKey, Mark, RowKeyHash> m_marks;  // rows new or changed since the last fill
 };
 

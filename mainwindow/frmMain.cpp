@@ -32,9 +32,6 @@ constexpr int kHelpTitlePosition = 2;
 // Names under which the layout is stored.
 constexpr wchar_t kPlacementName[] = L"Window placement";
 constexpr wchar_t kListLayoutName[] = L"IPs List";
-constexpr wchar_t kAutoRefreshName[] = L"Auto Refresh";
-constexpr wchar_t kMinimizeToTrayName[] = L"Minimize To Tray";
-constexpr wchar_t kNotifyChangesName[] = L"Notify Changes";
 
 // What changed stays marked for ten seconds.
 constexpr ULONGLONG kMarkMilliseconds = 10000;
@@ -59,7 +56,16 @@ int TwipsToPixels(int twips) {
 }
 
 frmMain::frmMain(FormServices services)
-    : m_services(std::move(services)), m_table(m_services),
+    : m_services(std::move(services)),
+      m_settings({[this](const std::wstring& name, const std::wstring& defaultValue) {
+                      return m_services.readValue(kProgramSection, name, kLayoutNoFlags, CApplication::Current(),
+                                                  defaultValue, kLayoutPerUser);
+                  },
+                  [this](const std::wstring& name, const std::wstring& value) {
+                      m_services.writeValue(kProgramSection, name, kLayoutNoFlags, value, CApplication::Current(),
+                                            kLayoutPerUser);
+                  }}),
+      m_table(m_services),
       m_log({[this](HWND log) {
                  m_services.restoreWindowPlacement(log, kProgramSection, kLogPlacementName, CApplication::Current(),
                                                    kLayoutNoMinimum, kLayoutNoMinimum, kLayoutShowAsStored,
@@ -68,7 +74,8 @@ frmMain::frmMain(FormServices services)
              [this](HWND log) {
                  m_services.saveWindowPlacement(log, kProgramSection, kLogPlacementName, CApplication::Current(),
                                                 kLayoutPerUser);
-             }}) {}
+             }},
+            m_choice) {}
 
 frmMain::~frmMain() {
     if (m_hwnd)
@@ -209,9 +216,9 @@ bool frmMain::OnCreate() {
     } catch (...) {
         ShowEventError();
     }
-    if (m_autoRefresh)
+    if (m_choice.autoRefresh)
         m_follower.Start();
-    if (m_minimizeToTray)
+    if (m_choice.minimizeToTray)
         ShowTrayIcon();
     return true;
 }
@@ -233,8 +240,8 @@ void frmMain::CreateControls() {
         ThrowLastError(L"The window's controls could not be created.");
     for (HWND control : {m_lvIPs.Handle(), m_tbMain.Handle()})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
-    m_list.Attach(m_hwnd, m_lvIPs.Handle(), m_font.get());
-    m_follower.Attach(m_hwnd, m_services, [this] { return ShowTableChanges(); });
+    m_list.Attach(m_hwnd, m_lvIPs.Handle(), m_font.get(), m_choice);
+    m_follower.Attach(m_hwnd, m_services, m_choice, [this] { return ShowTableChanges(); });
     m_rowTip.Create(
         m_hwnd, m_lvIPs.Handle(), m_services.getAdapters,
         [this](int item) -> std::optional<RowKey> {
@@ -291,44 +298,23 @@ void frmMain::LoadLayout() {
     m_restoredShow = m_services.restoreWindowPlacement(m_hwnd, kProgramSection, kPlacementName, app, kLayoutNoMinimum,
                                                        kLayoutNoMinimum, kLayoutShowAsStored, kLayoutPerUser);
     // The extra columns first, so that the stored layout finds as many columns as it keeps.
-    m_extras = ParseExtraColumns(
-        m_services.readValue(kProgramSection, kListColumnsName, kLayoutNoFlags, app, L"", kLayoutPerUser));
-    for (const int column : m_extras)
-        AddListColumn(column);
-    m_list.SetColumns(ShownColumns());
-    m_services.restoreListLayout(m_lvIPs.Handle(), kListLayoutName, app, kLayoutPerUser);
-    // A sort that is missing or unreadable, or by a column not shown, is the table's own order, silently.
-    StoredListSort sort =
-        ParseListSort(m_services.readValue(kProgramSection, kListSortName, kLayoutNoFlags, app, L"", kLayoutPerUser),
-                      static_cast<int>(kColumnCount))
-            .value_or(StoredListSort{});
-    const std::vector<int> shown = ShownColumns();
-    if (std::find(shown.begin(), shown.end(), sort.column) == shown.end())
-        sort = StoredListSort{};
-    m_list.SetSort(sort);
-    m_hidden = ParseNameSet(
-        m_services.readValue(kProgramSection, kHiddenInterfacesName, kLayoutNoFlags, app, L"", kLayoutPerUser));
-    // Only "0" switches it off: a missing or unreadable value leaves it on.
-    m_autoRefresh = m_services.readValue(kProgramSection, kAutoRefreshName, kLayoutNoFlags, app, L"1", kLayoutPerUser) != L"0";
-    // Only "1" switches the IPv6 rows on: missing or unreadable, the list is the IPv4 table.
-    m_showIPv6 = m_services.readValue(kProgramSection, kShowIPv6Name, kLayoutNoFlags, app, L"0", kLayoutPerUser) == L"1";
-    m_follower.FollowIPv6(m_showIPv6);
-    // The icon only where "1" asks for it; the notices on unless "0" turns them off.
-    m_minimizeToTray =
-        m_services.readValue(kProgramSection, kMinimizeToTrayName, kLayoutNoFlags, app, L"0", kLayoutPerUser) == L"1";
-    m_notifyChanges =
-        m_services.readValue(kProgramSection, kNotifyChangesName, kLayoutNoFlags, app, L"1", kLayoutPerUser) != L"0";
-    m_follower.FollowMinimised(m_minimizeToTray);
+    m_choice = LoadChoice(m_settings, [&](const std::vector<int>& extras) {
+        for (const int column : extras)
+            AddListColumn(column);
+        m_services.restoreListLayout(m_lvIPs.Handle(), kListLayoutName, app, kLayoutPerUser);
+    });
+    // A sort by a column not shown is the table's own order, silently.
+    if (!m_choice.Shows(m_choice.sort.column))
+        m_choice.sort = StoredListSort{};
+    m_list.ShowSortArrow();
+    m_follower.ChoiceChanged();
 }
 
 void frmMain::SaveLayout() {
     const CApplication& app = CApplication::Current();
     m_services.saveWindowPlacement(m_hwnd, kProgramSection, kPlacementName, app, kLayoutPerUser);
     m_services.saveListLayout(m_lvIPs.Handle(), kListLayoutName, app, kLayoutPerUser);
-    // Nothing to keep until the user has sorted the list.
-    if (m_list.Sort().column != kNoSort)
-        m_services.writeValue(kProgramSection, kListSortName, kLayoutNoFlags, FormatListSort(m_list.Sort()), app,
-                              kLayoutPerUser);
+    StoreSort(m_settings, m_choice.sort);
 }
 
 void frmMain::OnSize(WPARAM kind) {
@@ -449,20 +435,20 @@ void TickColumns(HMENU menu, const std::vector<int>& shown) {
 
 void frmMain::ShowColumnsMenu(POINT at) {
     const UniqueMenu menu = BuildColumnsMenu();
-    TickColumns(menu.get(), m_extras);
+    TickColumns(menu.get(), m_choice.extras);
     const TableFollower::Hold hold(m_follower);
     Hooks().trackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, m_hwnd);
 }
 
 void frmMain::ShowListMenu(POINT at) {
     const UniqueMenu menu = BuildContextMenu();
-    for (const auto& [item, on] : {std::pair{kAutoRefreshItem, m_autoRefresh}, std::pair{kShowIPv6Item, m_showIPv6},
-                                   std::pair{kMinimizeToTrayItem, m_minimizeToTray},
-                                   std::pair{kNotifyChangesItem, m_notifyChanges}})
+    for (const auto& [item, on] :
+         {std::pair{kAutoRefreshItem, m_choice.autoRefresh}, std::pair{kShowIPv6Item, m_choice.ipv6},
+          std::pair{kMinimizeToTrayItem, m_choice.minimizeToTray}, std::pair{kNotifyChangesItem, m_choice.notifyChanges}})
         CheckMenuItem(menu.get(), MenuCommandId(item.array, item.index), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
     EnableMenuItem(menu.get(), MenuCommandId(kNotifyChangesItem.array, kNotifyChangesItem.index),
-                   MF_BYCOMMAND | (m_minimizeToTray ? MF_ENABLED : MF_GRAYED));
-    TickColumns(menu.get(), m_extras);
+                   MF_BYCOMMAND | (m_choice.minimizeToTray ? MF_ENABLED : MF_GRAYED));
+    TickColumns(menu.get(), m_choice.extras);
     // The row's interface by its name, where the row has one that the adapters know.
     const UINT hide = MenuCommandId(kHideInterfaceItem.array, kHideInterfaceItem.index);
     const std::optional<AdapterInfo> adapter = InterfaceOfRow(m_lvIPs.GetSelected());
@@ -476,7 +462,7 @@ void frmMain::ShowListMenu(POINT at) {
         DeleteMenu(menu.get(), hide, MF_BYCOMMAND);
     }
     EnableMenuItem(menu.get(), MenuCommandId(kShowAllInterfacesItem.array, kShowAllInterfacesItem.index),
-                   MF_BYCOMMAND | (m_hidden.empty() ? MF_GRAYED : MF_ENABLED));
+                   MF_BYCOMMAND | (m_choice.hidden.empty() ? MF_GRAYED : MF_ENABLED));
     const TableFollower::Hold hold(m_follower);
     Hooks().trackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, m_hwnd);
 }
@@ -524,7 +510,7 @@ void frmMain::OnTrayIcon(WPARAM wParam, LPARAM lParam) {
 
 // Explorer started again, without the icons it had.
 void frmMain::OnTaskbarCreated() {
-    if (m_minimizeToTray)
+    if (m_choice.minimizeToTray)
         ShowTrayIcon();
 }
 
@@ -661,27 +647,25 @@ void frmMain::mnuTray_Click(int index) {
 void frmMain::mnuColumn_Click(int column) {
     if (column < static_cast<int>(kBaseColumnCount) || column >= static_cast<int>(kColumnCount))
         return;
-    std::vector<int> extras = m_extras;
-    const auto found = std::find(extras.begin(), extras.end(), column);
-    const bool adding = found == extras.end();
-    if (adding)
-        extras.push_back(column);
-    else
-        extras.erase(found);
-    StoreValue(kListColumnsName, FormatExtraColumns(extras));
+    const bool adding = !m_choice.Shows(column);
+    const auto place = std::find(m_choice.extras.begin(), m_choice.extras.end(), column) - m_choice.extras.begin();
+    Choose([&](ViewChoice& next) {
+        if (adding) {
+            next.extras.push_back(column);
+            return;
+        }
+        next.extras.erase(next.extras.begin() + place);
+        // A sort by a column that went is the table's own order; the arrow moves with its column.
+        if (next.sort.column == column)
+            next.sort = StoredListSort{};
+    });
     const TableFollower::Hold hold(m_follower);
-    if (adding) {
+    if (adding)
         AddListColumn(column);
-    } else {
-        const std::vector<int> shown = ShownColumns();
-        const auto at = std::find(shown.begin(), shown.end(), column) - shown.begin();
-        SendMessageW(m_lvIPs.Handle(), LVM_DELETECOLUMN, static_cast<WPARAM>(at), 0);
-    }
-    m_extras = std::move(extras);
-    m_list.SetColumns(ShownColumns());
-    m_log.SetColumns(m_list.Columns());
-    // A sort by a column that went is the table's own order; the arrow moves with its column.
-    m_list.SetSort(m_list.Sort().column == column && !adding ? StoredListSort{} : m_list.Sort());
+    else
+        SendMessageW(m_lvIPs.Handle(), LVM_DELETECOLUMN, static_cast<WPARAM>(place) + kBaseColumnCount, 0);
+    m_log.ColumnsChanged();
+    m_list.ShowSortArrow();
     ReadAgain();
 }
 
@@ -706,7 +690,7 @@ void frmMain::RefreshList() {
     // A read that fails leaves an empty list rather than an old one.
     ListRows rows;
     try {
-        rows = m_table.Read(Choice());
+        rows = m_table.Read(TableChoiceOf(m_choice));
     } catch (...) {
         m_list.Fill({});
         m_listIsTable = false;
@@ -734,7 +718,7 @@ void frmMain::ReadAgain() {
     }
     ListRows rows;
     try {
-        rows = m_table.Read(Choice());
+        rows = m_table.Read(TableChoiceOf(m_choice));
     } catch (...) {
         m_list.Fill({});
         m_listIsTable = false;
@@ -746,41 +730,18 @@ void frmMain::ReadAgain() {
     UpdateTip();
 }
 
-TableChoice frmMain::Choice() const {
-    TableChoice choice;
-    choice.ipv6 = m_showIPv6;
-    for (const int column : m_extras)
-        choice.extras |= CellOf(column);
-    choice.hidden = m_hidden;
-    choice.interfaces = m_minimizeToTray;
-    return choice;
-}
-
-// The six, then the extras in the order added: what each of the list's columns shows.
-std::vector<int> frmMain::ShownColumns() const {
-    std::vector<int> columns;
-    for (std::size_t id = 0; id < kBaseColumnCount; ++id)
-        columns.push_back(static_cast<int>(id));
-    columns.insert(columns.end(), m_extras.begin(), m_extras.end());
-    return columns;
-}
-
 void frmMain::HideMenuInterface() {
     if (!m_menuInterface)
         return;
-    std::set<std::wstring> hidden = m_hidden;
-    hidden.insert(UpperName(*m_menuInterface));
-    StoreValue(kHiddenInterfacesName, FormatNameSet(hidden));
-    m_hidden = std::move(hidden);
+    Choose([&](ViewChoice& next) { next.hidden.insert(UpperName(*m_menuInterface)); });
     ReadAgain();
 }
 
 // Every interface back, unmarked, as after F5.
 void frmMain::ShowAllInterfaces() {
-    if (m_hidden.empty())
+    if (m_choice.hidden.empty())
         return;
-    StoreValue(kHiddenInterfacesName, L"");
-    m_hidden.clear();
+    Choose([](ViewChoice& next) { next.hidden.clear(); });
     ReadAgain();
 }
 
@@ -788,7 +749,9 @@ void frmMain::SortBy(int column) {
     const TableFollower::Hold hold(m_follower);
     BusyCursor busy;
     m_rowTip.Hide();
-    m_list.SortBy(NextSort(m_list.Sort(), column));
+    // The sort is the view's own, kept as the window closes.
+    m_choice.sort = NextSort(m_choice.sort, column);
+    m_list.Resort();
 }
 
 const ListRow* frmMain::RowOf(int item) const {
@@ -827,13 +790,13 @@ ULONGLONG frmMain::ShowTableChanges() {
 
 void frmMain::LogChanges(const std::vector<ChangeLine>& lines) {
     m_log.Add(lines);
-    if (m_notifyChanges && !IsWindowVisible(m_hwnd))
+    if (m_choice.notifyChanges && !IsWindowVisible(m_hwnd))
         m_tray.Gather(lines);
 }
 
 // The tip follows each read: the addresses of the interfaces that are up, as the list shows them.
 void frmMain::UpdateTip() {
-    if (!m_minimizeToTray)
+    if (!m_choice.minimizeToTray)
         return;
     m_tray.KnowInterfaces(m_table.Adapters());
     m_tray.SetTip(TipText(AddressLines(m_list.Rows(), m_table.Adapters())));
@@ -841,19 +804,18 @@ void frmMain::UpdateTip() {
 
 // A choice of the context menu is stored first, so that a store that fails leaves the choice,
 // its tick and what it governs as they were.
-void frmMain::StoreValue(const wchar_t* name, const std::wstring& value) {
-    m_services.writeValue(kProgramSection, name, kLayoutNoFlags, value, CApplication::Current(), kLayoutPerUser);
-}
-
-void frmMain::StoreSwitch(const wchar_t* name, bool on) {
-    StoreValue(name, on ? L"1" : L"0");
+template <typename Change>
+void frmMain::Choose(Change change) {
+    ViewChoice next = m_choice;
+    change(next);
+    StoreChoice(m_settings, m_choice, next);
+    m_choice = std::move(next);
+    m_follower.ChoiceChanged();
 }
 
 void frmMain::ToggleAutoRefresh() {
-    const bool on = !m_autoRefresh;
-    StoreSwitch(kAutoRefreshName, on);
-    m_autoRefresh = on;
-    if (!on) {
+    Choose([](ViewChoice& next) { next.autoRefresh = !next.autoRefresh; });
+    if (!m_choice.autoRefresh) {
         m_follower.Stop();
         return;
     }
@@ -862,10 +824,8 @@ void frmMain::ToggleAutoRefresh() {
 }
 
 void frmMain::ToggleMinimizeToTray() {
-    const bool on = !m_minimizeToTray;
-    StoreSwitch(kMinimizeToTrayName, on);
-    m_minimizeToTray = on;
-    m_follower.FollowMinimised(on);
+    Choose([](ViewChoice& next) { next.minimizeToTray = !next.minimizeToTray; });
+    const bool on = m_choice.minimizeToTray;
     if (!on)
         m_tray.Remove();
     // The interfaces are read for the tip while the icon is there, and only then; the icon comes
@@ -882,12 +842,10 @@ void frmMain::ToggleMinimizeToTray() {
 }
 
 void frmMain::ToggleNotifyChanges() {
-    if (!m_minimizeToTray)
+    if (!m_choice.minimizeToTray)
         return;
-    const bool on = !m_notifyChanges;
-    StoreSwitch(kNotifyChangesName, on);
-    m_notifyChanges = on;
-    if (!on)
+    Choose([](ViewChoice& next) { next.notifyChanges = !next.notifyChanges; });
+    if (!m_choice.notifyChanges)
         m_tray.DropBurst();
 }
 
@@ -900,15 +858,11 @@ void frmMain::ShowFromTray() {
 }
 
 void frmMain::ShowLog() {
-    m_log.SetColumns(m_list.Columns());
     m_log.Show(m_hwnd, m_font.get());
 }
 
 void frmMain::ToggleIPv6() {
-    const bool on = !m_showIPv6;
-    StoreSwitch(kShowIPv6Name, on);
-    m_showIPv6 = on;
-    m_follower.FollowIPv6(on);
+    Choose([](ViewChoice& next) { next.ipv6 = !next.ipv6; });
     ReadAgain();
 }
 

@@ -16,6 +16,7 @@
 #include "mainwindow/FormServices.h"
 #include "mainwindow/FormTables.h"
 #include "mainwindow/RowTooltip.h"
+#include "settings/Settings.h"
 #include "support/Controls.h"
 #include "support/Handles.h"
 #include "support/LayoutText.h"
@@ -107,8 +108,9 @@ private:
 
     // Reads the table and shows what changed; answers how long the read took.
     ULONGLONG ShowTableChanges();
-    void StoreValue(const wchar_t* name, const std::wstring& value);
-    void StoreSwitch(const wchar_t* name, bool on);
+    // Changes the view's choice as `change` does to a copy of it, once that is stored.
+    template <typename Change>
+    void Choose(Change change);
     void ToggleAutoRefresh();
     void ToggleIPv6();
     void ToggleMinimizeToTray();
@@ -121,8 +123,6 @@ private:
     void LogChanges(const std::vector<ChangeLine>& lines);
     void UpdateTip();
     void ReadAgain();
-    TableChoice Choice() const;
-    std::vector<int> ShownColumns() const;
     void AddListColumn(int column);
     void HideMenuInterface();
     void ShowAllInterfaces();
@@ -137,6 +137,8 @@ private:
     void Exit();
 
     FormServices m_services;
+    SettingsStore m_settings;  // the program's key, through the services
+    ViewChoice m_choice;       // what the user chose of the view, which the list, the log and the follower show
     HWND m_hwnd = nullptr;
     ListViewCtrl m_lvIPs;
     ToolbarCtrl m_tbMain;
@@ -147,19 +149,13 @@ private:
     UniqueAccel m_accelerators;
     AddressList m_list;      // the rows behind the list, its order and its marks
     TableRows m_table;       // the table as last read
-    bool m_autoRefresh = true;  // the list follows the table (Auto Refresh)
     TableFollower m_follower;   // the notice and the re-read, while it does
-    bool m_showIPv6 = false;    // the list shows the IPv6 rows too (Show IPv6)
-    std::vector<int> m_extras;  // the extra columns shown, in the order added (IPs List Columns)
-    std::set<std::wstring> m_hidden;  // the interfaces left out, by AdapterName (Hidden Interfaces)
     std::optional<std::wstring> m_menuInterface;  // the AdapterName of the row the context menu is about
     int m_restoredShow = 0;  // what restoring the placement asks the first showing to be; 0 for nothing
     bool m_loaded = false;   // the load sequence ran to its end, so there is a layout to save
     std::exception_ptr m_loadError;
     bool m_listIsTable = false;     // the list shows the last read, so F5's read may be compared with it
     ChangeLog m_log;                // every change since the start
-    bool m_minimizeToTray = false;  // an icon in the notification area, where minimising hides the window (Minimize To Tray)
-    bool m_notifyChanges = true;    // a notice of the changes while hidden there (Notify Changes)
     TrayIcon m_tray;
 };
 

@@ -44,8 +44,6 @@ std::vector<std::wstring_view> ColumnHeaders();
 // The column with that header, whatever its case; none for another text.
 std::optional<int> ColumnOfHeader(std::wstring_view header);
 
-// The value, in the program's own key, that keeps which extra columns the list shows.
-inline constexpr wchar_t kListColumnsName[] = L"IPs List Columns";
 // The extra columns of a stored value: headers joined by ",", in the order the user added them.
 // An unknown header, one of the six, a repeated one and an empty field are skipped, so a
 // damaged value gives what can be read of it and never fails.

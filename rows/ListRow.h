@@ -100,9 +100,6 @@ private:
     std::vector<std::size_t> m_next;    // per row
 };
 
-// The value, in the program's own key, that keeps whether the list shows the IPv6 rows too.
-inline constexpr wchar_t kShowIPv6Name[] = L"Show IPv6";
-
 // The cells whose texts differ between two versions of a row.
 CellSet ChangedCells(const ListRow& before, const ListRow& after);
 

@@ -11,9 +11,6 @@
 
 namespace netpeek {
 
-// The value, in the program's own key, that keeps the sort the user last chose.
-inline constexpr wchar_t kListSortName[] = L"IPs List Sort";
-
 // A click on a column's header: the sorted column turns the other way, another column starts
 // ascending.
 StoredListSort NextSort(const StoredListSort& current, int column);

@@ -58,7 +58,7 @@ protected:
             CreateWindowExW(0, WC_LISTVIEWW, nullptr, style, 0, 0, 620, 280, owner.get(), nullptr, nullptr, nullptr));
         for (int column = 0; column < 6; ++column)
             control.InsertColumn(column, L"", 100);
-        list.Attach(owner.get(), control.Handle(), static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+        list.Attach(owner.get(), control.Handle(), static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), choice);
         list.Fill(Rows(raw));
     }
 
@@ -86,6 +86,7 @@ protected:
 
     UniqueWindow owner;
     ListViewCtrl control;
+    ViewChoice choice;
     AddressList list;
     std::vector<RawRow> raw = NumberedRows(60);
 };

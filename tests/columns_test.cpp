@@ -9,6 +9,7 @@
 
 #include "export/ListTexts.h"
 #include "mainwindow/frmMain.h"
+#include "settings/Settings.h"
 #include "support/Hooks.h"
 #include "tests/FormRecorder.h"
 #include "tests/TableBuilder.h"

@@ -22,7 +22,7 @@ class Follower : public ::testing::Test {
 protected:
     void SetUp() override {
         owner.reset(CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
-        follower.Attach(owner.get(), services, [this] { ++reads; return recorder.readCost; });
+        follower.Attach(owner.get(), services, choice, [this] { ++reads; return recorder.readCost; });
         follower.Start();
         recorder.Take();
     }
@@ -43,6 +43,7 @@ protected:
     int Reads() { return std::exchange(reads, 0); }
 
     FormRecorder recorder;
+    ViewChoice choice;
     FormServices services = recorder.Services();
     UniqueWindow owner;
     TableFollower follower;
