@@ -17,7 +17,7 @@
 #include "bench/Timing.h"
 #include "commandline/Watch.h"
 #include "export/ChangeFormats.h"
-#include "feed/TableRows.h"
+#include "feed/TableFeed.h"
 #include "mainwindow/FormServices.h"
 #include "rows/ChangeLines.h"
 #include "rows/RowsOfTables.h"
@@ -73,8 +73,9 @@ int wmain() {
         const FormServices services = TableServices(table);
         Watch watch(services, {}, columns, ChangeFormat::Comma);
         watch.Start(sink, true);
-        TableRows reader(services);
-        reader.Read({});
+        const ViewChoice view;
+        TableFeed reader(services, view);
+        reader.Read();
         const std::vector<std::wstring> headers = ChangeHeaders(columns);
 
         std::vector<double> seen, floor;
@@ -87,8 +88,7 @@ int wmain() {
             table = base;
             watch.Reread();
             const double floorMs = TimeMs([&] {
-                ULONGLONG spent = 0;
-                if (reader.ReadChanges(spent))
+                if (reader.Read().changed)
                     throw CError(ERROR_INVALID_DATA, L"The unchanged table read as changed.");
                 const ChangeLine line{IsoLocalTime(UtcNow()), ChangeEvent::Added, ToListRow(addedRow)};
                 sink(ChangeLineText(ChangeFormat::Comma, headers, ChangeFields(line, columns)));

@@ -14,7 +14,7 @@
 #include "export/ChangeFormats.h"
 #include "export/CsvText.h"
 #include "export/TableFormats.h"
-#include "feed/TableRows.h"
+#include "feed/TableFeed.h"
 #include "feed/TableSources.h"
 #include "rows/Columns.h"
 #include "rows/ListRow.h"
@@ -232,9 +232,9 @@ int RunCommandLine(const std::vector<std::wstring>& args, Messages messages) {
             }
             return 0;
         }
-        TableRows reader(services);
-        const ListRows rows = reader.Read(TableChoiceOf(choice));
-        const std::wstring text = FormatText(line, TableTexts(rows, choice.sort, columns));
+        TableFeed feed(services, choice);
+        feed.Read();
+        const std::wstring text = FormatText(line, TableTexts(feed.Rows(), choice.sort, columns));
 
         if (line.fileName.empty()) {
             context = kOutputFailed;

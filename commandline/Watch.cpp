@@ -33,9 +33,10 @@ HANDLE StopEvent() {
 }  // namespace
 
 Watch::Watch(const TableSources& services, ViewChoice choice, std::vector<int> columns, ChangeFormat format)
-    : m_services(services), m_choice(std::move(choice)), m_reader(services), m_columns(std::move(columns)),
+    : m_services(services), m_choice(std::move(choice)), m_feed(services, m_choice), m_columns(std::move(columns)),
       m_headers(ChangeHeaders(m_columns)), m_format(format) {
-    m_first = m_reader.Read(TableChoiceOf(m_choice));
+    m_feed.Read();
+    m_first = m_feed.Rows();
     m_firstReadTime = IsoLocalTime(m_services.utcNow());
 }
 
@@ -49,10 +50,15 @@ void Watch::Start(WatchSink sink, bool header) {
 }
 
 ULONGLONG Watch::Reread() {
-    // Only the rows the read replaced are compared: the others are as they were.
     ULONGLONG spent = 0;
-    if (const std::optional<TableRows::Replaced> replaced = m_reader.ReadReplaced(spent))
-        Write(ChangedLines(replaced->before, replaced->after, IsoLocalTime(m_services.utcNow())));
+    std::optional<TableUpdate> update;
+    // A read that fails writes nothing, and the watch goes on; a line that cannot be written ends it.
+    try {
+        update = m_feed.Read(TableRows::Mode::Again, &spent);
+    } catch (...) {
+        return spent;
+    }
+    Write(update->lines);
     return spent;
 }
 

@@ -13,7 +13,7 @@
 
 #include "export/ChangeFormats.h"
 #include "feed/TableFollower.h"
-#include "feed/TableRows.h"
+#include "feed/TableFeed.h"
 #include "feed/TableSources.h"
 #include "rows/ChangeLines.h"
 #include "settings/Settings.h"
@@ -33,10 +33,9 @@ public:
     // The header line first where `header` asks for it (CSV and tab only), then a "present" line
     // for each row of the first read, in the table's order; later lines go to the same sink.
     void Start(WatchSink sink, bool header);
-    // Reads the table again and writes the lines of what changed since the last read that saw a
-    // change, comparing only the rows that the read replaced; a read that changed nothing, or
-    // failed, writes nothing. Answers the read's
-    // milliseconds by the services' clock, as the follower wants.
+    // Reads the table again and writes the lines of what changed since the last read; a read that
+    // changed nothing, or failed, writes nothing. Answers the read's milliseconds by the services'
+    // clock, as the follower wants.
     ULONGLONG Reread();
 
     const ViewChoice& Choice() const { return m_choice; }
@@ -47,7 +46,7 @@ private:
 
     const TableSources& m_services;
     ViewChoice m_choice;
-    TableRows m_reader;
+    TableFeed m_feed;
     ListRows m_first;  // the first read's rows, until they are written
     std::wstring m_firstReadTime;
     std::vector<int> m_columns;

@@ -64,11 +64,13 @@ TableChoice TableChoiceOf(const ViewChoice& view) {
 }
 
 void TableRows::Clear() {
+    m_read = false;
     m_table.clear();
     m_table6.clear();
     m_temporary6.clear();
     m_adapters.clear();
     m_rows.clear();
+    m_shown.clear();
 }
 
 std::optional<bool> TableRows::ReadAdapters(AdapterMap& adapters) {
@@ -92,81 +94,78 @@ LeaseEnd TableRows::LeaseOf(const RowKey& row, const AdapterUnicast& now) {
     return end;
 }
 
-ListRows TableRows::Read(const TableChoice& choice) {
-    m_choice = choice;
-    m_services.getIPAddresses(m_next);
-    const CIPAddrList& table = m_next.rows;
-    CIPv6AddrList table6;
-    // The IPv4 rows never wait on the IPv6 table: without it they show alone.
+std::optional<TableRows::Replaced> TableRows::Read(const TableChoice& choice, Mode mode, ULONGLONG* spent) {
+    const ULONGLONG start = m_services.clock();
+    const auto stop = [&] {
+        const ULONGLONG end = m_services.clock();
+        if (spent)
+            *spent = end > start ? end - start : 0;
+    };
+    try {
+        m_services.getIPAddresses(m_next);
+    } catch (...) {
+        stop();
+        throw;
+    }
+    // A part that cannot be read now stays as it was, and the others go on without it: the IPv4
+    // rows never wait on the IPv6 table.
+    std::optional<CIPv6AddrList> table6;
     if (choice.ipv6) {
         try {
             table6 = m_services.getIPv6Addresses();
         } catch (...) {
         }
     }
-    // Interfaces that cannot be read now are as the last read found them, so that a hidden one
-    // stays hidden.
     AdapterMap adapters;
-    if (!choice.NeedsAdapters())
-        m_adapters.clear();
-    else if (ReadAdapters(adapters).has_value())
-        m_adapters = std::move(adapters);
-    std::vector<bool> temporary6 = TemporaryAddresses(table6);
-    m_rows = Rebuilt(table, table6, temporary6, 0, table.size() + table6.size(), 0, false, false);
-    std::swap(m_table, m_next.rows);
-    m_table6 = std::move(table6);
-    m_temporary6 = std::move(temporary6);
-    return Shown();
-}
-
-std::optional<ListRows> TableRows::Rezone() {
-    if ((m_choice.extras & CellOf(kColLeaseExpires)) == 0 || m_rows.size() != m_table.size() + m_table6.size())
-        return std::nullopt;
-    ListRows rows = Rebuilt(m_table, m_table6, m_temporary6, 0, m_rows.size(), 0, false, false);
-    if (std::equal(rows.begin(), rows.end(), m_rows.begin(), m_rows.end()))
-        return std::nullopt;
-    m_rows = std::move(rows);
-    return Shown();
-}
-
-std::optional<ListRows> TableRows::ReadChanges(ULONGLONG& spent, Replaced* replaced) {
-    if (!Reread(spent, replaced))
-        return std::nullopt;
-    return Shown();
-}
-
-std::optional<TableRows::Replaced> TableRows::ReadReplaced(ULONGLONG& spent) {
+    const std::optional<bool> adaptersSame = choice.NeedsAdapters() ? ReadAdapters(adapters) : std::nullopt;
+    stop();
+    if (!m_read || !(choice == m_choice) || mode == Mode::Anew)
+        return Renew(choice, std::move(table6), std::move(adapters), adaptersSame.has_value());
     Replaced replaced;
-    if (!Reread(spent, &replaced))
+    if (!Reread(std::move(table6), std::move(adapters), adaptersSame, replaced))
         return std::nullopt;
     return replaced;
 }
 
-bool TableRows::Reread(ULONGLONG& spent, Replaced* replaced) {
-    const ULONGLONG start = m_services.clock();
-    const auto stop = [&] {
-        const ULONGLONG end = m_services.clock();
-        spent = end > start ? end - start : 0;
-    };
-    try {
-        m_services.getIPAddresses(m_next);
-    } catch (...) {
-        stop();
-        return false;
-    }
+TableRows::Replaced TableRows::Renew(const TableChoice& choice, std::optional<CIPv6AddrList> table6, AdapterMap adapters,
+                                     bool adaptersRead) {
+    Replaced replaced;
+    replaced.before = Rows();
+    // Interfaces that cannot be read now are as the last read found them, so that a hidden one
+    // stays hidden.
+    if (!choice.NeedsAdapters())
+        m_adapters.clear();
+    else if (adaptersRead)
+        m_adapters = std::move(adapters);
+    m_choice = choice;
+    CIPv6AddrList now6 = table6 ? std::move(*table6) : CIPv6AddrList{};
+    std::vector<bool> temporary6 = TemporaryAddresses(now6);
     const CIPAddrList& table = m_next.rows;
-    // A part that cannot be read now stays as it was, and the others go on without it.
-    std::optional<CIPv6AddrList> table6;
-    if (m_choice.ipv6) {
-        try {
-            table6 = m_services.getIPv6Addresses();
-        } catch (...) {
-        }
-    }
-    AdapterMap adapters;
-    const std::optional<bool> adaptersSame = m_choice.NeedsAdapters() ? ReadAdapters(adapters) : std::nullopt;
+    m_rows = Rebuilt(table, now6, temporary6, 0, table.size() + now6.size(), 0, false, false);
+    std::swap(m_table, m_next.rows);
+    m_table6 = std::move(now6);
+    m_temporary6 = std::move(temporary6);
+    m_read = true;
+    ShowRows();
+    replaced.after = Rows();
+    return replaced;
+}
+
+bool TableRows::Rezone() {
+    if ((m_choice.extras & CellOf(kColLeaseExpires)) == 0 || m_rows.size() != m_table.size() + m_table6.size())
+        return false;
+    ListRows rows = Rebuilt(m_table, m_table6, m_temporary6, 0, m_rows.size(), 0, false, false);
+    if (std::equal(rows.begin(), rows.end(), m_rows.begin(), m_rows.end()))
+        return false;
+    m_rows = std::move(rows);
+    ShowRows();
+    return true;
+}
+
+bool TableRows::Reread(std::optional<CIPv6AddrList> table6, AdapterMap adapters, std::optional<bool> adaptersSame,
+                       Replaced& replaced) {
+    const CIPAddrList& table = m_next.rows;
     const bool adaptersRead = adaptersSame.has_value();
-    stop();
     const bool sameInterfaces = !adaptersRead || *adaptersSame;
     const bool same6 = !table6 || *table6 == m_table6;
     if (sameInterfaces && same6 && SameTable(table, m_table))
@@ -178,9 +177,9 @@ bool TableRows::Reread(ULONGLONG& spent, Replaced* replaced) {
     const bool known = m_rows.size() == m_table.size() + m_table6.size() && m_temporary6.size() == m_table6.size();
     if (sameInterfaces && known) {
         Replace(table, now6, temporary6, replaced);
+        ShowRows();
     } else {
-        if (replaced)
-            replaced->before = Shown();
+        replaced.before = Rows();
         if (adaptersRead)
             m_adapters = std::move(adapters);
         // Rows whose interface told something new are made again; the others are the last read's.
@@ -188,8 +187,8 @@ bool TableRows::Reread(ULONGLONG& spent, Replaced* replaced) {
         const bool known6 = m_temporary6.size() == m_table6.size() && m_rows.size() - last4 == m_table6.size();
         m_rows = Rebuilt(table, now6, temporary6, 0, table.size() + now6.size(), m_rows.size(), sameInterfaces,
                          sameInterfaces && known6);
-        if (replaced)
-            replaced->after = Shown();
+        ShowRows();
+        replaced.after = Rows();
     }
     // The last read's memory is the next read's.
     std::swap(m_table, m_next.rows);
@@ -203,7 +202,7 @@ bool TableRows::Reread(ULONGLONG& spent, Replaced* replaced) {
 // their IPv6 rows) and the longest at their end are made, or taken from the last read's rows
 // between the same runs; the others stay where they are.
 void TableRows::Replace(const CIPAddrList& table, const CIPv6AddrList& table6, const std::vector<bool>& temporary6,
-                        Replaced* replaced) {
+                        Replaced& replaced) {
     const std::size_t last4 = m_table.size(), lastCount = m_rows.size();
     const std::size_t now4 = table.size(), nowCount = now4 + table6.size();
     const auto same6 = [&](std::size_t last, std::size_t now) {
@@ -226,10 +225,8 @@ void TableRows::Replace(const CIPAddrList& table, const CIPv6AddrList& table6, c
     ListRows middle = Rebuilt(table, table6, temporary6, head, nowCount - tail, lastCount - tail, true, true);
     const std::size_t gone = lastCount - tail - head, both = std::min(gone, middle.size());
     const auto at = m_rows.begin() + static_cast<std::ptrdiff_t>(head);
-    if (replaced) {
-        replaced->before = Shown(ListRows(at, at + static_cast<std::ptrdiff_t>(gone)));
-        replaced->after = Shown(middle);
-    }
+    replaced.before = Visible(ListRows(at, at + static_cast<std::ptrdiff_t>(gone)));
+    replaced.after = Visible(middle);
     // The rows after them move once, and only when the count changed.
     std::move(middle.begin(), middle.begin() + static_cast<std::ptrdiff_t>(both), at);
     if (gone > both)
@@ -297,16 +294,16 @@ std::set<std::uint32_t> TableRows::HiddenIndexes() const {
     return hiddenIndexes;
 }
 
-ListRows TableRows::Shown() const {
-    return Shown(m_rows);
-}
-
-ListRows TableRows::Shown(ListRows rows) const {
+ListRows TableRows::Visible(ListRows rows) const {
     if (m_choice.hidden.empty())
         return rows;
     const std::set<std::uint32_t> hiddenIndexes = HiddenIndexes();
     std::erase_if(rows, [&](const ListRow& row) { return hiddenIndexes.count(row.key.index) != 0; });
     return rows;
+}
+
+void TableRows::ShowRows() {
+    m_shown = m_choice.hidden.empty() ? ListRows() : Visible(m_rows);
 }
 
 }  // namespace netpeek

@@ -41,33 +41,38 @@ public:
     // `services` must outlive the reader.
     explicit TableRows(const TableSources& services) : m_services(services) {}
 
-    // The tables read now with that choice, the last read forgotten (but for when the leases end).
-    // Throws when the IPv4 table cannot be read; an IPv6 table or an adapter read that fails
-    // leaves its part as the last read left it (none at first). Without IPv6 no IPv6 call is
-    // made, and with no extra column shown and nothing hidden no adapter call.
-    ListRows Read(const TableChoice& choice);
-    // The tables read again with the last read's choice: the rows to show when anything differs
-    // from that read, else none (also when the IPv4 read fails, so that a failure changes
-    // nothing; an IPv6 or adapter read that fails keeps that part as it was). The rows that stayed
-    // keep their texts, found by who they are wherever they went. `spent` gets the reads'
-    // milliseconds by the services' clock.
-    // What a re-read replaced, for whoever follows the changes rather than shows the rows: the
-    // shown rows of the last read that gave way (`before`) and those that came in their place
-    // (`after`); every row before and after them is as it was. Only those rows are touched, so
-    // that the cost of a small change does not grow with the table.
+    // What a read replaced, for whoever follows the changes rather than shows the rows: the shown
+    // rows of the last read that gave way (`before`) and those that came in their place (`after`);
+    // every row before and after them is as it was. Only those rows are touched, so that the cost
+    // of a small change does not grow with the table.
     struct Replaced {
         ListRows before, after;
     };
-    // `replaced`, where given, gets what the re-read replaced, for a log of the changes beside the list.
-    std::optional<ListRows> ReadChanges(ULONGLONG& spent, Replaced* replaced = nullptr);
-    // The tables read again as ReadChanges reads them: what they replaced when anything differs
-    // from the last read, else none.
-    std::optional<Replaced> ReadReplaced(ULONGLONG& spent);
 
-    // The last read's rows made again with the lease texts of the time zone in force now: the rows
-    // to show where a text differs, else none.
-    std::optional<ListRows> Rezone();
+    // How a read takes the last one: only what differs is touched, or every row is made anew (F5,
+    // which asks for the table as it is now, the last read forgotten but for when the leases end).
+    enum class Mode { Again, Anew };
 
+    // Reads the tables with that choice, and where it is the last read's, puts their rows in place
+    // of the last read's only where they differ: what the read replaced, or none when nothing
+    // differs. The rows that stayed keep their texts, found by who they are wherever they went.
+    // The first read, one with another choice or one made anew makes every row, and replaces every
+    // row shown.
+    // Throws when the IPv4 table cannot be read, leaving the last read as it was; an IPv6 table or
+    // an adapter read that fails leaves that part as the last read with that choice left it (none
+    // at first). Without IPv6 no IPv6 call is made, and with no extra column shown, nothing hidden
+    // and no interface wanted no adapter call. `spent`, where given, gets the reads' milliseconds by
+    // the services' clock.
+    std::optional<Replaced> Read(const TableChoice& choice, Mode mode = Mode::Again, ULONGLONG* spent = nullptr);
+
+    // The last read's rows made again with the lease texts of the time zone in force now: true
+    // where a text differs, and the rows are then those.
+    bool Rezone();
+
+    // The rows the last read shows, in the tables' order: the IPv4 rows, then the IPv6 rows, but
+    // those of a hidden interface.
+    const ListRows& Rows() const { return m_choice.hidden.empty() ? m_rows : m_shown; }
+    bool HasRead() const { return m_read; }
     const TableChoice& Choice() const { return m_choice; }
     // How many rows the last read formatted; the others were the last read's own.
     std::size_t Formatted() const { return m_formatted; }
@@ -83,28 +88,35 @@ private:
     // Reads the interfaces, with when their leases end: none when that read failed, else whether
     // they tell what the last read's did.
     std::optional<bool> ReadAdapters(AdapterMap& adapters);
-    // ReadChanges and ReadReplaced: false when nothing changed; `replaced`, where given, gets
-    // what was replaced.
-    bool Reread(ULONGLONG& spent, Replaced* replaced);
+    // Every row made anew for another choice, or the first read.
+    Replaced Renew(const TableChoice& choice, std::optional<CIPv6AddrList> table6, AdapterMap adapters,
+                   bool adaptersRead);
+    // The same choice again: only the rows that differ are touched. False when nothing did.
+    bool Reread(std::optional<CIPv6AddrList> table6, AdapterMap adapters, std::optional<bool> adaptersSame,
+                Replaced& replaced);
     ListRows Rebuilt(const CIPAddrList& table, const CIPv6AddrList& table6, const std::vector<bool>& temporary6,
                      std::size_t from, std::size_t to, std::size_t lastTo, bool reuse4, bool reuse6);
     // Puts the rows of a re-read's tables in place of the last read's where they differ; the
     // last read's tables and rows are still the members.
     void Replace(const CIPAddrList& table, const CIPv6AddrList& table6, const std::vector<bool>& temporary6,
-                 Replaced* replaced);
+                 Replaced& replaced);
     std::set<std::uint32_t> HiddenIndexes() const;
-    ListRows Shown() const;
-    ListRows Shown(ListRows rows) const;
+    // Those of the rows that are shown.
+    ListRows Visible(ListRows rows) const;
+    // The rows shown once the rows or the interfaces changed.
+    void ShowRows();
 
     const TableSources& m_services;
     TableChoice m_choice;
+    bool m_read = false;  // there is a last read
     // The last read: the tables as the system gave them, what the interfaces told, and its rows.
     CIPAddrList m_table;
     AddrTableRead m_next;  // where the next read goes, in the memory of the one before
     CIPv6AddrList m_table6;
     std::vector<bool> m_temporary6;
     AdapterMap m_adapters;
-    ListRows m_rows;  // every row, hidden ones too: the IPv4 ones, then the IPv6 ones
+    ListRows m_rows;   // every row, hidden ones too: the IPv4 ones, then the IPv6 ones
+    ListRows m_shown;  // those shown, while an interface is hidden
     std::size_t m_formatted = 0;
 };
 

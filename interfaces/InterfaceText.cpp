@@ -82,4 +82,10 @@ std::wstring OperStatusText(std::uint32_t status) {
     return L"неизвестное значение " + std::to_wstring(status);
 }
 
+void KnowNames(InterfaceNames& names, const AdapterMap& adapters) {
+    for (const auto& [index, adapter] : adapters)
+        if (!adapter.friendlyName.empty())
+            names[index] = adapter.friendlyName;
+}
+
 }  // namespace netpeek

@@ -3,6 +3,7 @@
 // address, and when a lease ends; the list's extra cells and the row's tooltip both show them.
 
 #include <cstdint>
+#include <map>
 #include <span>
 #include <string>
 
@@ -38,5 +39,10 @@ std::wstring MinuteText(const LocalMinute& moment);
 
 // The addresses of `family` (4 or 6; 0 for both) in their order, joined by ", ".
 std::wstring AddressListText(std::span<const SocketAddress> addresses, std::uint8_t family);
+
+// The interfaces' names by index, as the reads have found them: an interface that went keeps the
+// name it had, for the notice that it went.
+using InterfaceNames = std::map<std::uint32_t, std::wstring>;
+void KnowNames(InterfaceNames& names, const AdapterMap& adapters);
 
 }  // namespace netpeek

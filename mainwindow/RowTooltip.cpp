@@ -42,12 +42,6 @@ void RowTooltip::Create(HWND owner, HWND list, AdaptersSource source, RowOfItem 
     m_owner = owner;
 }
 
-void RowTooltip::Forget() {
-    m_read.reset();
-    // A tip on show may name an interface that is gone; the next one is read afresh.
-    Hide();
-}
-
 void RowTooltip::Hide() {
     m_row = -1;
     Pop();
@@ -128,21 +122,18 @@ std::wstring RowTooltip::TextForRow(int row) {
     const auto key = m_rowOf ? m_rowOf(row) : std::nullopt;
     if (!key)
         return {};
-    if (!m_read) {
-        try {
-            m_read = Adapters{m_source(), std::nullopt};
-        } catch (...) {
-            m_read = Adapters{{}, CurrentError().Description()};
-        }
+    const AdapterMap* adapters = nullptr;
+    try {
+        adapters = &m_source();
+    } catch (...) {
+        return AdaptersUnavailableText(CurrentError().Description());
     }
-    if (m_read->error)
-        return AdaptersUnavailableText(*m_read->error);
-    const auto adapter = m_read->adapters.find(key->index);
-    const AdapterUnicast* unicast = adapter == m_read->adapters.end() ? nullptr : UnicastOf(*key, adapter->second);
+    const auto adapter = adapters->find(key->index);
+    const AdapterUnicast* unicast = adapter == adapters->end() ? nullptr : UnicastOf(*key, adapter->second);
     if (!unicast || !unicast->FromDhcp() || !m_leaseOf)
-        return InterfaceTipText(*key, m_read->adapters);
+        return InterfaceTipText(*key, *adapters);
     const TipLease lease = m_leaseOf(*key, adapter->second, *unicast);
-    return InterfaceTipText(*key, m_read->adapters, &lease);
+    return InterfaceTipText(*key, *adapters, &lease);
 }
 
 }  // namespace netpeek

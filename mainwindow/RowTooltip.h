@@ -1,8 +1,8 @@
 #pragma once
 // The tooltip over the address list that names the interface of the row under the pointer.
 // It is a tooltip control of its own rather than the list's info tips, which Wine never shows.
-// The adapters are read at the first tip after each refresh and kept until the next one, so
-// neither start-up nor filling the list waits for them.
+// The interfaces are asked for at the first tip, so neither start-up nor filling the list waits
+// for them.
 
 #include <windows.h>
 
@@ -20,7 +20,8 @@ namespace netpeek {
 
 class RowTooltip {
 public:
-    using AdaptersSource = std::function<AdapterMap()>;
+    // The interfaces as the feed holds them; throws when they cannot be read.
+    using AdaptersSource = std::function<const AdapterMap&()>;
     // Who the row shown as the list's item is, from the window's own rows; none for an item it
     // does not know.
     using RowOfItem = std::function<std::optional<RowKey>(int item)>;
@@ -34,8 +35,6 @@ public:
     // Creates the tooltip, owned by `owner` (the list's window, which destroys it and hears its
     // questions), with one tool covering the list. Throws when it cannot be created.
     void Create(HWND owner, HWND list, AdaptersSource source, RowOfItem rowOf, LeaseSource leaseOf);
-    // The adapters may have changed: the next tip reads them again.
-    void Forget();
     // The rows moved under the pointer: a tip on show goes, and the next one names the row
     // then under the pointer.
     void Hide();
@@ -47,11 +46,6 @@ public:
     bool Notify(NMHDR& header);
 
 private:
-    struct Adapters {
-        AdapterMap adapters;
-        std::optional<std::wstring> error;  // why they could not be read
-    };
-
     int RowAt(POINT point) const;
     std::wstring TextForRow(int row);
     void Pop() const;
@@ -64,7 +58,6 @@ private:
     AdaptersSource m_source;
     RowOfItem m_rowOf;
     LeaseSource m_leaseOf;
-    std::optional<Adapters> m_read;  // nothing until the first tip after a refresh
     int m_row = -1;                  // the row under the pointer, or -1
     std::wstring m_text;             // the text the tooltip is showing
 };

@@ -65,7 +65,7 @@ frmMain::frmMain(FormServices services)
                       m_services.writeValue(kProgramSection, name, kLayoutNoFlags, value, CApplication::Current(),
                                             kLayoutPerUser);
                   }}),
-      m_table(m_services),
+      m_feed(m_services, m_choice),
       m_log({[this](HWND log) {
                  m_services.restoreWindowPlacement(log, kProgramSection, kLogPlacementName, CApplication::Current(),
                                                    kLayoutNoMinimum, kLayoutNoMinimum, kLayoutShowAsStored,
@@ -243,13 +243,13 @@ void frmMain::CreateControls() {
     m_list.Attach(m_hwnd, m_lvIPs.Handle(), m_font.get(), m_choice);
     m_follower.Attach(m_hwnd, m_services, m_choice, [this] { return ShowTableChanges(); });
     m_rowTip.Create(
-        m_hwnd, m_lvIPs.Handle(), m_services.getAdapters,
+        m_hwnd, m_lvIPs.Handle(), [this]() -> const AdapterMap& { return m_feed.Interfaces(); },
         [this](int item) -> std::optional<RowKey> {
             const ListRow* row = RowOf(item);
             return row ? std::optional<RowKey>(row->key) : std::nullopt;
         },
         [this](const RowKey& row, const AdapterInfo& adapter, const AdapterUnicast& unicast) {
-            TipLease lease{m_table.LeaseOf(row, unicast), std::nullopt};
+            TipLease lease{m_feed.LeaseOf(row, unicast), std::nullopt};
             // Windows keeps when an IPv4 lease was obtained; a DHCPv6 one it does not tell.
             if (row.family == AddressFamily::IPv4 && m_services.leaseObtained)
                 if (const auto obtained = m_services.leaseObtained(adapter.adapterName))
@@ -372,7 +372,7 @@ void frmMain::OnCommand(UINT id) {
 }
 
 void frmMain::OnTimer(UINT_PTR id) {
-    if (m_tray.OnTimer(id))
+    if (m_tray.OnTimer(id, m_feed.Names()))
         return;
     if (!m_follower.OnTimer(id) && id == AddressList::kMarkTimer)
         m_list.ExpireMarks();
@@ -467,20 +467,15 @@ void frmMain::ShowListMenu(POINT at) {
     Hooks().trackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, m_hwnd);
 }
 
-// The interface of the row the item shows, from the last read's adapters or, with none, a read
-// made now; none where it is not known.
+// The interface of the row the item shows, as the feed knows it; none where it is not known.
 std::optional<AdapterInfo> frmMain::InterfaceOfRow(int item) {
     const ListRow* row = RowOf(item);
     if (!row)
         return std::nullopt;
-    const auto findIn = [&](const AdapterMap& adapters) -> std::optional<AdapterInfo> {
+    try {
+        const AdapterMap& adapters = m_feed.Interfaces();
         const auto found = adapters.find(row->key.index);
         return found == adapters.end() ? std::nullopt : std::optional<AdapterInfo>(found->second);
-    };
-    if (std::optional<AdapterInfo> known = findIn(m_table.Adapters()))
-        return known;
-    try {
-        return findIn(m_services.getAdapters());
     } catch (...) {
         return std::nullopt;  // the menu goes without the item
     }
@@ -525,8 +520,8 @@ void frmMain::ShowTrayIcon() {
 void frmMain::OnTimeChange() {
     if (!m_lvIPs.Handle())
         return;
-    if (std::optional<ListRows> rows = m_table.Rezone())
-        m_list.Update(std::move(*rows), 0);
+    if (m_feed.Rezone())
+        m_list.Update(m_feed.Rows(), 0);
 }
 
 void frmMain::OnEndSession(bool ending) {
@@ -683,24 +678,9 @@ void frmMain::tbMain_ButtonClick(std::wstring_view key) {
 void frmMain::RefreshList() {
     const TableFollower::Hold hold(m_follower);
     BusyCursor busy;
-    m_rowTip.Forget();
-    // What the list showed is what F5's read is compared with, for the log.
-    const ListRows before = m_listIsTable ? m_list.Rows() : ListRows();
-    const bool compare = m_listIsTable;
-    // A read that fails leaves an empty list rather than an old one.
-    ListRows rows;
-    try {
-        rows = m_table.Read(TableChoiceOf(m_choice));
-    } catch (...) {
-        m_list.Fill({});
-        m_listIsTable = false;
-        throw;
-    }
-    if (compare)
-        LogChanges(ChangedLines(before, rows, IsoLocalTime(m_services.utcNow())));
-    m_list.Fill(std::move(rows));
-    m_listIsTable = true;
-    UpdateTip();
+    m_rowTip.Hide();
+    m_feed.ForgetInterfaces();
+    ShowUpdate(ReadFeed(TableRows::Mode::Anew), ListShow::Fill);
 }
 
 // The list read again as F5 reads it, keeping the row the user had chosen; a read that fails
@@ -708,25 +688,40 @@ void frmMain::RefreshList() {
 void frmMain::ReadAgain() {
     const TableFollower::Hold hold(m_follower);
     BusyCursor busy;
-    m_rowTip.Forget();
-    // What changed since the last read is compared under the choice it was made with first, so that
-    // the log and the notice get it also where nothing follows the table.
-    if (m_listIsTable) {
-        ULONGLONG spent = 0;
-        if (const std::optional<TableRows::Replaced> replaced = m_table.ReadReplaced(spent))
-            LogChanges(ChangedLines(replaced->before, replaced->after, IsoLocalTime(m_services.utcNow())));
-    }
-    ListRows rows;
+    m_rowTip.Hide();
+    ShowUpdate(ReadFeed(TableRows::Mode::Again), ListShow::Refill);
+}
+
+// A read that fails leaves an empty list rather than an old one, and nothing to compare with.
+TableUpdate frmMain::ReadFeed(TableRows::Mode mode) {
     try {
-        rows = m_table.Read(TableChoiceOf(m_choice));
+        return m_feed.Read(mode);
     } catch (...) {
+        m_feed.Clear();
         m_list.Fill({});
-        m_listIsTable = false;
         throw;
     }
-    // Another choice shows other rows, but the table is what it was: nothing for the log.
-    m_list.Refill(std::move(rows));
-    m_listIsTable = true;
+}
+
+// What a read found goes to the log, to the notice while the window is hidden in the notification
+// area, to the list and to the icon's tip.
+void frmMain::ShowUpdate(const TableUpdate& update, ListShow how) {
+    m_log.Add(update.lines);
+    if (m_choice.notifyChanges && !IsWindowVisible(m_hwnd))
+        m_tray.Gather(update.lines);
+    switch (how) {
+    case ListShow::Fill:
+        m_list.Fill(m_feed.Rows());
+        break;
+    case ListShow::Refill:
+        m_list.Refill(m_feed.Rows());
+        break;
+    case ListShow::Mark:
+        // The row under the pointer may be another one now, with another interface.
+        if (update.changed && m_list.Update(m_feed.Rows(), GetTickCount64() + kMarkMilliseconds))
+            m_rowTip.Hide();
+        break;
+    }
     UpdateTip();
 }
 
@@ -775,31 +770,20 @@ ULONGLONG frmMain::ShowTableChanges() {
         return 0;
     // A read that fails leaves the list as it is; the next tick tries again.
     ULONGLONG spent = 0;
-    TableRows::Replaced replaced;
-    std::optional<ListRows> rows = m_table.ReadChanges(spent, &replaced);
-    if (!rows)
-        return spent;
-    LogChanges(ChangedLines(replaced.before, replaced.after, IsoLocalTime(m_services.utcNow())));
-    // The row under the pointer may be another one now, with another interface.
-    if (m_list.Update(std::move(*rows), GetTickCount64() + kMarkMilliseconds))
-        m_rowTip.Forget();
-    m_listIsTable = true;
-    UpdateTip();
+    try {
+        const TableUpdate update = m_feed.Read(TableRows::Mode::Again, &spent);
+        if (update.changed)
+            ShowUpdate(update, ListShow::Mark);
+    } catch (...) {
+    }
     return spent;
-}
-
-void frmMain::LogChanges(const std::vector<ChangeLine>& lines) {
-    m_log.Add(lines);
-    if (m_choice.notifyChanges && !IsWindowVisible(m_hwnd))
-        m_tray.Gather(lines);
 }
 
 // The tip follows each read: the addresses of the interfaces that are up, as the list shows them.
 void frmMain::UpdateTip() {
     if (!m_choice.minimizeToTray)
         return;
-    m_tray.KnowInterfaces(m_table.Adapters());
-    m_tray.SetTip(TipText(AddressLines(m_list.Rows(), m_table.Adapters())));
+    m_tray.SetTip(TipText(AddressLines(m_feed.Rows(), m_feed.ReadInterfaces())));
 }
 
 // A choice of the context menu is stored first, so that a store that fails leaves the choice,

@@ -11,7 +11,7 @@
 
 #include "changelog/ChangeLog.h"
 #include "feed/TableFollower.h"
-#include "feed/TableRows.h"
+#include "feed/TableFeed.h"
 #include "mainwindow/AddressList.h"
 #include "mainwindow/FormServices.h"
 #include "mainwindow/FormTables.h"
@@ -118,9 +118,11 @@ private:
     void ShowTrayIcon();
     void ShowFromTray();
     void ShowLog();
-    // What a read or F5 found changed: into the log, and while the window is hidden in the
-    // notification area, into the burst's notice.
-    void LogChanges(const std::vector<ChangeLine>& lines);
+    // How the list shows a read: emptied and filled (F5), filled keeping the chosen row (another
+    // choice), or only what changed, marked (the table followed).
+    enum class ListShow { Fill, Refill, Mark };
+    TableUpdate ReadFeed(TableRows::Mode mode);
+    void ShowUpdate(const TableUpdate& update, ListShow how);
     void UpdateTip();
     void ReadAgain();
     void AddListColumn(int column);
@@ -148,13 +150,12 @@ private:
     UniqueImageList m_ilToolbar;
     UniqueAccel m_accelerators;
     AddressList m_list;      // the rows behind the list, its order and its marks
-    TableRows m_table;       // the table as last read
+    TableFeed m_feed;        // the table as the user chose it, and what changed
     TableFollower m_follower;   // the notice and the re-read, while it does
     std::optional<std::wstring> m_menuInterface;  // the AdapterName of the row the context menu is about
     int m_restoredShow = 0;  // what restoring the placement asks the first showing to be; 0 for nothing
     bool m_loaded = false;   // the load sequence ran to its end, so there is a layout to save
     std::exception_ptr m_loadError;
-    bool m_listIsTable = false;     // the list shows the last read, so F5's read may be compared with it
     ChangeLog m_log;                // every change since the start
     TrayIcon m_tray;
 };

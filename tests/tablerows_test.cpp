@@ -37,11 +37,26 @@ TableChoice Choice(bool ipv6, CellSet extras = 0, std::set<std::wstring> hidden 
     return choice;
 }
 
+// The rows a read with that choice shows.
+ListRows ReadRows(TableRows& reader, const TableChoice& choice) {
+    reader.Read(choice);
+    return reader.Rows();
+}
+
 class TableRowsTest : public ::testing::Test {
 protected:
+    // A re-read with the last read's choice: what it replaced, none when nothing changed or the
+    // IPv4 table could not be read.
+    std::optional<TableRows::Replaced> ReadReplaced() {
+        try {
+            return reader.Read(reader.Choice());
+        } catch (...) {
+            return std::nullopt;
+        }
+    }
+    // The rows to show after such a re-read, none when it found nothing new.
     std::optional<ListRows> ReadChanges() {
-        ULONGLONG spent = 0;
-        return reader.ReadChanges(spent);
+        return ReadReplaced() ? std::optional<ListRows>(reader.Rows()) : std::nullopt;
     }
 
     FormRecorder recorder;
@@ -58,13 +73,13 @@ TEST_F(TableRowsTest, AnIPv6TableThatCannotBeReadNeverStopsTheIPv4Rows) {
     std::vector<RawRow> raw = NumberedRows(2);
     recorder.rows = DecodeAddrTable(TableBytes(raw));
     recorder.rows6 = {Row6(3, 1)};
-    EXPECT_EQ(Addresses(reader.Read({})), (std::vector<std::wstring>{L"10.0.0.1", L"10.0.1.1"}));
+    EXPECT_EQ(Addresses(ReadRows(reader, {})), (std::vector<std::wstring>{L"10.0.0.1", L"10.0.1.1"}));
     EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"GetIPAddresses"});
     recorder.ipv6Fails = true;
-    EXPECT_EQ(reader.Read(Choice(true)).size(), 2u);
+    EXPECT_EQ(ReadRows(reader, Choice(true)).size(), 2u);
 
     recorder.ipv6Fails = false;
-    EXPECT_EQ(reader.Read(Choice(true)).size(), 3u);
+    EXPECT_EQ(ReadRows(reader, Choice(true)).size(), 3u);
     recorder.ipv6Fails = true;
     EXPECT_FALSE(ReadChanges()) << "nothing came";
     raw.push_back(NumberedRows(3)[2]);
@@ -82,7 +97,7 @@ TEST_F(TableRowsTest, AnIPv6TableThatCannotBeReadNeverStopsTheIPv4Rows) {
 TEST_F(TableRowsTest, ARereadFormatsOnlyTheRowsThatAreNewOrChanged) {
     std::vector<RawRow> raw = NumberedRows(10000);
     recorder.rows = DecodeAddrTable(TableBytes(raw));
-    const ListRows first = reader.Read({});
+    const ListRows first = ReadRows(reader, {});
     EXPECT_EQ(reader.Formatted(), 10000u);
     raw.erase(raw.begin(), raw.begin() + 100);
     recorder.rows = DecodeAddrTable(TableBytes(raw));
@@ -107,13 +122,12 @@ TEST_F(TableRowsTest, AReReadReplacesOnlyTheRowsBetweenThoseAlikeAtBothEnds) {
     std::vector<RawRow> raw = NumberedRows(6);
     recorder.rows = DecodeAddrTable(TableBytes(raw));
     recorder.rows6 = {Row6(1, 1), Row6(2, 2), Row6(3, 3)};
-    reader.Read(Choice(true));
+    ReadRows(reader, Choice(true));
     raw[2].type = 0x09;
     raw.erase(raw.begin() + 4);
     recorder.rows = DecodeAddrTable(TableBytes(raw));
     recorder.rows6 = {Row6(1, 1), Row6(2, 2), Row6(4, 4), Row6(3, 3)};
-    ULONGLONG spent = 0;
-    const std::optional<TableRows::Replaced> replaced = reader.ReadReplaced(spent);
+    const std::optional<TableRows::Replaced> replaced = ReadReplaced();
     ASSERT_TRUE(replaced);
     EXPECT_EQ(Addresses(replaced->before), (std::vector<std::wstring>{L"10.0.2.1", L"10.0.3.1", L"10.0.4.1",
                                                                        L"10.0.5.1", L"fd00::1", L"fd00::2"}));
@@ -121,13 +135,13 @@ TEST_F(TableRowsTest, AReReadReplacesOnlyTheRowsBetweenThoseAlikeAtBothEnds) {
                                                                       L"fd00::1", L"fd00::2", L"fd00::4"}));
     EXPECT_EQ(replaced->after[0].Cells()[kColType], L"Primary, Disconnected");
     EXPECT_EQ(reader.Formatted(), 2u) << "the changed row and the new one";
-    EXPECT_FALSE(reader.ReadReplaced(spent));
+    EXPECT_FALSE(ReadReplaced());
 
     recorder.rows6.pop_back();
     const std::optional<ListRows> rows = ReadChanges();
     ASSERT_TRUE(rows);
     TableRows fresh(services);
-    EXPECT_EQ(*rows, fresh.Read(Choice(true)));
+    EXPECT_EQ(*rows, ReadRows(fresh, Choice(true)));
 }
 
 // The interfaces are read only while an extra column is shown or one is hidden. A lease keeps
@@ -141,13 +155,13 @@ TEST_F(TableRowsTest, InterfacesAreReadOnlyWhenNeededAndALeaseMovesOnlyWhenRenew
     one.unicast = {{V4(10, 0, 0, 1), kOriginDhcp, kOriginDhcp, 3600}};
     one.dhcpv4Server = V4(10, 0, 0, 250);
     recorder.adapters[2].adapterName = L"{BBBB}";
-    reader.Read({});
+    ReadRows(reader, {});
     EXPECT_FALSE(ReadChanges());
     auto calls = recorder.Take();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), L"GetAdapters"), 0);
 
     const CellSet dhcp = CellOf(kColDhcpServer) | CellOf(kColLeaseExpires) | CellOf(kColName);
-    ListRows rows = reader.Read(Choice(false, dhcp));
+    ListRows rows = ReadRows(reader, Choice(false, dhcp));
     EXPECT_EQ(rows[0].Cells()[kColLeaseExpires], L"2025-12-09 15:03");
     EXPECT_EQ(rows[0].Cells()[kColDhcpServer], L"10.0.0.250");
     recorder.now += 7;
@@ -166,9 +180,9 @@ TEST_F(TableRowsTest, InterfacesAreReadOnlyWhenNeededAndALeaseMovesOnlyWhenRenew
 
     // A hidden interface, by its GUID whatever its case, is left out; its rows come back with it.
     recorder.adaptersFail = false;
-    EXPECT_EQ(Addresses(reader.Read(Choice(false, 0, {L"{AAAA}"}))), std::vector<std::wstring>{L"10.0.1.1"});
+    EXPECT_EQ(Addresses(ReadRows(reader, Choice(false, 0, {L"{AAAA}"}))), std::vector<std::wstring>{L"10.0.1.1"});
     recorder.adaptersFail = true;
-    EXPECT_EQ(reader.Read(Choice(false, 0, {L"{AAAA}"})).size(), 1u) << "hidden still when the adapters cannot be read";
+    EXPECT_EQ(ReadRows(reader, Choice(false, 0, {L"{AAAA}"})).size(), 1u) << "hidden still when the adapters cannot be read";
     calls = recorder.Take();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), L"GetAdapters"), 7);
 }

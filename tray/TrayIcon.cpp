@@ -116,10 +116,10 @@ void TrayIcon::DropBurst() {
     m_burst.clear();
 }
 
-bool TrayIcon::OnTimer(UINT_PTR id) {
+bool TrayIcon::OnTimer(UINT_PTR id, const InterfaceNames& names) {
     if (id != kBurstTimer)
         return false;
-    const std::wstring text = NoticeText(NoticeLines(m_burst, m_names));
+    const std::wstring text = NoticeText(NoticeLines(m_burst, names));
     DropBurst();
     // Rows that changed but kept their addresses tell nothing worth a notice.
     if (!text.empty())

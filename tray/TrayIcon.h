@@ -45,14 +45,13 @@ public:
 
     // The tip, sent only when it differs from what the icon shows.
     void SetTip(const std::wstring& text);
-    // The names the notices give interfaces, from every adapter read: one that went keeps its own.
-    void KnowInterfaces(const AdapterMap& adapters) { KnowNames(m_names, adapters); }
     // A read's changes, for the notice of the burst they belong to; the first starts its timer.
     void Gather(const std::vector<ChangeLine>& lines);
     // The burst's changes are forgotten, unshown: the user sees the window.
     void DropBurst();
-    // The owner's timer: true when it was the burst's, whose notice is then shown.
-    bool OnTimer(UINT_PTR id);
+    // The owner's timer: true when it was the burst's, whose notice is then shown, each interface
+    // named as `names` name it (one that went by the name it had).
+    bool OnTimer(UINT_PTR id, const InterfaceNames& names);
 
     // A message from the icon (NOTIFYICON_VERSION_4's: the event in the low word of lParam, the
     // point in wParam; where the shell refused that version, the mouse message in lParam, the
@@ -72,7 +71,6 @@ private:
     bool m_shown = false;
     bool m_version4 = false;  // the shell took NOTIFYICON_VERSION_4
     std::wstring m_tip = L"Netpeek";
-    InterfaceNames m_names;
     std::vector<ChangeLine> m_burst;
     bool m_gathering = false;
 };

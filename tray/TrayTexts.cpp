@@ -57,11 +57,6 @@ std::wstring TipText(const std::vector<std::wstring>& lines) {
     return FitLines(L"Netpeek", lines, kTipLimit, lines.size());
 }
 
-void KnowNames(InterfaceNames& names, const AdapterMap& adapters) {
-    for (const auto& [index, adapter] : adapters)
-        if (!adapter.friendlyName.empty())
-            names[index] = adapter.friendlyName;
-}
 
 std::vector<std::wstring> NoticeLines(const std::vector<ChangeLine>& burst, const InterfaceNames& names) {
     // Each address that came is matched with the first that went from the same interface and

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "interfaces/AdapterInfo.h"
+#include "interfaces/InterfaceText.h"
 #include "rows/ChangeLines.h"
 #include "rows/ListRow.h"
 
@@ -35,10 +36,6 @@ std::wstring FitLines(std::wstring_view first, const std::vector<std::wstring>& 
 // The tip: "Netpeek", then the address lines that fit.
 std::wstring TipText(const std::vector<std::wstring>& lines);
 
-// The interfaces' names by index, as the reads have found them: an interface that went keeps the
-// name it had, for the notice that it went.
-using InterfaceNames = std::map<std::uint32_t, std::wstring>;
-void KnowNames(InterfaceNames& names, const AdapterMap& adapters);
 
 // A burst's changes as a person reads them: "+ 10.0.0.2 (Ethernet)" for one that came,
 // "− 10.8.0.6 (VPN)" for one that went, and "10.0.0.1 → 10.0.0.2 (Ethernet)" where an address of

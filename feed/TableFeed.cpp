@@ -1,0 +1,66 @@
+#include "feed/TableFeed.h"
+
+#include <utility>
+
+#include "support/LocalTime.h"
+#include "support/SystemError.h"
+
+namespace netpeek {
+
+TableFeed::TableFeed(const TableSources& sources, const ViewChoice& choice)
+    : m_sources(sources), m_choice(choice), m_rows(sources) {}
+
+std::vector<ChangeLine> TableFeed::LinesOf(const TableRows::Replaced& replaced) const {
+    return ChangedLines(replaced.before, replaced.after, IsoLocalTime(m_sources.utcNow()));
+}
+
+TableUpdate TableFeed::Read(TableRows::Mode mode, ULONGLONG* spent) {
+    const TableChoice wanted = TableChoiceOf(m_choice);
+    TableUpdate update;
+    const bool first = !m_rows.HasRead();
+    if (!first && !(m_rows.Choice() == wanted)) {
+        // The table under the last read's choice first: what changed there is a change of the table.
+        if (const std::optional<TableRows::Replaced> replaced = m_rows.Read(m_rows.Choice(), mode, spent))
+            update.lines = LinesOf(*replaced);
+        update.rechosen = true;
+    }
+    const std::optional<TableRows::Replaced> replaced =
+        m_rows.Read(wanted, update.rechosen ? TableRows::Mode::Again : mode, update.rechosen ? nullptr : spent);
+    KnowNames(m_names, m_rows.Adapters());
+    update.changed = replaced.has_value() || update.rechosen;
+    // Another table may have other interfaces.
+    if (update.changed)
+        ForgetInterfaces();
+    if (replaced && !first && !update.rechosen)
+        update.lines = LinesOf(*replaced);
+    return update;
+}
+
+void TableFeed::Clear() {
+    m_rows.Clear();
+    ForgetInterfaces();
+}
+
+void TableFeed::ForgetInterfaces() {
+    m_interfaces.reset();
+    m_interfacesError.reset();
+}
+
+const AdapterMap& TableFeed::Interfaces() {
+    if (m_rows.Choice().NeedsAdapters() && m_rows.HasRead())
+        return m_rows.Adapters();
+    if (m_interfacesError)
+        throw *m_interfacesError;
+    if (!m_interfaces) {
+        try {
+            m_interfaces = m_sources.getAdapters();
+        } catch (...) {
+            m_interfacesError = CurrentError();
+            throw;
+        }
+        KnowNames(m_names, *m_interfaces);
+    }
+    return *m_interfaces;
+}
+
+}  // namespace netpeek
