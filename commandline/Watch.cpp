@@ -5,9 +5,11 @@
 #include <optional>
 #include <utility>
 
+#include "feed/MessageWait.h"
 #include "support/Application.h"
 #include "support/LocalTime.h"
 #include "support/SystemError.h"
+#include "support/WindowIds.h"
 
 namespace netpeek {
 
@@ -116,7 +118,7 @@ bool WatchSession::HandleMessage(UINT msg, WPARAM wParam, LPARAM) {
     switch (msg) {
     case WM_TIMER:
         return m_follower.OnTimer(wParam);
-    case TableFollower::kIPv6NoticeMessage:
+    case kIPv6NoticeMessage:
         m_follower.OnIPv6Notice();
         return true;
     case WM_ENDSESSION:
@@ -157,18 +159,9 @@ void WatchSession::Follow(const TableSources& services, Watch& watch, std::uint3
                 break;
             timeout = static_cast<DWORD>(std::min(end - now, kLongestWaitMilliseconds));
         }
-        // The table's change notice and the stop wake the one thread as a message does.
-        const HANDLE waits[2] = {StopEvent(), m_follower.NoticeEvent()};
-        const DWORD count = waits[1] ? 2 : 1;
-        const DWORD woke = MsgWaitForMultipleObjectsEx(count, waits, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woke == WAIT_FAILED)
-            ThrowLastError(L"The watch's message loop failed.");
-        if (count == 2 && woke == WAIT_OBJECT_0 + 1) {
-            m_follower.OnNotice();
+        // Stopped, or the time is up: the loop's test says which.
+        if (!WaitForMessages(m_follower, StopEvent(), timeout))
             continue;
-        }
-        if (woke != WAIT_OBJECT_0 + count)
-            continue;  // stopped, or the time is up: the loop's test says which
         MSG msg{};
         while (!Ended() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {

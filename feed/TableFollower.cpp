@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <utility>
 
+#include "support/WindowIds.h"
+
 namespace netpeek {
 
 namespace {
 
 // A re-read every two seconds, since Wine never sends the change notice and some changes come
 // without one; a burst of notices gives one update, a moment after the last.
-constexpr UINT_PTR kRereadTimer = 1;
 constexpr UINT kRereadMilliseconds = 2000;
-constexpr UINT_PTR kNoticeTimer = 2;
 constexpr UINT kNoticeDelayMilliseconds = 300;
 // Where reads of the table are slow (Wine's grows with the table, to seconds), the next re-read
 // waits this many times as long as the quicker of the last two took, so that following costs a
@@ -19,7 +19,6 @@ constexpr UINT kNoticeDelayMilliseconds = 300;
 constexpr ULONGLONG kRereadCostFactor = 100;
 // A notice that ends in an error is asked for again after a second, then after twice as long
 // each time it fails again, up to a minute.
-constexpr UINT_PTR kNoticeRetryTimer = 4;
 constexpr UINT kFirstNoticeRetryMilliseconds = 1000;
 constexpr UINT kLastNoticeRetryMilliseconds = 60000;
 // How long a withdrawn notice is waited for; Windows ends a cancelled request at once.

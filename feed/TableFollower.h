@@ -29,9 +29,6 @@ public:
         TableFollower& m_follower;
     };
 
-    // What the IPv6 table's change notice posts to the owner.
-    static constexpr UINT kIPv6NoticeMessage = WM_APP + 1;
-
     TableFollower() = default;
     ~TableFollower();
     TableFollower(const TableFollower&) = delete;
@@ -60,7 +57,7 @@ public:
     HANDLE NoticeEvent() const;
     // The message loop saw that event: ask for the next notice, and update once the burst is over.
     void OnNotice();
-    // The owner got kIPv6NoticeMessage: update once the burst is over.
+    // The owner got kIPv6NoticeMessage (support/WindowIds): update once the burst is over.
     void OnIPv6Notice();
     // The owner's timer: true when it was one of the follower's.
     bool OnTimer(UINT_PTR id);

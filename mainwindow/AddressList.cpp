@@ -7,6 +7,7 @@
 #include "rows/ListUpdate.h"
 #include "rows/RowOrder.h"
 #include "support/SystemError.h"
+#include "support/WindowIds.h"
 
 namespace netpeek {
 

@@ -20,9 +20,6 @@ namespace netpeek {
 
 class AddressList {
 public:
-    // The window's timer that the marks' expiry takes.
-    static constexpr UINT_PTR kMarkTimer = 3;
-
     // Shows rows in `list`, a report-view list, in `font`, in the columns and the order that `choice`
     // (which must outlive the list) says; the marks' timer goes to `owner`.
     void Attach(HWND owner, HWND list, HFONT font, const ViewChoice& choice);

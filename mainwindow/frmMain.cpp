@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "export/ListTexts.h"
+#include "feed/MessageWait.h"
 #include "mainwindow/MenuBar.h"
 #include "rows/CellTexts.h"
 #include "rows/RowOrder.h"
@@ -19,6 +20,7 @@
 #include "support/LocalTime.h"
 #include "support/ScreenDpi.h"
 #include "support/SystemError.h"
+#include "support/WindowIds.h"
 #include "tray/TrayTexts.h"
 
 namespace netpeek {
@@ -120,6 +122,11 @@ LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     auto* form = reinterpret_cast<frmMain*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!form)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
+    // A command, a box or a menu may run a message loop of its own, where the follower's timer
+    // still fires: no re-read runs inside any message but that timer's own, which holds none.
+    std::optional<TableFollower::Hold> hold;
+    if (msg != WM_TIMER)
+        hold.emplace(form->m_follower);
     // No error leaves the window procedure: it is shown here and the program goes on.
     try {
         return form->HandleMessage(msg, wParam, lParam);
@@ -130,8 +137,6 @@ LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 }
 
 void frmMain::ShowEventError() {
-    // The command's own hold has gone with the error; the box is modal as its dialog was.
-    const TableFollower::Hold hold(m_follower);
     try {
         ErrorBox::Instance().ShowError(CurrentError(), MB_ICONERROR | MB_OK, L"", L"", true);
     } catch (...) {
@@ -150,7 +155,7 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
         OnSize(wParam);
         return 0;
-    case TrayIcon::kCallbackMessage:
+    case kTrayIconMessage:
         OnTrayIcon(wParam, lParam);
         return 0;
     case WM_TIMER:
@@ -174,7 +179,7 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETTINGCHANGE:
         OnTimeChange();
         break;
-    case TableFollower::kIPv6NoticeMessage:
+    case kIPv6NoticeMessage:
         m_follower.OnIPv6Notice();
         return 0;
     case WM_ENTERMENULOOP:
@@ -374,7 +379,7 @@ void frmMain::OnCommand(UINT id) {
 void frmMain::OnTimer(UINT_PTR id) {
     if (m_tray.OnTimer(id, m_feed.Names()))
         return;
-    if (!m_follower.OnTimer(id) && id == AddressList::kMarkTimer)
+    if (!m_follower.OnTimer(id) && id == kMarkTimer)
         m_list.ExpireMarks();
 }
 
@@ -436,7 +441,6 @@ void TickColumns(HMENU menu, const std::vector<int>& shown) {
 void frmMain::ShowColumnsMenu(POINT at) {
     const UniqueMenu menu = BuildColumnsMenu();
     TickColumns(menu.get(), m_choice.extras);
-    const TableFollower::Hold hold(m_follower);
     Hooks().trackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, m_hwnd);
 }
 
@@ -463,7 +467,6 @@ void frmMain::ShowListMenu(POINT at) {
     }
     EnableMenuItem(menu.get(), MenuCommandId(kShowAllInterfacesItem.array, kShowAllInterfacesItem.index),
                    MF_BYCOMMAND | (m_choice.hidden.empty() ? MF_GRAYED : MF_ENABLED));
-    const TableFollower::Hold hold(m_follower);
     Hooks().trackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, m_hwnd);
 }
 
@@ -490,7 +493,6 @@ void frmMain::OnTrayIcon(WPARAM wParam, LPARAM lParam) {
         ShowFromTray();
         break;
     case TrayIcon::Request::OpenMenu: {
-        const TableFollower::Hold hold(m_follower);
         m_tray.ShowMenu(BuildTrayMenu().get(), at);
         break;
     }
@@ -577,7 +579,6 @@ void frmMain::Form_KeyDown(int keyCode, int shift) {
 }
 
 void frmMain::mnuFile_Click(int index) {
-    const TableFollower::Hold hold(m_follower);
     switch (index) {
     case 0:
         ExportList();
@@ -594,7 +595,6 @@ void frmMain::mnuEdit_Click(int index) {
 }
 
 void frmMain::mnuHelp_Click(int index) {
-    const TableFollower::Hold hold(m_follower);
     switch (index) {
     case 0:
         m_services.openReadMeFile(m_hwnd, 0);
@@ -654,7 +654,6 @@ void frmMain::mnuColumn_Click(int column) {
         if (next.sort.column == column)
             next.sort = StoredListSort{};
     });
-    const TableFollower::Hold hold(m_follower);
     if (adding)
         AddListColumn(column);
     else
@@ -676,7 +675,6 @@ void frmMain::tbMain_ButtonClick(std::wstring_view key) {
 }
 
 void frmMain::RefreshList() {
-    const TableFollower::Hold hold(m_follower);
     BusyCursor busy;
     m_rowTip.Hide();
     m_feed.ForgetInterfaces();
@@ -686,7 +684,6 @@ void frmMain::RefreshList() {
 // The list read again as F5 reads it, keeping the row the user had chosen; a read that fails
 // empties it as F5's does, and says why.
 void frmMain::ReadAgain() {
-    const TableFollower::Hold hold(m_follower);
     BusyCursor busy;
     m_rowTip.Hide();
     ShowUpdate(ReadFeed(TableRows::Mode::Again), ListShow::Refill);
@@ -741,7 +738,6 @@ void frmMain::ShowAllInterfaces() {
 }
 
 void frmMain::SortBy(int column) {
-    const TableFollower::Hold hold(m_follower);
     BusyCursor busy;
     m_rowTip.Hide();
     // The sort is the view's own, kept as the window closes.
@@ -761,8 +757,8 @@ HANDLE frmMain::NoticeEvent() const {
     return m_follower.NoticeEvent();
 }
 
-void frmMain::OnAddressNotice() {
-    m_follower.OnNotice();
+bool frmMain::WaitForMessages() {
+    return netpeek::WaitForMessages(m_follower);
 }
 
 ULONGLONG frmMain::ShowTableChanges() {
@@ -804,7 +800,7 @@ void frmMain::ToggleAutoRefresh() {
         return;
     }
     m_follower.Start();
-    m_follower.UpdateNow();
+    ShowTableChanges();
 }
 
 void frmMain::ToggleMinimizeToTray() {
@@ -857,7 +853,6 @@ void frmMain::ExportList() {
 // The selected row as the one line the export writes for it, or with no row selected the whole
 // list as the export writes it.
 void frmMain::CopyToClipboard() {
-    const TableFollower::Hold hold(m_follower);
     const int selected = m_lvIPs.GetSelected();
     asSetClipboardText(m_hwnd, selected >= 0 ? ItemCsvLine(m_lvIPs.Handle(), selected) : ListCsvText(m_lvIPs.Handle()));
 }

@@ -80,8 +80,9 @@ public:
     void UpdateFromTable();
     // The event IP Helper signals when the table changes, while a notice is pending; else null.
     HANDLE NoticeEvent() const;
-    // The message loop saw that event: ask for the next notice, and update once the burst is over.
-    void OnAddressNotice();
+    // The message loop's wait: true once a message is there; the table's change notice, as it comes
+    // meanwhile, is followed.
+    bool WaitForMessages();
 
     // The dedication passed to the About window.
     static constexpr wchar_t kDedication[] = L"Друзьям";

@@ -13,16 +13,8 @@ namespace netpeek::modMain {
 
 int RunMessageLoop(frmMain& form) {
     while (form.Handle()) {
-        // The table's change notice wakes the one thread as a message does.
-        const HANDLE notice = form.NoticeEvent();
-        const DWORD woke = MsgWaitForMultipleObjectsEx(notice ? 1 : 0, notice ? &notice : nullptr, INFINITE,
-                                                       QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woke == WAIT_FAILED)
-            ThrowLastError(L"The message loop failed.");
-        if (notice && woke == WAIT_OBJECT_0) {
-            form.OnAddressNotice();
+        if (!form.WaitForMessages())
             continue;
-        }
         MSG msg{};
         while (form.Handle() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT)

@@ -12,6 +12,7 @@
 
 #include "mainwindow/AddressList.h"
 #include "rows/RowsOfTables.h"
+#include "support/WindowIds.h"
 #include "tests/ListMessages.h"
 #include "tests/TableBuilder.h"
 
@@ -214,10 +215,10 @@ TEST_F(AddressListView, AnUpdateRefusedPartWayLeavesNoMarkBehind) {
     for (const ULONGLONG end = GetTickCount64() + 300; GetTickCount64() < end; Sleep(10)) {
         MSG msg;
         while (PeekMessageW(&msg, owner.get(), WM_TIMER, WM_TIMER, PM_REMOVE))
-            if (msg.wParam == AddressList::kMarkTimer)
+            if (msg.wParam == kMarkTimer)
                 list.ExpireMarks();
     }
     for (int item : {40, 60, 61})
         EXPECT_EQ(CellBackground(item, 2), CLR_NONE) << "item " << item << " is drawn plain";
-    EXPECT_FALSE(KillTimer(owner.get(), AddressList::kMarkTimer));
+    EXPECT_FALSE(KillTimer(owner.get(), kMarkTimer));
 }

@@ -11,6 +11,7 @@
 #include "mainwindow/frmMain.h"
 #include "settings/Settings.h"
 #include "support/Hooks.h"
+#include "support/WindowIds.h"
 #include "tests/FormRecorder.h"
 #include "tests/TableBuilder.h"
 
@@ -178,6 +179,6 @@ TEST_F(Columns, ALeaseCellFollowsTheTimeZone) {
     recorder.zoneSeconds = 3600;
     SendMessageW(form->Handle(), WM_TIMECHANGE, 0, 0);
     EXPECT_EQ(Cell(List(), 1, 6), L"2025-12-09 16:03");
-    EXPECT_FALSE(KillTimer(form->Handle(), AddressList::kMarkTimer)) << "nothing marked";
+    EXPECT_FALSE(KillTimer(form->Handle(), kMarkTimer)) << "nothing marked";
     EXPECT_EQ(form->Log().Lines().Kept(), 0u);
 }

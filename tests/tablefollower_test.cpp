@@ -9,14 +9,13 @@
 #include <utility>
 
 #include "feed/TableFollower.h"
+#include "support/WindowIds.h"
 #include "tests/FormRecorder.h"
 
 using namespace netpeek;
 using namespace netpeek::test;
 
 namespace {
-
-constexpr UINT_PTR kRereadTimer = 1, kNoticeTimer = 2;
 
 class Follower : public ::testing::Test {
 protected:

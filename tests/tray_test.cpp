@@ -12,6 +12,7 @@
 
 #include "mainwindow/frmMain.h"
 #include "support/Hooks.h"
+#include "support/WindowIds.h"
 #include "tests/FormRecorder.h"
 #include "tests/TableBuilder.h"
 
@@ -70,7 +71,7 @@ protected:
     void Command(MenuRef item) { SendMessageW(form->Handle(), WM_COMMAND, MenuCommandId(item.array, item.index), 0); }
     // The icon tells its owner of an event, as NOTIFYICON_VERSION_4 does.
     void IconEvent(UINT event) {
-        SendMessageW(form->Handle(), TrayIcon::kCallbackMessage, MAKEWPARAM(30, 40), MAKELPARAM(event, TrayIcon::kIconId));
+        SendMessageW(form->Handle(), kTrayIconMessage, MAKEWPARAM(30, 40), MAKELPARAM(event, TrayIcon::kIconId));
     }
     std::vector<DWORD> Messages() const {
         std::vector<DWORD> messages;
@@ -126,7 +127,7 @@ TEST_F(Tray, TheSwitchIsStoredAndOffThereIsNoIcon) {
     EXPECT_EQ(shell[0].data.uID, TrayIcon::kIconId);
     EXPECT_EQ(shell[0].data.uFlags & NIF_GUID, 0u);
     EXPECT_NE(shell[0].data.hIcon, nullptr);
-    EXPECT_EQ(shell[0].data.uCallbackMessage, TrayIcon::kCallbackMessage);
+    EXPECT_EQ(shell[0].data.uCallbackMessage, kTrayIconMessage);
     EXPECT_EQ(shell[1].data.uVersion, static_cast<UINT>(NOTIFYICON_VERSION_4));
     const auto after = recorder.Take();
     EXPECT_EQ(std::count(after.begin(), after.end(), L"GetAdapters"), 1) << "the tip's names";
@@ -195,14 +196,14 @@ TEST_F(Tray, ABurstOfSixEventsGivesOneNotice) {
         Reread();
     }
     EXPECT_EQ(Notices(), 0) << "gathering";
-    SendMessageW(form->Handle(), WM_TIMER, TrayIcon::kBurstTimer, 0);
+    SendMessageW(form->Handle(), WM_TIMER, kBurstTimer, 0);
     ASSERT_EQ(Notices(), 1);
     const ShellCall* notice = LastWith(NIM_MODIFY, NIF_INFO);
     EXPECT_STREQ(notice->data.szInfoTitle, L"Адреса изменились");
     EXPECT_STREQ(notice->data.szInfo, L"+ 10.0.10.1 (Ethernet 11)\n+ 10.0.11.1 (Ethernet 12)\n+ 10.0.12.1 (Ethernet 13)\n…и ещё 3");
     EXPECT_EQ(notice->data.dwInfoFlags, static_cast<DWORD>(NIIF_INFO | NIIF_RESPECT_QUIET_TIME));
     EXPECT_EQ(form->Log().Lines().Kept(), 6u) << "the log has them all";
-    SendMessageW(form->Handle(), WM_TIMER, TrayIcon::kBurstTimer, 0);
+    SendMessageW(form->Handle(), WM_TIMER, kBurstTimer, 0);
     EXPECT_EQ(Notices(), 1) << "one burst, one notice";
 
     IconEvent(NIN_BALLOONUSERCLICK);
@@ -214,7 +215,7 @@ TEST_F(Tray, ABurstOfSixEventsGivesOneNotice) {
     raw.pop_back();
     Use(raw);
     Reread();
-    SendMessageW(form->Handle(), WM_TIMER, TrayIcon::kBurstTimer, 0);
+    SendMessageW(form->Handle(), WM_TIMER, kBurstTimer, 0);
     EXPECT_EQ(Notices(), 1) << "the window is shown";
 
     Command(kNotifyChangesItem);
@@ -223,7 +224,7 @@ TEST_F(Tray, ABurstOfSixEventsGivesOneNotice) {
     raw.pop_back();
     Use(raw);
     Reread();
-    SendMessageW(form->Handle(), WM_TIMER, TrayIcon::kBurstTimer, 0);
+    SendMessageW(form->Handle(), WM_TIMER, kBurstTimer, 0);
     EXPECT_EQ(Notices(), 1) << "notices off";
     EXPECT_EQ(form->Log().Lines().Kept(), 8u);
 }
@@ -282,7 +283,7 @@ TEST_F(Tray, ATaskbarCreatedWhileTheIconIsThereKeepsIt) {
     raw.pop_back();
     Use(raw);
     Reread();
-    SendMessageW(form->Handle(), WM_TIMER, TrayIcon::kBurstTimer, 0);
+    SendMessageW(form->Handle(), WM_TIMER, kBurstTimer, 0);
     EXPECT_EQ(Notices(), 1);
     for (const ShellCall& call : shell) {
         if (call.message == NIM_MODIFY) {
@@ -303,9 +304,9 @@ TEST_F(Tray, WithoutVersion4TheIconsMouseMessagesStillWork) {
     recorder.values[L"Minimize To Tray"] = L"1";
     Open();
     Minimise();
-    SendMessageW(form->Handle(), TrayIcon::kCallbackMessage, TrayIcon::kIconId, WM_LBUTTONUP);
+    SendMessageW(form->Handle(), kTrayIconMessage, TrayIcon::kIconId, WM_LBUTTONUP);
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
-    SendMessageW(form->Handle(), TrayIcon::kCallbackMessage, TrayIcon::kIconId, WM_RBUTTONUP);
+    SendMessageW(form->Handle(), kTrayIconMessage, TrayIcon::kIconId, WM_RBUTTONUP);
     EXPECT_EQ(menuItems.size(), 5u);
 }
 

@@ -6,6 +6,7 @@
 
 #include "support/Application.h"
 #include "support/Hooks.h"
+#include "support/WindowIds.h"
 
 namespace netpeek {
 
@@ -67,7 +68,7 @@ bool TrayIcon::Add(HWND owner) {
     if (!m_icon)
         m_icon = LoadTrayIcon(GetSystemMetrics(SM_CXSMICON));
     NOTIFYICONDATAW data = Data(NIF_MESSAGE | NIF_ICON);
-    data.uCallbackMessage = kCallbackMessage;
+    data.uCallbackMessage = kTrayIconMessage;
     data.hIcon = m_icon.get();
     // A restarted Explorer knows none of the icons it had, and each is added again; but Explorer
     // also says TaskbarCreated when the DPI changes or a remote session connects, while it still

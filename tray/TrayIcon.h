@@ -16,12 +16,11 @@ namespace netpeek {
 
 class TrayIcon {
 public:
-    // What the icon sends its owner, and its id among the owner's icons (one, and no GUID: the
-    // program is unsigned and may move, and Windows ties a GUID to the executable's path).
-    static constexpr UINT kCallbackMessage = WM_APP + 2;
+    // The icon's id among the owner's icons (one, and no GUID: the program is unsigned and may
+    // move, and Windows ties a GUID to the executable's path); it tells the owner of its events
+    // with kTrayIconMessage (support/WindowIds).
     static constexpr UINT kIconId = 1;
     // The changes of one burst are gathered for this long after the first, then shown as one.
-    static constexpr UINT_PTR kBurstTimer = 5;
     static constexpr UINT kBurstMilliseconds = 2000;
 
     // What a message from the icon asks of the owner.
