@@ -25,7 +25,7 @@ enum class SaveOrder {
 
 // Whether the saved rows include the IPv6 table's after the IPv4 table's.
 enum class SaveIPv6 {
-    Stored,  // as the window's "Show IPv6" switch was last left
+    Stored,  // as the window's IPv6 switch was last left
     Added,   // /ipv6
     Left,    // /noipv6
 };

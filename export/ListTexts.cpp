@@ -107,4 +107,9 @@ std::wstring ItemCsvLine(HWND list, int item) {
     return std::move(csv).Text();
 }
 
+std::wstring CopiedText(HWND list) {
+    const int selected = ListViewCtrl(list).GetSelected();
+    return selected >= 0 ? ItemCsvLine(list, selected) : ListCsvText(list);
+}
+
 }  // namespace netpeek

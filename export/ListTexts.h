@@ -20,4 +20,8 @@ std::wstring ListCsvText(HWND list);
 // The one line the export writes for that item, CR LF included.
 std::wstring ItemCsvLine(HWND list, int item);
 
+// What Ctrl+C copies: the selected item as the one line the export writes for it, or with none
+// selected the whole list as the export writes it.
+std::wstring CopiedText(HWND list);
+
 }  // namespace netpeek

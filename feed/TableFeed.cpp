@@ -63,4 +63,22 @@ const AdapterMap& TableFeed::Interfaces() {
     return *m_interfaces;
 }
 
+std::optional<AdapterInfo> TableFeed::InterfaceOf(const RowKey& row) {
+    try {
+        const AdapterMap& adapters = Interfaces();
+        const auto found = adapters.find(row.index);
+        return found == adapters.end() ? std::nullopt : std::optional<AdapterInfo>(found->second);
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+TipLease TableFeed::TipLeaseOf(const RowKey& row, const AdapterInfo& adapter, const AdapterUnicast& now) {
+    TipLease lease{m_rows.LeaseOf(row, now), std::nullopt};
+    if (row.family == AddressFamily::IPv4 && m_sources.leaseObtained)
+        if (const auto obtained = m_sources.leaseObtained(adapter.adapterName))
+            lease.obtained = m_sources.localMinute(*obtained);
+    return lease;
+}
+
 }  // namespace netpeek

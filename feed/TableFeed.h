@@ -14,6 +14,7 @@
 #include "feed/TableSources.h"
 #include "interfaces/InterfaceText.h"
 #include "rows/ChangeLines.h"
+#include "rows/InterfaceTip.h"
 #include "settings/Settings.h"
 #include "support/Error.h"
 
@@ -59,8 +60,12 @@ public:
     const AdapterMap& ReadInterfaces() const { return m_rows.Adapters(); }
     // Every interface's name that a read of the interfaces found, one that went kept.
     const InterfaceNames& Names() const { return m_names; }
-    // When the lease of a row's address ends, as the row's own cell says where it shows it.
-    LeaseEnd LeaseOf(const RowKey& row, const AdapterUnicast& now) { return m_rows.LeaseOf(row, now); }
+    // The interface of the row, as Interfaces() knows it; none where it does not, or they cannot be read.
+    std::optional<AdapterInfo> InterfaceOf(const RowKey& row);
+    // What the tooltip tells of the lease of a row's address (`now` as a read made now finds it on
+    // `adapter`): when it ends, as the row's own cell says where it shows it, and, for IPv4, when it
+    // was obtained, which Windows keeps (a DHCPv6 lease's it does not tell).
+    TipLease TipLeaseOf(const RowKey& row, const AdapterInfo& adapter, const AdapterUnicast& now);
     // The lease texts made again in the time zone in force now: true where one differs.
     bool Rezone() { return m_rows.Rezone(); }
 

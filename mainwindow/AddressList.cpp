@@ -4,6 +4,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "mainwindow/FormControls.h"
 #include "rows/ListUpdate.h"
 #include "rows/RowOrder.h"
 #include "support/SystemError.h"
@@ -127,6 +128,24 @@ void AddressList::ShowSortArrow() {
             format |= sort.descending ? HDF_SORTDOWN : HDF_SORTUP;
         header.SetFormat(column, format);
     }
+}
+
+void AddressList::ShowColumns() {
+    // The columns past the six are the extras in the order they came, as their headers say.
+    std::vector<int> shown;
+    for (int column = m_list.ColumnCount(); column-- > static_cast<int>(kBaseColumnCount);) {
+        wchar_t header[64] = {};
+        m_list.GetColumnText(column, header, 64);
+        const std::optional<int> id = ColumnOfHeader(header);
+        if (id && m_choice->Shows(*id))
+            shown.insert(shown.begin(), *id);
+        else
+            SendMessageW(m_list.Handle(), LVM_DELETECOLUMN, static_cast<WPARAM>(column), 0);
+    }
+    for (const int id : m_choice->extras)
+        if (std::find(shown.begin(), shown.end(), id) == shown.end())
+            AddListColumn(m_list, id);
+    ShowSortArrow();
 }
 
 void AddressList::Fill(ListRows rows) {

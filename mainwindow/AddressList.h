@@ -29,6 +29,9 @@ public:
     int ColumnId(int listColumn) const;
     // The sort's arrow in the header, where the choice's sort says, without touching the items.
     void ShowSortArrow();
+    // The list's columns as the choice says: the six, then its extras, one that went taken away
+    // and one that came added at the right end, as on a first run; and the sort's arrow.
+    void ShowColumns();
 
     // Empties the list and fills it with `rows` (in the table's order) as the sort shows them;
     // every mark goes. Throws when the list takes no more items, keeping the rows it took.

@@ -45,4 +45,27 @@ FormServices FormServices::Real() {
     return s;
 }
 
+SettingsStore SettingsOf(const FormServices& services) {
+    return {[&services](const std::wstring& name, const std::wstring& defaultValue) {
+                return services.readValue(kProgramSection, name, kLayoutNoFlags, CApplication::Current(), defaultValue,
+                                          kLayoutPerUser);
+            },
+            [&services](const std::wstring& name, const std::wstring& value) {
+                services.writeValue(kProgramSection, name, kLayoutNoFlags, value, CApplication::Current(),
+                                    kLayoutPerUser);
+            }};
+}
+
+ChangeLog::Placement LogPlacementOf(const FormServices& services) {
+    return {[&services](HWND log) {
+                services.restoreWindowPlacement(log, kProgramSection, kLogPlacementName, CApplication::Current(),
+                                                kLayoutNoMinimum, kLayoutNoMinimum, kLayoutShowAsStored,
+                                                kLayoutPerUser);
+            },
+            [&services](HWND log) {
+                services.saveWindowPlacement(log, kProgramSection, kLogPlacementName, CApplication::Current(),
+                                             kLayoutPerUser);
+            }};
+}
+
 }  // namespace netpeek

@@ -11,7 +11,9 @@
 #include <optional>
 #include <string>
 
+#include "changelog/ChangeLog.h"
 #include "feed/TableSources.h"
+#include "settings/Settings.h"
 #include "support/Application.h"
 
 namespace netpeek {
@@ -47,5 +49,10 @@ struct FormServices : TableSources {
     // The program's own services.
     static FormServices Real();
 };
+
+// The program's values, kept through the services' value store.
+SettingsStore SettingsOf(const FormServices& services);
+// Where the log window's placement is kept, through the services' placement store.
+ChangeLog::Placement LogPlacementOf(const FormServices& services);
 
 }  // namespace netpeek

@@ -67,31 +67,46 @@ void AppendExitShortcut(HMENU menuBar) {
         ThrowLastError(L"The Exit menu item could not be changed.");
 }
 
-UniqueMenu BuildContextMenu() {
+UniqueMenu BuildContextMenu(const ViewChoice& choice, const std::wstring* rowInterface) {
     UniqueMenu popup = NewPopupMenu();
     for (const MenuRef& ref : ContextMenu()) {
         const MenuItem* item = FindMenuItem(ref);
-        if (!item)
+        if (!item || (ref.array == kHideInterfaceItem.array && ref.index == kHideInterfaceItem.index && !rowInterface))
             continue;
         if (ref.array != MenuArray::Column) {
             Append(popup.get(), *item);
             continue;
         }
-        UniqueMenu columns = BuildColumnsMenu();
+        UniqueMenu columns = BuildColumnsMenu(choice);
         const std::wstring caption(item->caption);
         if (!AppendMenuW(popup.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(columns.get()), caption.c_str()))
             ThrowLastError(L"A menu could not be added to the context menu.");
         columns.release();  // the context menu owns it now
     }
+    for (const auto& [item, on] : {std::pair{kAutoRefreshItem, choice.autoRefresh}, std::pair{kShowIPv6Item, choice.ipv6},
+                                   std::pair{kMinimizeToTrayItem, choice.minimizeToTray},
+                                   std::pair{kNotifyChangesItem, choice.notifyChanges}})
+        CheckMenuItem(popup.get(), MenuCommandId(item.array, item.index), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    EnableMenuItem(popup.get(), MenuCommandId(kNotifyChangesItem.array, kNotifyChangesItem.index),
+                   MF_BYCOMMAND | (choice.minimizeToTray ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(popup.get(), MenuCommandId(kShowAllInterfacesItem.array, kShowAllInterfacesItem.index),
+                   MF_BYCOMMAND | (choice.hidden.empty() ? MF_GRAYED : MF_ENABLED));
+    if (rowInterface) {
+        const UINT hide = MenuCommandId(kHideInterfaceItem.array, kHideInterfaceItem.index);
+        std::wstring caption(FindMenuItem(kHideInterfaceItem)->caption);
+        caption.replace(caption.find(L'%'), 1, MenuLiteral(*rowInterface));
+        ModifyMenuW(popup.get(), hide, MF_BYCOMMAND | MF_STRING, hide, caption.c_str());
+    }
     return popup;
 }
 
-UniqueMenu BuildColumnsMenu() {
+UniqueMenu BuildColumnsMenu(const ViewChoice& choice) {
     UniqueMenu popup = NewPopupMenu();
     const auto columns = ListColumns();
     for (std::size_t id = kBaseColumnCount; id < columns.size(); ++id) {
         const std::wstring header(columns[id].header);
-        if (!AppendMenuW(popup.get(), MF_STRING, MenuCommandId(MenuArray::Column, static_cast<int>(id)), header.c_str()))
+        const UINT flags = MF_STRING | (choice.Shows(static_cast<int>(id)) ? MF_CHECKED : MF_UNCHECKED);
+        if (!AppendMenuW(popup.get(), flags, MenuCommandId(MenuArray::Column, static_cast<int>(id)), header.c_str()))
             ThrowLastError(L"A menu item could not be added.");
     }
     return popup;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "mainwindow/FormTables.h"
+#include "settings/Settings.h"
 #include "support/Handles.h"
 #include "support/ScreenDpi.h"
 
@@ -17,11 +18,14 @@ namespace netpeek {
 UniqueMenu BuildMenuBar();
 // Exit's caption in the menu bar gains its key, Esc, which the window handles itself.
 void AppendExitShortcut(HMENU menuBar);
-// The list's context menu, its items as the menu bar shows them.
-UniqueMenu BuildContextMenu();
-// The extra columns, each an item captioned with its header: the header's own menu, and the
-// context menu's submenu.
-UniqueMenu BuildColumnsMenu();
+// The list's context menu, its items as the menu bar shows them, each switch ticked as `choice`
+// has it (the notices' greyed while the icon's is off), the extra columns shown ticked, and
+// "Показать все интерфейсы" greyed while none is hidden; "Скрыть интерфейс «NAME»" names the
+// row's interface, and is left out where the row has none that is known (`rowInterface` null).
+UniqueMenu BuildContextMenu(const ViewChoice& choice, const std::wstring* rowInterface);
+// The extra columns, each an item captioned with its header, ticked while shown: the header's own
+// menu, and the context menu's submenu.
+UniqueMenu BuildColumnsMenu(const ViewChoice& choice);
 // The notification area icon's menu, captions without shortcuts (none reaches the icon), its
 // first item the default, in bold.
 UniqueMenu BuildTrayMenu();

@@ -18,10 +18,9 @@ constexpr int kShowMilliseconds = 30000;
 
 }  // namespace
 
-void RowTooltip::Create(HWND owner, HWND list, AdaptersSource source, RowOfItem rowOf, LeaseSource leaseOf) {
-    m_source = std::move(source);
-    m_rowOf = std::move(rowOf);
-    m_leaseOf = std::move(leaseOf);
+void RowTooltip::Create(HWND owner, HWND list, const AddressList& rows, TableFeed& feed) {
+    m_rows = &rows;
+    m_feed = &feed;
     m_tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                             CApplication::Current().Instance, nullptr);
@@ -119,21 +118,22 @@ std::wstring RowTooltip::TextForRow(int row) {
     if (row < 0)
         return {};
     // The row's own interface, whatever order the list shows the rows in and however it writes them.
-    const auto key = m_rowOf ? m_rowOf(row) : std::nullopt;
-    if (!key)
+    const ListRow* shown = m_rows->RowOf(row);
+    if (!shown)
         return {};
+    const RowKey& key = shown->key;
     const AdapterMap* adapters = nullptr;
     try {
-        adapters = &m_source();
+        adapters = &m_feed->Interfaces();
     } catch (...) {
         return AdaptersUnavailableText(CurrentError().Description());
     }
-    const auto adapter = adapters->find(key->index);
-    const AdapterUnicast* unicast = adapter == adapters->end() ? nullptr : UnicastOf(*key, adapter->second);
-    if (!unicast || !unicast->FromDhcp() || !m_leaseOf)
-        return InterfaceTipText(*key, *adapters);
-    const TipLease lease = m_leaseOf(*key, adapter->second, *unicast);
-    return InterfaceTipText(*key, *adapters, &lease);
+    const auto adapter = adapters->find(key.index);
+    const AdapterUnicast* unicast = adapter == adapters->end() ? nullptr : UnicastOf(key, adapter->second);
+    if (!unicast || !unicast->FromDhcp())
+        return InterfaceTipText(key, *adapters);
+    const TipLease lease = m_feed->TipLeaseOf(key, adapter->second, *unicast);
+    return InterfaceTipText(key, *adapters, &lease);
 }
 
 }  // namespace netpeek

@@ -12,6 +12,8 @@
 #include <string>
 
 #include "interfaces/AdapterInfo.h"
+#include "feed/TableFeed.h"
+#include "mainwindow/AddressList.h"
 #include "rows/InterfaceTip.h"
 #include "rows/ListRow.h"
 #include "support/Controls.h"
@@ -20,21 +22,14 @@ namespace netpeek {
 
 class RowTooltip {
 public:
-    // The interfaces as the feed holds them; throws when they cannot be read.
-    using AdaptersSource = std::function<const AdapterMap&()>;
-    // Who the row shown as the list's item is, from the window's own rows; none for an item it
-    // does not know.
-    using RowOfItem = std::function<std::optional<RowKey>(int item)>;
-    // What the tooltip tells of the lease of an address from DHCP, as the adapter read gave it.
-    using LeaseSource = std::function<TipLease(const RowKey&, const AdapterInfo&, const AdapterUnicast&)>;
-
     RowTooltip() = default;
     RowTooltip(const RowTooltip&) = delete;
     RowTooltip& operator=(const RowTooltip&) = delete;
 
     // Creates the tooltip, owned by `owner` (the list's window, which destroys it and hears its
-    // questions), with one tool covering the list. Throws when it cannot be created.
-    void Create(HWND owner, HWND list, AdaptersSource source, RowOfItem rowOf, LeaseSource leaseOf);
+    // questions), with one tool covering the list, whose rows `rows` says, and whose interfaces and
+    // leases `feed` knows; both must outlive the tooltip. Throws when it cannot be created.
+    void Create(HWND owner, HWND list, const AddressList& rows, TableFeed& feed);
     // The rows moved under the pointer: a tip on show goes, and the next one names the row
     // then under the pointer.
     void Hide();
@@ -55,9 +50,8 @@ private:
     HWND m_tip = nullptr;  // the owner destroys it with itself
     HWND m_owner = nullptr;
     bool m_stopping = false;  // StopTracking is under way; the pop it may cause is not another
-    AdaptersSource m_source;
-    RowOfItem m_rowOf;
-    LeaseSource m_leaseOf;
+    const AddressList* m_rows = nullptr;
+    TableFeed* m_feed = nullptr;
     int m_row = -1;                  // the row under the pointer, or -1
     std::wstring m_text;             // the text the tooltip is showing
 };

@@ -11,8 +11,10 @@
 
 #include "changelog/ChangeLog.h"
 #include "feed/TableFollower.h"
+#include "feed/MessageWait.h"
 #include "feed/TableFeed.h"
 #include "mainwindow/AddressList.h"
+#include "mainwindow/FormControls.h"
 #include "mainwindow/FormServices.h"
 #include "mainwindow/FormTables.h"
 #include "mainwindow/RowTooltip.h"
@@ -23,13 +25,6 @@
 #include "tray/TrayIcon.h"
 
 namespace netpeek {
-
-// Sizes as designed, in twips (1/1440 inch).
-inline constexpr int kFormClientWidthTwips = 9675;
-inline constexpr int kFormClientHeightTwips = 5055;
-
-// Twips to pixels at the system's DPI.
-int TwipsToPixels(int twips);
 
 class frmMain {
 public:
@@ -61,7 +56,6 @@ public:
     void mnuHelp_Click(int index);
     void mnuList_Click(int index);
     void mnuTray_Click(int index);
-    // A tick of an extra column's item: the column is added at the right end, or taken away.
     void mnuColumn_Click(int column);
     // Dispatches by the clicked button's key, compared exactly, to the matching item.
     void tbMain_ButtonClick(std::wstring_view key);
@@ -73,16 +67,16 @@ public:
     // the user had selected stays selected, focused and in view.
     void SortBy(int column);
     // The row that the list's item shows, or null.
-    const ListRow* RowOf(int item) const;
+    const ListRow* RowOf(int item) const { return m_list.RowOf(item); }
 
     // Reads the table again and shows what changed in place, marked; quiet on any failure,
     // and nothing at all when the table is as shown. The timer and the change notice call it.
-    void UpdateFromTable();
+    void UpdateFromTable() { m_follower.UpdateNow(); }
     // The event IP Helper signals when the table changes, while a notice is pending; else null.
-    HANDLE NoticeEvent() const;
+    HANDLE NoticeEvent() const { return m_follower.NoticeEvent(); }
     // The message loop's wait: true once a message is there; the table's change notice, as it comes
     // meanwhile, is followed.
-    bool WaitForMessages();
+    bool WaitForMessages() { return netpeek::WaitForMessages(m_follower); }
 
     // The dedication passed to the About window.
     static constexpr wchar_t kDedication[] = L"Друзьям";
@@ -92,52 +86,40 @@ private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void ShowEventError();
 
+    // What the timers, the notices, the icon, the shell and the session tell the window.
+    LRESULT OnSystemMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     bool OnCreate();
     void OnSize(WPARAM kind = SIZE_RESTORED);
     void OnTimer(UINT_PTR id);
     void OnCommand(UINT id);
     LRESULT OnNotify(NMHDR& header);
     void OnContextMenu(HWND from, LPARAM position);
-    void ShowListMenu(POINT at);
-    void ShowColumnsMenu(POINT at);
+    void TrackMenu(HMENU menu, POINT at);
     void OnTrayIcon(WPARAM wParam, LPARAM lParam);
-    void OnTaskbarCreated();
     void OnTimeChange();
     void OnEndSession(bool ending);
     void OnDestroy();
     LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);
 
-    // Reads the table and shows what changed; answers how long the read took.
-    ULONGLONG ShowTableChanges();
-    // Changes the view's choice as `change` does to a copy of it, once that is stored.
-    template <typename Change>
-    void Choose(Change change);
-    void ToggleAutoRefresh();
-    void ToggleIPv6();
-    void ToggleMinimizeToTray();
-    void ToggleNotifyChanges();
-    void ShowTrayIcon();
-    void ShowFromTray();
-    void ShowLog();
-    // How the list shows a read: emptied and filled (F5), filled keeping the chosen row (another
-    // choice), or only what changed, marked (the table followed).
-    enum class ListShow { Fill, Refill, Mark };
-    TableUpdate ReadFeed(TableRows::Mode mode);
-    void ShowUpdate(const TableUpdate& update, ListShow how);
-    void UpdateTip();
-    void ReadAgain();
-    void AddListColumn(int column);
-    void HideMenuInterface();
-    void ShowAllInterfaces();
-    std::optional<AdapterInfo> InterfaceOfRow(int item);
     void CreateControls();
     void InitToolbar();
     void InitListView();
     void LoadLayout();
     void SaveLayout();
-    void ExportList();
-    void CopyToClipboard();
-    void Exit();
+
+    // How the list shows a read: emptied and filled (F5), filled keeping the chosen row (another
+    // choice), or only what changed, marked (the table followed).
+    enum class ListShow { Fill, Refill, Mark };
+    TableUpdate ReadFeed(TableRows::Mode mode);
+    ULONGLONG FollowTable();
+    void ShowUpdate(const TableUpdate& update, ListShow how);
+
+    // Changes the view's choice as `change` does to a copy of it, once that is stored.
+    template <typename Change>
+    void Choose(Change change);
+    void Chosen(const ViewChoice& before);
+    void ShowLog() { m_log.Show(m_hwnd, m_font.get()); }
+    void Exit() { DestroyWindow(m_hwnd); }
 
     FormServices m_services;
     SettingsStore m_settings;  // the program's key, through the services

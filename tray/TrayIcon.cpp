@@ -102,6 +102,23 @@ void TrayIcon::SetTip(const std::wstring& text) {
     Hooks().shellNotifyIcon(NIM_MODIFY, &data);
 }
 
+void TrayIcon::ShowAddresses(const ListRows& rows, const AdapterMap& adapters) {
+    SetTip(TipText(AddressLines(rows, adapters)));
+}
+
+void TrayIcon::RestoreOwner() {
+    DropBurst();
+    if (!m_owner)
+        return;
+    ShowWindow(m_owner, IsIconic(m_owner) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(m_owner);
+}
+
+void TrayIcon::AddOrRestore(HWND owner) {
+    if (!Add(owner) && !IsWindowVisible(owner))
+        RestoreOwner();
+}
+
 void TrayIcon::Gather(const std::vector<ChangeLine>& lines) {
     if (lines.empty() || !m_shown)
         return;
@@ -139,28 +156,34 @@ void TrayIcon::ShowNotice(const std::wstring& text) {
     Hooks().shellNotifyIcon(NIM_MODIFY, &data);
 }
 
-TrayIcon::Request TrayIcon::OnMessage(WPARAM wParam, LPARAM lParam, POINT& at) const {
-    if (!m_version4) {
-        GetCursorPos(&at);
-        switch (LOWORD(lParam)) {
-        case WM_LBUTTONUP:
-            return Request::ShowWindow;
-        case WM_RBUTTONUP:
-            return Request::OpenMenu;
-        case NIN_BALLOONUSERCLICK:
-            return Request::ShowLog;
-        default:
-            return Request::None;
-        }
+UINT TrayIcon::EventOf(WPARAM wParam, LPARAM lParam, POINT& at) const {
+    if (m_version4) {
+        at = {GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)};
+        return LOWORD(lParam);
     }
-    at = {GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)};
+    GetCursorPos(&at);
     switch (LOWORD(lParam)) {
+    case WM_LBUTTONUP:
+        return NIN_SELECT;
+    case WM_RBUTTONUP:
+        return WM_CONTEXTMENU;
+    default:
+        return LOWORD(lParam);
+    }
+}
+
+TrayIcon::Request TrayIcon::OnMessage(WPARAM wParam, LPARAM lParam, const std::function<UniqueMenu()>& menu) {
+    POINT at{};
+    switch (EventOf(wParam, lParam, at)) {
     case NIN_SELECT:
     case NIN_KEYSELECT:
-        return Request::ShowWindow;
+        RestoreOwner();
+        return Request::None;
     case WM_CONTEXTMENU:
-        return Request::OpenMenu;
+        ShowMenu(menu().get(), at);
+        return Request::None;
     case NIN_BALLOONUSERCLICK:
+        RestoreOwner();
         return Request::ShowLog;
     default:
         return Request::None;

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,8 @@ public:
     // The changes of one burst are gathered for this long after the first, then shown as one.
     static constexpr UINT kBurstMilliseconds = 2000;
 
-    // What a message from the icon asks of the owner.
-    enum class Request { None, ShowWindow, OpenMenu, ShowLog };
+    // What a message from the icon asks of the owner, beyond what the icon does itself.
+    enum class Request { None, ShowLog };
 
     TrayIcon() = default;
     ~TrayIcon();
@@ -44,25 +45,36 @@ public:
 
     // The tip, sent only when it differs from what the icon shows.
     void SetTip(const std::wstring& text);
+    // The tip of these rows: "Netpeek", then the addresses of the interfaces that are up.
+    void ShowAddresses(const ListRows& rows, const AdapterMap& adapters);
     // A read's changes, for the notice of the burst they belong to; the first starts its timer.
     void Gather(const std::vector<ChangeLine>& lines);
     // The burst's changes are forgotten, unshown: the user sees the window.
     void DropBurst();
+    // The owner as it was before it went to the notification area, in front; a notice still
+    // gathering is of no use now.
+    void RestoreOwner();
+    // The icon put there with its tip; where the shell refuses it, a hidden owner comes back rather
+    // than be lost.
+    void AddOrRestore(HWND owner);
     // The owner's timer: true when it was the burst's, whose notice is then shown, each interface
     // named as `names` name it (one that went by the name it had).
     bool OnTimer(UINT_PTR id, const InterfaceNames& names);
 
     // A message from the icon (NOTIFYICON_VERSION_4's: the event in the low word of lParam, the
     // point in wParam; where the shell refused that version, the mouse message in lParam, the
-    // point where the cursor is); `at` gets the point, in screen coordinates, for the menu.
-    Request OnMessage(WPARAM wParam, LPARAM lParam, POINT& at) const;
-    // The icon's menu, the owner's, at that point; the chosen item's command goes to the owner.
-    void ShowMenu(HMENU menu, POINT at) const;
+    // point where the cursor is). A click or Enter shows the owner; a right click or the menu key
+    // opens the owner's menu that `menu` builds, at that point; a click on the notice shows the
+    // owner, and asks it for the log.
+    Request OnMessage(WPARAM wParam, LPARAM lParam, const std::function<UniqueMenu()>& menu);
 
 private:
     // The icon's data for a change: the tip goes with every one, since under version 4 a change
     // without NIF_SHOWTIP may turn the standard tip off.
     NOTIFYICONDATAW Data(UINT flags) const;
+    // The event of a message from the icon, in version 4's terms, and the point it happened at.
+    UINT EventOf(WPARAM wParam, LPARAM lParam, POINT& at) const;
+    void ShowMenu(HMENU menu, POINT at) const;
     void ShowNotice(const std::wstring& text);
 
     HWND m_owner = nullptr;
