@@ -61,13 +61,15 @@ constexpr wchar_t kColumnTwice[] = L"Столбец «%» задан в /columns
 constexpr wchar_t kSwitchTwice[] = L"Ключ % задаётся не больше одного раза.";
 constexpr wchar_t kWithoutSave[] = L"Ключ % действует только вместе с ключом сохранения или слежения: /scomma, "
                                    L"/stab, /sjson, /shtml, /wcomma, /wtab или /wjson.";
+constexpr wchar_t kConnectedAndAll[] =
+    L"Ключи /connected и /allinterfaces не задаются вместе: /allinterfaces показывает все интерфейсы.";
 constexpr std::wstring_view kAllColumns = L"all";
 
 constexpr wchar_t kUsage[] =
     L"Netpeek [/scomma | /stab | /sjson | /shtml ФАЙЛ] [/sort [~]СТОЛБЕЦ | /nosort]\r\n"
-    L"        [/ipv6 | /noipv6] [/columns СПИСОК] [/allinterfaces]\r\n"
+    L"        [/ipv6 | /noipv6] [/columns СПИСОК] [/allinterfaces | /connected] [/primary]\r\n"
     L"Netpeek /wcomma | /wtab | /wjson ФАЙЛ [/wfor СЕКУНДЫ]\r\n"
-    L"        [/ipv6 | /noipv6] [/columns СПИСОК] [/allinterfaces]\r\n"
+    L"        [/ipv6 | /noipv6] [/columns СПИСОК] [/allinterfaces | /connected] [/primary]\r\n"
     L"\r\n"
     L"Без ключей программа открывает своё окно. С ключом сохранения она записывает\r\n"
     L"таблицу адресов в файл, не показывая окна, и завершается:\r\n"
@@ -83,10 +85,14 @@ constexpr wchar_t kUsage[] =
     L"  /ipv6            после адресов IPv4 — адреса IPv6;\r\n"
     L"  /noipv6          только адреса IPv4.\r\n"
     L"  Без /ipv6 и /noipv6 — как включено в окне («Показывать адреса IPv6»).\r\n"
-    L"  /columns СПИСОК  столбцы через запятую, в этом порядке: номера от 0 до 13\r\n"
-    L"                   или заголовки (/columns IP,Name,Gateway); all — все 14.\r\n"
+    L"  /columns СПИСОК  столбцы через запятую, в этом порядке: номера от 0 до 14\r\n"
+    L"                   или заголовки (/columns IP,Name,Gateway); all — все 15.\r\n"
     L"  Без /columns — столбцы, показанные в окне.\r\n"
-    L"  /allinterfaces   и интерфейсы, скрытые в окне.\r\n"
+    L"  /allinterfaces   все интерфейсы, и скрытые в окне;\r\n"
+    L"  /connected       только подключённые интерфейсы, без петли.\r\n"
+    L"  Без них — интерфейсы, показанные в окне.\r\n"
+    L"  /primary         только основной адрес каждого семейства: тот, через\r\n"
+    L"                   который уходит трафик (Route: Default).\r\n"
     L"С ключом слежения она пишет строку на каждую строку таблицы (present), затем\r\n"
     L"на каждое изменение, как только его увидит (added, removed; was и now —\r\n"
     L"строка до и после), с полями Time и Event перед столбцами, пока её не прервут\r\n"
@@ -223,7 +229,6 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
 
     bool orderGiven = false;
     bool ipv6Given = false;
-    bool allGiven = false;
     bool secondsGiven = false;
     const auto named = [](const auto& switches, const std::wstring& name) {
         return std::find_if(switches.begin(), switches.end(), [&](const SaveSwitch& s) { return s.name == name; });
@@ -279,11 +284,11 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
             if (i + 1 == args.size())
                 Refuse(Filled(kNoColumns, {std::to_wstring(headers.empty() ? 0 : headers.size() - 1)}));
             line.columns = ColumnsOf(args[++i], headers);
-        } else if (*name == L"allinterfaces") {
-            if (allGiven)
-                Refuse(Filled(kSwitchTwice, {L"/allinterfaces"}));
-            allGiven = true;
-            line.allInterfaces = true;
+        } else if (*name == L"allinterfaces" || *name == L"connected" || *name == L"primary") {
+            bool& given = *name == L"allinterfaces" ? line.allInterfaces : *name == L"connected" ? line.connected : line.primary;
+            if (given)
+                Refuse(Filled(kSwitchTwice, {L"/" + *name}));
+            given = true;
         } else {
             Refuse(Filled(kUnknownArgument, {args[i]}));
         }
@@ -298,8 +303,12 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
         Refuse(kIPv6WithoutSave);
     if (line.columns && !writes)
         Refuse(Filled(kWithoutSave, {L"/columns"}));
-    if (allGiven && !writes)
-        Refuse(Filled(kWithoutSave, {L"/allinterfaces"}));
+    for (const auto& [given, name] : {std::pair{line.allInterfaces, L"/allinterfaces"}, std::pair{line.connected, L"/connected"},
+                                      std::pair{line.primary, L"/primary"}})
+        if (given && !writes)
+            Refuse(Filled(kWithoutSave, {name}));
+    if (line.allInterfaces && line.connected)
+        Refuse(kConnectedAndAll);
     if (secondsGiven && line.action != CCommandLine::Action::Watch)
         Refuse(kSecondsWithoutWatch);
     return line;

@@ -42,7 +42,9 @@ struct CCommandLine {
     StoredListSort sort;  // with SaveOrder::Given
     SaveIPv6 ipv6 = SaveIPv6::Stored;
     std::optional<std::vector<int>> columns;  // by id, in the order written; none: as the window shows
-    bool allInterfaces = false;               // the interfaces hidden in the window too
+    bool allInterfaces = false;               // the interfaces hidden in the window too, and those not connected
+    bool connected = false;                   // only the interfaces that are up, and not the loopback
+    bool primary = false;                     // only the primary address of each family
 
     bool operator==(const CCommandLine&) const = default;
 };
@@ -54,8 +56,8 @@ struct CCommandLine {
 // without its file name, more than one save switch, /sort without a column or with one that does
 // not exist, /sort or /nosort twice or together, /sort or /nosort without a save switch, and the
 // same for /ipv6 and /noipv6; for /columns without its list, with a column that does not exist or
-// one given twice, given twice itself or without a save switch; and for /allinterfaces twice or
-// without a save switch. A watch switch (/wcomma, /wtab, /wjson) takes the place of a save switch
+// one given twice, given twice itself or without a save switch; for /allinterfaces, /connected
+// and /primary twice or without a save switch, and for /allinterfaces beside /connected. A watch switch (/wcomma, /wtab, /wjson) takes the place of a save switch
 // for /ipv6, /noipv6, /columns and /allinterfaces; it is refused beside a save switch, another
 // watch switch, /sort or /nosort, and so is /wfor without one, without its seconds, with a number
 // below 1 or above kMaxWatchSeconds, or twice. A column number or the seconds may have any zeros

@@ -116,8 +116,12 @@ ViewChoice ChoiceOf(const CCommandLine& line, const SettingsStore& settings) {
             if (id >= static_cast<int>(kBaseColumnCount))
                 choice.extras.push_back(id);
     }
-    if (line.allInterfaces)
+    if (line.allInterfaces) {
         choice.hidden.clear();
+        choice.connectedOnly = false;
+    }
+    choice.connectedOnly = choice.connectedOnly || line.connected;
+    choice.primaryOnly = line.primary;
     if (line.order != SaveOrder::Stored)
         choice.sort = line.order == SaveOrder::Given ? line.sort : StoredListSort{};
     choice.minimizeToTray = false;

@@ -1,5 +1,6 @@
 #include "feed/TableFeed.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "support/LocalTime.h"
@@ -14,10 +15,30 @@ std::vector<ChangeLine> TableFeed::LinesOf(const TableRows::Replaced& replaced) 
     return ChangedLines(replaced.before, replaced.after, IsoLocalTime(m_sources.utcNow()));
 }
 
+namespace {
+
+// The primary addresses of `now` that are not as they were `before`, family by family.
+std::vector<PrimaryAddress> Moved(const std::vector<PrimaryAddress>& before, const std::vector<PrimaryAddress>& now) {
+    std::vector<PrimaryAddress> moved;
+    for (const PrimaryAddress& primary : now) {
+        const auto same = std::find_if(before.begin(), before.end(), [&](const PrimaryAddress& was) {
+            return was.family == primary.family && was.index == primary.index && was.address == primary.address;
+        });
+        if (same == before.end())
+            moved.push_back(primary);
+    }
+    return moved;
+}
+
+}  // namespace
+
 TableUpdate TableFeed::Read(TableRows::Mode mode, ULONGLONG* spent) {
     const TableChoice wanted = TableChoiceOf(m_choice);
     TableUpdate update;
     const bool first = !m_rows.HasRead();
+    // A move is one where the read before knew where the traffic left too.
+    const bool routesBefore = !first && m_rows.Choice().NeedsRoutes();
+    const std::vector<PrimaryAddress> primaryBefore = m_rows.Primary();
     if (!first && !(m_rows.Choice() == wanted)) {
         // The table under the last read's choice first: what changed there is a change of the table.
         if (const std::optional<TableRows::Replaced> replaced = m_rows.Read(m_rows.Choice(), mode, spent))
@@ -28,6 +49,8 @@ TableUpdate TableFeed::Read(TableRows::Mode mode, ULONGLONG* spent) {
         m_rows.Read(wanted, update.rechosen ? TableRows::Mode::Again : mode, update.rechosen ? nullptr : spent);
     KnowNames(m_names, m_rows.Adapters());
     update.changed = replaced.has_value() || update.rechosen;
+    if (routesBefore && wanted.NeedsRoutes())
+        update.primaryMoved = Moved(primaryBefore, m_rows.Primary());
     // Another table may have other interfaces.
     if (update.changed)
         ForgetInterfaces();

@@ -29,6 +29,9 @@ struct TableUpdate {
     bool changed = false;
     // They differ because the choice did: they are other rows, not changed ones.
     bool rechosen = false;
+    // The primary address of each family that moved since the last read, as it is now: the
+    // traffic leaves by another interface or address (a VPN connected, a cable was pulled).
+    std::vector<PrimaryAddress> primaryMoved;
 };
 
 class TableFeed {
@@ -60,6 +63,11 @@ public:
     const AdapterMap& ReadInterfaces() const { return m_rows.Adapters(); }
     // Every interface's name that a read of the interfaces found, one that went kept.
     const InterfaceNames& Names() const { return m_names; }
+    // The primary address of each family (IPv4's first), where the choice reads the routes.
+    const std::vector<PrimaryAddress>& Primary() const { return m_rows.Primary(); }
+    // The primary address of the row's family where the row is it, else null.
+    const PrimaryAddress* PrimaryOf(const RowKey& row) const { return m_rows.PrimaryOf(row); }
+    std::vector<RowKey> PrimaryKeys() const { return m_rows.PrimaryKeys(); }
     // The interface of the row, as Interfaces() knows it; none where it does not, or they cannot be read.
     std::optional<AdapterInfo> InterfaceOf(const RowKey& row);
     // What the tooltip tells of the lease of a row's address (`now` as a read made now finds it on

@@ -60,6 +60,8 @@ TableChoice TableChoiceOf(const ViewChoice& view) {
         choice.extras |= CellOf(column);
     choice.hidden = view.hidden;
     choice.interfaces = view.minimizeToTray;
+    choice.connectedOnly = view.connectedOnly;
+    choice.primaryOnly = view.primaryOnly;
     return choice;
 }
 
@@ -116,29 +118,121 @@ std::optional<TableRows::Replaced> TableRows::Read(const TableChoice& choice, Mo
         } catch (...) {
         }
     }
-    AdapterMap adapters;
-    const std::optional<bool> adaptersSame = choice.NeedsAdapters() ? ReadAdapters(adapters) : std::nullopt;
+    Gathered read;
+    read.table6 = std::move(table6);
+    read.adaptersSame = choice.NeedsAdapters() ? ReadAdapters(read.adapters) : std::nullopt;
+    const bool again = m_read && choice == m_choice && mode == Mode::Again;
+    const CIPv6AddrList noIPv6;
+    read.primary = ReadPrimary(choice, m_next.rows, read.table6 ? *read.table6 : again ? m_table6 : noIPv6,
+                               read.adaptersSame ? read.adapters : m_adapters);
     stop();
-    if (!m_read || !(choice == m_choice) || mode == Mode::Anew)
-        return Renew(choice, std::move(table6), std::move(adapters), adaptersSame.has_value());
+    if (!again)
+        return Renew(choice, std::move(read));
     Replaced replaced;
-    if (!Reread(std::move(table6), std::move(adapters), adaptersSame, replaced))
+    if (!Reread(std::move(read), replaced))
         return std::nullopt;
     return replaced;
 }
 
-TableRows::Replaced TableRows::Renew(const TableChoice& choice, std::optional<CIPv6AddrList> table6, AdapterMap adapters,
-                                     bool adaptersRead) {
+namespace {
+
+// The addresses of the table that the interface with that index may send from.
+std::vector<SourceAddress> SourcesOn(std::uint32_t index, const CIPAddrList& table) {
+    std::vector<SourceAddress> sources;
+    for (const CIPAddrRow& row : table) {
+        if (static_cast<std::uint32_t>(row.dwIndex) != index)
+            continue;
+        SourceAddress source;
+        source.index = index;
+        source.address.bytes = {row.dwAddr.Part1, row.dwAddr.Part2, row.dwAddr.Part3, row.dwAddr.Part4};
+        const std::uint32_t mask = (std::uint32_t{row.dwMask.Part1} << 24) | (std::uint32_t{row.dwMask.Part2} << 16) |
+                                   (std::uint32_t{row.dwMask.Part3} << 8) | row.dwMask.Part4;
+        while (source.prefixLength < 32 && (mask & (0x80000000u >> source.prefixLength)) != 0)
+            ++source.prefixLength;
+        sources.push_back(source);
+    }
+    return sources;
+}
+
+std::vector<SourceAddress> SourcesOn(std::uint32_t index, const CIPv6AddrList& table) {
+    std::vector<SourceAddress> sources;
+    const std::vector<bool> temporary = TemporaryAddresses(table);
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const CIPv6AddrRow& row = table[i];
+        if (row.InterfaceIndex != index)
+            continue;
+        SourceAddress source;
+        source.index = index;
+        source.address.family = 6;
+        source.address.bytes = row.Address.Bytes;
+        source.address.scopeId = row.ScopeId;
+        source.prefixLength = row.OnLinkPrefixLength;
+        source.preferred = row.DadState == kDadStatePreferred;
+        source.temporary = temporary[i];
+        sources.push_back(source);
+    }
+    return sources;
+}
+
+}  // namespace
+
+std::vector<PrimaryAddress> TableRows::ReadPrimary(const TableChoice& choice, const CIPAddrList& table,
+                                                   const CIPv6AddrList& table6, const AdapterMap& adapters) {
+    if (!choice.NeedsRoutes()) {
+        m_routes = RouteTable{};
+        return {};
+    }
+    // Routes that cannot be read now are as the last read found them.
+    try {
+        m_routes = m_services.getRoutes();
+    } catch (...) {
+    }
+    // An interface the adapters do not know, or that were not read, counts as up.
+    const auto up = [&](std::uint32_t index) {
+        const auto adapter = adapters.find(index);
+        return adapter == adapters.end() || adapter->second.operStatus == kOperStatusUp;
+    };
+    std::vector<PrimaryAddress> primary;
+    for (const std::uint8_t family : {std::uint8_t{4}, std::uint8_t{6}}) {
+        // Only the chosen route's interface's addresses are gathered: a re-read of a big table
+        // costs a pass over it and no more.
+        const std::optional<DefaultRoute> route = ChooseDefaultRoute(m_routes, family, up);
+        if (!route)
+            continue;
+        const std::vector<SourceAddress> sources =
+            family == 4 ? SourcesOn(route->index, table) : SourcesOn(route->index, table6);
+        if (const std::optional<PrimaryAddress> found = ChoosePrimary(m_routes, family, up, sources, m_services.bestSource))
+            primary.push_back(*found);
+    }
+    return primary;
+}
+
+std::vector<RowKey> TableRows::PrimaryKeys() const {
+    std::vector<RowKey> keys;
+    for (const PrimaryAddress& primary : m_primary)
+        keys.push_back(KeyOf(primary.index, primary.address));
+    return keys;
+}
+
+const PrimaryAddress* TableRows::PrimaryOf(const RowKey& row) const {
+    for (const PrimaryAddress& primary : m_primary)
+        if (KeyOf(primary.index, primary.address) == row)
+            return &primary;
+    return nullptr;
+}
+
+TableRows::Replaced TableRows::Renew(const TableChoice& choice, Gathered read) {
     Replaced replaced;
     replaced.before = Rows();
     // Interfaces that cannot be read now are as the last read found them, so that a hidden one
     // stays hidden.
     if (!choice.NeedsAdapters())
         m_adapters.clear();
-    else if (adaptersRead)
-        m_adapters = std::move(adapters);
+    else if (read.adaptersSame)
+        m_adapters = std::move(read.adapters);
     m_choice = choice;
-    CIPv6AddrList now6 = table6 ? std::move(*table6) : CIPv6AddrList{};
+    m_primary = std::move(read.primary);
+    CIPv6AddrList now6 = read.table6 ? std::move(*read.table6) : CIPv6AddrList{};
     std::vector<bool> temporary6 = TemporaryAddresses(now6);
     const CIPAddrList& table = m_next.rows;
     m_rows = Rebuilt(table, now6, temporary6, 0, table.size() + now6.size(), 0, false, false);
@@ -162,11 +256,16 @@ bool TableRows::Rezone() {
     return true;
 }
 
-bool TableRows::Reread(std::optional<CIPv6AddrList> table6, AdapterMap adapters, std::optional<bool> adaptersSame,
-                       Replaced& replaced) {
+bool TableRows::Reread(Gathered read, Replaced& replaced) {
     const CIPAddrList& table = m_next.rows;
-    const bool adaptersRead = adaptersSame.has_value();
-    const bool sameInterfaces = !adaptersRead || *adaptersSame;
+    std::optional<CIPv6AddrList>& table6 = read.table6;
+    const bool adaptersRead = read.adaptersSame.has_value();
+    // A primary address that moved changes the rows only where they show it.
+    const std::vector<RowKey> lastPrimary = PrimaryKeys();
+    m_primary = std::move(read.primary);
+    const bool primaryShown = (m_choice.extras & CellOf(kColRoute)) != 0 || m_choice.primaryOnly;
+    const bool samePrimary = !primaryShown || PrimaryKeys() == lastPrimary;
+    const bool sameInterfaces = (!adaptersRead || *read.adaptersSame) && samePrimary;
     const bool same6 = !table6 || *table6 == m_table6;
     if (sameInterfaces && same6 && SameTable(table, m_table))
         return false;
@@ -181,7 +280,7 @@ bool TableRows::Reread(std::optional<CIPv6AddrList> table6, AdapterMap adapters,
     } else {
         replaced.before = Rows();
         if (adaptersRead)
-            m_adapters = std::move(adapters);
+            m_adapters = std::move(read.adapters);
         // Rows whose interface told something new are made again; the others are the last read's.
         const std::size_t last4 = std::min(m_table.size(), m_rows.size());
         const bool known6 = m_temporary6.size() == m_table6.size() && m_rows.size() - last4 == m_table6.size();
@@ -244,7 +343,8 @@ void TableRows::Replace(const CIPAddrList& table, const CIPv6AddrList& table6, c
 ListRows TableRows::Rebuilt(const CIPAddrList& table, const CIPv6AddrList& table6, const std::vector<bool>& temporary6,
                             std::size_t from, std::size_t to, std::size_t lastTo, bool reuse4, bool reuse6) {
     const AdapterLookup lookup(m_adapters, m_services.localMinute);
-    const RowContext context{m_choice.NeedsAdapters() ? &lookup : nullptr, m_choice.extras};
+    const std::vector<RowKey> primary = PrimaryKeys();
+    const RowContext context{m_choice.NeedsAdapters() ? &lookup : nullptr, m_choice.extras, primary};
     const std::size_t last4 = std::min(m_table.size(), m_rows.size());
     lastTo = std::min(lastTo, m_rows.size());
     const std::span<const ListRow> lastRows(m_rows);
@@ -289,21 +389,26 @@ std::set<std::uint32_t> TableRows::HiddenIndexes() const {
     // An interface the adapter read does not know is shown: it may be none of the hidden ones.
     std::set<std::uint32_t> hiddenIndexes;
     for (const auto& [index, adapter] : m_adapters)
-        if (m_choice.hidden.count(UpperName(adapter.adapterName)) != 0)
+        if (m_choice.hidden.count(UpperName(adapter.adapterName)) != 0 ||
+            (m_choice.connectedOnly && (adapter.operStatus != kOperStatusUp || adapter.ifType == kIfTypeLoopback)))
             hiddenIndexes.insert(index);
     return hiddenIndexes;
 }
 
 ListRows TableRows::Visible(ListRows rows) const {
-    if (m_choice.hidden.empty())
+    if (!m_choice.Filters())
         return rows;
     const std::set<std::uint32_t> hiddenIndexes = HiddenIndexes();
-    std::erase_if(rows, [&](const ListRow& row) { return hiddenIndexes.count(row.key.index) != 0; });
+    const std::vector<RowKey> primary = PrimaryKeys();
+    std::erase_if(rows, [&](const ListRow& row) {
+        return hiddenIndexes.count(row.key.index) != 0 ||
+               (m_choice.primaryOnly && std::find(primary.begin(), primary.end(), row.key) == primary.end());
+    });
     return rows;
 }
 
 void TableRows::ShowRows() {
-    m_shown = m_choice.hidden.empty() ? ListRows() : Visible(m_rows);
+    m_shown = m_choice.Filters() ? Visible(m_rows) : ListRows();
 }
 
 }  // namespace netpeek

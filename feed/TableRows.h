@@ -14,6 +14,7 @@
 
 #include "feed/TableSources.h"
 #include "interfaces/LeaseClock.h"
+#include "interfaces/Routes.h"
 #include "rows/InterfaceCells.h"
 #include "rows/ListRow.h"
 #include "settings/Settings.h"
@@ -26,9 +27,14 @@ struct TableChoice {
     bool ipv6 = false;
     CellSet extras = 0;                // the extra columns shown, whose cells are filled
     std::set<std::wstring> hidden;     // the interfaces left out, by UpperName of their AdapterName
-    bool interfaces = false;           // the interfaces' names and states are wanted beside the rows
+    bool interfaces = false;           // the interfaces' names and states, and the primary address, are wanted beside the rows
+    bool connectedOnly = false;        // only the rows of interfaces that are up, and not the loopback's
+    bool primaryOnly = false;          // only the primary address of each family
 
-    bool NeedsAdapters() const { return (extras & kExtraCells) != 0 || !hidden.empty() || interfaces; }
+    bool NeedsAdapters() const { return (extras & kInterfaceCells) != 0 || !hidden.empty() || interfaces || connectedOnly; }
+    bool NeedsRoutes() const { return (extras & CellOf(kColRoute)) != 0 || interfaces || primaryOnly; }
+    // Whether some rows may not be shown.
+    bool Filters() const { return !hidden.empty() || connectedOnly || primaryOnly; }
     friend bool operator==(const TableChoice&, const TableChoice&) = default;
 };
 
@@ -71,7 +77,14 @@ public:
 
     // The rows the last read shows, in the tables' order: the IPv4 rows, then the IPv6 rows, but
     // those of a hidden interface.
-    const ListRows& Rows() const { return m_choice.hidden.empty() ? m_rows : m_shown; }
+    const ListRows& Rows() const { return m_choice.Filters() ? m_shown : m_rows; }
+    // The primary address of each family, as the last read that read the routes found it: IPv4's
+    // first; none where the choice reads no routes.
+    const std::vector<PrimaryAddress>& Primary() const { return m_primary; }
+    // The primary address of the row's family where the row is it, else null.
+    const PrimaryAddress* PrimaryOf(const RowKey& row) const;
+    // The rows that are the primary addresses.
+    std::vector<RowKey> PrimaryKeys() const;
     bool HasRead() const { return m_read; }
     const TableChoice& Choice() const { return m_choice; }
     // How many rows the last read formatted; the others were the last read's own.
@@ -88,12 +101,20 @@ private:
     // Reads the interfaces, with when their leases end: none when that read failed, else whether
     // they tell what the last read's did.
     std::optional<bool> ReadAdapters(AdapterMap& adapters);
+    // What one read gathered beside the IPv4 table.
+    struct Gathered {
+        std::optional<CIPv6AddrList> table6;
+        AdapterMap adapters;
+        std::optional<bool> adaptersSame;  // none where they were not read
+        std::vector<PrimaryAddress> primary;
+    };
+    // Reads the routes and works out the primary address of each family from a read's tables.
+    std::vector<PrimaryAddress> ReadPrimary(const TableChoice& choice, const CIPAddrList& table,
+                                            const CIPv6AddrList& table6, const AdapterMap& adapters);
     // Every row made anew for another choice, or the first read.
-    Replaced Renew(const TableChoice& choice, std::optional<CIPv6AddrList> table6, AdapterMap adapters,
-                   bool adaptersRead);
+    Replaced Renew(const TableChoice& choice, Gathered read);
     // The same choice again: only the rows that differ are touched. False when nothing did.
-    bool Reread(std::optional<CIPv6AddrList> table6, AdapterMap adapters, std::optional<bool> adaptersSame,
-                Replaced& replaced);
+    bool Reread(Gathered read, Replaced& replaced);
     ListRows Rebuilt(const CIPAddrList& table, const CIPv6AddrList& table6, const std::vector<bool>& temporary6,
                      std::size_t from, std::size_t to, std::size_t lastTo, bool reuse4, bool reuse6);
     // Puts the rows of a re-read's tables in place of the last read's where they differ; the
@@ -115,8 +136,10 @@ private:
     CIPv6AddrList m_table6;
     std::vector<bool> m_temporary6;
     AdapterMap m_adapters;
+    RouteTable m_routes;                   // as the last route read found them
+    std::vector<PrimaryAddress> m_primary;  // worked out from the last read's tables and routes
     ListRows m_rows;   // every row, hidden ones too: the IPv4 ones, then the IPv6 ones
-    ListRows m_shown;  // those shown, while an interface is hidden
+    ListRows m_shown;  // those shown, while some are not
     std::size_t m_formatted = 0;
 };
 

@@ -4,6 +4,7 @@
 #include "addrtable/GetIPv6Addresses.h"
 #include "interfaces/Adapters.h"
 #include "interfaces/DhcpLease.h"
+#include "interfaces/ReadRoutes.h"
 
 namespace netpeek {
 
@@ -26,6 +27,8 @@ TableSources TableSources::Real() {
     };
     // The buffer of one read is the next one's, as the table's is.
     s.getAdapters = [kept = std::make_shared<AdaptersBuffer>()] { return ReadAdapters(*kept); };
+    s.getRoutes = ReadRoutes;
+    s.bestSource = BestSourceOf;
     s.utcNow = UtcNow;
     s.localMinute = ToLocalMinute;
     s.leaseObtained = LeaseObtained;

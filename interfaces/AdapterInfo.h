@@ -33,6 +33,11 @@ inline constexpr std::int32_t kOriginDhcp = 3;  // IpPrefixOriginDhcp, IpSuffixO
 // A lifetime that never ends.
 inline constexpr std::uint32_t kInfiniteLifetime = 0xFFFFFFFFu;
 
+// An interface that is up (IfOperStatusUp), and the loopback interface's type
+// (IF_TYPE_SOFTWARE_LOOPBACK).
+inline constexpr std::uint32_t kOperStatusUp = 1;
+inline constexpr std::uint32_t kIfTypeLoopback = 24;
+
 // One of the interface's own addresses, with where it came from and how long it stays valid.
 struct AdapterUnicast {
     SocketAddress address;

@@ -44,9 +44,11 @@ constexpr MenuItem kItems[] = {
     {MenuArray::List, 6, L"Журнал изменений", kCtrlL, true},
     {MenuArray::List, 7, L"Сворачивать в область уведомлений", kNone, true},
     {MenuArray::List, 8, L"Уведомлять об изменениях", kNone, true},
+    {MenuArray::List, 9, L"Только подключённые интерфейсы", kNone, true},
     // The submenu of the extra columns; its items are the columns' headers.
     {MenuArray::Column, 0, L"Столбцы", kNone, true},
     {MenuArray::Tray, 0, L"Показать Netpeek", kNone, true},
+    {MenuArray::Tray, 1, L"Копировать IP-адрес", kNone, true},
 };
 
 // Every item's id stays in the menus' range, below the toolbar's.
@@ -69,6 +71,7 @@ constexpr MenuRef kContextMenu[] = {
     {MenuArray::Column, 0},
     {MenuArray::List, 4},
     {MenuArray::List, 5},
+    {MenuArray::List, 9},
     {MenuArray::List, 1},
     {MenuArray::List, 2},
     {MenuArray::List, 3},
@@ -80,6 +83,7 @@ constexpr MenuRef kTrayMenu[] = {
     {MenuArray::Tray, 0},
     {MenuArray::Edit, 0},
     {MenuArray::List, 6},
+    {MenuArray::Tray, 1},
     {MenuArray::List, 1},
     {MenuArray::File, 100},
 };

@@ -74,9 +74,12 @@ inline constexpr MenuRef kShowIPv6Item{MenuArray::List, 3};
 inline constexpr MenuRef kChangeLogItem{MenuArray::List, 6};
 inline constexpr MenuRef kMinimizeToTrayItem{MenuArray::List, 7};
 inline constexpr MenuRef kNotifyChangesItem{MenuArray::List, 8};
+inline constexpr MenuRef kConnectedOnlyItem{MenuArray::List, 9};
 // The icon's menu, in order; its first item is its default.
 std::span<const MenuRef> TrayMenu();
 inline constexpr MenuRef kShowWindowItem{MenuArray::Tray, 0};
+// Copies the primary address, greyed while there is none.
+inline constexpr MenuRef kCopyPrimaryItem{MenuArray::Tray, 1};
 // The item of MenuItems() with that array and index, or null.
 const MenuItem* FindMenuItem(MenuRef ref);
 // The toolbar's pictures in image-list order and its buttons, in creation order (the list's

@@ -85,7 +85,8 @@ UniqueMenu BuildContextMenu(const ViewChoice& choice, const std::wstring* rowInt
     }
     for (const auto& [item, on] : {std::pair{kAutoRefreshItem, choice.autoRefresh}, std::pair{kShowIPv6Item, choice.ipv6},
                                    std::pair{kMinimizeToTrayItem, choice.minimizeToTray},
-                                   std::pair{kNotifyChangesItem, choice.notifyChanges}})
+                                   std::pair{kNotifyChangesItem, choice.notifyChanges},
+                                   std::pair{kConnectedOnlyItem, choice.connectedOnly}})
         CheckMenuItem(popup.get(), MenuCommandId(item.array, item.index), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
     EnableMenuItem(popup.get(), MenuCommandId(kNotifyChangesItem.array, kNotifyChangesItem.index),
                    MF_BYCOMMAND | (choice.minimizeToTray ? MF_ENABLED : MF_GRAYED));
@@ -112,13 +113,15 @@ UniqueMenu BuildColumnsMenu(const ViewChoice& choice) {
     return popup;
 }
 
-UniqueMenu BuildTrayMenu() {
+UniqueMenu BuildTrayMenu(bool primaryKnown) {
     UniqueMenu popup = NewPopupMenu();
     for (const MenuRef& ref : TrayMenu())
         if (const MenuItem* item = FindMenuItem(ref))
             Append(popup.get(), *item, false);
     if (!SetMenuDefaultItem(popup.get(), MenuCommandId(TrayMenu()[0].array, TrayMenu()[0].index), FALSE))
         ThrowLastError(L"The icon's menu could not be given its default item.");
+    EnableMenuItem(popup.get(), MenuCommandId(kCopyPrimaryItem.array, kCopyPrimaryItem.index),
+                   MF_BYCOMMAND | (primaryKnown ? MF_ENABLED : MF_GRAYED));
     return popup;
 }
 

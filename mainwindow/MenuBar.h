@@ -27,8 +27,8 @@ UniqueMenu BuildContextMenu(const ViewChoice& choice, const std::wstring* rowInt
 // menu, and the context menu's submenu.
 UniqueMenu BuildColumnsMenu(const ViewChoice& choice);
 // The notification area icon's menu, captions without shortcuts (none reaches the icon), its
-// first item the default, in bold.
-UniqueMenu BuildTrayMenu();
+// first item the default, in bold; the primary address's copy greyed where there is none.
+UniqueMenu BuildTrayMenu(bool primaryKnown);
 // The shortcuts of the shown items, each sending its item's command.
 UniqueAccel BuildAccelerators();
 

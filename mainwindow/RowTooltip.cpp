@@ -130,10 +130,11 @@ std::wstring RowTooltip::TextForRow(int row) {
     }
     const auto adapter = adapters->find(key.index);
     const AdapterUnicast* unicast = adapter == adapters->end() ? nullptr : UnicastOf(key, adapter->second);
+    const PrimaryAddress* primary = m_feed->PrimaryOf(key);
     if (!unicast || !unicast->FromDhcp())
-        return InterfaceTipText(key, *adapters);
+        return InterfaceTipText(key, *adapters, nullptr, primary);
     const TipLease lease = m_feed->TipLeaseOf(key, adapter->second, *unicast);
-    return InterfaceTipText(key, *adapters, &lease);
+    return InterfaceTipText(key, *adapters, &lease, primary);
 }
 
 }  // namespace netpeek

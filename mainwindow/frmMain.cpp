@@ -134,7 +134,10 @@ LRESULT frmMain::OnSystemMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_TIMECHANGE:
     case WM_SETTINGCHANGE:
-        OnTimeChange();
+        // A new time zone (travel, or Windows setting it by itself) shows the leases' ends in it; the
+        // leases themselves did not change, so nothing is marked or logged.
+        if (m_lvIPs.Handle() && m_feed.Rezone())
+            m_list.Update(m_feed.Rows(), 0);
         break;
     case WM_ENTERMENULOOP:
     case WM_EXITMENULOOP:
@@ -291,15 +294,9 @@ void frmMain::TrackMenu(HMENU menu, POINT at) {
 
 // The icon shows the window and opens its menu itself; a click on the notice shows the log too.
 void frmMain::OnTrayIcon(WPARAM wParam, LPARAM lParam) {
-    if (m_tray.OnMessage(wParam, lParam, BuildTrayMenu) == TrayIcon::Request::ShowLog)
+    const auto menu = [this] { return BuildTrayMenu(!m_feed.Primary().empty()); };
+    if (m_tray.OnMessage(wParam, lParam, menu) == TrayIcon::Request::ShowLog)
         ShowLog();
-}
-
-// A new time zone (travel, or Windows setting it by itself) shows the leases' ends in it; the
-// leases themselves did not change, so nothing is marked or logged.
-void frmMain::OnTimeChange() {
-    if (m_lvIPs.Handle() && m_feed.Rezone())
-        m_list.Update(m_feed.Rows(), 0);
 }
 
 void frmMain::OnEndSession(bool ending) {
@@ -398,12 +395,17 @@ void frmMain::mnuList_Click(int index) {
         if (m_choice.minimizeToTray)
             Choose([](ViewChoice& next) { next.notifyChanges = !next.notifyChanges; });
         return;
+    case 9:
+        return Choose([](ViewChoice& next) { next.connectedOnly = !next.connectedOnly; });
     }
 }
 
+// The icon's own items: the window shown, or the primary address (IPv4's where there is one) copied.
 void frmMain::mnuTray_Click(int index) {
     if (index == 0)
         m_tray.RestoreOwner();
+    else if (index == 1 && !m_feed.Primary().empty())
+        asSetClipboardText(m_hwnd, AddressText(m_feed.Primary().front().address));
 }
 
 // A tick of an extra column's item: the column is added at the right end, or taken away, and a
@@ -469,7 +471,7 @@ ULONGLONG frmMain::FollowTable() {
 void frmMain::ShowUpdate(const TableUpdate& update, ListShow how) {
     m_log.Add(update.lines);
     if (m_choice.notifyChanges && !IsWindowVisible(m_hwnd))
-        m_tray.Gather(update.lines);
+        m_tray.Gather(update.lines, update.primaryMoved);
     switch (how) {
     case ListShow::Fill:
         m_list.Fill(m_feed.Rows());
@@ -484,7 +486,7 @@ void frmMain::ShowUpdate(const TableUpdate& update, ListShow how) {
         break;
     }
     if (m_choice.minimizeToTray)
-        m_tray.ShowAddresses(m_feed.Rows(), m_feed.ReadInterfaces());
+        m_tray.ShowAddresses(m_feed.Rows(), m_feed.ReadInterfaces(), m_feed.PrimaryKeys());
 }
 
 void frmMain::SortBy(int column) {

@@ -96,7 +96,6 @@ private:
     void OnContextMenu(HWND from, LPARAM position);
     void TrackMenu(HMENU menu, POINT at);
     void OnTrayIcon(WPARAM wParam, LPARAM lParam);
-    void OnTimeChange();
     void OnEndSession(bool ending);
     void OnDestroy();
     LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);

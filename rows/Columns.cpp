@@ -12,7 +12,7 @@ constexpr ListColumn kColumns[] = {
     {L"Broadcast", 1470},   {L"Realm size", 1320},   {L"Type", 2295},
     {L"Name", 1500},        {L"Adapter", 2400},      {L"MAC", 2010},
     {L"Status", 900},       {L"Gateway", 1650},      {L"DNS", 2400},
-    {L"DHCP server", 1650}, {L"Lease expires", 1650},
+    {L"DHCP server", 1650}, {L"Lease expires", 1650}, {L"Route", 900},
 };
 static_assert(std::size(kColumns) == kColumnCount);
 

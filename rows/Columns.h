@@ -1,5 +1,5 @@
 #pragma once
-// The list's columns, as data: the six it always shows, then the eight a user may add, each with
+// The list's columns, as data: the six it always shows, then the nine a user may add, each with
 // its header and its width on a first run. A column is known by its place here, its id, whatever
 // order the list shows it in and whichever of the extras it shows.
 
@@ -28,9 +28,11 @@ enum ColumnId : int {
     kColDns,
     kColDhcpServer,
     kColLeaseExpires,
+    // "Default" on the primary address of each family: the one its traffic leaves by.
+    kColRoute,
 };
 inline constexpr std::size_t kBaseColumnCount = 6;
-inline constexpr std::size_t kColumnCount = 14;
+inline constexpr std::size_t kColumnCount = 15;
 
 struct ListColumn {
     std::wstring_view header;

@@ -18,7 +18,8 @@ const AdapterUnicast* UnicastOf(const RowKey& row, const AdapterInfo& adapter) {
     return nullptr;
 }
 
-std::wstring InterfaceTipText(const RowKey& row, const AdapterMap& adapters, const TipLease* lease) {
+std::wstring InterfaceTipText(const RowKey& row, const AdapterMap& adapters, const TipLease* lease,
+                              const PrimaryAddress* primary) {
     const auto found = adapters.find(row.index);
     if (found == adapters.end())
         return L"Нет сведений об интерфейсе " + std::to_wstring(row.index) + L".";
@@ -31,6 +32,10 @@ std::wstring InterfaceTipText(const RowKey& row, const AdapterMap& adapters, con
                         kLineBreak + L"Основной шлюз: " +
                         orNone(AddressListText(a.gateways, static_cast<std::uint8_t>(row.family))) + kLineBreak +
                         L"DNS-серверы: " + orNone(AddressListText(a.dnsServers, 0));
+    if (primary)
+        text += kLineBreak + std::wstring(L"Основной адрес: ") +
+                (primary->gateway ? L"шлюз " + AddressText(*primary->gateway) + L", " : std::wstring()) + L"метрика " +
+                std::to_wstring(primary->metric);
     const AdapterUnicast* unicast = UnicastOf(row, a);
     if (!unicast || !unicast->FromDhcp())
         return text;

@@ -35,6 +35,8 @@ inline constexpr CellSet kAllCells = (1u << kColumnCount) - 1;
 inline constexpr CellSet kBaseCells = (1u << kBaseColumnCount) - 1;
 inline constexpr CellSet kExtraCells = kAllCells & ~kBaseCells;
 inline constexpr CellSet CellOf(int column) { return 1u << column; }
+// The extra cells that the row's interface fills, from the adapter read: all but "Route".
+inline constexpr CellSet kInterfaceCells = kExtraCells & ~CellOf(kColRoute);
 
 // What a cell sorts by: `rank` first (which kind of value it is), then `value` as one
 // big-endian number. An empty cell has rank 0 and comes before every value; a number, an IPv4

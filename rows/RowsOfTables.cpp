@@ -76,9 +76,14 @@ namespace {
 
 // The extra cells, where the context asks for them.
 ListRow Made(const RowKey& key, CRowCells cells, SortValues& sortBy, const RowContext& context) {
-    if (context.interfaces && (context.extras & kExtraCells) != 0)
+    if (context.interfaces && (context.extras & kInterfaceCells) != 0)
         FillExtraCells(cells, sortBy, static_cast<std::uint8_t>(key.family), context.interfaces->Of(key),
-                       context.extras & kExtraCells);
+                       context.extras & kInterfaceCells);
+    if ((context.extras & CellOf(kColRoute)) != 0 &&
+        std::find(context.primary.begin(), context.primary.end(), key) != context.primary.end()) {
+        cells[kColRoute] = kDefaultRouteText;
+        sortBy[kColRoute].rank = kRankValue;
+    }
     return ListRow(key, std::move(cells), sortBy);
 }
 

@@ -6,6 +6,8 @@
 #include "addrtable/CIPv6AddrRow.h"
 #include "rows/ListRow.h"
 
+#include <span>
+
 namespace netpeek {
 
 class AdapterLookup;
@@ -14,7 +16,11 @@ class AdapterLookup;
 struct RowContext {
     const AdapterLookup* interfaces = nullptr;
     CellSet extras = 0;  // the extra columns whose cells are filled
+    std::span<const RowKey> primary;  // the primary address of each family, which "Route" marks
 };
+
+// What "Route" says of a primary address.
+inline constexpr wchar_t kDefaultRouteText[] = L"Default";
 
 // Who a table's row is.
 RowKey KeyOf(const CIPAddrRow& row);

@@ -38,6 +38,7 @@ ViewChoice LoadChoice(const SettingsStore& store, const std::function<void(const
     choice.ipv6 = store.read(kShowIPv6Name, L"0") == L"1";
     choice.minimizeToTray = store.read(kMinimizeToTrayName, L"0") == L"1";
     choice.notifyChanges = store.read(kNotifyChangesName, L"1") != L"0";
+    choice.connectedOnly = store.read(kConnectedOnlyName, L"0") == L"1";
     return choice;
 }
 
@@ -54,6 +55,8 @@ void StoreChoice(const SettingsStore& store, const ViewChoice& before, const Vie
         store.write(kMinimizeToTrayName, SwitchText(after.minimizeToTray));
     if (after.notifyChanges != before.notifyChanges)
         store.write(kNotifyChangesName, SwitchText(after.notifyChanges));
+    if (after.connectedOnly != before.connectedOnly)
+        store.write(kConnectedOnlyName, SwitchText(after.connectedOnly));
 }
 
 void StoreSort(const SettingsStore& store, const StoredListSort& sort) {

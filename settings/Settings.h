@@ -20,6 +20,7 @@ inline constexpr wchar_t kListSortName[] = L"IPs List Sort";
 inline constexpr wchar_t kAutoRefreshName[] = L"Auto Refresh";
 inline constexpr wchar_t kMinimizeToTrayName[] = L"Minimize To Tray";
 inline constexpr wchar_t kNotifyChangesName[] = L"Notify Changes";
+inline constexpr wchar_t kConnectedOnlyName[] = L"Connected Only";
 
 // Where the values are kept: the program's own key, or what a test puts in its place. A write
 // that cannot be made throws.
@@ -39,6 +40,8 @@ struct ViewChoice {
     bool autoRefresh = true;        // the list follows the table
     bool minimizeToTray = false;    // an icon in the notification area, where minimising hides the window
     bool notifyChanges = true;      // a notice of the changes while hidden there
+    bool connectedOnly = false;     // only the rows of interfaces that are up, and not the loopback's
+    bool primaryOnly = false;       // only the primary address of each family (the command line's /primary)
 
     friend bool operator==(const ViewChoice&, const ViewChoice&) = default;
     // The six, then the extras in the order added: what each of the list's columns shows.
@@ -47,8 +50,8 @@ struct ViewChoice {
 };
 
 // Reads every value: a missing or unreadable one is as on a first run, and a damaged list gives
-// what can be read of it; only a stored "1" turns IPv6 or the icon on, and only "0" following or
-// the notices off. `columnsKnown`, where given, runs once the extra columns are read and before
+// what can be read of it; only a stored "1" turns IPv6, the icon or the connected interfaces alone
+// on, and only "0" following or the notices off. `columnsKnown`, where given, runs once the extra columns are read and before
 // the rest: the window adds them then, so that the layout it restores finds every column.
 ViewChoice LoadChoice(const SettingsStore& store,
                       const std::function<void(const std::vector<int>& extras)>& columnsKnown = {});

@@ -24,6 +24,9 @@ struct FormRecorder {
     bool snapshotFails = false;
     AdapterMap adapters;
     bool adaptersFail = false;
+    RouteTable routes;                                  // the default routes, as GetRoutes reads them
+    bool routesFail = false;
+    std::map<std::uint32_t, SocketAddress> bestSources;  // what Windows answers for an interface's route
     HCURSOR cursorDuringSnapshot = nullptr;
     OVERLAPPED* notice = nullptr;  // the window's pending change notice, while one is armed
     int writeFailures = 0;         // so many writeValue calls throw, as an unwritable HKCU does
@@ -177,6 +180,16 @@ struct FormRecorder {
             if (adaptersFail)
                 throw CError(ERROR_NOT_SUPPORTED, L"The network adapters could not be read.");
             return adapters;
+        };
+        s.getRoutes = [this] {
+            calls.push_back(L"GetRoutes");
+            if (routesFail)
+                throw CError(ERROR_NOT_SUPPORTED, L"The route table could not be read.");
+            return routes;
+        };
+        s.bestSource = [this](const DefaultRoute& route) -> std::optional<SocketAddress> {
+            const auto found = bestSources.find(route.index);
+            return found == bestSources.end() ? std::nullopt : std::optional<SocketAddress>(found->second);
         };
         s.utcNow = [this] { return now; };
         s.localMinute = [this](std::int64_t utcSeconds) { return UtcMinute(utcSeconds + zoneSeconds); };

@@ -94,7 +94,7 @@ TEST_F(Columns, TheHeadersMenuAddsAndTakesAwayAColumnAtTheRightEnd) {
     EXPECT_EQ(ListViewCtrl(List()).ColumnCount(), 6);
     const HWND header = ListViewCtrl(List()).Header().Handle();
     RightClick(header, [](HMENU menu) {
-        EXPECT_EQ(GetMenuItemCount(menu), 8);
+        EXPECT_EQ(GetMenuItemCount(menu), 9);
         EXPECT_EQ(State(menu, MenuArray::Column, kColGateway) & MF_CHECKED, 0u);
     });
     recorder.Take();

@@ -104,9 +104,9 @@ TEST(CommandLine, BadLinesAreRefusedNamingWhatIsWrong) {
     ExpectRefused({L"/scomma", L"a", L"/stab", L"b"}, L"/stab");
     ExpectRefused({L"/scomma", L"a", L"/sort"}, L"/sort");
     ExpectRefused({L"/scomma", L"a", L"/sort", L"~"}, L"/sort");
-    ExpectRefused({L"/scomma", L"a", L"/sort", L"14"}, L"«14»");
+    ExpectRefused({L"/scomma", L"a", L"/sort", L"15"}, L"«15»");
     ExpectRefused({L"/scomma", L"a", L"/sort", L"-1"}, L"«-1»");
-    ExpectRefused({L"/scomma", L"a", L"/sort", L"000014"}, L"«000014»");
+    ExpectRefused({L"/scomma", L"a", L"/sort", L"000015"}, L"«000015»");
     ExpectRefused({L"/scomma", L"a", L"/sort", L"99999999999999999999"}, L"«99999999999999999999»");
     // An argument with a line break or another control character is quoted on one line.
     ExpectRefused({L"/scomma", L"a", L"/sort", L"1\r\n2"}, L"«1??2»");
@@ -122,12 +122,17 @@ TEST(CommandLine, BadLinesAreRefusedNamingWhatIsWrong) {
     ExpectRefused({L"/scomma", L"a", L"/columns"}, L"/columns");
     ExpectRefused({L"/scomma", L"a", L"/columns", L"IP,Bogus"}, L"«Bogus»");
     ExpectRefused({L"/scomma", L"a", L"/columns", L"IP,,Name"}, L"«»");
-    ExpectRefused({L"/scomma", L"a", L"/columns", L"14"}, L"«14»");
+    ExpectRefused({L"/scomma", L"a", L"/columns", L"15"}, L"«15»");
     ExpectRefused({L"/scomma", L"a", L"/columns", L"ip,1"}, L"«1»");
     ExpectRefused({L"/scomma", L"a", L"/columns", L"IP", L"/columns", L"Name"}, L"/columns");
     ExpectRefused({L"/columns", L"IP"}, L"/scomma");
     ExpectRefused({L"/scomma", L"a", L"/allinterfaces", L"-ALLINTERFACES"}, L"/allinterfaces");
     ExpectRefused({L"/allinterfaces"}, L"/scomma");
+    ExpectRefused({L"/scomma", L"a", L"/primary", L"-PRIMARY"}, L"/primary");
+    ExpectRefused({L"/connected"}, L"/scomma");
+    ExpectRefused({L"/wtab", L"a", L"/connected", L"/allinterfaces"}, L"/allinterfaces");
+    const CCommandLine both = Parse({L"/wtab", L"-", L"/Primary", L"-connected"});
+    EXPECT_TRUE(both.primary && both.connected && !both.allInterfaces);
 }
 
 TEST(CommandLine, WatchSwitchesTakeATargetTheSavesChoicesAndTheSecondsOfWfor) {

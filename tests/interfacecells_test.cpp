@@ -62,9 +62,9 @@ struct Interfaces {
 TEST(ExtraCells, EachColumnShowsWhatItsInterfaceAndLeaseTellAndOnlyWhenShown) {
     const Interfaces on;
     const AdapterLookup lookup(on.adapters, Local);
-    const RowContext all{&lookup, kExtraCells};
+    const RowContext all{&lookup, kExtraCells, {}};
     const CRowCells dhcp = ToListRow(Row4(2, 1), all).Cells();
-    EXPECT_EQ(std::vector<std::wstring>(dhcp.begin() + kColName, dhcp.end()),
+    EXPECT_EQ(std::vector<std::wstring>(dhcp.begin() + kColName, dhcp.begin() + kColRoute),
               (std::vector<std::wstring>{L"Ethernet", L"Intel(R) Ethernet", L"00-15-5D-01-02-03", L"Up",
                                          L"10.0.0.254, 10.0.0.253", L"fd00::35, 10.0.0.53", L"10.0.0.250",
                                          L"2026-12-09 14:03"}));
@@ -82,7 +82,7 @@ TEST(ExtraCells, EachColumnShowsWhatItsInterfaceAndLeaseTellAndOnlyWhenShown) {
     EXPECT_EQ(cells6[kColDhcpServer], L"fd00::fa");
     EXPECT_EQ(cells6[kColLeaseExpires], L"Never");
     // Only the columns shown are filled; the six are as without any.
-    const CRowCells some = ToListRow(Row4(2, 1), {&lookup, CellOf(kColMac) | CellOf(kColStatus)}).Cells();
+    const CRowCells some = ToListRow(Row4(2, 1), {&lookup, CellOf(kColMac) | CellOf(kColStatus), {}}).Cells();
     EXPECT_EQ(some[kColMac], L"00-15-5D-01-02-03");
     EXPECT_EQ(some[kColName], L"");
     EXPECT_EQ(ToListRow(Row4(2, 1), all).Cells()[kColIP], ToListRow(Row4(2, 1)).Cells()[kColIP]);
@@ -106,7 +106,7 @@ TEST(ExtraCells, SortByValueTextWhateverItsCaseAndEmptyFirst) {
     const AdapterLookup lookup(on.adapters, Local);
     ListRows rows;
     for (std::uint32_t index : {2u, 3u, 9u, 4u, 6u})
-        rows.push_back(ToListRow(Row4(index, 1), {&lookup, kExtraCells}));
+        rows.push_back(ToListRow(Row4(index, 1), {&lookup, kExtraCells, {}}));
     using Order = std::vector<std::size_t>;
     EXPECT_EQ(SortedOrder(rows, {kColName, false}), (Order{2, 0, 1, 3, 4}));  // "", Ethernet, ethernet 2, П…, п… 2
     EXPECT_EQ(SortedOrder(rows, {kColMac, false}), (Order{2, 4, 1, 0, 3}));   // none first, then by bytes

@@ -77,4 +77,10 @@ TEST(InterfaceTipText, LabelledLinesForAKnownIndexAndOneLineOtherwise) {
     EXPECT_EQ(InterfaceTipText(Row(12, V4(1, 2, 3, 4)), adapters), L"Нет сведений об интерфейсе 12.");
     EXPECT_EQ(InterfaceTipText(Row(12, V4(1, 2, 3, 4)), {}), L"Нет сведений об интерфейсе 12.");
     EXPECT_EQ(AdaptersUnavailableText(L"The call failed."), L"Сведения об интерфейсах недоступны: The call failed.");
+    // The primary address tells the route its traffic takes, with its gateway where it has one.
+    PrimaryAddress primary{4, 1, V4(127, 0, 0, 1), V4(127, 0, 0, 254), 25};
+    EXPECT_TRUE(InterfaceTipText(Row(1, V4(127, 0, 0, 1)), adapters, nullptr, &primary)
+                    .ends_with(L"DNS-серверы: нет\r\nОсновной адрес: шлюз 127.0.0.254, метрика 25"));
+    primary.gateway.reset();
+    EXPECT_TRUE(InterfaceTipText(Row(1, V4(127, 0, 0, 1)), adapters, nullptr, &primary).ends_with(L"нет\r\nОсновной адрес: метрика 25"));
 }

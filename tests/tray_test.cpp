@@ -42,6 +42,7 @@ protected:
             }
             defaultItem = GetMenuDefaultItem(menu, FALSE, 0);
             notifyState = GetMenuState(menu, MenuCommandId(kNotifyChangesItem.array, kNotifyChangesItem.index), MF_BYCOMMAND);
+            copyState = GetMenuState(menu, MenuCommandId(kCopyPrimaryItem.array, kCopyPrimaryItem.index), MF_BYCOMMAND);
             return TRUE;
         };
         Hooks().messageBox = [this](HWND, const std::wstring& text, const std::wstring&, UINT) {
@@ -97,7 +98,7 @@ protected:
     std::vector<RawRow> raw;
     std::vector<ShellCall> shell;
     std::vector<std::wstring> menuItems, boxes;
-    UINT defaultItem = 0, notifyState = 0;
+    UINT defaultItem = 0, notifyState = 0, copyState = 0;
     std::unique_ptr<frmMain> form;
 };
 
@@ -154,7 +155,8 @@ TEST_F(Tray, MinimisingHidesTheWindowAndTheIconBringsItBack) {
         EXPECT_FALSE(IsIconic(form->Handle()));
     }
     IconEvent(WM_CONTEXTMENU);
-    EXPECT_EQ(menuItems, (std::vector<std::wstring>{L"Показать Netpeek", L"Обновить", L"Журнал изменений", L"", L"Выход"}));
+    EXPECT_EQ(menuItems, (std::vector<std::wstring>{L"Показать Netpeek", L"Обновить", L"Журнал изменений",
+                                                    L"Копировать IP-адрес", L"", L"Выход"}));
     EXPECT_EQ(defaultItem, MenuCommandId(kShowWindowItem.array, kShowWindowItem.index));
     Minimise();
     Command(kShowWindowItem);
@@ -307,7 +309,7 @@ TEST_F(Tray, WithoutVersion4TheIconsMouseMessagesStillWork) {
     SendMessageW(form->Handle(), kTrayIconMessage, TrayIcon::kIconId, WM_LBUTTONUP);
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
     SendMessageW(form->Handle(), kTrayIconMessage, TrayIcon::kIconId, WM_RBUTTONUP);
-    EXPECT_EQ(menuItems.size(), 5u);
+    EXPECT_EQ(menuItems.size(), 6u);
 }
 
 // A hidden window whose icon the shell refuses comes back, rather than being lost.
@@ -361,4 +363,50 @@ TEST_F(Tray, ASwitchOfTheViewLogsWhatChangedSinceTheLastRead) {
     Command(kShowIPv6Item);
     ASSERT_EQ(form->Log().Lines().Kept(), 1u);
     EXPECT_EQ(form->Log().Lines().LineAt(0)->event, ChangeEvent::Added);
+}
+
+// The address the traffic leaves by: "Default" in the Route column, first in the icon's tip, copied
+// from the icon's menu (greyed without one), and said in the notice when it moves; the connected
+// interfaces alone, on request.
+TEST_F(Tray, ThePrimaryAddressIsMarkedFirstInTheTipCopiedAndToldWhenItMoves) {
+    recorder.values[L"Minimize To Tray"] = L"1";
+    recorder.values[L"IPs List Columns"] = L"Route";
+    recorder.routes.routes = {{4, 1, V4(10, 0, 0, 254), 20}, {4, 2, V4(10, 0, 1, 254), 10}};
+    Open();
+    const ListViewCtrl list(form->ListView());
+    const auto route = [&](int item) {
+        wchar_t text[32] = {};
+        list.GetItemText(item, 6, text, 32);
+        return std::wstring(text);
+    };
+    EXPECT_EQ(route(1), L"Default");
+    EXPECT_EQ(route(0), L"");
+    EXPECT_STREQ(shell.at(0).data.szTip, L"Netpeek\n10.0.1.1 — Ethernet 2\n10.0.0.1 — Ethernet 1\n10.0.2.1 — Ethernet 3");
+    IconEvent(WM_CONTEXTMENU);
+    EXPECT_EQ(copyState & MF_GRAYED, 0u);
+    Command(kCopyPrimaryItem);
+    ASSERT_TRUE(OpenClipboard(form->Handle()));
+    const HANDLE copied = GetClipboardData(CF_UNICODETEXT);
+    EXPECT_STREQ(static_cast<const wchar_t*>(GlobalLock(copied)), L"10.0.1.1");
+    GlobalUnlock(copied);
+    CloseClipboard();
+
+    Minimise();
+    recorder.routes.routes.pop_back();  // the lower metric's route goes: interface 1's takes over
+    Reread();
+    EXPECT_EQ(route(0), L"Default");
+    EXPECT_EQ(route(1), L"");
+    SendMessageW(form->Handle(), WM_TIMER, kBurstTimer, 0);
+    const ShellCall* notice = LastWith(NIM_MODIFY, NIF_INFO);
+    ASSERT_NE(notice, nullptr);
+    EXPECT_STREQ(notice->data.szInfo, L"Основной адрес: 10.0.0.1 (Ethernet 1)");
+
+    recorder.adapters[3].operStatus = 2;
+    Command(kConnectedOnlyItem);
+    EXPECT_EQ(recorder.values[L"Connected Only"], L"1");
+    EXPECT_EQ(list.GetItemCount(), 2) << "interface 3 is down";
+    recorder.routes.routes.clear();
+    Reread();
+    IconEvent(WM_CONTEXTMENU);
+    EXPECT_NE(copyState & MF_GRAYED, 0u) << "no primary address";
 }

@@ -102,8 +102,8 @@ void TrayIcon::SetTip(const std::wstring& text) {
     Hooks().shellNotifyIcon(NIM_MODIFY, &data);
 }
 
-void TrayIcon::ShowAddresses(const ListRows& rows, const AdapterMap& adapters) {
-    SetTip(TipText(AddressLines(rows, adapters)));
+void TrayIcon::ShowAddresses(const ListRows& rows, const AdapterMap& adapters, std::span<const RowKey> primary) {
+    SetTip(TipText(AddressLines(rows, adapters, primary)));
 }
 
 void TrayIcon::RestoreOwner() {
@@ -119,10 +119,16 @@ void TrayIcon::AddOrRestore(HWND owner) {
         RestoreOwner();
 }
 
-void TrayIcon::Gather(const std::vector<ChangeLine>& lines) {
-    if (lines.empty() || !m_shown)
+void TrayIcon::Gather(const std::vector<ChangeLine>& lines, const std::vector<PrimaryAddress>& primaryMoved) {
+    if ((lines.empty() && primaryMoved.empty()) || !m_shown)
         return;
     m_burst.insert(m_burst.end(), lines.begin(), lines.end());
+    for (const PrimaryAddress& moved : primaryMoved) {
+        std::erase_if(m_burstPrimary, [&](const PrimaryAddress& was) { return was.family == moved.family; });
+        m_burstPrimary.push_back(moved);
+    }
+    std::sort(m_burstPrimary.begin(), m_burstPrimary.end(),
+              [](const PrimaryAddress& a, const PrimaryAddress& b) { return a.family < b.family; });
     if (!m_gathering && SetTimer(m_owner, kBurstTimer, kBurstMilliseconds, nullptr) != 0)
         m_gathering = true;
 }
@@ -132,12 +138,13 @@ void TrayIcon::DropBurst() {
         KillTimer(m_owner, kBurstTimer);
     m_gathering = false;
     m_burst.clear();
+    m_burstPrimary.clear();
 }
 
 bool TrayIcon::OnTimer(UINT_PTR id, const InterfaceNames& names) {
     if (id != kBurstTimer)
         return false;
-    const std::wstring text = NoticeText(NoticeLines(m_burst, names));
+    const std::wstring text = NoticeText(NoticeLines(m_burst, names, m_burstPrimary));
     DropBurst();
     // Rows that changed but kept their addresses tell nothing worth a notice.
     if (!text.empty())

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -45,10 +46,12 @@ public:
 
     // The tip, sent only when it differs from what the icon shows.
     void SetTip(const std::wstring& text);
-    // The tip of these rows: "Netpeek", then the addresses of the interfaces that are up.
-    void ShowAddresses(const ListRows& rows, const AdapterMap& adapters);
-    // A read's changes, for the notice of the burst they belong to; the first starts its timer.
-    void Gather(const std::vector<ChangeLine>& lines);
+    // The tip of these rows: "Netpeek", then the addresses of the interfaces that are up, the
+    // primary ones first.
+    void ShowAddresses(const ListRows& rows, const AdapterMap& adapters, std::span<const RowKey> primary);
+    // A read's changes, and where the traffic now leaves for each family whose primary address
+    // moved, for the notice of the burst they belong to; the first starts its timer.
+    void Gather(const std::vector<ChangeLine>& lines, const std::vector<PrimaryAddress>& primaryMoved = {});
     // The burst's changes are forgotten, unshown: the user sees the window.
     void DropBurst();
     // The owner as it was before it went to the notification area, in front; a notice still
@@ -83,6 +86,7 @@ private:
     bool m_version4 = false;  // the shell took NOTIFYICON_VERSION_4
     std::wstring m_tip = L"Netpeek";
     std::vector<ChangeLine> m_burst;
+    std::vector<PrimaryAddress> m_burstPrimary;  // the last move of each family in the burst
     bool m_gathering = false;
 };
 

@@ -7,10 +7,6 @@ namespace netpeek {
 
 namespace {
 
-// IF_OPER_STATUS's IfOperStatusUp, and IANA's ifType of a loopback interface.
-constexpr std::uint32_t kOperStatusUp = 1;
-constexpr std::uint32_t kLoopbackType = 24;
-
 constexpr std::wstring_view kMoreLines = L"…и ещё ";
 
 const AdapterInfo* InterfaceOf(const ListRow& row, const AdapterMap& adapters) {
@@ -29,14 +25,17 @@ const std::wstring& AddressOf(const ListRow& row) {
 
 }  // namespace
 
-std::vector<std::wstring> AddressLines(const ListRows& rows, const AdapterMap& adapters) {
-    std::vector<std::wstring> lines;
+std::vector<std::wstring> AddressLines(const ListRows& rows, const AdapterMap& adapters, std::span<const RowKey> primary) {
+    std::vector<std::wstring> first, rest;
     for (const ListRow& row : rows) {
         const AdapterInfo* adapter = InterfaceOf(row, adapters);
-        if (adapter && adapter->operStatus == kOperStatusUp && adapter->ifType != kLoopbackType)
-            lines.push_back(AddressOf(row) + L" — " + adapter->friendlyName);
+        if (!adapter || adapter->operStatus != kOperStatusUp || adapter->ifType == kIfTypeLoopback)
+            continue;
+        const auto place = std::find(primary.begin(), primary.end(), row.key);
+        (place != primary.end() ? first : rest).push_back(AddressOf(row) + L" — " + adapter->friendlyName);
     }
-    return lines;
+    first.insert(first.end(), rest.begin(), rest.end());
+    return first;
 }
 
 std::wstring FitLines(std::wstring_view first, const std::vector<std::wstring>& lines, std::size_t limit,
@@ -58,7 +57,8 @@ std::wstring TipText(const std::vector<std::wstring>& lines) {
 }
 
 
-std::vector<std::wstring> NoticeLines(const std::vector<ChangeLine>& burst, const InterfaceNames& names) {
+std::vector<std::wstring> NoticeLines(const std::vector<ChangeLine>& burst, const InterfaceNames& names,
+                                      const std::vector<PrimaryAddress>& primaryMoved) {
     // Each address that came is matched with the first that went from the same interface and
     // family and is not yet matched; the pair is one line, where the one that went was.
     std::vector<const ChangeLine*> gone, came;
@@ -81,6 +81,11 @@ std::vector<std::wstring> NoticeLines(const std::vector<ChangeLine>& burst, cons
         }
     }
     std::vector<std::wstring> lines;
+    for (const PrimaryAddress& primary : primaryMoved) {
+        const auto name = names.find(primary.index);
+        lines.push_back(L"Основной адрес: " + AddressText(primary.address) + L" (" +
+                        (name != names.end() ? name->second : std::to_wstring(primary.index)) + L")");
+    }
     std::size_t g = 0, c = 0;
     for (const ChangeLine& line : burst) {
         if (line.event == ChangeEvent::Removed) {

@@ -5,12 +5,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "interfaces/AdapterInfo.h"
 #include "interfaces/InterfaceText.h"
+#include "interfaces/Routes.h"
 #include "rows/ChangeLines.h"
 #include "rows/ListRow.h"
 
@@ -25,8 +27,10 @@ inline constexpr std::size_t kNoticeLines = 3;
 inline constexpr wchar_t kNoticeTitle[] = L"Адреса изменились";
 
 // One line per address of an interface that is up and not a loopback, "192.168.1.20 — Ethernet",
-// in the rows' order (the IPv4 rows come first); an interface the adapters do not know is left out.
-std::vector<std::wstring> AddressLines(const ListRows& rows, const AdapterMap& adapters);
+// the primary addresses first (IPv4's), then the others in the rows' order (the IPv4 rows come
+// first); an interface the adapters do not know is left out.
+std::vector<std::wstring> AddressLines(const ListRows& rows, const AdapterMap& adapters,
+                                       std::span<const RowKey> primary = {});
 
 // `first` (when not empty), then as many of `lines` as fit in `limit` characters, at most
 // `most`, each on a line of its own, and "…и ещё N" for the N left out; a line is never cut.
@@ -37,12 +41,14 @@ std::wstring FitLines(std::wstring_view first, const std::vector<std::wstring>& 
 std::wstring TipText(const std::vector<std::wstring>& lines);
 
 
-// A burst's changes as a person reads them: "+ 10.0.0.2 (Ethernet)" for one that came,
+// A burst's changes as a person reads them: first where the traffic now leaves, for each family
+// whose primary address moved, "Основной адрес: 10.8.0.6 (VPN)"; then "+ 10.0.0.2 (Ethernet)" for one that came,
 // "− 10.8.0.6 (VPN)" for one that went, and "10.0.0.1 → 10.0.0.2 (Ethernet)" where an address of
 // an interface went while another of the same interface and family came; an interface of no
 // known name by its index. A row whose cells changed with its address kept is no change of
 // address, and gives none.
-std::vector<std::wstring> NoticeLines(const std::vector<ChangeLine>& burst, const InterfaceNames& names);
+std::vector<std::wstring> NoticeLines(const std::vector<ChangeLine>& burst, const InterfaceNames& names,
+                                      const std::vector<PrimaryAddress>& primaryMoved = {});
 
 // The notice's text: three of those lines at most, and the count of the others.
 std::wstring NoticeText(const std::vector<std::wstring>& lines);
