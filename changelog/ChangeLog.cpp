@@ -205,11 +205,7 @@ LRESULT CALLBACK ChangeLog::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     try {
         return log->HandleMessage(msg, wParam, lParam);
     } catch (...) {
-        try {
-            ErrorBox::Instance().ShowError(CurrentError(), MB_ICONERROR | MB_OK, L"", L"", true);
-        } catch (...) {
-            // Nothing more can be reported when the message box itself fails.
-        }
+        ErrorBox::Instance().ShowCurrentError();
         return 0;
     }
 }

@@ -125,6 +125,16 @@ void LayOut(HWND form, const ToolbarCtrl& toolbar, const ListViewCtrl& list) {
         MoveWindow(list.Handle(), 0, top, client.right, height, TRUE);
 }
 
+void AnswerToolbarTip(const ToolbarCtrl& toolbar, NMHDR& header) {
+    // Only the toolbar's own tooltip asks by a button's command id.
+    const ToolbarButton* button = ButtonOfCommand(header.idFrom);
+    if (header.code == TTN_GETDISPINFOW && button != nullptr && header.hwndFrom == toolbar.GetTooltips()) {
+        auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
+        info.lpszText = const_cast<wchar_t*>(button->tooltip.data());
+        info.hinst = nullptr;
+    }
+}
+
 POINT ContextMenuPoint(const ListViewCtrl& list, LPARAM position) {
     if (!FromKeyboard(position))
         return {GET_X_LPARAM(position), GET_Y_LPARAM(position)};

@@ -40,6 +40,9 @@ void AddListColumn(const ListViewCtrl& list, int column);
 // rest of `form`'s client area; nothing where the form is minimised or too small for it.
 void LayOut(HWND form, const ToolbarCtrl& toolbar, const ListViewCtrl& list);
 
+// The toolbar's tooltip asks for a button's text: it is given. Nothing for any other notice.
+void AnswerToolbarTip(const ToolbarCtrl& toolbar, NMHDR& header);
+
 // The point a context menu of the list opens at: where the click was, or for the keyboard's menu
 // (Shift+F10, the menu key) under the selected row.
 POINT ContextMenuPoint(const ListViewCtrl& list, LPARAM position);

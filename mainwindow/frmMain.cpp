@@ -77,16 +77,8 @@ LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     try {
         return form->HandleMessage(msg, wParam, lParam);
     } catch (...) {
-        form->ShowEventError();
+        ErrorBox::Instance().ShowCurrentError();
         return 0;
-    }
-}
-
-void frmMain::ShowEventError() {
-    try {
-        ErrorBox::Instance().ShowError(CurrentError(), MB_ICONERROR | MB_OK, L"", L"", true);
-    } catch (...) {
-        // Nothing more can be reported when the message box itself fails.
     }
 }
 
@@ -174,7 +166,7 @@ bool frmMain::OnCreate() {
     try {
         RefreshList();
     } catch (...) {
-        ShowEventError();
+        ErrorBox::Instance().ShowCurrentError();
     }
     if (m_choice.autoRefresh)
         m_follower.Start();
@@ -261,13 +253,7 @@ LRESULT frmMain::OnNotify(NMHDR& header) {
     }
     if (header.hwndFrom == m_lvIPs.Handle() && header.code == NM_CUSTOMDRAW)
         return m_list.CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
-    // Only the toolbar's own tooltip asks by a button's command id.
-    const ToolbarButton* button = ButtonOfCommand(header.idFrom);
-    if (header.code == TTN_GETDISPINFOW && button != nullptr && header.hwndFrom == m_tbMain.GetTooltips()) {
-        auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
-        info.lpszText = const_cast<wchar_t*>(button->tooltip.data());
-        info.hinst = nullptr;
-    }
+    AnswerToolbarTip(m_tbMain, header);
     return 0;
 }
 

@@ -84,7 +84,6 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-    void ShowEventError();
 
     // What the timers, the notices, the icon, the shell and the session tell the window.
     LRESULT OnSystemMessage(UINT msg, WPARAM wParam, LPARAM lParam);

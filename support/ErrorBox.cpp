@@ -2,6 +2,7 @@
 
 #include "support/Application.h"
 #include "support/Hooks.h"
+#include "support/SystemError.h"
 
 namespace netpeek {
 
@@ -21,6 +22,14 @@ int ErrorBox::ShowError(const CError& error, UINT style, const std::wstring& mes
     text += error.Description();
     const std::wstring& caption = title.empty() ? CApplication::Current().Title : title;
     return Hooks().messageBox(m_owner, text, caption, style);
+}
+
+void ErrorBox::ShowCurrentError() noexcept {
+    try {
+        ShowError(CurrentError(), MB_ICONERROR | MB_OK, L"", L"", true);
+    } catch (...) {
+        // Nothing more can be reported when the message box itself fails.
+    }
 }
 
 }  // namespace netpeek

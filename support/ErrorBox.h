@@ -21,6 +21,10 @@ public:
     int ShowError(const CError& error, UINT style, const std::wstring& message,
                   const std::wstring& title, bool showNumber);
 
+    // The error being handled, with its number, as an event's error is shown; a box that cannot be
+    // shown is not reported further. Call it only inside a catch block.
+    void ShowCurrentError() noexcept;
+
     void SetOwner(HWND owner) { m_owner = owner; }
     HWND Owner() const { return m_owner; }
 
