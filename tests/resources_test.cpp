@@ -303,7 +303,9 @@ TEST_F(Resources, ToolbarBitmapsLoadAsBitmaps) {
 }
 
 TEST_F(Resources, WindowIconIsRussianSmallMiddleAndLargeInSixteenColours) {
-    ExpectIconGroup(L"A_MAIN", kRussian, {{16, 4}, {24, 4}, {32, 4}});
+    // The notification area's looks of a limited network and of none are drawn at the same sizes.
+    for (const wchar_t* name : {L"A_MAIN", L"A_LIMITED", L"A_NONET"})
+        ExpectIconGroup(name, kRussian, {{16, 4}, {24, 4}, {32, 4}});
 }
 
 TEST_F(Resources, AboutIconIsRussianAndLargeInSixteenColours) {
@@ -321,7 +323,7 @@ TEST_F(Resources, NoOtherIconGroupsOrBitmaps) {
         std::sort(found.begin(), found.end());
         return found;
     };
-    EXPECT_EQ(names(RT_GROUP_ICON), (std::vector<std::wstring>{L"#1", L"A_ABOUT", L"A_MAIN"}));
+    EXPECT_EQ(names(RT_GROUP_ICON), (std::vector<std::wstring>{L"#1", L"A_ABOUT", L"A_LIMITED", L"A_MAIN", L"A_NONET"}));
     std::vector<std::wstring> bitmaps;
     for (auto [name, size] : kToolbarPictures) bitmaps.emplace_back(name);
     std::sort(bitmaps.begin(), bitmaps.end());

@@ -41,6 +41,10 @@ ICONS = {
     "main.ico": [("netpeek16.txt", 16, 4), ("netpeek24.txt", 24, 4), ("netpeek32.txt", 32, 4)],
     # The executable's icon, with a 2-colour image for monochrome displays.
     "Netpeek.ico": [("netpeek32.txt", 32, 1), ("netpeek32.txt", 32, 4), ("netpeek16.txt", 16, 4)],
+    # The notification area's icon where no interface reaches a network, and where the only
+    # addresses are link-local ones, at the sizes of the window's icon.
+    "nonet.ico": [("nonet16.txt", 16, 4), ("nonet24.txt", 24, 4), ("nonet32.txt", 32, 4)],
+    "limited.ico": [("limited16.txt", 16, 4), ("limited24.txt", 24, 4), ("limited32.txt", 32, 4)],
     # The About window's icon at 150 % and 200 %; at 96 DPI it shows the window's large icon.
     "about.ico": [("netpeek48.txt", 48, 4), ("netpeek64.txt", 64, 4)],
 }
