@@ -50,16 +50,19 @@ private:
     std::vector<wchar_t> m_buffer;
 };
 
+std::wstring HeaderOf(const ListViewCtrl& list, int column) {
+    std::wstring text(kHeaderTextLimit, L'\0');
+    if (!list.GetColumnText(column, text.data(), kHeaderTextLimit))
+        text.clear();
+    text.resize(wcsnlen(text.c_str(), text.size()));
+    return text;
+}
+
 std::vector<std::wstring> Headers(const ListViewCtrl& list) {
     std::vector<std::wstring> headers;
     const int columns = list.ColumnCount();
-    for (int c = 0; c < columns; ++c) {
-        std::wstring text(kHeaderTextLimit, L'\0');
-        if (!list.GetColumnText(c, text.data(), kHeaderTextLimit))
-            text.clear();
-        text.resize(wcsnlen(text.c_str(), text.size()));
-        headers.push_back(std::move(text));
-    }
+    for (int c = 0; c < columns; ++c)
+        headers.push_back(HeaderOf(list, c));
     return headers;
 }
 
@@ -105,6 +108,22 @@ std::wstring ItemCsvLine(HWND list, int item) {
     CsvAppender csv;
     CellReader(list).AppendLine(csv, item, std::max(ListViewCtrl(list).ColumnCount(), 1));
     return std::move(csv).Text();
+}
+
+std::wstring ColumnHeader(HWND list, int column) {
+    return HeaderOf(ListViewCtrl(list), column);
+}
+
+std::wstring ColumnText(HWND list, int column) {
+    const ListViewCtrl view(list);
+    std::wstring text;
+    if (column < 0 || column >= std::max(view.ColumnCount(), 1))
+        return text;
+    CellReader reader(list);
+    const int items = view.GetItemCount();
+    for (int i = 0; i < items; ++i)
+        text.append(reader.Text(i, column)).append(L"\r\n");
+    return text;
 }
 
 std::wstring CopiedText(HWND list) {

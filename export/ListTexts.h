@@ -20,6 +20,14 @@ std::wstring ListCsvText(HWND list);
 // The one line the export writes for that item, CR LF included.
 std::wstring ItemCsvLine(HWND list, int item);
 
+// The column's header, by its index; empty where there is none.
+std::wstring ColumnHeader(HWND list, int column);
+
+// What the header's menu copies of a column: the cell of that column of each item, in the list's
+// order, each on a line of its own that ends with CR LF; no header and no quotes, to paste as a
+// list of addresses. Empty for a column that is not there.
+std::wstring ColumnText(HWND list, int column);
+
 // What Ctrl+C copies: the selected item as the one line the export writes for it, or with none
 // selected the whole list as the export writes it.
 std::wstring CopiedText(HWND list);

@@ -145,12 +145,20 @@ POINT ContextMenuPoint(const ListViewCtrl& list, LPARAM position) {
     return at;
 }
 
-bool OnHeader(const ListViewCtrl& list, HWND from, LPARAM position) {
+std::optional<int> HeaderColumnAt(const ListViewCtrl& list, HWND from, LPARAM position) {
     const HWND header = list.Header().Handle();
     const POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
     RECT headerRect{};
-    return from == header || (from == list.Handle() && !FromKeyboard(position) && GetWindowRect(header, &headerRect) &&
-                              PtInRect(&headerRect, at));
+    if (from != header && !(from == list.Handle() && !FromKeyboard(position) && GetWindowRect(header, &headerRect) &&
+                            PtInRect(&headerRect, at)))
+        return std::nullopt;
+    if (FromKeyboard(position))
+        return -1;
+    HDHITTESTINFO hit{};
+    hit.pt = at;
+    ScreenToClient(header, &hit.pt);
+    const int column = static_cast<int>(SendMessageW(header, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    return (hit.flags & HHT_ONHEADER) != 0 ? column : -1;
 }
 
 }  // namespace netpeek

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "support/Controls.h"
 #include "support/Handles.h"
 
@@ -46,7 +48,8 @@ void AnswerToolbarTip(const ToolbarCtrl& toolbar, NMHDR& header);
 // The point a context menu of the list opens at: where the click was, or for the keyboard's menu
 // (Shift+F10, the menu key) under the selected row.
 POINT ContextMenuPoint(const ListViewCtrl& list, LPARAM position);
-// Whether a context menu asked for by `from` at that point is the header's.
-bool OnHeader(const ListViewCtrl& list, HWND from, LPARAM position);
+// Whether a context menu asked for by `from` at that point is the header's: then the index of the
+// column clicked, or -1 for the keyboard's or a click beside the columns; none where it is not.
+std::optional<int> HeaderColumnAt(const ListViewCtrl& list, HWND from, LPARAM position);
 
 }  // namespace netpeek

@@ -45,6 +45,7 @@ constexpr MenuItem kItems[] = {
     {MenuArray::List, 7, L"Сворачивать в область уведомлений", kNone, true},
     {MenuArray::List, 8, L"Уведомлять об изменениях", kNone, true},
     {MenuArray::List, 9, L"Только подключённые интерфейсы", kNone, true},
+    {MenuArray::List, 11, L"Копировать столбец «%»", kNone, true},
     // The submenu of the extra columns; its items are the columns' headers.
     {MenuArray::Column, 0, L"Столбцы", kNone, true},
     {MenuArray::Tray, 0, L"Показать Netpeek", kNone, true},

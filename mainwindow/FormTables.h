@@ -75,6 +75,8 @@ inline constexpr MenuRef kChangeLogItem{MenuArray::List, 6};
 inline constexpr MenuRef kMinimizeToTrayItem{MenuArray::List, 7};
 inline constexpr MenuRef kNotifyChangesItem{MenuArray::List, 8};
 inline constexpr MenuRef kConnectedOnlyItem{MenuArray::List, 9};
+// The header's menu's copy of the column clicked, whose header its caption takes for its "%".
+inline constexpr MenuRef kCopyColumnItem{MenuArray::List, 11};
 // The icon's menu, in order; its first item is its default.
 std::span<const MenuRef> TrayMenu();
 inline constexpr MenuRef kShowWindowItem{MenuArray::Tray, 0};

@@ -29,6 +29,14 @@ void Append(HMENU menu, const MenuItem& item, bool withShortcut = true) {
     AppendMenuItem(menu, MenuCommandId(item.array, item.index), item.caption, withShortcut ? item.shortcut : Shortcut{});
 }
 
+// The item's caption with `name` for its "%", shown as written.
+void Name(HMENU menu, MenuRef ref, const std::wstring& name) {
+    const UINT id = MenuCommandId(ref.array, ref.index);
+    std::wstring caption(FindMenuItem(ref)->caption);
+    caption.replace(caption.find(L'%'), 1, MenuLiteral(name));
+    ModifyMenuW(menu, id, MF_BYCOMMAND | MF_STRING, id, caption.c_str());
+}
+
 UniqueMenu BuildPopup(const MenuItem& title) {
     UniqueMenu popup = NewPopupMenu();
     for (const MenuItem& item : MenuItems())
@@ -92,17 +100,18 @@ UniqueMenu BuildContextMenu(const ViewChoice& choice, const std::wstring* rowInt
                    MF_BYCOMMAND | (choice.minimizeToTray ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(popup.get(), MenuCommandId(kShowAllInterfacesItem.array, kShowAllInterfacesItem.index),
                    MF_BYCOMMAND | (choice.hidden.empty() ? MF_GRAYED : MF_ENABLED));
-    if (rowInterface) {
-        const UINT hide = MenuCommandId(kHideInterfaceItem.array, kHideInterfaceItem.index);
-        std::wstring caption(FindMenuItem(kHideInterfaceItem)->caption);
-        caption.replace(caption.find(L'%'), 1, MenuLiteral(*rowInterface));
-        ModifyMenuW(popup.get(), hide, MF_BYCOMMAND | MF_STRING, hide, caption.c_str());
-    }
+    if (rowInterface)
+        Name(popup.get(), kHideInterfaceItem, *rowInterface);
     return popup;
 }
 
-UniqueMenu BuildColumnsMenu(const ViewChoice& choice) {
+UniqueMenu BuildColumnsMenu(const ViewChoice& choice, const std::wstring* copiedHeader) {
     UniqueMenu popup = NewPopupMenu();
+    if (copiedHeader) {
+        Append(popup.get(), *FindMenuItem(kCopyColumnItem));
+        Name(popup.get(), kCopyColumnItem, *copiedHeader);
+        Append(popup.get(), *FindMenuItem({MenuArray::List, 1}));
+    }
     const auto columns = ListColumns();
     for (std::size_t id = kBaseColumnCount; id < columns.size(); ++id) {
         const std::wstring header(columns[id].header);

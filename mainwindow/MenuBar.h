@@ -23,9 +23,10 @@ void AppendExitShortcut(HMENU menuBar);
 // "Показать все интерфейсы" greyed while none is hidden; "Скрыть интерфейс «NAME»" names the
 // row's interface, and is left out where the row has none that is known (`rowInterface` null).
 UniqueMenu BuildContextMenu(const ViewChoice& choice, const std::wstring* rowInterface);
-// The extra columns, each an item captioned with its header, ticked while shown: the header's own
-// menu, and the context menu's submenu.
-UniqueMenu BuildColumnsMenu(const ViewChoice& choice);
+// The extra columns, each an item captioned with its header, ticked while shown: the context
+// menu's submenu, and the header's own menu, which first copies the column clicked, the one with
+// `copiedHeader` (none where no column was clicked).
+UniqueMenu BuildColumnsMenu(const ViewChoice& choice, const std::wstring* copiedHeader = nullptr);
 // The notification area icon's menu, captions without shortcuts (none reaches the icon), its
 // first item the default, in bold; the primary address's copy greyed where there is none.
 UniqueMenu BuildTrayMenu(bool primaryKnown);

@@ -261,8 +261,10 @@ LRESULT frmMain::OnNotify(NMHDR& header) {
 // or for a key, beside the selected row. On the list's header: the extra columns.
 void frmMain::OnContextMenu(HWND from, LPARAM position) {
     const POINT at = ContextMenuPoint(m_lvIPs, position);
-    if (OnHeader(m_lvIPs, from, position))
-        return TrackMenu(BuildColumnsMenu(m_choice).get(), at);
+    if (const std::optional<int> column = HeaderColumnAt(m_lvIPs, from, position)) {
+        const std::wstring header = ColumnHeader(m_lvIPs.Handle(), m_menuColumn = *column);
+        return TrackMenu(BuildColumnsMenu(m_choice, *column >= 0 ? &header : nullptr).get(), at);
+    }
     if (from != m_lvIPs.Handle())
         return;
     // The row's interface by its name, where the row has one that the adapters know.
@@ -383,6 +385,8 @@ void frmMain::mnuList_Click(int index) {
         return;
     case 9:
         return Choose([](ViewChoice& next) { next.connectedOnly = !next.connectedOnly; });
+    case 11:
+        return asSetClipboardText(m_hwnd, ColumnText(m_lvIPs.Handle(), m_menuColumn));
     }
 }
 

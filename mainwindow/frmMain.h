@@ -134,6 +134,7 @@ private:
     TableFeed m_feed;        // the table as the user chose it, and what changed
     TableFollower m_follower;   // the notice and the re-read, while it does
     std::optional<std::wstring> m_menuInterface;  // the AdapterName of the row the context menu is about
+    int m_menuColumn = -1;  // the column whose header's menu is open, by index
     int m_restoredShow = 0;  // what restoring the placement asks the first showing to be; 0 for nothing
     bool m_loaded = false;   // the load sequence ran to its end, so there is a layout to save
     std::exception_ptr m_loadError;

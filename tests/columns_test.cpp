@@ -137,6 +137,35 @@ TEST_F(Columns, TheHeadersMenuAddsAndTakesAwayAColumnAtTheRightEnd) {
     EXPECT_EQ(Cell(List(), 1, 6), L"Ethernet");
 }
 
+// A right click on a column's header offers to copy that column: its cells in the list's order,
+// a line each, no header and no quotes; beside the columns, or by the keyboard, there is none.
+TEST_F(Columns, TheHeadersMenuCopiesTheColumnClicked) {
+    form->Show(SW_SHOWNORMAL);
+    const HWND header = ListViewCtrl(List()).Header().Handle();
+    RECT ip{};
+    ASSERT_TRUE(SendMessageW(header, HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&ip)));
+    POINT at{(ip.left + ip.right) / 2, (ip.top + ip.bottom) / 2};
+    ClientToScreen(header, &at);
+    form->SortBy(1);
+    form->SortBy(1);  // descending: the copy follows the list's order
+    inMenu = [](HMENU menu) {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, 0, text, 64, MF_BYPOSITION);
+        EXPECT_STREQ(text, L"Копировать столбец «IP»");
+        EXPECT_EQ(GetMenuItemCount(menu), 11);
+    };
+    SendMessageW(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(header), MAKELPARAM(at.x, at.y));
+    Command(kCopyColumnItem.array, kCopyColumnItem.index);
+    ASSERT_TRUE(OpenClipboard(form->Handle()));
+    const HANDLE copied = GetClipboardData(CF_UNICODETEXT);
+    EXPECT_STREQ(static_cast<const wchar_t*>(GlobalLock(copied)), L"10.0.1.1\r\n10.0.0.1\r\n");
+    GlobalUnlock(copied);
+    CloseClipboard();
+    RightClick(header, [](HMENU menu) { EXPECT_EQ(GetMenuItemCount(menu), 9); });
+    inMenu = [](HMENU menu) { EXPECT_EQ(GetMenuItemCount(menu), 9); };
+    SendMessageW(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(header), MAKELPARAM(-1, -1));
+}
+
 // The row's context menu hides its interface by name (an "&" in it shown as it is); every row of
 // it goes, and the stored value keeps it by GUID; showing all (greyed while none is hidden) brings
 // them back unmarked.

@@ -2,7 +2,8 @@
 # The interfaces' columns and hidden interfaces. In a namespace where npA has the default
 # route's gateway, resolv.conf names two servers and a third pair has npC set down (so npD has
 # no carrier), every cell of the extra columns is what `ip` says of the row's link: the columns
-# stored before a start show; one added by a right click on the header and the rest through the
+# stored before a start show; the header's menu copies the IP column clicked, a line a cell, in the
+# list's order; one added by a right click on the header and the rest through the
 # context menu's "Столбцы" go to the right end and are stored in that order; two pictures of
 # the list 5 seconds apart are the same, as Wine's lease never changes; "Скрыть интерфейс"
 # leaves out every row of the selected row's interface, also after a restart and in a save
@@ -121,11 +122,30 @@ step "a right click on the header, then MAC: it goes to the right end and is sto
 find_header
 popup xdotool mousemove "$(((edges[0] + edges[1]) / 2))" "$header_y" click 3
 e2e_shot header-menu >/dev/null
-choose Down Down Down Return
+# The column clicked may be copied first; a separator, then the columns.
+choose Down Down Down Down Return
 export_list "$E2E_WORK/mac.csv"
 check_list "$E2E_WORK/mac.csv" "MAC added by the header's menu" "$base,Name,Gateway,MAC"
 [ "$(np_setting "$ns" 'IPs List Columns')" = Name,Gateway,MAC ] ||
     check_failed "IPs List Columns is \"$(np_setting "$ns" 'IPs List Columns')\", not Name,Gateway,MAC"
+
+step "a right click on IP's header, its first item: that column on the clipboard, a line each"
+copy_list "$E2E_WORK/whole.csv"
+find_header
+popup xdotool mousemove "$(((edges[0] + edges[1]) / 2))" "$header_y" click 3
+e2e_shot header-menu-ip >/dev/null
+choose Down Return
+np_probe "$ns" clip >"$E2E_WORK/column.txt" || check_failed "the column's copy left nothing on the clipboard"
+report=$(python3 - "$E2E_WORK/whole.csv" "$E2E_WORK/column.txt" <<'PY' 2>&1
+import csv, sys
+with open(sys.argv[1], newline="", encoding="utf-8") as f:
+    rows = list(csv.reader(f))
+assert rows[0][1] == "IP" and len(rows) > 2, rows
+want = "".join(row[1] + "\r\n" for row in rows[1:]).encode()
+got = open(sys.argv[2], "rb").read()
+assert got == want, (got, want)
+PY
+) || check_failed "the IP column's copy is not the list's addresses a line each: $report"
 
 step "the other five through the context menu's \"Столбцы\": all eight, as ip says"
 # The submenu is the fifth item (Копировать, Обновить, Журнал изменений, Экспорт в файл...,
