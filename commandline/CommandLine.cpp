@@ -63,16 +63,22 @@ constexpr wchar_t kWithoutSave[] = L"Ключ % действует только 
                                    L"/stab, /sjson, /shtml, /wcomma, /wtab или /wjson.";
 constexpr wchar_t kConnectedAndAll[] =
     L"Ключи /connected и /allinterfaces не задаются вместе: /allinterfaces показывает все интерфейсы.";
+constexpr wchar_t kTrayWithSave[] =
+    L"Ключ /tray открывает окно в области уведомлений и не задаётся вместе с ключом сохранения или слежения.";
 constexpr std::wstring_view kAllColumns = L"all";
 
 constexpr wchar_t kUsage[] =
-    L"Netpeek [/scomma | /stab | /sjson | /shtml ФАЙЛ] [/sort [~]СТОЛБЕЦ | /nosort]\r\n"
+    L"Netpeek [/tray]\r\n"
+    L"Netpeek /scomma | /stab | /sjson | /shtml ФАЙЛ [/sort [~]СТОЛБЕЦ | /nosort]\r\n"
     L"        [/ipv6 | /noipv6] [/columns СПИСОК] [/allinterfaces | /connected] [/primary]\r\n"
     L"Netpeek /wcomma | /wtab | /wjson ФАЙЛ [/wfor СЕКУНДЫ]\r\n"
     L"        [/ipv6 | /noipv6] [/columns СПИСОК] [/allinterfaces | /connected] [/primary]\r\n"
     L"\r\n"
-    L"Без ключей программа открывает своё окно. С ключом сохранения она записывает\r\n"
-    L"таблицу адресов в файл, не показывая окна, и завершается:\r\n"
+    L"Без ключей программа открывает своё окно; с ключом /tray — скрытым за значком\r\n"
+    L"в области уведомлений, когда включено «Сворачивать в область уведомлений»\r\n"
+    L"(так её запускает «Запускать при входе в Windows»).\r\n"
+    L"С ключом сохранения она записывает таблицу адресов в файл, не показывая окна,\r\n"
+    L"и завершается:\r\n"
     L"  /scomma ФАЙЛ     CSV, те же байты, что пишет «Экспорт в файл...» (F2);\r\n"
     L"  /stab ФАЙЛ       поля через табуляцию, без кавычек;\r\n"
     L"  /sjson ФАЙЛ      массив JSON, по объекту на строку таблицы;\r\n"
@@ -284,6 +290,10 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
             if (i + 1 == args.size())
                 Refuse(Filled(kNoColumns, {std::to_wstring(headers.empty() ? 0 : headers.size() - 1)}));
             line.columns = ColumnsOf(args[++i], headers);
+        } else if (*name == L"tray") {
+            if (line.tray)
+                Refuse(Filled(kSwitchTwice, {L"/tray"}));
+            line.tray = true;
         } else if (*name == L"allinterfaces" || *name == L"connected" || *name == L"primary") {
             bool& given = *name == L"allinterfaces" ? line.allInterfaces : *name == L"connected" ? line.connected : line.primary;
             if (given)
@@ -309,6 +319,8 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
             Refuse(Filled(kWithoutSave, {name}));
     if (line.allInterfaces && line.connected)
         Refuse(kConnectedAndAll);
+    if (line.tray && writes)
+        Refuse(kTrayWithSave);
     if (secondsGiven && line.action != CCommandLine::Action::Watch)
         Refuse(kSecondsWithoutWatch);
     return line;

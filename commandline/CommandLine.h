@@ -31,7 +31,7 @@ enum class SaveIPv6 {
 };
 
 struct CCommandLine {
-    // Window: no arguments, the program as it always was. Usage: /? anywhere. Watch: the lines of
+    // Window: no arguments (or /tray), the program as it always was. Usage: /? anywhere. Watch: the lines of
     // the table's changes (in Comma, Tab or Json) until it is ended.
     enum class Action { Window, Usage, Save, Watch };
     Action action = Action::Window;
@@ -45,6 +45,7 @@ struct CCommandLine {
     bool allInterfaces = false;               // the interfaces hidden in the window too, and those not connected
     bool connected = false;                   // only the interfaces that are up, and not the loopback
     bool primary = false;                     // only the primary address of each family
+    bool tray = false;                        // the window starts hidden beside its icon (/tray)
 
     bool operator==(const CCommandLine&) const = default;
 };
@@ -57,7 +58,7 @@ struct CCommandLine {
 // not exist, /sort or /nosort twice or together, /sort or /nosort without a save switch, and the
 // same for /ipv6 and /noipv6; for /columns without its list, with a column that does not exist or
 // one given twice, given twice itself or without a save switch; for /allinterfaces, /connected
-// and /primary twice or without a save switch, and for /allinterfaces beside /connected. A watch switch (/wcomma, /wtab, /wjson) takes the place of a save switch
+// and /primary twice or without a save switch, for /allinterfaces beside /connected; and for /tray twice or beside a save or watch switch. A watch switch (/wcomma, /wtab, /wjson) takes the place of a save switch
 // for /ipv6, /noipv6, /columns and /allinterfaces; it is refused beside a save switch, another
 // watch switch, /sort or /nosort, and so is /wfor without one, without its seconds, with a number
 // below 1 or above kMaxWatchSeconds, or twice. A column number or the seconds may have any zeros

@@ -203,7 +203,7 @@ int ExitCode(const CError& error) {
 
 }  // namespace
 
-int RunCommandLine(const std::vector<std::wstring>& args, Messages messages) {
+std::optional<int> RunCommandLine(const std::vector<std::wstring>& args, Messages messages, bool* tray) {
     // Each stage's failure is told with what was being done.
     std::wstring context;
     try {
@@ -216,6 +216,11 @@ int RunCommandLine(const std::vector<std::wstring>& args, Messages messages) {
             else
                 Tell(CError(0, UsageText()), L"", MB_ICONINFORMATION, false, messages);
             return 0;
+        }
+        if (line.action == CCommandLine::Action::Window) {
+            if (tray)
+                *tray = line.tray;
+            return std::nullopt;
         }
 
         context = kReadFailed;
@@ -259,7 +264,7 @@ int RunCommandLine(const std::vector<std::wstring>& args, Messages messages) {
     }
 }
 
-std::optional<int> RunCommandLine(Messages messages) {
+std::optional<int> RunCommandLine(Messages messages, bool* tray) {
     std::vector<std::wstring> args;
     try {
         args = Arguments();
@@ -270,7 +275,7 @@ std::optional<int> RunCommandLine(Messages messages) {
     }
     if (args.empty())
         return std::nullopt;
-    return RunCommandLine(args, messages);
+    return RunCommandLine(args, messages, tray);
 }
 
 int StartWindowProgram() {

@@ -45,6 +45,7 @@ constexpr MenuItem kItems[] = {
     {MenuArray::List, 7, L"Сворачивать в область уведомлений", kNone, true},
     {MenuArray::List, 8, L"Уведомлять об изменениях", kNone, true},
     {MenuArray::List, 9, L"Только подключённые интерфейсы", kNone, true},
+    {MenuArray::List, 10, L"Запускать при входе в Windows", kNone, true},
     {MenuArray::List, 11, L"Копировать столбец «%»", kNone, true},
     // The submenu of the extra columns; its items are the columns' headers.
     {MenuArray::Column, 0, L"Столбцы", kNone, true},
@@ -78,6 +79,7 @@ constexpr MenuRef kContextMenu[] = {
     {MenuArray::List, 3},
     {MenuArray::List, 7},
     {MenuArray::List, 8},
+    {MenuArray::List, 10},
 };
 
 constexpr MenuRef kTrayMenu[] = {
@@ -85,6 +87,7 @@ constexpr MenuRef kTrayMenu[] = {
     {MenuArray::Edit, 0},
     {MenuArray::List, 6},
     {MenuArray::Tray, 1},
+    {MenuArray::List, 10},
     {MenuArray::List, 1},
     {MenuArray::File, 100},
 };

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "support/SystemError.h"
+#include "tray/LogonStart.h"
 
 namespace netpeek {
 
@@ -27,6 +28,14 @@ MenuArray TitleArray(int titleIndex) {
 
 void Append(HMENU menu, const MenuItem& item, bool withShortcut = true) {
     AppendMenuItem(menu, MenuCommandId(item.array, item.index), item.caption, withShortcut ? item.shortcut : Shortcut{});
+}
+
+void Tick(HMENU menu, MenuRef item, bool on) {
+    CheckMenuItem(menu, MenuCommandId(item.array, item.index), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void Enable(HMENU menu, MenuRef item, bool on) {
+    EnableMenuItem(menu, MenuCommandId(item.array, item.index), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
 }
 
 // The item's caption with `name` for its "%", shown as written.
@@ -94,12 +103,12 @@ UniqueMenu BuildContextMenu(const ViewChoice& choice, const std::wstring* rowInt
     for (const auto& [item, on] : {std::pair{kAutoRefreshItem, choice.autoRefresh}, std::pair{kShowIPv6Item, choice.ipv6},
                                    std::pair{kMinimizeToTrayItem, choice.minimizeToTray},
                                    std::pair{kNotifyChangesItem, choice.notifyChanges},
-                                   std::pair{kConnectedOnlyItem, choice.connectedOnly}})
-        CheckMenuItem(popup.get(), MenuCommandId(item.array, item.index), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-    EnableMenuItem(popup.get(), MenuCommandId(kNotifyChangesItem.array, kNotifyChangesItem.index),
-                   MF_BYCOMMAND | (choice.minimizeToTray ? MF_ENABLED : MF_GRAYED));
-    EnableMenuItem(popup.get(), MenuCommandId(kShowAllInterfacesItem.array, kShowAllInterfacesItem.index),
-                   MF_BYCOMMAND | (choice.hidden.empty() ? MF_GRAYED : MF_ENABLED));
+                                   std::pair{kConnectedOnlyItem, choice.connectedOnly},
+                                   std::pair{kStartAtLogonItem, StartsAtLogon()}})
+        Tick(popup.get(), item, on);
+    Enable(popup.get(), kNotifyChangesItem, choice.minimizeToTray);
+    Enable(popup.get(), kStartAtLogonItem, choice.minimizeToTray);
+    Enable(popup.get(), kShowAllInterfacesItem, !choice.hidden.empty());
     if (rowInterface)
         Name(popup.get(), kHideInterfaceItem, *rowInterface);
     return popup;
@@ -129,8 +138,8 @@ UniqueMenu BuildTrayMenu(bool primaryKnown) {
             Append(popup.get(), *item, false);
     if (!SetMenuDefaultItem(popup.get(), MenuCommandId(TrayMenu()[0].array, TrayMenu()[0].index), FALSE))
         ThrowLastError(L"The icon's menu could not be given its default item.");
-    EnableMenuItem(popup.get(), MenuCommandId(kCopyPrimaryItem.array, kCopyPrimaryItem.index),
-                   MF_BYCOMMAND | (primaryKnown ? MF_ENABLED : MF_GRAYED));
+    Enable(popup.get(), kCopyPrimaryItem, primaryKnown);
+    Tick(popup.get(), kStartAtLogonItem, StartsAtLogon());
     return popup;
 }
 

@@ -19,7 +19,8 @@ UniqueMenu BuildMenuBar();
 // Exit's caption in the menu bar gains its key, Esc, which the window handles itself.
 void AppendExitShortcut(HMENU menuBar);
 // The list's context menu, its items as the menu bar shows them, each switch ticked as `choice`
-// has it (the notices' greyed while the icon's is off), the extra columns shown ticked, and
+// has it (the notices' and the start at logon's greyed while the icon's is off; the start at
+// logon ticked while the system starts this exe), the extra columns shown ticked, and
 // "Показать все интерфейсы" greyed while none is hidden; "Скрыть интерфейс «NAME»" names the
 // row's interface, and is left out where the row has none that is known (`rowInterface` null).
 UniqueMenu BuildContextMenu(const ViewChoice& choice, const std::wstring* rowInterface);
@@ -28,7 +29,8 @@ UniqueMenu BuildContextMenu(const ViewChoice& choice, const std::wstring* rowInt
 // `copiedHeader` (none where no column was clicked).
 UniqueMenu BuildColumnsMenu(const ViewChoice& choice, const std::wstring* copiedHeader = nullptr);
 // The notification area icon's menu, captions without shortcuts (none reaches the icon), its
-// first item the default, in bold; the primary address's copy greyed where there is none.
+// first item the default, in bold; the primary address's copy greyed where there is none, the
+// start at logon ticked while the system starts this exe.
 UniqueMenu BuildTrayMenu(bool primaryKnown);
 // The shortcuts of the shown items, each sending its item's command.
 UniqueAccel BuildAccelerators();

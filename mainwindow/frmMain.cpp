@@ -13,6 +13,7 @@
 #include "support/LayoutStore.h"
 #include "support/SystemError.h"
 #include "support/WindowIds.h"
+#include "tray/LogonStart.h"
 
 namespace netpeek {
 
@@ -51,7 +52,10 @@ void frmMain::Create(HWND owner) {
         ThrowLastError(L"The main window could not be created.");
 }
 
-void frmMain::Show(int showCommand) {
+void frmMain::Show(int showCommand, bool intoTray) {
+    // Started into the notification area where the icon is there: as if just minimised there.
+    if (intoTray && m_tray.StartInTray(m_restoredShow == SW_SHOWMAXIMIZED))
+        return;
     ShowWindow(m_hwnd, m_restoredShow == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : showCommand);
     UpdateWindow(m_hwnd);
     SetFocus(m_lvIPs.Handle());
@@ -138,9 +142,9 @@ LRESULT frmMain::OnSystemMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         m_follower.OnModalLoop(msg);
         break;
     }
-    // Explorer started again (or its DPI or session changed): the icon is put there again.
-    if (msg == TrayIcon::TaskbarCreatedMessage() && msg != 0 && m_choice.minimizeToTray)
-        m_tray.AddOrRestore(m_hwnd);
+    // Explorer started again (or its DPI or session changed), or the program was started again.
+    if (m_choice.minimizeToTray && m_tray.OnRegisteredMessage(msg, m_hwnd))
+        return 0;
     return DefWindowProcW(m_hwnd, msg, wParam, lParam);
 }
 
@@ -385,6 +389,10 @@ void frmMain::mnuList_Click(int index) {
         return;
     case 9:
         return Choose([](ViewChoice& next) { next.connectedOnly = !next.connectedOnly; });
+    case 10:
+        if (m_choice.minimizeToTray)
+            SetStartAtLogon(!StartsAtLogon());
+        return;
     case 11:
         return asSetClipboardText(m_hwnd, ColumnText(m_lvIPs.Handle(), m_menuColumn));
     }
@@ -456,12 +464,12 @@ ULONGLONG frmMain::FollowTable() {
     return spent;
 }
 
-// What a read found goes to the log, to the notice while the window is hidden in the notification
-// area, to the list and to the icon's tip.
+// What a read found goes to the log, to the icon's look and tip and to the notice while the window
+// is hidden in the notification area, and to the list.
 void frmMain::ShowUpdate(const TableUpdate& update, ListShow how) {
     m_log.Add(update.lines);
-    if (m_choice.notifyChanges && !IsWindowVisible(m_hwnd))
-        m_tray.Gather(update.lines, update.primaryMoved);
+    if (m_choice.minimizeToTray)
+        m_tray.ShowRead(m_feed, update, m_choice.notifyChanges && !IsWindowVisible(m_hwnd));
     switch (how) {
     case ListShow::Fill:
         m_list.Fill(m_feed.Rows());
@@ -475,8 +483,6 @@ void frmMain::ShowUpdate(const TableUpdate& update, ListShow how) {
             m_rowTip.Hide();
         break;
     }
-    if (m_choice.minimizeToTray)
-        m_tray.ShowAddresses(m_feed.Rows(), m_feed.ReadInterfaces(), m_feed.PrimaryKeys());
 }
 
 void frmMain::SortBy(int column) {

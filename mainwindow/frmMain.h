@@ -36,8 +36,10 @@ public:
     // Creates the window, owned by `owner`, and runs the load sequence; the window is not
     // shown yet. Throws when it cannot be created or loaded.
     void Create(HWND owner);
-    // Shows the window for the first time: maximised when it was closed maximised.
-    void Show(int showCommand);
+    // Shows the window for the first time: maximised when it was closed maximised. `intoTray`
+    // (/tray) keeps it hidden beside its icon, as if just minimised there, where the icon is
+    // there; without the icon it is shown as ever.
+    void Show(int showCommand, bool intoTray = false);
 
     HWND Handle() const { return m_hwnd; }
     HWND ListView() const { return m_lvIPs.Handle(); }

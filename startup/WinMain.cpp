@@ -29,8 +29,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Before anything can load a DLL: none may come from the folder the program was run from.
     netpeek::LoadDllsFromSystemFolderOnly();
     // Arguments save the table and end: no window, nothing registered or stored.
-    if (const std::optional<int> saved = netpeek::RunCommandLine())
+    bool tray = false;
+    if (const std::optional<int> saved = netpeek::RunCommandLine(netpeek::Messages::ErrorOrBox, &tray))
         return *saved;
     ComApartment com;
-    return netpeek::modMain::Run();
+    return netpeek::modMain::Run(netpeek::FormServices::Real(), tray);
 }

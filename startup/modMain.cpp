@@ -8,6 +8,7 @@
 #include "support/Application.h"
 #include "support/ErrorBox.h"
 #include "support/SystemError.h"
+#include "tray/InstanceMark.h"
 
 namespace netpeek::modMain {
 
@@ -28,7 +29,12 @@ int RunMessageLoop(frmMain& form) {
     return 0;
 }
 
-int Main(const FormServices& services) {
+int Main(const FormServices& services, bool intoTray) {
+    // With its icon in the notification area the program runs once in the user's session: a
+    // second start (a shortcut clicked while the window is hidden) brings up the first; one into
+    // the notification area finds it there already.
+    if (InstanceMark::OtherShowsIcon(!intoTray))
+        return 0;
     asRegisterAppPath();
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
@@ -40,13 +46,13 @@ int Main(const FormServices& services) {
 
     frmMain form(services);
     form.Create(asGetThunderMainHandle());
-    form.Show(SW_SHOWNORMAL);
+    form.Show(SW_SHOWNORMAL, intoTray);
     return RunMessageLoop(form);
 }
 
-int Run(const FormServices& services) {
+int Run(const FormServices& services, bool intoTray) {
     try {
-        return Main(services);
+        return Main(services, intoTray);
     } catch (...) {
         // A window that could not load is of no use: say why and end.
         const CError error = CurrentError();

@@ -13,12 +13,14 @@ namespace netpeek::modMain {
 // the window sees every key first. Returns the exit code a WM_QUIT carries, else 0.
 int RunMessageLoop(frmMain& form);
 
-// Prepares the process, shows the main window and runs until no window is left.
-// Returns the process's exit code. Throws when the window cannot be loaded.
-int Main(const FormServices& services = FormServices::Real());
+// Prepares the process, shows the main window (hidden beside its icon for `intoTray`, /tray) and
+// runs until no window is left. Where another Netpeek of the user shows its icon in this session,
+// brings that one's window up instead (leaves it hidden, for `intoTray`), and ends. Returns the process's exit code. Throws when the
+// window cannot be loaded.
+int Main(const FormServices& services = FormServices::Real(), bool intoTray = false);
 
 // Main, with whatever it throws shown in the error box (number and description); the exit
 // code is then the error's number, never 0.
-int Run(const FormServices& services = FormServices::Real());
+int Run(const FormServices& services = FormServices::Real(), bool intoTray = false);
 
 }  // namespace netpeek::modMain

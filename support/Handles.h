@@ -29,6 +29,7 @@ inline void FreeKey(HKEY key) { RegCloseKey(key); }
 inline void FreeLibraryModule(HMODULE module) { FreeLibrary(module); }
 inline void FreeKernelHandle(HANDLE handle) { CloseHandle(handle); }
 inline void FreeIcon(HICON icon) { DestroyIcon(icon); }
+inline void FreeView(void* view) { UnmapViewOfFile(view); }
 
 using UniqueFont = UniqueHandle<HFONT, FreeGdiObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, FreeGdiObject>;
@@ -41,6 +42,7 @@ using UniqueModule = UniqueHandle<HMODULE, FreeLibraryModule>;
 using UniqueEvent = UniqueHandle<HANDLE, FreeKernelHandle>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, FreeKernelHandle>;
 using UniqueIcon = UniqueHandle<HICON, FreeIcon>;
+using UniqueView = UniqueHandle<void*, FreeView>;  // a mapped view of a section
 
 // A window's device context (the screen's, for no window), released when it goes.
 class WindowDc {

@@ -54,6 +54,16 @@ TEST(CommandLine, NoArgumentsIsTheWindowAndQuestionMarkWinsAnywhere) {
     EXPECT_NE(UsageText().find(L"/noipv6"), std::wstring::npos);
 }
 
+// /tray starts the window hidden beside its icon: alone, once, and never with a save or a watch.
+TEST(CommandLine, TrayIsTheWindowAloneAndOnce) {
+    CCommandLine tray;
+    tray.tray = true;
+    EXPECT_EQ(Parse({L"-TRAY"}), tray);
+    ExpectRefused({L"/tray", L"/tray"}, L"/tray");
+    ExpectRefused({L"/tray", L"/scomma", L"x.csv"}, L"/tray");
+    ExpectRefused({L"/wjson", L"-", L"/tray"}, L"/tray");
+}
+
 TEST(CommandLine, SaveSwitchesTakeTheNextArgumentAsTheFileWhateverItsCaseOrPrefix) {
     EXPECT_EQ(Parse({L"/scomma", L"C:\\out\\list.csv"}), Save(SaveFormat::Comma, L"C:\\out\\list.csv"));
     EXPECT_EQ(Parse({L"-STab", L""}), Save(SaveFormat::Tab, L""));

@@ -13,6 +13,7 @@
 #include "mainwindow/frmMain.h"
 #include "support/Hooks.h"
 #include "support/WindowIds.h"
+#include "tray/InstanceMark.h"
 #include "tests/FormRecorder.h"
 #include "tests/TableBuilder.h"
 
@@ -43,6 +44,7 @@ protected:
             defaultItem = GetMenuDefaultItem(menu, FALSE, 0);
             notifyState = GetMenuState(menu, MenuCommandId(kNotifyChangesItem.array, kNotifyChangesItem.index), MF_BYCOMMAND);
             copyState = GetMenuState(menu, MenuCommandId(kCopyPrimaryItem.array, kCopyPrimaryItem.index), MF_BYCOMMAND);
+            logonState = GetMenuState(menu, MenuCommandId(kStartAtLogonItem.array, kStartAtLogonItem.index), MF_BYCOMMAND);
             return TRUE;
         };
         Hooks().messageBox = [this](HWND, const std::wstring& text, const std::wstring&, UINT) {
@@ -56,6 +58,10 @@ protected:
             adapter.friendlyName = L"Ethernet " + std::to_wstring(index);
             adapter.operStatus = 1;
             adapter.ifType = 6;
+            // Each has the address its row has, which makes the network a connected one.
+            AdapterUnicast unicast;
+            unicast.address.bytes = {10, 0, static_cast<std::uint8_t>(index - 1), 1};
+            adapter.unicast.push_back(unicast);
         }
     }
     void TearDown() override {
@@ -64,10 +70,10 @@ protected:
     }
 
     void Use(const std::vector<RawRow>& rows) { recorder.rows = DecodeAddrTable(TableBytes(rows)); }
-    void Open() {
+    void Open(bool intoTray = false) {
         form = std::make_unique<frmMain>(recorder.Services());
         form->Create(nullptr);
-        form->Show(SW_SHOWNORMAL);
+        form->Show(SW_SHOWNORMAL, intoTray);
     }
     void Command(MenuRef item) { SendMessageW(form->Handle(), WM_COMMAND, MenuCommandId(item.array, item.index), 0); }
     // The icon tells its owner of an event, as NOTIFYICON_VERSION_4 does.
@@ -98,7 +104,7 @@ protected:
     std::vector<RawRow> raw;
     std::vector<ShellCall> shell;
     std::vector<std::wstring> menuItems, boxes;
-    UINT defaultItem = 0, notifyState = 0, copyState = 0;
+    UINT defaultItem = 0, notifyState = 0, copyState = 0, logonState = 0;
     std::unique_ptr<frmMain> form;
 };
 
@@ -114,6 +120,7 @@ TEST_F(Tray, TheSwitchIsStoredAndOffThereIsNoIcon) {
     EXPECT_EQ(recorder.values.count(L"Minimize To Tray"), 0u);
     SendMessageW(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->ListView()), MAKELPARAM(5, 5));
     EXPECT_NE(notifyState & MF_GRAYED, 0u);
+    EXPECT_NE(logonState & MF_GRAYED, 0u);
     Minimise();
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
     ShowWindow(form->Handle(), SW_RESTORE);
@@ -136,6 +143,7 @@ TEST_F(Tray, TheSwitchIsStoredAndOffThereIsNoIcon) {
 
     SendMessageW(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->ListView()), MAKELPARAM(5, 5));
     EXPECT_EQ(notifyState & MF_GRAYED, 0u);
+    EXPECT_EQ(logonState & MF_GRAYED, 0u);
     Command(kMinimizeToTrayItem);
     EXPECT_EQ(recorder.values[L"Minimize To Tray"], L"0");
     EXPECT_EQ(Messages().back(), static_cast<DWORD>(NIM_DELETE));
@@ -156,11 +164,68 @@ TEST_F(Tray, MinimisingHidesTheWindowAndTheIconBringsItBack) {
     }
     IconEvent(WM_CONTEXTMENU);
     EXPECT_EQ(menuItems, (std::vector<std::wstring>{L"Показать Netpeek", L"Обновить", L"Журнал изменений",
-                                                    L"Копировать IP-адрес", L"", L"Выход"}));
+                                                    L"Копировать IP-адрес", L"Запускать при входе в Windows", L"",
+                                                    L"Выход"}));
     EXPECT_EQ(defaultItem, MenuCommandId(kShowWindowItem.array, kShowWindowItem.index));
     Minimise();
     Command(kShowWindowItem);
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
+}
+
+// /tray: the window starts minimised and hidden beside its icon, and a second start's message
+// brings it up; without the icon to come back from, it is an ordinary start.
+TEST_F(Tray, StartedIntoTheTrayTheWindowWaitsBesideItsIcon) {
+    Open(true);
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    recorder.values[L"Minimize To Tray"] = L"1";
+    Open(true);
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+    EXPECT_TRUE(IsIconic(form->Handle()));
+    SendMessageW(form->Handle(), InstanceMark::ShowMessage(), 0, 0);
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    EXPECT_FALSE(IsIconic(form->Handle()));
+}
+
+// The icon shows the network: only link-local addresses are a limited one, none at all no network.
+// The tip's first line says so, and the hidden window's notice tells each new look with its burst.
+TEST_F(Tray, TheIconShowsTheNetworksLookAndTheNoticeTellsANewOne) {
+    recorder.values[L"Minimize To Tray"] = L"1";
+    Use(raw = NumberedRows(1));
+    Open();
+    const HICON connected = shell.at(0).data.hIcon;
+    Minimise();
+    const auto reread = [&](std::vector<RawRow> rows, const std::vector<AdapterUnicast>& unicast) {
+        for (auto& [index, adapter] : recorder.adapters)
+            adapter.unicast.clear();
+        recorder.adapters[1].unicast = unicast;
+        Use(raw = std::move(rows));
+        Reread();
+        SendMessageW(form->Handle(), WM_TIMER, kBurstTimer, 0);
+    };
+    RawRow automatic = NumberedRows(1)[0];
+    automatic.addr = {169, 254, 12, 7};
+    AdapterUnicast linkLocal;
+    linkLocal.address.bytes = {169, 254, 12, 7};
+    reread({automatic}, {linkLocal});
+    const ShellCall* icon = LastWith(NIM_MODIFY, NIF_ICON);
+    ASSERT_NE(icon, nullptr);
+    const HICON limitedIcon = icon->data.hIcon;
+    EXPECT_NE(limitedIcon, connected);
+    const std::wstring limited = L"Только локальный адрес 169.254.12.7 — Ethernet 1";
+    EXPECT_STREQ(LastWith(NIM_MODIFY, NIF_TIP)->data.szTip, (limited + L"\n169.254.12.7 — Ethernet 1").c_str());
+    EXPECT_STREQ(LastWith(NIM_MODIFY, NIF_INFO)->data.szInfo, (limited + L"\n10.0.0.1 → 169.254.12.7 (Ethernet 1)").c_str());
+
+    reread({}, {});
+    EXPECT_STREQ(LastWith(NIM_MODIFY, NIF_TIP)->data.szTip, L"Нет подключения к сети");
+    EXPECT_STREQ(LastWith(NIM_MODIFY, NIF_INFO)->data.szInfo, L"Нет подключения к сети\n− 169.254.12.7 (Ethernet 1)");
+    const HICON none = LastWith(NIM_MODIFY, NIF_ICON)->data.hIcon;
+    EXPECT_NE(none, limitedIcon);
+
+    AdapterUnicast global;
+    global.address.bytes = {10, 0, 0, 1};
+    reread(NumberedRows(1), {global});
+    EXPECT_STREQ(LastWith(NIM_MODIFY, NIF_INFO)->data.szInfo, L"Подключение к сети восстановлено\n+ 10.0.0.1 (Ethernet 1)");
+    EXPECT_STREQ(LastWith(NIM_MODIFY, NIF_TIP)->data.szTip, L"Netpeek\n10.0.0.1 — Ethernet 1");
 }
 
 // Many addresses: the tip is 127 characters at most, whole lines and the count of the others,
@@ -271,8 +336,8 @@ TEST_F(Tray, ATaskbarCreatedWhileTheIconIsThereKeepsIt) {
     };
     recorder.values[L"Minimize To Tray"] = L"1";
     Open();
-    ASSERT_FALSE(allowed.empty());
-    EXPECT_EQ(allowed.back(), TrayIcon::TaskbarCreatedMessage());
+    // Explorer's message and a second start's both reach an elevated program.
+    EXPECT_EQ(allowed, (std::vector<UINT>{TrayIcon::TaskbarCreatedMessage(), InstanceMark::ShowMessage()}));
     SendMessageW(form->Handle(), TrayIcon::TaskbarCreatedMessage(), 0, 0);
     raw.resize(2);
     Use(raw);
@@ -309,7 +374,7 @@ TEST_F(Tray, WithoutVersion4TheIconsMouseMessagesStillWork) {
     SendMessageW(form->Handle(), kTrayIconMessage, TrayIcon::kIconId, WM_LBUTTONUP);
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
     SendMessageW(form->Handle(), kTrayIconMessage, TrayIcon::kIconId, WM_RBUTTONUP);
-    EXPECT_EQ(menuItems.size(), 6u);
+    EXPECT_EQ(menuItems.size(), 7u);
 }
 
 // A hidden window whose icon the shell refuses comes back, rather than being lost.

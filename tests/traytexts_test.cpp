@@ -7,6 +7,7 @@
 #include "changelog/ChangeLogLines.h"
 #include "rows/RowsOfTables.h"
 #include "tests/TableBuilder.h"
+#include "tray/LogonStart.h"
 #include "tray/TrayTexts.h"
 
 using namespace netpeek;
@@ -115,4 +116,92 @@ TEST(ChangeLogLines, KeepsTheLastLinesCountsTheOthersAndWritesCsv) {
     small.Add({{L"T3", ChangeEvent::Was, Row(3, 2)}});
     const std::vector<std::size_t> chosen = {0, 2};
     EXPECT_EQ(small.CsvText(columns, chosen), header + L"\"T3\",\"was\",\"3\",\"10.0.2.1\"\r\n");
+}
+
+namespace {
+
+AdapterInfo WithAddresses(AdapterInfo adapter, std::initializer_list<SocketAddress> addresses) {
+    for (const SocketAddress& address : addresses) {
+        AdapterUnicast unicast;
+        unicast.address = address;
+        adapter.unicast.push_back(unicast);
+    }
+    return adapter;
+}
+
+SocketAddress V6(std::initializer_list<std::uint8_t> head) {
+    SocketAddress address;
+    address.family = 6;
+    std::copy(head.begin(), head.end(), address.bytes.begin());
+    address.bytes[15] = 1;
+    return address;
+}
+
+}  // namespace
+
+// The network's look, by the interfaces that are up and not the loopback: a global address of
+// either family connects; link-local ones alone are limited, IPv4's named first; none is none.
+TEST(TrayLook, LinkLocalAloneIsLimitedAndNothingIsNoNetwork) {
+    const SocketAddress loopback = V4(127, 0, 0, 1), apipa = V4(169, 254, 12, 7), global = V4(10, 0, 0, 2);
+    const SocketAddress linkLocal6 = V6({0xfe, 0x80}), global6 = V6({0x20, 0x01, 0x0d, 0xb8});
+    const AdapterInfo lo = WithAddresses(Adapter(L"lo", 1, 24), {loopback});
+
+    EXPECT_EQ(LookOf({}).state, NetworkState::Connected) << "nothing read: nothing known";
+    EXPECT_EQ(LookOf({{1, lo}}), (NetworkLook{NetworkState::None, L"Нет подключения к сети"}));
+    EXPECT_EQ(LookOf({{1, lo}, {2, WithAddresses(Adapter(L"Ethernet"), {linkLocal6, apipa})}}),
+              (NetworkLook{NetworkState::Limited, L"Только локальный адрес 169.254.12.7 — Ethernet"}));
+    EXPECT_EQ(LookOf({{2, WithAddresses(Adapter(L"Wi-Fi"), {linkLocal6})}}),
+              (NetworkLook{NetworkState::Limited, L"Только локальный адрес fe80::1 — Wi-Fi"}));
+    // An interface that is down counts for nothing, whatever addresses it keeps.
+    EXPECT_EQ(LookOf({{1, lo}, {2, WithAddresses(Adapter(L"Ethernet", 2), {global})}}).state, NetworkState::None);
+    EXPECT_EQ(LookOf({{2, WithAddresses(Adapter(L"Ethernet", 2), {global})}, {3, WithAddresses(Adapter(L"Wi-Fi"), {apipa})}}).state,
+              NetworkState::Limited);
+    EXPECT_EQ(LookOf({{2, WithAddresses(Adapter(L"Ethernet"), {apipa, global})}}).state, NetworkState::Connected);
+    EXPECT_EQ(LookOf({{3, WithAddresses(Adapter(L"Wi-Fi"), {linkLocal6, global6})}}).state, NetworkState::Connected);
+    // 169.254/16 only: 169.253 and 169.255 are ordinary addresses.
+    EXPECT_EQ(LookOf({{2, WithAddresses(Adapter(L"Ethernet"), {V4(169, 255, 0, 1)})}}).state, NetworkState::Connected);
+
+    EXPECT_EQ(TipText({L"169.254.12.7 — Ethernet"}, LookOf({{1, lo}, {2, WithAddresses(Adapter(L"Ethernet"), {apipa})}})),
+              L"Только локальный адрес 169.254.12.7 — Ethernet\n169.254.12.7 — Ethernet");
+}
+
+namespace {
+
+// A REG_SZ's bytes as the registry gives them: UTF-16 and its NUL.
+std::vector<std::uint8_t> TextBytes(std::wstring_view text) {
+    std::vector<std::uint8_t> bytes;
+    for (const wchar_t c : text) {
+        bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    bytes.insert(bytes.end(), {0, 0});
+    return bytes;
+}
+
+}  // namespace
+
+// The start at logon as the Run and StartupApproved values hold it: ticked only for this very exe
+// (quoted or not, any case, any arguments) that Windows' list has not turned off.
+TEST(LogonStart, OnlyThisExeAndNotTurnedOff) {
+    const std::wstring exe = L"C:\\Program Files\\Netpeek\\Netpeek.exe";
+    const std::vector<std::uint8_t> on = {2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, off = {3, 0, 0, 0, 0, 0, 0, 0, 0x50, 0x1d, 0, 0};
+    EXPECT_EQ(LogonCommandFor(exe), L"\"C:\\Program Files\\Netpeek\\Netpeek.exe\" /tray");
+    EXPECT_TRUE(ValuesStart(TextBytes(LogonCommandFor(exe)), std::nullopt, exe));
+    EXPECT_TRUE(ValuesStart(TextBytes(L"\"c:\\program files\\netpeek\\NETPEEK.EXE\""), on, exe));
+    EXPECT_TRUE(ValuesStart(TextBytes(L"C:\\Tools\\Netpeek.exe /tray"), std::vector<std::uint8_t>{6}, L"C:\\Tools\\Netpeek.exe"));
+    EXPECT_FALSE(ValuesStart(std::nullopt, on, exe)) << "absent";
+    EXPECT_FALSE(ValuesStart(TextBytes(LogonCommandFor(exe)), off, exe)) << "turned off in Task Manager";
+    EXPECT_FALSE(ValuesStart(TextBytes(LogonCommandFor(L"D:\\Old\\Netpeek.exe")), std::nullopt, exe)) << "moved";
+    EXPECT_FALSE(ValuesStart(TextBytes(L"C:\\Program Files\\Netpeek\\Netpeek.exe"), std::nullopt, exe))
+        << "unquoted, the path ends at its first blank";
+    EXPECT_FALSE(ValuesStart(TextBytes(L"\"C:\\Program Files\\Netpeek\\Netpeek.exe2\""), std::nullopt, exe));
+    // Garbage: an odd count of bytes, a quote never closed, nothing, a NUL before the path.
+    std::vector<std::uint8_t> odd = TextBytes(LogonCommandFor(exe));
+    odd.pop_back();
+    EXPECT_FALSE(ValuesStart(odd, std::nullopt, exe));
+    EXPECT_FALSE(ValuesStart(TextBytes(L"\"C:\\Program Files\\Netpeek\\Netpeek.exe /tray"), std::nullopt, exe));
+    EXPECT_FALSE(ValuesStart(std::vector<std::uint8_t>{}, std::nullopt, exe));
+    EXPECT_FALSE(ValuesStart(TextBytes(std::wstring(L"\0", 1) + LogonCommandFor(exe)), std::nullopt, exe));
+    EXPECT_TRUE(ValuesStart(TextBytes(LogonCommandFor(exe) + std::wstring(L"\0junk", 5)), std::vector<std::uint8_t>{}, exe))
+        << "what follows the NUL is no part of the command; an empty approval lets it run";
 }

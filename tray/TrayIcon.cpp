@@ -3,6 +3,8 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 #include "support/Application.h"
 #include "support/Hooks.h"
@@ -31,6 +33,18 @@ UINT TrayIcon::TaskbarCreatedMessage() {
     return message;
 }
 
+bool TrayIcon::OnRegisteredMessage(UINT message, HWND owner) {
+    if (message == 0)
+        return false;
+    if (message == TaskbarCreatedMessage())
+        AddOrRestore(owner);
+    else if (message == InstanceMark::ShowMessage() && m_shown)
+        RestoreOwner();
+    else
+        return false;
+    return true;
+}
+
 NOTIFYICONDATAW TrayIcon::Data(UINT flags) const {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof(data);
@@ -43,30 +57,44 @@ NOTIFYICONDATAW TrayIcon::Data(UINT flags) const {
 
 namespace {
 
+// The icon of each look: the program's own while connected.
+constexpr const wchar_t* kLookIcons[] = {kAppIconName, L"A_LIMITED", L"A_NONET"};
+static_assert(std::size(kLookIcons) == static_cast<std::size_t>(NetworkState::None) + 1, "a look without its icon");
+
 // The icon at the size the taskbar asks for; a size between those drawn (20 pixels at 125 %, 28 at
 // 175 %) is made from the next larger drawing, scaled down, which stays sharp where one scaled up blurs.
-UniqueIcon LoadTrayIcon(int size) {
+UniqueIcon LoadTrayIcon(const wchar_t* name, int size) {
     using LoadScaledDown = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
     const HINSTANCE instance = CApplication::Current().Instance;
     if (const HMODULE controls = GetModuleHandleW(L"comctl32.dll"))
         if (const auto load = reinterpret_cast<LoadScaledDown>(
                 reinterpret_cast<void (*)()>(GetProcAddress(controls, "LoadIconWithScaleDown")))) {
             HICON icon = nullptr;
-            if (SUCCEEDED(load(instance, kAppIconName, size, size, &icon)) && icon)
+            if (SUCCEEDED(load(instance, name, size, size, &icon)) && icon)
                 return UniqueIcon(icon);
         }
-    return UniqueIcon(static_cast<HICON>(LoadImageW(instance, kAppIconName, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    return UniqueIcon(static_cast<HICON>(LoadImageW(instance, name, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
 }
 
 }  // namespace
+
+void TrayIcon::LoadLook(NetworkState state) {
+    if (m_icon && m_iconState == state)
+        return;
+    // A look that cannot be drawn keeps the last one rather than none.
+    if (UniqueIcon icon = LoadTrayIcon(kLookIcons[static_cast<std::size_t>(state)], GetSystemMetrics(SM_CXSMICON))) {
+        m_icon = std::move(icon);
+        m_iconState = state;
+    }
+}
 
 bool TrayIcon::Add(HWND owner) {
     m_owner = owner;
     // Elevated, the program would never hear Explorer's TaskbarCreated, which comes from a lower
     // integrity level: the icon would be gone for good after Explorer restarts.
     Hooks().changeWindowMessageFilter(owner, TaskbarCreatedMessage(), MSGFLT_ALLOW);
-    if (!m_icon)
-        m_icon = LoadTrayIcon(GetSystemMetrics(SM_CXSMICON));
+    Hooks().changeWindowMessageFilter(owner, InstanceMark::ShowMessage(), MSGFLT_ALLOW);
+    LoadLook(m_look ? m_look->state : NetworkState::Connected);
     NOTIFYICONDATAW data = Data(NIF_MESSAGE | NIF_ICON);
     data.uCallbackMessage = kTrayIconMessage;
     data.hIcon = m_icon.get();
@@ -79,12 +107,15 @@ bool TrayIcon::Add(HWND owner) {
         // where the shell refuses it, the icon speaks in plain mouse messages.
         data.uVersion = NOTIFYICON_VERSION_4;
         m_version4 = Hooks().shellNotifyIcon(NIM_SETVERSION, &data) != FALSE;
+        m_mark.Claim(owner);
     }
     return m_shown;
 }
 
 void TrayIcon::Remove() {
     DropBurst();
+    m_mark.Release();
+    m_look.reset();
     if (!m_shown)
         return;
     m_shown = false;
@@ -102,8 +133,20 @@ void TrayIcon::SetTip(const std::wstring& text) {
     Hooks().shellNotifyIcon(NIM_MODIFY, &data);
 }
 
-void TrayIcon::ShowAddresses(const ListRows& rows, const AdapterMap& adapters, std::span<const RowKey> primary) {
-    SetTip(TipText(AddressLines(rows, adapters, primary)));
+void TrayIcon::ShowRead(const TableFeed& feed, const TableUpdate& update, bool gather) {
+    NetworkLook look = LookOf(feed.ReadInterfaces());
+    const std::optional<NetworkState> before = m_look ? std::optional(m_look->state) : std::nullopt;
+    SetTip(TipText(AddressLines(feed.Rows(), feed.ReadInterfaces(), feed.PrimaryKeys()), look));
+    m_look = std::move(look);
+    if (!before || *before != m_look->state) {
+        LoadLook(m_look->state);
+        NOTIFYICONDATAW data = Data(NIF_ICON);
+        data.hIcon = m_icon.get();
+        if (m_shown)
+            Hooks().shellNotifyIcon(NIM_MODIFY, &data);
+    }
+    if (gather)
+        Gather(update.lines, update.primaryMoved, before != m_look->state ? before : std::nullopt);
 }
 
 void TrayIcon::RestoreOwner() {
@@ -114,14 +157,32 @@ void TrayIcon::RestoreOwner() {
     SetForegroundWindow(m_owner);
 }
 
+bool TrayIcon::StartInTray(bool maximized) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    if (!m_shown || !GetWindowPlacement(m_owner, &placement))
+        return false;
+    // Minimised first, so that restoring it brings back its placement, then hidden from the taskbar.
+    placement.showCmd = SW_SHOWMINNOACTIVE;
+    if (maximized)
+        placement.flags |= WPF_RESTORETOMAXIMIZED;
+    if (!SetWindowPlacement(m_owner, &placement))
+        return false;
+    ShowWindow(m_owner, SW_HIDE);
+    return true;
+}
+
 void TrayIcon::AddOrRestore(HWND owner) {
     if (!Add(owner) && !IsWindowVisible(owner))
         RestoreOwner();
 }
 
-void TrayIcon::Gather(const std::vector<ChangeLine>& lines, const std::vector<PrimaryAddress>& primaryMoved) {
-    if ((lines.empty() && primaryMoved.empty()) || !m_shown)
+void TrayIcon::Gather(const std::vector<ChangeLine>& lines, const std::vector<PrimaryAddress>& primaryMoved,
+                      std::optional<NetworkState> lookBefore) {
+    if ((lines.empty() && primaryMoved.empty() && !lookBefore) || !m_shown)
         return;
+    if (!m_gathering)
+        m_burstLookFrom = lookBefore ? lookBefore : m_look ? std::optional(m_look->state) : std::nullopt;
     m_burst.insert(m_burst.end(), lines.begin(), lines.end());
     for (const PrimaryAddress& moved : primaryMoved) {
         std::erase_if(m_burstPrimary, [&](const PrimaryAddress& was) { return was.family == moved.family; });
@@ -139,12 +200,16 @@ void TrayIcon::DropBurst() {
     m_gathering = false;
     m_burst.clear();
     m_burstPrimary.clear();
+    m_burstLookFrom.reset();
 }
 
 bool TrayIcon::OnTimer(UINT_PTR id, const InterfaceNames& names) {
     if (id != kBurstTimer)
         return false;
-    const std::wstring text = NoticeText(NoticeLines(m_burst, names, m_burstPrimary));
+    // The look is told where it ended other than it began.
+    const bool newLook = m_look && m_burstLookFrom && *m_burstLookFrom != m_look->state;
+    const std::wstring text =
+        NoticeText(NoticeLines(m_burst, names, m_burstPrimary, newLook ? m_look : std::nullopt));
     DropBurst();
     // Rows that changed but kept their addresses tell nothing worth a notice.
     if (!text.empty())

@@ -6,12 +6,14 @@
 #include <shellapi.h>
 
 #include <functional>
-#include <span>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "feed/TableFeed.h"
 #include "rows/ChangeLines.h"
 #include "support/Handles.h"
+#include "tray/InstanceMark.h"
 #include "tray/TrayTexts.h"
 
 namespace netpeek {
@@ -35,28 +37,40 @@ public:
 
     // The message Explorer broadcasts when the taskbar is made again (after it restarted).
     static UINT TaskbarCreatedMessage();
+    // A message registered by name that concerns the icon of `owner`: Explorer's TaskbarCreated
+    // puts the icon there again (or the window back, where the shell refuses it), and a second
+    // start of the program brings the window forward. False for any other message.
+    bool OnRegisteredMessage(UINT message, HWND owner);
 
-    // Puts the icon, with its tip, in the notification area (again, after Explorer restarted);
-    // false where the shell refused it, as when no taskbar is there yet. Timers and messages go
-    // to `owner`.
+    // Puts the icon, with its look and tip, in the notification area (again, after Explorer
+    // restarted), and marks `owner` as the window a second start brings up; false where the shell
+    // refused it, as when no taskbar is there yet. Timers and messages go to `owner`.
     bool Add(HWND owner);
-    // Takes the icon away, and any notice still gathering.
+    // Takes the icon away, its mark, and any notice still gathering.
     void Remove();
     bool Shown() const { return m_shown; }
 
     // The tip, sent only when it differs from what the icon shows.
     void SetTip(const std::wstring& text);
-    // The tip of these rows: "Netpeek", then the addresses of the interfaces that are up, the
-    // primary ones first.
-    void ShowAddresses(const ListRows& rows, const AdapterMap& adapters, std::span<const RowKey> primary);
+    // A read as the icon shows it: its look (connected, limited or no network) by the interfaces,
+    // and its tip, the look's words or "Netpeek" and then the addresses of the interfaces that
+    // are up, the primary ones first. With `gather` (the owner hidden, the notices on), the read's
+    // changes go to the notice of their burst, a new look among them.
+    void ShowRead(const TableFeed& feed, const TableUpdate& update, bool gather);
     // A read's changes, and where the traffic now leaves for each family whose primary address
-    // moved, for the notice of the burst they belong to; the first starts its timer.
-    void Gather(const std::vector<ChangeLine>& lines, const std::vector<PrimaryAddress>& primaryMoved = {});
+    // moved, for the notice of the burst they belong to; the first starts its timer. A new look
+    // gives `lookBefore`, the state the icon showed until this read.
+    void Gather(const std::vector<ChangeLine>& lines, const std::vector<PrimaryAddress>& primaryMoved = {},
+                std::optional<NetworkState> lookBefore = std::nullopt);
     // The burst's changes are forgotten, unshown: the user sees the window.
     void DropBurst();
     // The owner as it was before it went to the notification area, in front; a notice still
     // gathering is of no use now.
     void RestoreOwner();
+    // The owner, not yet shown, minimised and hidden beside the icon, as if the user had just
+    // minimised it there; restored, it is maximised where `maximized`. False where there is no
+    // icon to restore it from, and the owner is left as it was.
+    bool StartInTray(bool maximized);
     // The icon put there with its tip; where the shell refuses it, a hidden owner comes back rather
     // than be lost.
     void AddOrRestore(HWND owner);
@@ -79,14 +93,20 @@ private:
     UINT EventOf(WPARAM wParam, LPARAM lParam, POINT& at) const;
     void ShowMenu(HMENU menu, POINT at) const;
     void ShowNotice(const std::wstring& text);
+    // The icon of the look, loaded at the size the taskbar asks for where it is not yet.
+    void LoadLook(NetworkState state);
 
     HWND m_owner = nullptr;
     UniqueIcon m_icon;
+    NetworkState m_iconState = NetworkState::Connected;  // the look m_icon draws
+    std::optional<NetworkLook> m_look;  // what the last read looked like, none before the first
+    InstanceMark m_mark;
     bool m_shown = false;
     bool m_version4 = false;  // the shell took NOTIFYICON_VERSION_4
     std::wstring m_tip = L"Netpeek";
     std::vector<ChangeLine> m_burst;
     std::vector<PrimaryAddress> m_burstPrimary;  // the last move of each family in the burst
+    std::optional<NetworkState> m_burstLookFrom;  // the look as the burst began
     bool m_gathering = false;
 };
 

@@ -52,13 +52,43 @@ std::wstring FitLines(std::wstring_view first, const std::vector<std::wstring>& 
     }
 }
 
-std::wstring TipText(const std::vector<std::wstring>& lines) {
-    return FitLines(L"Netpeek", lines, kTipLimit, lines.size());
+namespace {
+
+bool LinkLocal(const SocketAddress& address) {
+    return address.family == 6 ? address.bytes[0] == 0xFE && (address.bytes[1] & 0xC0) == 0x80
+                               : address.bytes[0] == 169 && address.bytes[1] == 254;
+}
+
+}  // namespace
+
+NetworkLook LookOf(const AdapterMap& adapters) {
+    if (adapters.empty())
+        return {};
+    std::optional<std::wstring> linkLocal;
+    for (const auto& [index, adapter] : adapters) {
+        if (adapter.operStatus != kOperStatusUp || adapter.ifType == kIfTypeLoopback)
+            continue;
+        for (const AdapterUnicast& unicast : adapter.unicast) {
+            if (!LinkLocal(unicast.address))
+                return {};
+            // The IPv4 one names the failure best: DHCP gave no address.
+            if (!linkLocal || (unicast.address.family == 4 && linkLocal->find(L':') != std::wstring::npos))
+                linkLocal = AddressText(unicast.address) + L" — " + adapter.friendlyName;
+        }
+    }
+    if (linkLocal)
+        return {NetworkState::Limited, L"Только локальный адрес " + *linkLocal};
+    return {NetworkState::None, L"Нет подключения к сети"};
+}
+
+std::wstring TipText(const std::vector<std::wstring>& lines, const NetworkLook& look) {
+    return FitLines(look.state == NetworkState::Connected ? L"Netpeek" : look.words, lines, kTipLimit, lines.size());
 }
 
 
 std::vector<std::wstring> NoticeLines(const std::vector<ChangeLine>& burst, const InterfaceNames& names,
-                                      const std::vector<PrimaryAddress>& primaryMoved) {
+                                      const std::vector<PrimaryAddress>& primaryMoved,
+                                      const std::optional<NetworkLook>& look) {
     // Each address that came is matched with the first that went from the same interface and
     // family and is not yet matched; the pair is one line, where the one that went was.
     std::vector<const ChangeLine*> gone, came;
@@ -81,6 +111,8 @@ std::vector<std::wstring> NoticeLines(const std::vector<ChangeLine>& burst, cons
         }
     }
     std::vector<std::wstring> lines;
+    if (look)
+        lines.push_back(look->state == NetworkState::Connected ? L"Подключение к сети восстановлено" : look->words);
     for (const PrimaryAddress& primary : primaryMoved) {
         const auto name = names.find(primary.index);
         lines.push_back(L"Основной адрес: " + AddressText(primary.address) + L" (" +

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -37,18 +38,33 @@ std::vector<std::wstring> AddressLines(const ListRows& rows, const AdapterMap& a
 std::wstring FitLines(std::wstring_view first, const std::vector<std::wstring>& lines, std::size_t limit,
                       std::size_t most);
 
-// The tip: "Netpeek", then the address lines that fit.
-std::wstring TipText(const std::vector<std::wstring>& lines);
+// Whether the interfaces reach a network, as the icon shows it: an interface that is up, other
+// than the loopback, with an address that is not link-local (169.254.0.0/16, fe80::/10) is
+// connected; where the only such addresses are link-local ones (DHCP failed) the network is
+// limited; where there is none, there is none. Unknown interfaces (none read) count as connected.
+enum class NetworkState { Connected, Limited, None };
+struct NetworkLook {
+    NetworkState state = NetworkState::Connected;
+    std::wstring words;  // how the tip's first line and the notice say it
+    friend bool operator==(const NetworkLook&, const NetworkLook&) = default;
+};
+NetworkLook LookOf(const AdapterMap& adapters);
+
+// The tip: "Netpeek" (or where the network is not connected, the look's words), then the
+// address lines that fit.
+std::wstring TipText(const std::vector<std::wstring>& lines, const NetworkLook& look = {});
 
 
-// A burst's changes as a person reads them: first where the traffic now leaves, for each family
+// A burst's changes as a person reads them: first the network's new look where it changed
+// ("Нет подключения к сети"), then where the traffic now leaves, for each family
 // whose primary address moved, "Основной адрес: 10.8.0.6 (VPN)"; then "+ 10.0.0.2 (Ethernet)" for one that came,
 // "− 10.8.0.6 (VPN)" for one that went, and "10.0.0.1 → 10.0.0.2 (Ethernet)" where an address of
 // an interface went while another of the same interface and family came; an interface of no
 // known name by its index. A row whose cells changed with its address kept is no change of
 // address, and gives none.
 std::vector<std::wstring> NoticeLines(const std::vector<ChangeLine>& burst, const InterfaceNames& names,
-                                      const std::vector<PrimaryAddress>& primaryMoved = {});
+                                      const std::vector<PrimaryAddress>& primaryMoved = {},
+                                      const std::optional<NetworkLook>& look = std::nullopt);
 
 // The notice's text: three of those lines at most, and the count of the others.
 std::wstring NoticeText(const std::vector<std::wstring>& lines);

@@ -67,12 +67,12 @@ while [ "$SECONDS" -le "$end" ]; do
     sleep 0.25
 done
 
-step "a click on the icon shows the window; Уведомлять об изменениях, the context menu's last item, ticked"
+step "a click on the icon shows the window; Уведомлять об изменениях, the context menu's last but one, ticked"
 xdotool mousemove $icon click 1
 wait_window '^Netpeek$' "" 5 >/dev/null || e2e_fail "a click on the icon did not show the window"
 keys "$NP_WIN" shift+F10
 sleep 0.5
-xdotool key Up Return
+xdotool key Up Up Return
 sleep 0.5
 [ "$(np_setting "$ns" 'Notify Changes')" = 1 ] || check_failed "Notify Changes is not stored as 1"
 minimise
