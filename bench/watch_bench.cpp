@@ -18,7 +18,7 @@
 #include "commandline/Watch.h"
 #include "export/ChangeFormats.h"
 #include "feed/TableFeed.h"
-#include "mainwindow/FormServices.h"
+#include "feed/TableSources.h"
 #include "rows/ChangeLines.h"
 #include "rows/RowsOfTables.h"
 #include "support/Error.h"
@@ -36,9 +36,9 @@ using namespace netpeek::bench;
 constexpr int kRuns = 21;
 constexpr double kBudget = 1.2;
 
-// The program's services with the table read from `table`, as IP Helper gives it.
-FormServices TableServices(const std::vector<std::uint8_t>& table) {
-    FormServices services = FormServices::Real();
+// The system's sources with the table read from `table`, as IP Helper gives it.
+TableSources TableServices(const std::vector<std::uint8_t>& table) {
+    TableSources services = TableSources::Real();
     services.getIPAddresses = [&table](AddrTableRead& read) { GetIPAddresses(CopySource(table), read); };
     return services;
 }
@@ -70,7 +70,7 @@ int wmain() {
         const std::vector<int> columns = {kColInterface, kColIP, kColMask, kColBroadcast, kColRealmSize, kColType};
 
         std::vector<std::uint8_t> table = base;
-        const FormServices services = TableServices(table);
+        const TableSources services = TableServices(table);
         Watch watch(services, {}, columns, ChangeFormat::Comma);
         watch.Start(sink, true);
         const ViewChoice view;
