@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "export/ListTexts.h"
 #include "mainwindow/frmMain.h"
 #include "startup/modMain.h"
 #include "support/Hooks.h"
@@ -154,4 +155,42 @@ TEST_F(LiveUpdate, NoUpdateRunsInsideACommand) {
         SendMessageW(form->Handle(), WM_TIMER, 1, 0);
     }
     EXPECT_EQ(recorder.Take(), std::vector<std::wstring>{L"GetIPAddresses"});
+}
+
+// The user's place as the table changes and the list is sorted: rows coming and going above the
+// view leave the rows in view where they were, the chosen row stays chosen whatever its item (and
+// Ctrl+C copies it), a sort keeps it chosen and in view, and F5 empties the list and fills it
+// again, with nothing chosen.
+TEST_F(LiveUpdate, TheViewAndTheChosenRowStayWithTheirRowsUntilF5) {
+    const ListViewCtrl list(form->ListView());
+    list.SetItemState(30, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    list.EnsureVisible(59);
+    list.EnsureVisible(20);
+    const int top = list.GetTopIndex();
+    ASSERT_GT(top, 5);
+    RawRow added = raw[0];
+    added.addr = {9, 0, 0, 1};  // first in the table's order
+    raw.erase(raw.begin() + 50);
+    raw[40].mask = {255, 255, 0, 0};
+    raw.insert(raw.begin(), added);
+    recorder.rows = DecodeAddrTable(TableBytes(raw));
+    form->UpdateFromTable();
+    EXPECT_EQ(list.GetTopIndex(), top + 1);
+    EXPECT_EQ(list.GetSelected(), 31);
+    EXPECT_EQ(list.GetFocused(), 31);
+    EXPECT_EQ(list.GetSelectedCount(), 1);
+    EXPECT_EQ(CopiedText(list.Handle()), L"\"31\",\"10.0.30.1\",\"255.255.255.0\",\"1.0.0.0\",\"1530\",\"Primary\"\r\n");
+
+    form->SortBy(1);
+    form->SortBy(1);  // by IP, descending: 10.0.59.1 to 10.0.51.1, then 10.0.49.1 on
+    EXPECT_EQ(list.GetSelected(), 28);
+    EXPECT_EQ(list.GetFocused(), 28);
+    EXPECT_EQ(form->RowOf(28)->key.index, 31u);
+    EXPECT_LE(list.GetTopIndex(), 28);
+    EXPECT_GT(list.GetTopIndex() + list.GetCountPerPage(), 28);
+
+    form->RefreshList();
+    EXPECT_EQ(list.GetSelectedCount(), 0);
+    EXPECT_EQ(list.GetFocused(), -1);
+    EXPECT_EQ(list.GetItemCount(), 60);
 }

@@ -416,6 +416,74 @@ TEST_F(MainWindow, RefreshShowsEachRowsSixCells) {
             EXPECT_EQ(Cell(list, i, j), expected[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)]);
 }
 
+// What an inspector in another process reads of the list (tests/e2e/probe's `list`), answered
+// while the window's thread waits for messages as the program's loop does: the count, and each
+// cell's text in the order shown.
+TEST_F(MainWindow, AnotherProcessReadsTheCountAndEachCellAsShown) {
+    const char* probe = std::getenv("NETPEEK_WINPROBE");
+    if (!probe || !*probe)
+        GTEST_SKIP() << "no probe (NETPEEK_WINPROBE names it)";
+    recorder.values[L"IPs List Sort"] = L"1,1";  // IP, descending
+    Open();
+    std::wstring command = L"winprobe list";
+    std::wstring path = L"Z:";
+    for (const char* c = probe; *c; ++c)
+        path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    ASSERT_TRUE(CreatePipe(&read, &write, &inherit, 0));
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = write;
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                        &startup, &process);
+    CloseHandle(write);
+    ASSERT_TRUE(started) << GetLastError();
+    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 20000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+    }
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    std::string out(4096, '\0');
+    DWORD got = 0;
+    ReadFile(read, out.data(), static_cast<DWORD>(out.size()), &got, nullptr);
+    out.resize(got);
+    for (HANDLE handle : {read, process.hProcess, process.hThread})
+        CloseHandle(handle);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(out,
+              "3\n"
+              "3\t10.0.2.1\t255.255.255.0\t1.0.0.0\t1502\tPrimary\n"
+              "2\t10.0.1.1\t255.255.255.0\t1.0.0.0\t1501\tPrimary\n"
+              "1\t10.0.0.1\t255.255.255.0\t1.0.0.0\t1500\tPrimary\n");
+}
+
+// Typing the start of a first column's text selects the next row with such a text, wrapping
+// round; the letters typed in quick succession make one text to look for.
+TEST_F(MainWindow, TypingSelectsTheNextRowWhoseFirstCellStartsSo) {
+    recorder.rows = Rows(NumberedRows(60));  // interfaces 1 to 60
+    Open();
+    const ListViewCtrl list(form->ListView());
+    const auto type = [&](const char* keys) {
+        Sleep(600);  // a new text, not the last one's continuation
+        for (const char* key = keys; *key; ++key)
+            SendMessageW(list.Handle(), WM_CHAR, static_cast<WPARAM>(*key), 1);  // one key press
+        return Cell(list.Handle(), list.GetFocused(), 0);
+    };
+    EXPECT_EQ(type("4"), L"4");
+    EXPECT_EQ(type("4"), L"40");
+    EXPECT_EQ(type("52"), L"52");
+    EXPECT_EQ(type("1"), L"1") << "wrapping round to the top";
+    EXPECT_EQ(list.GetSelected(), list.GetFocused());
+    EXPECT_EQ(type("9"), L"9");
+    EXPECT_EQ(type("0"), L"9") << "no such row";
+}
+
 TEST_F(MainWindow, RefreshReplacesTheListAndShowsTheWaitCursorMeanwhile) {
     Open();
     recorder.rows = Rows(NumberedRows(2000));

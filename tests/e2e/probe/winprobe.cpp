@@ -1,8 +1,11 @@
 // Reads what a person sees of another program from inside Wine, where X cannot tell it:
 //   winprobe clip   the clipboard's Unicode text, byte for byte as UTF-8 (CR LF kept)
 //   winprobe tip    the text of each tooltip window shown now, one per line
+//   winprobe list   the item count of Netpeek's list, then each item's cells joined by tabs, one
+//                   item per line, read as an inspector reads another program's list
 // Exits 1 when there is nothing of the kind.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -53,6 +56,48 @@ int Tooltips() {
     return found > 0 ? 0 : 1;
 }
 
+// A list keeps its texts in its own process: each is asked into memory there and read back.
+int ListTexts() {
+    const HWND window = FindWindowW(L"NetpeekMain", nullptr);
+    const HWND list = window ? FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
+    DWORD id = 0;
+    if (!list || !GetWindowThreadProcessId(list, &id))
+        return 1;
+    const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+    if (!process)
+        return 1;
+    constexpr int kTextMax = 512;
+    auto* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kTextMax * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+    const auto ask = [&](HWND to, UINT message, WPARAM wParam, LPARAM lParam) {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(to, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &answer);
+        return static_cast<int>(answer);
+    };
+    const int items = ask(list, LVM_GETITEMCOUNT, 0, 0);
+    const int columns = ask(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0);
+    std::wstring out = std::to_wstring(items) + L"\n";
+    for (int item = 0; remote && item < items; ++item) {
+        for (int column = 0; column < columns; ++column) {
+            LVITEMW cell{};
+            cell.iSubItem = column;
+            cell.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+            cell.cchTextMax = kTextMax;
+            wchar_t text[kTextMax] = {};
+            WriteProcessMemory(process, remote, &cell, sizeof(cell), nullptr);
+            ask(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(remote));
+            ReadProcessMemory(process, cell.pszText, text, sizeof(text) - sizeof(wchar_t), nullptr);
+            out += (column > 0 ? L"\t" : L"") + std::wstring(text);
+        }
+        out += L"\n";
+    }
+    if (remote)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    WriteUtf8(out);
+    return remote ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -61,6 +106,8 @@ int wmain(int argc, wchar_t** argv) {
         return Clipboard();
     if (what == L"tip")
         return Tooltips();
-    std::fputs("usage: winprobe clip|tip\n", stderr);
+    if (what == L"list")
+        return ListTexts();
+    std::fputs("usage: winprobe clip|tip|list\n", stderr);
     return 2;
 }
