@@ -39,13 +39,15 @@ TableUpdate TableFeed::Read(TableRows::Mode mode, ULONGLONG* spent) {
     // A move is one where the read before knew where the traffic left too.
     const bool routesBefore = !first && m_rows.Choice().NeedsRoutes();
     const std::vector<PrimaryAddress> primaryBefore = m_rows.Primary();
+    std::optional<TableRows::Replaced> earlier;
     if (!first && !(m_rows.Choice() == wanted)) {
         // The table under the last read's choice first: what changed there is a change of the table.
-        if (const std::optional<TableRows::Replaced> replaced = m_rows.Read(m_rows.Choice(), mode, spent))
-            update.lines = LinesOf(*replaced);
+        earlier = m_rows.Read(m_rows.Choice(), mode, spent);
+        if (earlier)
+            update.lines = LinesOf(*earlier);
         update.rechosen = true;
     }
-    const std::optional<TableRows::Replaced> replaced =
+    std::optional<TableRows::Replaced> replaced =
         m_rows.Read(wanted, update.rechosen ? TableRows::Mode::Again : mode, update.rechosen ? nullptr : spent);
     KnowNames(m_names, m_rows.Adapters());
     update.changed = replaced.has_value() || update.rechosen;
@@ -56,6 +58,12 @@ TableUpdate TableFeed::Read(TableRows::Mode mode, ULONGLONG* spent) {
         ForgetInterfaces();
     if (replaced && !first && !update.rechosen)
         update.lines = LinesOf(*replaced);
+    if (replaced) {
+        // Another choice replaced every row of the first read: before it, they were the rows shown.
+        if (earlier)
+            replaced->before = RowsBefore(replaced->before, *earlier);
+        update.replaced = std::move(*replaced);
+    }
     return update;
 }
 

@@ -15,6 +15,7 @@
 #include "interfaces/InterfaceText.h"
 #include "rows/ChangeLines.h"
 #include "rows/InterfaceTip.h"
+#include "rows/ListUpdate.h"
 #include "settings/Settings.h"
 #include "support/Error.h"
 
@@ -32,6 +33,9 @@ struct TableUpdate {
     // The primary address of each family that moved since the last read, as it is now: the
     // traffic leaves by another interface or address (a VPN connected, a cable was pulled).
     std::vector<PrimaryAddress> primaryMoved;
+    // What the read replaced of the rows the last read showed, where they differ: all of them where
+    // the choice changed, or for the first read.
+    RowsReplaced replaced;
 };
 
 class TableFeed {
@@ -74,8 +78,9 @@ public:
     // `adapter`): when it ends, as the row's own cell says where it shows it, and, for IPv4, when it
     // was obtained, which Windows keeps (a DHCPv6 lease's it does not tell).
     TipLease TipLeaseOf(const RowKey& row, const AdapterInfo& adapter, const AdapterUnicast& now);
-    // The lease texts made again in the time zone in force now: true where one differs.
-    bool Rezone() { return m_rows.Rezone(); }
+    // The lease texts made again in the time zone in force now: what that replaced where one
+    // differs, none where none does.
+    std::optional<RowsReplaced> Rezone() { return m_rows.Rezone(); }
 
 private:
     // The lines of what a read replaced.

@@ -245,15 +245,18 @@ TableRows::Replaced TableRows::Renew(const TableChoice& choice, Gathered read) {
     return replaced;
 }
 
-bool TableRows::Rezone() {
+std::optional<TableRows::Replaced> TableRows::Rezone() {
     if ((m_choice.extras & CellOf(kColLeaseExpires)) == 0 || m_rows.size() != m_table.size() + m_table6.size())
-        return false;
+        return std::nullopt;
     ListRows rows = Rebuilt(m_table, m_table6, m_temporary6, 0, m_rows.size(), 0, false, false);
     if (std::equal(rows.begin(), rows.end(), m_rows.begin(), m_rows.end()))
-        return false;
+        return std::nullopt;
+    Replaced replaced;
+    replaced.before = Rows();
     m_rows = std::move(rows);
     ShowRows();
-    return true;
+    replaced.after = Rows();
+    return replaced;
 }
 
 bool TableRows::Reread(Gathered read, Replaced& replaced) {
@@ -324,6 +327,7 @@ void TableRows::Replace(const CIPAddrList& table, const CIPv6AddrList& table6, c
     ListRows middle = Rebuilt(table, table6, temporary6, head, nowCount - tail, lastCount - tail, true, true);
     const std::size_t gone = lastCount - tail - head, both = std::min(gone, middle.size());
     const auto at = m_rows.begin() + static_cast<std::ptrdiff_t>(head);
+    replaced.first = ShownBefore(head);
     replaced.before = Visible(ListRows(at, at + static_cast<std::ptrdiff_t>(gone)));
     replaced.after = Visible(middle);
     // The rows after them move once, and only when the count changed.
@@ -393,6 +397,14 @@ std::set<std::uint32_t> TableRows::HiddenIndexes() const {
             (m_choice.connectedOnly && (adapter.operStatus != kOperStatusUp || adapter.ifType == kIfTypeLoopback)))
             hiddenIndexes.insert(index);
     return hiddenIndexes;
+}
+
+std::size_t TableRows::ShownBefore(std::size_t at) const {
+    if (m_choice.hidden.empty())
+        return at;
+    const std::set<std::uint32_t> hiddenIndexes = HiddenIndexes();
+    return static_cast<std::size_t>(std::count_if(m_rows.begin(), m_rows.begin() + static_cast<std::ptrdiff_t>(at),
+                                                   [&](const ListRow& row) { return hiddenIndexes.count(row.key.index) == 0; }));
 }
 
 ListRows TableRows::Visible(ListRows rows) const {

@@ -17,6 +17,7 @@
 #include "interfaces/Routes.h"
 #include "rows/InterfaceCells.h"
 #include "rows/ListRow.h"
+#include "rows/ListUpdate.h"
 #include "settings/Settings.h"
 #include "support/LayoutText.h"
 
@@ -47,13 +48,11 @@ public:
     // `services` must outlive the reader.
     explicit TableRows(const TableSources& services) : m_services(services) {}
 
-    // What a read replaced, for whoever follows the changes rather than shows the rows: the shown
-    // rows of the last read that gave way (`before`) and those that came in their place (`after`);
-    // every row before and after them is as it was. Only those rows are touched, so that the cost
-    // of a small change does not grow with the table.
-    struct Replaced {
-        ListRows before, after;
-    };
+    // What a read replaced of the rows shown: where they start, the last read's rows that gave way
+    // (`before`) and those that came in their place (`after`); every row before and after them is
+    // as it was. Only those rows are touched, so that the cost of a small change does not grow with
+    // the table, and whoever shows or follows the rows learns from them alone what changed.
+    using Replaced = RowsReplaced;
 
     // How a read takes the last one: only what differs is touched, or every row is made anew (F5,
     // which asks for the table as it is now, the last read forgotten but for when the leases end).
@@ -71,9 +70,9 @@ public:
     // the services' clock.
     std::optional<Replaced> Read(const TableChoice& choice, Mode mode = Mode::Again, ULONGLONG* spent = nullptr);
 
-    // The last read's rows made again with the lease texts of the time zone in force now: true
-    // where a text differs, and the rows are then those.
-    bool Rezone();
+    // The last read's rows made again with the lease texts of the time zone in force now: what that
+    // replaced where a text differs, and the rows are then those; none where none does.
+    std::optional<Replaced> Rezone();
 
     // The rows the last read shows, in the tables' order: the IPv4 rows, then the IPv6 rows, but
     // those of a hidden interface.
@@ -122,6 +121,8 @@ private:
     void Replace(const CIPAddrList& table, const CIPv6AddrList& table6, const std::vector<bool>& temporary6,
                  Replaced& replaced);
     std::set<std::uint32_t> HiddenIndexes() const;
+    // How many of the rows before that position of all rows are shown.
+    std::size_t ShownBefore(std::size_t at) const;
     // Those of the rows that are shown.
     ListRows Visible(ListRows rows) const;
     // The rows shown once the rows or the interfaces changed.

@@ -1,11 +1,13 @@
 #include "mainwindow/AddressList.h"
 
 #include <algorithm>
+#include <numeric>
+#include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "mainwindow/FormControls.h"
-#include "rows/ListUpdate.h"
 #include "rows/RowOrder.h"
 #include "support/SystemError.h"
 #include "support/WindowIds.h"
@@ -14,14 +16,23 @@ namespace netpeek {
 
 namespace {
 
-// More edits than this are applied with the list's painting off, as a fill is.
-constexpr std::size_t kEditsDrawnOneByOne = 64;
+constexpr std::size_t kGone = static_cast<std::size_t>(-1);
+const ListRows kNoRows;
+// Where the rows that came or changed are at most this share of the list, the others keep their
+// order and the new ones are merged into it; more, and all of it is sorted anew.
+constexpr std::size_t kMergedShare = 8;
+// A search for a typed text by its part, as Windows has it since Vista (LVFI_SUBSTRING).
+constexpr UINT kFindSubstring = 0x0004;
 
-// Keeps a few edits from drawing anything while they go in: the list's window is made invisible
-// to painting (what WM_SETREDRAW does for a plain window), so neither the rows nor the scroll bar
-// are drawn for each edit, nor for the scroll that keeps the top row, each of which costs as much
-// as drawing the rows in view. The list itself is not told, so that it does not draw itself
-// whole afterwards: the caller invalidates what changed in view, and the scroll bar is drawn once.
+bool IsSorted(const StoredListSort& sort) {
+    return sort.column >= 0 && sort.column < static_cast<int>(kColumnCount);
+}
+
+// Keeps an update from drawing anything while it goes in: the list's window is made invisible to
+// painting (what WM_SETREDRAW does for a plain window), so neither the rows nor the scroll bar are
+// drawn for the new count, the states or the scroll that keeps the top row, each of which would
+// cost as much as drawing the rows in view. The list itself is not told, so that it does not draw
+// itself whole afterwards: the caller redraws what changed in view, and the scroll bar is drawn once.
 class DrawingHeld {
 public:
     explicit DrawingHeld(const ListViewCtrl& list) : m_list(list) {
@@ -42,30 +53,18 @@ public:
         // A scroll bar that came or went changed the rows' room: all of it is drawn again.
         RECT client{};
         GetClientRect(m_list.Handle(), &client);
-        if (!EqualRect(&client, &m_client) || m_viewChanged)
+        if (!EqualRect(&client, &m_client))
             InvalidateRect(m_list.Handle(), nullptr, TRUE);
     }
     DrawingHeld(const DrawingHeld&) = delete;
     DrawingHeld& operator=(const DrawingHeld&) = delete;
 
-    void ViewChanged() { m_viewChanged = true; }
-
 private:
     const ListViewCtrl& m_list;
     RECT m_client{};
-    bool m_viewChanged = false;
 };
 
-// Whether an edit lands in the rows in view: a removal at its place before the edits (from
-// `oldTop`), an insert or a rewrite at its place after them (from `newTop`).
-bool LandsInView(const std::vector<ListEdit>& edits, int oldTop, int newTop, int rows) {
-    return std::any_of(edits.begin(), edits.end(), [&](const ListEdit& edit) {
-        const int top = edit.kind == ListEdit::Kind::Remove ? oldTop : newTop;
-        return edit.item >= top && edit.item <= top + rows;
-    });
-}
-
-// Stops a list from repainting while it is filled, so thousands of rows fill quickly.
+// Stops a list from repainting while its rows are replaced, and has it drawn whole afterwards.
 class RedrawOff {
 public:
     explicit RedrawOff(const ListViewCtrl& list) : m_list(list) { m_list.SetRedraw(false); }
@@ -82,11 +81,81 @@ private:
 
 }  // namespace
 
+// How the rows the list showed map onto the rows it is given, as `replaced` says which gave way to
+// which: a row before or after those is where it was, or moved by the difference; one of those is
+// found among the rows that came by who it is.
+class AddressList::RowMap {
+public:
+    explicit RowMap(const RowsReplaced& replaced)
+        : m_replaced(replaced), m_pairing(PairRows(replaced.before, replaced.after)),
+          m_now(replaced.before.size(), kGone), m_changed(replaced.after.size(), kAllCells) {
+        for (std::size_t a = 0; a < replaced.after.size(); ++a) {
+            const std::size_t from = m_pairing.from[a];
+            if (from == RowPairing::kNew)
+                continue;
+            m_now[from] = a;
+            m_changed[a] = ChangedCells(replaced.before[from], replaced.after[a]);
+        }
+    }
+
+    // Whether the rows the list shows are those of the replaced ones' version, `count` of them.
+    static bool Fits(const RowsReplaced& replaced, std::size_t count, std::size_t now) {
+        return replaced.first <= count && replaced.before.size() <= count - replaced.first &&
+               now == count - replaced.before.size() + replaced.after.size();
+    }
+
+    // The position now of the row that was at `old`, or kGone for one that went.
+    std::size_t Now(std::size_t old) const {
+        const std::size_t first = m_replaced.first, before = m_replaced.before.size();
+        if (old == kGone || old < first)
+            return old;
+        if (old - first >= before)
+            return old - before + m_replaced.after.size();
+        const std::size_t after = m_now[old - first];
+        return after == kGone ? kGone : first + after;
+    }
+    // Whether the row that was at `old` is there still and keeps its place among the others: not
+    // one that the table moved, nor, in a sorted list, one whose sorted cell changed.
+    bool Stays(std::size_t old, const StoredListSort& sort) const {
+        const std::size_t first = m_replaced.first;
+        if (old < first || old - first >= m_replaced.before.size())
+            return true;
+        const std::size_t after = m_now[old - first];
+        if (after == kGone)
+            return false;
+        return IsSorted(sort) ? (m_changed[after] & CellOf(sort.column)) == 0 : m_pairing.stays[after];
+    }
+    // The cells of the row now at `now` that it did not show before: all of a row that came.
+    CellSet Changed(std::size_t now) const {
+        const std::size_t first = m_replaced.first;
+        return now < first || now - first >= m_changed.size() ? 0 : m_changed[now - first];
+    }
+    // Whether nothing the list shows differs: no row came, went, moved or changed its cells.
+    bool Alike() const {
+        if (m_replaced.before.size() != m_replaced.after.size())
+            return false;
+        for (std::size_t a = 0; a < m_changed.size(); ++a)
+            if (m_changed[a] != 0 || !m_pairing.stays[a])
+                return false;
+        return true;
+    }
+    // Whether the row of `before` went with no row of its key in its place.
+    bool Went(std::size_t before) const { return m_now[before] == kGone; }
+
+private:
+    const RowsReplaced& m_replaced;
+    RowPairing m_pairing;
+    std::vector<std::size_t> m_now;  // per row of `before`: its row of `after`, or kGone
+    std::vector<CellSet> m_changed;  // per row of `after`
+};
+
 void AddressList::Attach(HWND owner, HWND list, HFONT font, const ViewChoice& choice) {
     m_owner = owner;
     m_choice = &choice;
     m_list = ListViewCtrl(list);
     m_font = font;
+    m_rows = &kNoRows;
+    m_order.clear();
     LOGFONTW bold{};
     GetObjectW(font, sizeof(bold), &bold);
     bold.lfWeight = FW_BOLD;
@@ -98,6 +167,8 @@ void AddressList::Attach(HWND owner, HWND list, HFONT font, const ViewChoice& ch
 void AddressList::Detach() {
     m_owner = nullptr;
     m_list = ListViewCtrl();
+    m_rows = &kNoRows;
+    m_order.clear();
 }
 
 int AddressList::ColumnId(int listColumn) const {
@@ -107,16 +178,6 @@ int AddressList::ColumnId(int listColumn) const {
     if (column < kBaseColumnCount)
         return listColumn;
     return column - kBaseColumnCount < m_choice->extras.size() ? m_choice->extras[column - kBaseColumnCount] : -1;
-}
-
-// The item's cells of `which` (by column id) that the list's columns show.
-void AddressList::SetCells(int item, const CRowCells& cells, CellSet which) const {
-    const std::size_t columns = kBaseColumnCount + m_choice->extras.size();
-    for (std::size_t column = 0; column < columns; ++column) {
-        const int id = ColumnId(static_cast<int>(column));
-        if (which & CellOf(id))
-            m_list.SetItemText(item, static_cast<int>(column), cells[static_cast<std::size_t>(id)].c_str());
-    }
 }
 
 void AddressList::ShowSortArrow() {
@@ -148,36 +209,50 @@ void AddressList::ShowColumns() {
     ShowSortArrow();
 }
 
-void AddressList::Fill(ListRows rows) {
-    m_rows = std::move(rows);
-    FillAgain();
-}
-
 // After a fill nothing is new, so the marks go with their timer.
-void AddressList::FillAgain() {
-    RedrawOff redraw(m_list);
-    m_list.DeleteAllItems();
+void AddressList::Fill(const ListRows& rows) {
     m_marks.clear();
     KillTimer(m_owner, kMarkTimer);
-    m_shown.clear();
-    FillItems();
+    RedrawOff redraw(m_list);
+    m_list.DeleteAllItems();
+    m_rows = &rows;
+    m_order = SortedOrder(rows, m_choice->sort);
+    SetCount(0);
 }
 
-void AddressList::Refill(ListRows rows) {
-    const Place place = RememberPlace();
-    Fill(std::move(rows));
-    SelectAgain(place);
+// The list is told how many rows there are; it asks for the texts of those it draws.
+void AddressList::SetCount(DWORD flags) {
+    if (SendMessageW(m_list.Handle(), LVM_SETITEMCOUNT, m_order.size(), static_cast<LPARAM>(flags)))
+        return;
+    const std::size_t count = m_order.size();
+    m_order.clear();
+    SendMessageW(m_list.Handle(), LVM_SETITEMCOUNT, 0, 0);
+    throw CError(ERROR_NOT_ENOUGH_MEMORY, L"The list could not take " + std::to_wstring(count) + L" rows.");
+}
+
+void AddressList::Refill(const ListRows& rows, const RowsReplaced& replaced) {
+    std::size_t selected = kGone, focused = kGone;
+    if (RowMap::Fits(replaced, m_order.size(), rows.size())) {
+        const RowMap map(replaced);
+        selected = map.Now(PositionOf(m_list.GetSelected()));
+        focused = map.Now(PositionOf(m_list.GetFocused()));
+    }
+    Fill(rows);
+    MoveState(-1, ItemOfPosition(selected), LVIS_SELECTED);
+    MoveState(-1, ItemOfPosition(focused), LVIS_FOCUSED);
     ShowChosenRow();
 }
 
+// The chosen rows are found again by their positions among the rows, which a sort does not change.
 void AddressList::Resort() {
-    const Place place = RememberPlace();
+    const int selected = m_list.GetSelected(), focused = m_list.GetFocused();
+    const std::size_t selectedAt = PositionOf(selected), focusedAt = PositionOf(focused);
     {
         RedrawOff redraw(m_list);
         ShowSortArrow();
-        m_list.DeleteAllItems();
-        FillItems();
-        SelectAgain(place);
+        m_order = SortedOrder(Rows(), m_choice->sort);
+        MoveState(selected, ItemOfPosition(selectedAt), LVIS_SELECTED);
+        MoveState(focused, ItemOfPosition(focusedAt), LVIS_FOCUSED);
     }
     ShowChosenRow();
 }
@@ -188,166 +263,194 @@ void AddressList::ShowChosenRow() const {
     m_list.EnsureVisible(selected >= 0 ? selected : 0);
 }
 
-// The rows go into the list already in the order shown, so a sorted list fills as fast as an
-// unsorted one.
-void AddressList::FillItems() {
-    m_shown = SortedRows(m_rows, m_choice->sort);
-    m_list.SetItemCount(static_cast<int>(m_shown.size()));
-    for (std::size_t at = 0; at < m_shown.size(); ++at) {
-        const CRowCells& cells = m_shown[at].Cells();
-        const int item = m_list.InsertItem(static_cast<int>(at), cells[static_cast<std::size_t>(ColumnId(0))].c_str());
-        if (item < 0) {
-            m_shown.resize(at);  // the rows behind the items the list did take
-            throw CError(ERROR_NOT_ENOUGH_MEMORY, L"The list could not take row " + std::to_wstring(at + 1) + L".");
-        }
-        SetCells(item, cells, kAllCells & ~CellOf(ColumnId(0)));
+// The list keeps its selection, its focus and its scroll by item; the rows are followed to their
+// items now by where `replaced` says they went, and those items get the states and the top, so
+// that nothing the user looks at moves. Only the items in view whose row or cells differ from what
+// was drawn there are drawn again.
+bool AddressList::Update(const ListRows& rows, const RowsReplaced& replaced, ULONGLONG until) {
+    if (!RowMap::Fits(replaced, m_order.size(), rows.size())) {
+        // Rows that are not the next version of those shown: shown anew, as F5 shows them.
+        Fill(rows);
+        return true;
     }
-}
-
-bool AddressList::Update(ListRows rows, ULONGLONG until) {
-    ListRows wanted = SortedRows(rows, m_choice->sort);
-    m_rows = std::move(rows);
-    const std::vector<ListEdit> edits = PlanListUpdate(m_shown, wanted);
-    if (edits.empty()) {
+    const RowMap map(replaced);
+    if (map.Alike()) {
         // Nothing the list shows differs; the rows behind it are the new ones all the same.
-        m_shown = std::move(wanted);
+        m_rows = &rows;
         return false;
     }
-    try {
-        ApplyEdits(edits, std::move(wanted), until);
-    } catch (...) {
-        // Left half-way, the list and the rows behind it no longer agree: a fill puts them
-        // right, unmarked as after F5, and failing that the list stays as it is until the next
-        // change.
-        try {
-            FillAgain();
-        } catch (...) {
+    const int oldTop = std::max(m_list.GetTopIndex(), 0);
+    const int selected = m_list.GetSelected(), focused = m_list.GetFocused();
+    const std::size_t selectedNow = map.Now(PositionOf(selected)), focusedNow = map.Now(PositionOf(focused));
+    // The row at the top of the view, or where that one goes or moves elsewhere, the first row
+    // below it that stays: the view stays where it is rather than follow a row that moved away.
+    std::size_t topNow = kGone;
+    for (std::size_t item = static_cast<std::size_t>(oldTop); item < m_order.size() && topNow == kGone; ++item)
+        if (map.Stays(m_order[item], m_choice->sort))
+            topNow = map.Now(m_order[item]);
+    MarkChanges(replaced, map, until);
+
+    const std::vector<std::size_t> drawn = std::exchange(m_order, OrderAfter(rows, replaced, map));
+    m_rows = &rows;
+    bool blanked = false;  // rows drawn at the bottom of the view that are gone
+    std::vector<int> redraw;
+    {
+        DrawingHeld held(m_list);
+        SetCount(LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+        MoveState(selected, ItemOfPosition(selectedNow), LVIS_SELECTED);
+        MoveState(focused, ItemOfPosition(focusedNow), LVIS_FOCUSED);
+        KeepTopRow(topNow);
+        const int top = std::max(m_list.GetTopIndex(), 0);
+        for (int slot = 0; slot <= m_list.GetCountPerPage(); ++slot) {
+            const auto was = static_cast<std::size_t>(oldTop + slot), item = static_cast<std::size_t>(top + slot);
+            const std::size_t wasRow = was < drawn.size() ? map.Now(drawn[was]) : kGone;
+            if (item >= m_order.size())
+                blanked = blanked || was < drawn.size();
+            else if (wasRow != m_order[item] || map.Changed(m_order[item]) != 0)
+                redraw.push_back(static_cast<int>(item));
         }
     }
+    for (const int item : redraw)
+        SendMessageW(m_list.Handle(), LVM_REDRAWITEMS, static_cast<WPARAM>(item), item);
+    if (blanked) {
+        RECT below{};
+        GetClientRect(m_list.Handle(), &below);
+        RECT last{};
+        if (!m_order.empty() && m_list.GetItemRect(static_cast<int>(m_order.size()) - 1, last))
+            below.top = std::max(below.top, last.bottom);
+        InvalidateRect(m_list.Handle(), &below, TRUE);
+    }
+    ScheduleMarkExpiry();
     return true;
 }
 
-// The plan removes rows before it inserts any, so a removal's item is the row's position in
-// the list as it was; the rows behind the items are the wanted ones once the edits are done.
-void AddressList::ApplyEdits(const std::vector<ListEdit>& edits, ListRows wanted, ULONGLONG until) {
-    Place place = RememberPlace();
-    place.top = TopRowThatStays(edits);
-    std::vector<RowKey> removed;
-    std::unordered_set<RowKey, RowKeyHash> inserted;  // a row that moved is both
-    // Many edits are drawn as a fill is; a few draw nothing until the top row is kept, and then
-    // only what changed in view.
-    std::optional<RedrawOff> redraw;
-    std::optional<DrawingHeld> held;
-    if (edits.size() > kEditsDrawnOneByOne)
-        redraw.emplace(m_list);
-    else
-        held.emplace(m_list);
-    const int oldTop = m_list.GetTopIndex();
-    {
-        for (const ListEdit& edit : edits) {
-            if (edit.kind == ListEdit::Kind::Remove) {
-                removed.push_back(m_shown[static_cast<std::size_t>(edit.item)].key);
-                m_list.DeleteItem(edit.item);
-                continue;
-            }
-            const ListRow& row = wanted[edit.row];
-            if (edit.kind == ListEdit::Kind::Insert) {
-                const CRowCells& cells = row.Cells();
-                if (m_list.InsertItem(edit.item, cells[static_cast<std::size_t>(ColumnId(0))].c_str()) < 0)
-                    throw CError(ERROR_NOT_ENOUGH_MEMORY, L"The list could not take a new row.");
-                inserted.insert(row.key);
-                SetCells(edit.item, cells, kAllCells & ~CellOf(ColumnId(0)));
-            } else {
-                SetCells(edit.item, row.Cells(), edit.cells);
-            }
-            if (edit.cells != 0 && until != 0) {
-                Mark& mark = m_marks[row.key];
-                mark.cells |= edit.cells;
-                mark.until = until;
-            }
+// Rows that came or changed are marked; a row that went takes its mark with it.
+void AddressList::MarkChanges(const RowsReplaced& replaced, const RowMap& map, ULONGLONG until) {
+    for (std::size_t a = 0; a < replaced.after.size() && until != 0; ++a)
+        if (const CellSet cells = map.Changed(replaced.first + a)) {
+            auto& mark = m_marks[replaced.after[a].key];
+            mark.cells |= cells;
+            mark.until = until;
         }
-    }
-    // A row that went takes its mark with it.
-    for (const RowKey& key : removed)
-        if (inserted.count(key) == 0)
-            m_marks.erase(key);
-    m_shown = std::move(wanted);
-    SelectAgain(place);
-    KeepTopRow(place);
-    if (held && LandsInView(edits, oldTop, m_list.GetTopIndex(), m_list.GetCountPerPage()))
-        held->ViewChanged();
-    held.reset();
-    redraw.reset();
-    ScheduleMarkExpiry();
-}
-
-const ListRow* AddressList::RowOf(int item) const {
-    return item >= 0 && static_cast<std::size_t>(item) < m_shown.size() ? &m_shown[static_cast<std::size_t>(item)]
-                                                                          : nullptr;
-}
-
-std::optional<AddressList::Spot> AddressList::SpotOf(int item) const {
-    const ListRow* row = RowOf(item);
-    if (!row)
-        return std::nullopt;
-    Spot spot{row->key, 0};
-    for (int i = 0; i < item; ++i)
-        if (m_shown[static_cast<std::size_t>(i)].key == spot.key)
-            ++spot.nth;
-    return spot;
-}
-
-int AddressList::ItemOf(const Spot& spot) const {
-    int nth = spot.nth, last = -1;
-    for (std::size_t i = 0; i < m_shown.size(); ++i)
-        if (m_shown[i].key == spot.key) {
-            last = static_cast<int>(i);
-            if (nth-- == 0)
-                break;
-        }
-    return last;
-}
-
-AddressList::Place AddressList::RememberPlace() const {
-    return {SpotOf(m_list.GetSelected()), SpotOf(m_list.GetFocused()), SpotOf(m_list.GetTopIndex())};
-}
-
-void AddressList::SelectAgain(const Place& place) const {
-    if (place.selected) {
-        const int item = ItemOf(*place.selected);
-        if (item >= 0 && !m_list.GetItemState(item, LVIS_SELECTED))
-            m_list.SetItemState(item, LVIS_SELECTED, LVIS_SELECTED);
-    }
-    if (place.focused) {
-        const int item = ItemOf(*place.focused);
-        if (item >= 0 && !m_list.GetItemState(item, LVIS_FOCUSED))
-            m_list.SetItemState(item, LVIS_FOCUSED, LVIS_FOCUSED);
+    if (m_marks.empty())
+        return;
+    std::unordered_set<RowKey, RowKeyHash> came;
+    for (std::size_t b = 0; b < replaced.before.size(); ++b) {
+        if (!map.Went(b))
+            continue;
+        if (came.empty())
+            for (const ListRow& row : replaced.after)
+                came.insert(row.key);
+        if (came.count(replaced.before[b].key) == 0)
+            m_marks.erase(replaced.before[b].key);
     }
 }
 
-// The row at the top of the view, or where that one goes or moves elsewhere, the first row below
-// it that keeps its item: the view stays where it is rather than follow a row that moved away.
-// The plan removes rows before it inserts any, so a removal's item is the row's position now.
-std::optional<AddressList::Spot> AddressList::TopRowThatStays(const std::vector<ListEdit>& edits) const {
-    std::vector<bool> goes(m_shown.size());
-    for (const ListEdit& edit : edits)
-        if (edit.kind == ListEdit::Kind::Remove && static_cast<std::size_t>(edit.item) < goes.size())
-            goes[static_cast<std::size_t>(edit.item)] = true;
-    for (int item = std::max(m_list.GetTopIndex(), 0); static_cast<std::size_t>(item) < goes.size(); ++item)
-        if (!goes[static_cast<std::size_t>(item)])
-            return SpotOf(item);
-    return std::nullopt;
+// The rows outside those replaced keep their order, moved alike; those that came in their place are
+// merged into it where they are few, and where they are many everything is sorted anew.
+std::vector<std::size_t> AddressList::OrderAfter(const ListRows& rows, const RowsReplaced& replaced,
+                                                 const RowMap& map) const {
+    const StoredListSort& sort = m_choice->sort;
+    if (!IsSorted(sort) || (replaced.before.size() + replaced.after.size()) * kMergedShare >= rows.size())
+        return SortedOrder(rows, sort);
+    const std::size_t first = replaced.first, last = first + replaced.before.size();
+    std::vector<std::size_t> kept;
+    kept.reserve(rows.size());
+    for (const std::size_t position : m_order)
+        if (position < first || position >= last)
+            kept.push_back(map.Now(position));
+    std::vector<std::size_t> came(replaced.after.size());
+    std::iota(came.begin(), came.end(), first);
+    return MergedOrder(kept, std::move(came), rows, sort);
 }
 
-void AddressList::KeepTopRow(const Place& place) const {
-    // The row that was at the top stays there, so inserting or removing rows above it does
-    // not move what the user is looking at.
-    const int wanted = place.top ? ItemOf(*place.top) : -1;
+const ListRows& AddressList::Rows() const {
+    return m_rows ? *m_rows : kNoRows;
+}
+
+std::size_t AddressList::PositionOf(int item) const {
+    return item >= 0 && static_cast<std::size_t>(item) < m_order.size() ? m_order[static_cast<std::size_t>(item)]
+                                                                        : kGone;
+}
+
+int AddressList::ItemOfPosition(std::size_t position) const {
+    if (position == kGone)
+        return -1;
+    // Unsorted, item i shows row i.
+    if (position < m_order.size() && m_order[position] == position)
+        return static_cast<int>(position);
+    const auto found = std::find(m_order.begin(), m_order.end(), position);
+    return found == m_order.end() ? -1 : static_cast<int>(found - m_order.begin());
+}
+
+// The list keeps a state by item: the item that had it loses it, and the item that shows its row now gets it.
+void AddressList::MoveState(int from, int to, UINT state) const {
+    if (from == to)
+        return;
+    if (from >= 0 && static_cast<std::size_t>(from) < m_order.size())
+        m_list.SetItemState(from, 0, state);
+    if (to >= 0)
+        m_list.SetItemState(to, state, state);
+}
+
+void AddressList::KeepTopRow(std::size_t position) const {
+    // The row that was at the top stays there, so rows coming or going above it do not move what
+    // the user is looking at.
+    const int wanted = ItemOfPosition(position);
     const int top = m_list.GetTopIndex();
     RECT row{};
     if (wanted < 0 || wanted == top || !m_list.GetItemRect(wanted, row))
         return;
     m_list.Scroll(0, (wanted - top) * (row.bottom - row.top));
+}
+
+const ListRow* AddressList::RowOf(int item) const {
+    const std::size_t position = PositionOf(item);
+    return position < Rows().size() ? &Rows()[position] : nullptr;
+}
+
+// The text is copied as the list's own copy would be, cut to its buffer; a row the list does not
+// show has none.
+void AddressList::GetDisplayInfo(NMLVDISPINFOW& info) const {
+    LVITEMW& item = info.item;
+    if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.pszText == LPSTR_TEXTCALLBACKW ||
+        item.cchTextMax <= 0)
+        return;
+    const ListRow* row = RowOf(item.iItem);
+    const int id = ColumnId(item.iSubItem);
+    lstrcpynW(item.pszText, row && id >= 0 ? row->Cells()[static_cast<std::size_t>(id)].c_str() : L"",
+              item.cchTextMax);
+}
+
+// As a plain list looks for a typed text: the item's own text (its first column's) starting with
+// it, or being it, whatever the case, from `iStart` on and round from the top where it may wrap.
+int AddressList::FindItem(const NMLVFINDITEMW& find) const {
+    const LVFINDINFOW& info = find.lvfi;
+    if ((info.flags & (LVFI_STRING | LVFI_PARTIAL | kFindSubstring)) == 0 || info.psz == nullptr)
+        return -1;
+    const bool partial = (info.flags & (LVFI_PARTIAL | kFindSubstring)) != 0;
+    const std::wstring_view wanted(info.psz);
+    const std::size_t count = m_order.size();
+    const std::size_t start = find.iStart > 0 ? static_cast<std::size_t>(find.iStart) : 0;
+    const std::size_t column = static_cast<std::size_t>(ColumnId(0));
+    for (std::size_t step = 0; step < count; ++step) {
+        std::size_t item = start + step;
+        if (item >= count) {
+            if ((info.flags & LVFI_WRAP) == 0)
+                break;
+            item -= count;
+        }
+        const ListRow* row = RowOf(static_cast<int>(item));
+        if (!row)
+            continue;
+        const std::wstring& text = row->Cells()[column];
+        if (text.size() < wanted.size() || (!partial && text.size() != wanted.size()))
+            continue;
+        const int length = static_cast<int>(wanted.size());
+        if (CompareStringOrdinal(text.data(), length, wanted.data(), length, TRUE) == CSTR_EQUAL)
+            return static_cast<int>(item);
+    }
+    return -1;
 }
 
 CellSet AddressList::MarkedCells(int item) const {

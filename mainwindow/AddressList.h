@@ -1,10 +1,13 @@
 #pragma once
-// The rows behind the address list and the list control that shows them: item i shows row i
-// of the order the sort gives, and rows that came or changed are marked for a while.
+// The feed's rows in the address list: the list is an owner-data list, which keeps no text of its
+// own and asks for the texts of the rows it draws, so that the rows are held once, by the feed.
+// Item i shows the row at the i-th position of the order the sort gives; rows that came or changed
+// are marked for a while.
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstddef>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -20,8 +23,8 @@ namespace netpeek {
 
 class AddressList {
 public:
-    // Shows rows in `list`, a report-view list, in `font`, in the columns and the order that `choice`
-    // (which must outlive the list) says; the marks' timer goes to `owner`.
+    // Shows rows in `list`, a report-view list made with LVS_OWNERDATA, in `font`, in the columns
+    // and the order that `choice` (which must outlive the list) says; the marks' timer goes to `owner`.
     void Attach(HWND owner, HWND list, HFONT font, const ViewChoice& choice);
     void Detach();
 
@@ -33,25 +36,31 @@ public:
     // and one that came added at the right end, as on a first run; and the sort's arrow.
     void ShowColumns();
 
-    // Empties the list and fills it with `rows` (in the table's order) as the sort shows them;
-    // every mark goes. Throws when the list takes no more items, keeping the rows it took.
-    void Fill(ListRows rows);
+    // Each of these shows `rows` (in the table's order), the feed's own, which must stay where they
+    // are until the next of them: the list keeps its order of their positions, never a copy. Where
+    // the rows changed since the last, `replaced` says how.
+    //
+    // Empties the list and shows `rows` as the sort orders them; every mark goes. Throws when the
+    // list cannot take so many rows, and then shows none.
+    void Fill(const ListRows& rows);
     // The same, keeping the row the user had chosen selected, focused and in view.
-    void Refill(ListRows rows);
+    void Refill(const ListRows& rows, const RowsReplaced& replaced);
     // Shows the same rows in the order the choice's sort now says, its arrow too: the row the user
     // had chosen stays selected and focused, and in view.
     void Resort();
-    // Shows `rows` by touching only what changed: rows that came or changed are marked until
-    // `until` (GetTickCount64; 0 marks nothing), the selection, the focus and the top row stay with
-    // their rows.
-    // Where the list refuses an edit, it is filled instead, with no marks. False when nothing
-    // the list shows differs.
-    bool Update(ListRows rows, ULONGLONG until);
+    // Shows `rows` by redrawing only what changed in view: rows that came or changed are marked
+    // until `until` (GetTickCount64; 0 marks nothing), the selection, the focus and the top row stay
+    // with their rows. False when nothing the list shows differs.
+    bool Update(const ListRows& rows, const RowsReplaced& replaced, ULONGLONG until);
 
-    // The rows of the last fill or update, in the table's own order.
-    const ListRows& Rows() const { return m_rows; }
     // The row that the item shows, or null.
     const ListRow* RowOf(int item) const;
+
+    // The list's questions, which an owner-data list asks its parent: the text of a cell (into the
+    // list's own buffer, cut to fit), and the item at or after `iStart` whose first cell starts
+    // with, or is, the text typed (-1 for none).
+    void GetDisplayInfo(NMLVDISPINFOW& info) const;
+    int FindItem(const NMLVFINDITEMW& find) const;
 
     // The marks' timer: those whose time is up go, and their cells are drawn plain again.
     void ExpireMarks();
@@ -59,31 +68,21 @@ public:
     LRESULT CustomDraw(NMLVCUSTOMDRAW& draw);
 
 private:
-    // A row the user chose or looks at, found again by its key; `nth` tells apart rows that
-    // share one (an address the table lists twice on one interface).
-    struct Spot {
-        RowKey key;
-        int nth = 0;
-    };
-    struct Place {
-        std::optional<Spot> selected, focused, top;
-    };
     struct Mark {
         CellSet cells = 0;
         ULONGLONG until = 0;
     };
+    class RowMap;
 
-    void FillAgain();
-    void FillItems();
-    void SetCells(int item, const CRowCells& cells, CellSet which) const;
-    void ApplyEdits(const std::vector<ListEdit>& edits, ListRows wanted, ULONGLONG until);
-    std::optional<Spot> SpotOf(int item) const;
-    int ItemOf(const Spot& spot) const;
-    Place RememberPlace() const;
-    std::optional<Spot> TopRowThatStays(const std::vector<ListEdit>& edits) const;
-    void SelectAgain(const Place& place) const;
+    void SetCount(DWORD flags);
+    void MarkChanges(const RowsReplaced& replaced, const RowMap& map, ULONGLONG until);
+    std::vector<std::size_t> OrderAfter(const ListRows& rows, const RowsReplaced& replaced, const RowMap& map) const;
+    const ListRows& Rows() const;
+    std::size_t PositionOf(int item) const;
+    int ItemOfPosition(std::size_t position) const;
+    void MoveState(int from, int to, UINT state) const;
     void ShowChosenRow() const;
-    void KeepTopRow(const Place& place) const;
+    void KeepTopRow(std::size_t position) const;
     CellSet MarkedCells(int item) const;
     void ScheduleMarkExpiry();
     void ChooseMarkColours();
@@ -94,9 +93,9 @@ private:
     UniqueFont m_markFont;   // the same in bold, for what changed
     COLORREF m_markText = 0, m_markBack = 0;  // chosen as each paint starts
     CellSet m_drawnItemMarks = 0;             // the marks of the item being painted
-    ListRows m_rows;         // the last snapshot, in the table's own order, for sorting by value
-    ListRows m_shown;        // what the list shows: item i is m_shown[i]
-    const ViewChoice* m_choice = nullptr;  // the columns shown and the sort
+    const ListRows* m_rows = nullptr;         // the feed's rows, in the table's own order
+    std::vector<std::size_t> m_order;         // item i shows (*m_rows)[m_order[i]]
+    const ViewChoice* m_choice = nullptr;     // the columns shown and the sort
     std::unordered_map<RowKey, Mark, RowKeyHash> m_marks;  // rows new or changed since the last fill
 };
 

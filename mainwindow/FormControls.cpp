@@ -59,9 +59,11 @@ UniqueFont CreateFormFont() {
     return font;
 }
 
+// The list keeps no texts of its own (LVS_OWNERDATA, which only its creation can give): it asks
+// the window for those of the rows it draws, so that the feed's rows are their one copy.
 ListViewCtrl CreateListControl(HWND parent, HFONT font) {
-    const ListViewCtrl list(CreateWindowExW(0, WC_LISTVIEWW, nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0,
-                                            parent, nullptr, CApplication::Current().Instance, nullptr));
+    const ListViewCtrl list(CreateWindowExW(0, WC_LISTVIEWW, nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_OWNERDATA,
+                                            0, 0, 0, 0, parent, nullptr, CApplication::Current().Instance, nullptr));
     if (!list.Handle())
         ThrowLastError(L"The window's controls could not be created.");
     UseFont(list.Handle(), font);

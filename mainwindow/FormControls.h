@@ -24,8 +24,8 @@ int CurrentShiftMask();
 
 // The window's font: Tahoma, 9 points, Cyrillic. Throws when it cannot be made.
 UniqueFont CreateFormFont();
-// The list and the toolbar, children of `parent`, the list first in the tab order, both in `font`.
-// Throws when either cannot be made.
+// The list and the toolbar, children of `parent`, the list first in the tab order, both in `font`;
+// the list is an owner-data list, whose texts `parent` gives. Throws when either cannot be made.
 ListViewCtrl CreateListControl(HWND parent, HFONT font);
 ToolbarCtrl CreateToolbarControl(HWND parent, HFONT font);
 

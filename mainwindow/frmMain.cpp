@@ -132,8 +132,8 @@ LRESULT frmMain::OnSystemMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETTINGCHANGE:
         // A new time zone (travel, or Windows setting it by itself) shows the leases' ends in it; the
         // leases themselves did not change, so nothing is marked or logged.
-        if (m_lvIPs.Handle() && m_feed.Rezone())
-            m_list.Update(m_feed.Rows(), 0);
+        if (const std::optional<RowsReplaced> replaced = m_lvIPs.Handle() ? m_feed.Rezone() : std::nullopt)
+            m_list.Update(m_feed.Rows(), *replaced, 0);
         break;
     case WM_ENTERMENULOOP:
     case WM_EXITMENULOOP:
@@ -255,8 +255,17 @@ LRESULT frmMain::OnNotify(NMHDR& header) {
         SortBy(m_list.ColumnId(reinterpret_cast<NMLISTVIEW&>(header).iSubItem));
         return 0;
     }
-    if (header.hwndFrom == m_lvIPs.Handle() && header.code == NM_CUSTOMDRAW)
-        return m_list.CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+    if (header.hwndFrom == m_lvIPs.Handle()) {
+        switch (header.code) {
+        case NM_CUSTOMDRAW:
+            return m_list.CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+        case LVN_GETDISPINFOW:
+            m_list.GetDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header));
+            return 0;
+        case LVN_ODFINDITEMW:
+            return m_list.FindItem(reinterpret_cast<NMLVFINDITEMW&>(header));
+        }
+    }
     AnswerToolbarTip(m_tbMain, header);
     return 0;
 }
@@ -444,7 +453,7 @@ TableUpdate frmMain::ReadFeed(TableRows::Mode mode) {
         return m_feed.Read(mode);
     } catch (...) {
         m_feed.Clear();
-        m_list.Fill({});
+        m_list.Fill(m_feed.Rows());
         throw;
     }
 }
@@ -464,25 +473,26 @@ ULONGLONG frmMain::FollowTable() {
     return spent;
 }
 
-// What a read found goes to the log, to the icon's look and tip and to the notice while the window
-// is hidden in the notification area, and to the list.
+// What a read found goes to the list first, which shows the feed's rows as they are now, then to
+// the log, and to the icon's look and tip and to the notice while the window is hidden in the
+// notification area.
 void frmMain::ShowUpdate(const TableUpdate& update, ListShow how) {
-    m_log.Add(update.lines);
-    if (m_choice.minimizeToTray)
-        m_tray.ShowRead(m_feed, update, m_choice.notifyChanges && !IsWindowVisible(m_hwnd));
     switch (how) {
     case ListShow::Fill:
         m_list.Fill(m_feed.Rows());
         break;
     case ListShow::Refill:
-        m_list.Refill(m_feed.Rows());
+        m_list.Refill(m_feed.Rows(), update.replaced);
         break;
     case ListShow::Mark:
         // The row under the pointer may be another one now, with another interface.
-        if (m_list.Update(m_feed.Rows(), GetTickCount64() + kMarkMilliseconds))
+        if (m_list.Update(m_feed.Rows(), update.replaced, GetTickCount64() + kMarkMilliseconds))
             m_rowTip.Hide();
         break;
     }
+    m_log.Add(update.lines);
+    if (m_choice.minimizeToTray)
+        m_tray.ShowRead(m_feed, update, m_choice.notifyChanges && !IsWindowVisible(m_hwnd));
 }
 
 void frmMain::SortBy(int column) {

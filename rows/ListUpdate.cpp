@@ -91,32 +91,14 @@ RowPairing PairRows(const ListRows& before, const ListRows& after) {
     return pairing;
 }
 
-// Every shown row that does not stay goes, from the bottom up so that each removal leaves the
-// positions above it alone; then, top down, every row above the one in hand is in its place, so
-// a row that stayed is at its wanted position, and the others go in there. A row that moved
-// takes the cells that changed with it.
-std::vector<ListEdit> PlanListUpdate(const ListRows& shown, const ListRows& wanted) {
-    const RowPairing pairing = PairRows(shown, wanted);
-    std::vector<bool> kept(shown.size());
-    for (std::size_t i = 0; i < wanted.size(); ++i)
-        if (pairing.stays[i])
-            kept[pairing.from[i]] = true;
-    std::vector<ListEdit> edits;
-    for (std::size_t i = shown.size(); i-- > 0;)
-        if (!kept[i])
-            edits.push_back({ListEdit::Kind::Remove, static_cast<int>(i), 0, 0});
-    for (std::size_t i = 0; i < wanted.size(); ++i) {
-        const std::size_t from = pairing.from[i];
-        const int item = static_cast<int>(i);
-        if (pairing.stays[i]) {
-            if (const CellSet cells = ChangedCells(shown[from], wanted[i]))
-                edits.push_back({ListEdit::Kind::Rewrite, item, i, cells});
-        } else {
-            edits.push_back({ListEdit::Kind::Insert, item, i,
-                             from == RowPairing::kNew ? kAllCells : ChangedCells(shown[from], wanted[i])});
-        }
-    }
-    return edits;
+ListRows RowsBefore(const ListRows& now, const RowsReplaced& replaced) {
+    const std::size_t first = std::min(replaced.first, now.size());
+    const std::size_t last = first + std::min(replaced.after.size(), now.size() - first);
+    ListRows before(now.begin(), now.begin() + static_cast<std::ptrdiff_t>(first));
+    before.reserve(now.size() - (last - first) + replaced.before.size());
+    before.insert(before.end(), replaced.before.begin(), replaced.before.end());
+    before.insert(before.end(), now.begin() + static_cast<std::ptrdiff_t>(last), now.end());
+    return before;
 }
 
 std::vector<RowChange> ChangesOf(const ListRows& before, const ListRows& after) {

@@ -1,7 +1,6 @@
 #pragma once
-// What a list that shows one snapshot's rows must do to show the next one: which items go,
-// which come and which cells are rewritten, so that the rows that stay keep their items (and
-// with them the selection, the focus and the scroll position).
+// How one version of a list of rows becomes the next: which rows are the same rows, which of them
+// keep their places, which came, went or changed, and which span of the list was replaced.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,19 +9,6 @@
 #include "rows/ListRow.h"
 
 namespace netpeek {
-
-// One change to the list. Remove: the item goes; `row` and `cells` are 0 and mean nothing.
-// Insert: a new item shows wanted[row], all six of its cells written whatever `cells` says;
-// `cells` are only the cells to mark as changed: kAllCells for a row not shown before, or the
-// cells that changed in a row that moved (none when it only moved). Rewrite: the item stays
-// and shows wanted[row]; `cells` are the cells to write again and to mark, never none.
-struct ListEdit {
-    enum class Kind { Remove, Insert, Rewrite };
-    Kind kind;
-    int item;         // the item's position at the moment the edit is applied
-    std::size_t row;  // Insert, Rewrite: the row's position in the wanted list
-    CellSet cells;
-};
 
 // The one comparison of two lists of rows, by who each row is: which row of `before` each row of
 // `after` is, and which of them keep their places among the others (the longest run that keeps
@@ -35,11 +21,18 @@ struct RowPairing {
 };
 RowPairing PairRows(const ListRows& before, const ListRows& after);
 
-// The edits, in the order they are to be applied, that turn a list showing `shown` into one
-// showing `wanted`, both in display order. Nothing when the two are alike. The rows that keep
-// their order keep their items; each other row is removed and inserted once, so a row that
-// moves costs two edits however far it goes. Every removal comes before any other edit.
-std::vector<ListEdit> PlanListUpdate(const ListRows& shown, const ListRows& wanted);
+// Which rows of a list gave way to which in its next version: the rows at [first, first +
+// before.size()) of the list as it was are those at [first, first + after.size()) of the list
+// now; every row before them is where it was, and every row after them has moved by the
+// difference. Whoever shows the list learns from it what moved and what changed without a copy
+// of the list as it was.
+struct RowsReplaced {
+    std::size_t first = 0;
+    ListRows before, after;
+};
+
+// The list as it was before `replaced`, made from the list as it is now.
+ListRows RowsBefore(const ListRows& now, const RowsReplaced& replaced);
 
 // What changed from one read of the table to the next, for whoever follows the table rather
 // than shows it: a row that went, one that came, and one whose cells changed (a row that only

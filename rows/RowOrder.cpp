@@ -39,6 +39,43 @@ wchar_t Folded(wchar_t c) {
     return c;
 }
 
+// Whether the row at one position comes before the row at another in the sort's order: by the
+// sorted column's value (or its text whatever its case), then by the table's own order.
+class Precedes {
+public:
+    Precedes(const ListRows& rows, const StoredListSort& sort)
+        : m_rows(rows), m_column(static_cast<std::size_t>(sort.column)), m_descending(sort.descending),
+          m_sorted(sort.column >= 0 && sort.column < static_cast<int>(kColumnCount)),
+          m_byText(m_sorted && SortsByText(m_column)) {}
+
+    bool operator()(std::size_t a, std::size_t b) const {
+        const int order = m_sorted ? Compare(m_rows[a], m_rows[b]) : 0;
+        if (order != 0)
+            return m_descending ? order > 0 : order < 0;
+        return a < b;
+    }
+
+private:
+    int Compare(const ListRow& a, const ListRow& b) const {
+        const SortValue& x = a.SortBy(m_column);
+        const SortValue& y = b.SortBy(m_column);
+        if (!m_byText)
+            return x < y ? -1 : y < x ? 1 : 0;
+        if (x.rank != y.rank)
+            return x.rank < y.rank ? -1 : 1;
+        const std::wstring& s = a.Cells()[m_column];
+        const std::wstring& t = b.Cells()[m_column];
+        for (std::size_t i = 0; i < s.size() && i < t.size(); ++i)
+            if (Folded(s[i]) != Folded(t[i]))
+                return Folded(s[i]) < Folded(t[i]) ? -1 : 1;
+        return s.size() < t.size() ? -1 : s.size() > t.size() ? 1 : 0;
+    }
+
+    const ListRows& m_rows;
+    std::size_t m_column;
+    bool m_descending, m_sorted, m_byText;
+};
+
 }  // namespace
 
 std::wstring FoldCase(std::wstring_view text) {
@@ -77,12 +114,13 @@ std::vector<std::size_t> SortedOrder(const ListRows& rows, const StoredListSort&
     return OrderBy(values, sort.descending);
 }
 
-ListRows SortedRows(const ListRows& rows, const StoredListSort& sort) {
-    ListRows sorted;
-    sorted.reserve(rows.size());
-    for (std::size_t index : SortedOrder(rows, sort))
-        sorted.push_back(rows[index]);
-    return sorted;
+std::vector<std::size_t> MergedOrder(const std::vector<std::size_t>& order, std::vector<std::size_t> more,
+                                     const ListRows& rows, const StoredListSort& sort) {
+    const Precedes precedes(rows, sort);
+    std::sort(more.begin(), more.end(), precedes);
+    std::vector<std::size_t> merged(order.size() + more.size());
+    std::merge(order.begin(), order.end(), more.begin(), more.end(), merged.begin(), precedes);
+    return merged;
 }
 
 }  // namespace netpeek

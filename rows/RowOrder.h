@@ -24,10 +24,14 @@ StoredListSort NextSort(const StoredListSort& current, int column);
 // never does after every other. Ties, and no sort at all, keep the table's own order.
 std::vector<std::size_t> SortedOrder(const ListRows& rows, const StoredListSort& sort);
 
+// The same order where `order` holds some of the rows' positions in it already (as SortedOrder
+// gave them, moved alike where rows before them came or went) and `more` the others, in any
+// order: each of `more` goes where SortedOrder puts it, at the cost of sorting `more` alone and
+// one pass over `order`, so that a few rows that came or changed in a long list cost little.
+std::vector<std::size_t> MergedOrder(const std::vector<std::size_t>& order, std::vector<std::size_t> more,
+                                     const ListRows& rows, const StoredListSort& sort);
+
 // The text in lower case, letter by letter, for comparing texts whatever their case.
 std::wstring FoldCase(std::wstring_view text);
-
-// The rows themselves in that order: what the list shows, item by item.
-ListRows SortedRows(const ListRows& rows, const StoredListSort& sort);
 
 }  // namespace netpeek

@@ -1,5 +1,6 @@
-// The rows behind the address list through the list's own interface, shown in a real list-view
-// control of the test's own: updates in place that keep the user's place, and the marks.
+// The rows behind the address list through the list's own interface, shown in a real owner-data
+// list-view control of the test's own, whose owner passes the list's questions on as the window
+// does: updates that keep the user's place and redraw only what changed, the order, and the marks.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -7,10 +8,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "mainwindow/AddressList.h"
+#include "rows/RowOrder.h"
 #include "rows/RowsOfTables.h"
 #include "support/WindowIds.h"
 #include "tests/ListMessages.h"
@@ -22,50 +25,71 @@ using namespace netpeek::test;
 namespace {
 
 ListRows Rows(const std::vector<RawRow>& raw) {
-    return ToListRows(DecodeAddrTable(TableBytes(raw)));
+    return raw.empty() ? ListRows{} : ToListRows(DecodeAddrTable(TableBytes(raw)));
 }
 
-// The list refuses one insert, after letting `before` through, as a list out of memory does; its
-// own procedure is back when this goes.
-class RefusedInsert {
-public:
-    RefusedInsert(HWND list, int before) : m_list(list) {
-        s_before = before;
-        s_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Refuse)));
-    }
-    ~RefusedInsert() { SetWindowLongPtrW(m_list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s_proc)); }
-    RefusedInsert(const RefusedInsert&) = delete;
-    RefusedInsert& operator=(const RefusedInsert&) = delete;
+// What a read replaces, as the feed says it: the rows between the longest runs alike at both ends.
+RowsReplaced Between(const ListRows& before, const ListRows& after) {
+    std::size_t head = 0, tail = 0;
+    while (head < before.size() && head < after.size() && before[head] == after[head])
+        ++head;
+    while (tail < before.size() - head && tail < after.size() - head &&
+           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    const auto span = [&](const ListRows& rows) {
+        return ListRows(rows.begin() + static_cast<std::ptrdiff_t>(head), rows.end() - static_cast<std::ptrdiff_t>(tail));
+    };
+    return {head, span(before), span(after)};
+}
 
-private:
-    static LRESULT CALLBACK Refuse(HWND list, UINT msg, WPARAM wParam, LPARAM lParam) {
-        if (msg == LVM_INSERTITEMW && s_before-- == 0)
-            return -1;
-        return CallWindowProcW(s_proc, list, msg, wParam, lParam);
+// The list's owner, which passes on its questions as the window does.
+AddressList* g_list = nullptr;
+LRESULT CALLBACK OwnerProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NOTIFY && g_list) {
+        auto& header = *reinterpret_cast<NMHDR*>(lParam);
+        if (header.code == LVN_GETDISPINFOW)
+            g_list->GetDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header));
+        if (header.code == LVN_ODFINDITEMW)
+            return g_list->FindItem(reinterpret_cast<NMLVFINDITEMW&>(header));
+        return 0;
     }
-
-    static inline WNDPROC s_proc = nullptr;
-    static inline int s_before = 0;
-    HWND m_list;
-};
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
 
 class AddressListView : public ::testing::Test {
 protected:
     void SetUp() override {
-        owner.reset(CreateWindowExW(0, L"STATIC", nullptr, WS_OVERLAPPEDWINDOW, 0, 0, 640, 320, nullptr, nullptr,
-                                    nullptr, nullptr));
-        const DWORD style = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL;  // as the window's list
+        WNDCLASSW owners{};
+        owners.lpfnWndProc = OwnerProc;
+        owners.lpszClassName = L"AddressListTestOwner";
+        RegisterClassW(&owners);
+        g_list = &list;
+        owner.reset(CreateWindowExW(0, owners.lpszClassName, nullptr, WS_OVERLAPPEDWINDOW, 0, 0, 640, 320, nullptr,
+                                    nullptr, nullptr, nullptr));
+        const DWORD style = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA;  // as the window's list
         control = ListViewCtrl(
             CreateWindowExW(0, WC_LISTVIEWW, nullptr, style, 0, 0, 620, 280, owner.get(), nullptr, nullptr, nullptr));
         for (int column = 0; column < 6; ++column)
             control.InsertColumn(column, L"", 100);
         list.Attach(owner.get(), control.Handle(), static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), choice);
-        list.Fill(Rows(raw));
+        shown = Rows(raw);
+        list.Fill(shown);
+    }
+    void TearDown() override {
+        owner.reset();
+        g_list = nullptr;
     }
 
-    std::wstring Cell(int item, int column) const {
-        wchar_t text[64] = {};
-        control.GetItemText(item, column, text, 64);
+    // The table read again as `raw` says, shown as the window shows a re-read.
+    bool Show(ULONGLONG until = GetTickCount64() + 10000) {
+        ListRows rows = Rows(raw);
+        const RowsReplaced replaced = Between(shown, rows);
+        shown = std::move(rows);
+        return list.Update(shown, replaced, until);
+    }
+    std::wstring Cell(int item, int column, int size = 64) const {
+        std::wstring text(static_cast<std::size_t>(size), L'\0');
+        text.resize(static_cast<std::size_t>(control.GetItemText(item, column, text.data(), size)));
         return text;
     }
     // The background the list chooses for a cell as it paints it, going on from each stage as
@@ -90,12 +114,14 @@ protected:
     ViewChoice choice;
     AddressList list;
     std::vector<RawRow> raw = NumberedRows(60);
+    ListRows shown;  // the feed's rows, as the list takes them
 };
 
 }  // namespace
 
 // An update changes the list in place: the user's row stays selected and at the same place on
-// screen, and what is new or changed is marked until the next fill.
+// screen, and what is new or changed is marked until the next fill. Each cell reads as its text,
+// cut to the reader's buffer.
 TEST_F(AddressListView, AnUpdateKeepsTheUsersPlaceAndMarksWhatChanged) {
     control.SetItemState(30, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     control.EnsureVisible(59);
@@ -108,13 +134,15 @@ TEST_F(AddressListView, AnUpdateKeepsTheUsersPlaceAndMarksWhatChanged) {
     raw.erase(raw.begin() + 50);
     raw[40].mask = {255, 255, 0, 0};  // was row 41
     raw.insert(raw.begin(), added);
-    EXPECT_TRUE(list.Update(Rows(raw), GetTickCount64() + 10000));
+    EXPECT_TRUE(Show());
     ASSERT_EQ(control.GetItemCount(), 60);
     EXPECT_EQ(Cell(0, 1), L"9.0.0.1");
+    EXPECT_EQ(Cell(0, 1, 4), L"9.0");
     EXPECT_EQ(Cell(51, 1), L"10.0.51.1") << "10.0.50.1 went";
     EXPECT_EQ(Cell(41, 2), L"255.255.0.0");
     EXPECT_EQ(control.GetSelected(), 31);
     EXPECT_EQ(control.GetFocused(), 31);
+    EXPECT_EQ(control.GetSelectedCount(), 1);
     EXPECT_EQ(list.RowOf(31)->key.index, 31u) << "the same row stays selected";
     EXPECT_EQ(control.GetTopIndex(), top + 1) << "the row at the top stays at the top";
 
@@ -133,14 +161,23 @@ TEST_F(AddressListView, AnUpdateKeepsTheUsersPlaceAndMarksWhatChanged) {
 
     // The row at the top that moves to the bottom takes the view nowhere: the next one comes up.
     std::rotate(raw.begin() + top + 1, raw.begin() + top + 2, raw.end());
-    list.Update(Rows(raw), GetTickCount64() + 10000);
+    Show();
     EXPECT_EQ(control.GetTopIndex(), top + 1);
-    list.Fill(Rows(raw));
-    EXPECT_NE(CellBackground(0, 3), marked) << "a fill clears the marks";
+    EXPECT_EQ(Cell(59, 1), L"10.0." + std::to_wstring(top) + L".1");
+    // A row that went takes its mark with it; one that comes back is new.
+    raw.erase(raw.begin());
+    Show(0);
+    raw.insert(raw.begin(), added);
+    Show(0);
+    EXPECT_NE(CellBackground(0, 3), marked);
+    list.Fill(shown);
+    EXPECT_NE(CellBackground(41, 2), marked) << "a fill clears the marks";
+    EXPECT_FALSE(KillTimer(owner.get(), kMarkTimer)) << "and their timer";
 }
 
 // An update draws only what it changed in view: a row that comes far below the view, or one
-// above it (the view keeping its top row), leaves the view as it was drawn; one in view draws it.
+// above it (the view keeping its top row), leaves the view as it was drawn; one in view draws it,
+// and so do rows at the bottom of the view that went.
 TEST_F(AddressListView, AnUpdateDrawsOnlyWhatItChangedInView) {
     ShowWindow(owner.get(), SW_SHOWNOACTIVATE);
     control.EnsureVisible(59);
@@ -154,29 +191,40 @@ TEST_F(AddressListView, AnUpdateDrawsOnlyWhatItChangedInView) {
     RawRow below = raw[59];
     below.addr = {10, 0, 200, 1};
     raw.push_back(below);
-    list.Update(Rows(raw), GetTickCount64() + 10000);
+    Show();
     EXPECT_FALSE(GetUpdateRect(control.Handle(), nullptr, FALSE)) << "a row far below the view";
     RawRow above = raw[0];
     above.addr = {9, 0, 0, 1};
     raw.insert(raw.begin(), above);
-    list.Update(Rows(raw), GetTickCount64() + 10000);
+    Show();
     EXPECT_FALSE(GetUpdateRect(control.Handle(), nullptr, FALSE)) << "a row above the view";
     EXPECT_EQ(control.GetTopIndex(), top + 1);
-    raw[top + 4].mask = {255, 255, 0, 0};
-    list.Update(Rows(raw), GetTickCount64() + 10000);
-    EXPECT_TRUE(GetUpdateRect(control.Handle(), nullptr, FALSE)) << "a cell in view";
+    raw[static_cast<std::size_t>(top) + 4].mask = {255, 255, 0, 0};
+    Show();
+    RECT changed{};
+    ASSERT_TRUE(GetUpdateRect(control.Handle(), &changed, FALSE)) << "a cell in view";
+    RECT row{};
+    control.GetItemRect(top + 4, row);
+    EXPECT_LE(changed.bottom - changed.top, row.bottom - row.top) << "that row alone";
+    ASSERT_TRUE(drawn());
+    control.EnsureVisible(control.GetItemCount() - 1);
+    ASSERT_TRUE(drawn());
+    raw.resize(raw.size() - 3);
+    Show();
+    EXPECT_TRUE(GetUpdateRect(control.Handle(), nullptr, FALSE)) << "rows at the bottom of the view went";
 }
 
-// The rows behind the list are the latest, also where they changed only in what the list does not
-// show, which touches no item; and of two rows alike in interface and address, the one the user
+// The rows behind the list are those given last, also where they changed only in what the list does
+// not show, which touches no item; and of two rows alike in interface and address, the one the user
 // chose stays chosen.
 TEST_F(AddressListView, TheRowsBehindTheListAreTheLatestAndTheChosenOfTwoAlikeStaysChosen) {
     raw[21] = raw[20];
     raw[21].mask = {255, 0, 0, 0};
-    list.Fill(Rows(raw));
+    shown = Rows(raw);
+    list.Fill(shown);
     control.SetItemState(21, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     raw[40].mask = {255, 255, 0, 0};
-    list.Update(Rows(raw), GetTickCount64() + 10000);
+    Show();
     EXPECT_EQ(control.GetSelected(), 21);
     EXPECT_EQ(control.GetFocused(), 21);
     const COLORREF marked = CellBackground(40, 2);
@@ -184,41 +232,56 @@ TEST_F(AddressListView, TheRowsBehindTheListAreTheLatestAndTheChosenOfTwoAlikeSt
     raw[30].type |= 0x10;  // a bit with no label
     raw[31].unused = 7;
     const ListRows latest = Rows(raw);
+    const RowsReplaced replaced{30, {shown[30], shown[31]}, {latest[30], latest[31]}};
+    shown = latest;
     {
         const ListMessages messages(control.Handle());
         ASSERT_TRUE(messages.Hooked());
-        EXPECT_FALSE(list.Update(latest, GetTickCount64() + 10000));
+        EXPECT_FALSE(list.Update(shown, replaced, GetTickCount64() + 10000));
         EXPECT_EQ(messages.Sent(), 0) << "nothing shown changed";
     }
     for (int item : {30, 31}) {
-        EXPECT_EQ(*list.RowOf(item), latest[static_cast<std::size_t>(item)]);
+        EXPECT_EQ(list.RowOf(item), &shown[static_cast<std::size_t>(item)]);
         EXPECT_NE(CellBackground(item, 5), marked);
     }
 }
 
-// An update that the list refuses part way fills the list again, and after a fill nothing is new:
-// no mark stays, neither of that update nor of an earlier one, and no timer is left for them.
-TEST_F(AddressListView, AnUpdateRefusedPartWayLeavesNoMarkBehind) {
-    raw[40].mask = {255, 255, 0, 0};
-    list.Update(Rows(raw), GetTickCount64() + 10000);
-    for (const std::uint8_t host : {std::uint8_t{1}, std::uint8_t{2}}) {
-        raw.push_back(raw[0]);
-        raw.back().addr = {10, 1, 0, host};
+// Whatever comes, goes, changes or moves, and however the list is sorted, item i shows the i-th
+// row of the sort's order of the rows given, and the chosen row stays chosen while it is there.
+TEST_F(AddressListView, EveryUpdateShowsTheRowsInTheSortsOrderAndKeepsTheChosenRow) {
+    std::mt19937 random(3);
+    for (int round = 0; round < 150; ++round) {
+        choice.sort = {static_cast<int>(random() % 7) - 1, random() % 2 == 0};  // -1: the table's order
+        list.Resort();
+        for (int change = static_cast<int>(random() % 4); change >= 0; --change) {
+            const std::size_t at = random() % (raw.size() + 1);
+            RawRow row = NumberedRows(400)[random() % 400];
+            row.type = static_cast<std::uint16_t>(random() % 2 ? 0x01 : 0x09);
+            row.reasm = random() % 3;
+            if (random() % 3 == 0 && at < raw.size())
+                raw.erase(raw.begin() + static_cast<std::ptrdiff_t>(at));
+            else if (random() % 2 == 0 && at < raw.size())
+                raw[at].type = row.type;
+            else
+                raw.insert(raw.begin() + static_cast<std::ptrdiff_t>(std::min(at, raw.size())), row);
+        }
+        const auto count = static_cast<unsigned>(control.GetItemCount());
+        const int chosen = count > 0 ? static_cast<int>(random() % count) : -1;
+        if (chosen >= 0)
+            control.SetItemState(chosen, LVIS_SELECTED, LVIS_SELECTED);
+        const RowKey key = list.RowOf(chosen) ? list.RowOf(chosen)->key : RowKey{};
+        const auto once = [&] {
+            return std::count_if(shown.begin(), shown.end(), [&](const ListRow& row) { return row.key == key; }) == 1;
+        };
+        const bool alone = chosen >= 0 && once();
+        Show();
+        const std::vector<std::size_t> order = SortedOrder(shown, choice.sort);
+        ASSERT_EQ(control.GetItemCount(), static_cast<int>(order.size())) << "round " << round;
+        for (std::size_t item = 0; item < order.size(); ++item)
+            ASSERT_EQ(Cell(static_cast<int>(item), 1), shown[order[item]].Cells()[1]) << "round " << round;
+        if (alone && once()) {
+            ASSERT_EQ(list.RowOf(control.GetSelected())->key, key) << "round " << round;
+        }
+        ASSERT_LE(control.GetSelectedCount(), 1) << "round " << round;
     }
-    {
-        const RefusedInsert refused(control.Handle(), 1);  // the second new row
-        EXPECT_TRUE(list.Update(Rows(raw), GetTickCount64() + 100));
-    }
-    ASSERT_EQ(control.GetItemCount(), 62);
-    EXPECT_EQ(Cell(61, 1), L"10.1.0.2");
-    // The owner's messages for the marks' time, their timer going to the list as the window's does.
-    for (const ULONGLONG end = GetTickCount64() + 300; GetTickCount64() < end; Sleep(10)) {
-        MSG msg;
-        while (PeekMessageW(&msg, owner.get(), WM_TIMER, WM_TIMER, PM_REMOVE))
-            if (msg.wParam == kMarkTimer)
-                list.ExpireMarks();
-    }
-    for (int item : {40, 60, 61})
-        EXPECT_EQ(CellBackground(item, 2), CLR_NONE) << "item " << item << " is drawn plain";
-    EXPECT_FALSE(KillTimer(owner.get(), kMarkTimer));
 }

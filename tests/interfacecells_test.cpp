@@ -115,6 +115,16 @@ TEST(ExtraCells, SortByValueTextWhateverItsCaseAndEmptyFirst) {
     EXPECT_EQ(SortedOrder(rows, {kColDns, true}), (Order{0, 3, 1, 2, 4}));      // by the first: IPv6 ones last ascending
     EXPECT_EQ(SortedOrder(rows, {kColLeaseExpires, false}), (Order{2, 4, 3, 0, 1}));  // Never after every time
     EXPECT_EQ(FoldCase(L"ÀÉ ЁЖ Ωİ"), L"àé ёж ωİ");
+    // Any of them merged into the order of the others, in any order, go where the whole sort puts them.
+    for (int column = -1; column < static_cast<int>(kColumnCount); ++column)
+        for (const bool descending : {false, true})
+            for (unsigned some = 0; some < 32; ++some) {
+                const StoredListSort sort{column, descending};
+                Order kept, more;
+                for (const std::size_t i : SortedOrder(rows, sort))
+                    (((some >> i) & 1u) != 0 ? more.insert(more.begin(), i) : kept.insert(kept.end(), i));
+                ASSERT_EQ(MergedOrder(kept, more, rows, sort), SortedOrder(rows, sort)) << column << " " << some;
+            }
 }
 
 TEST(LeaseClock, TheMomentStaysWhileTheLifetimeCountsDownAndMovesOnARenewal) {

@@ -22,118 +22,26 @@ ListRows Rows(const std::vector<RawRow>& raw) {
     return ToListRows(TableRows(raw));
 }
 
-// What a list control does with the edits: the rows it ends up showing, and the cells each
-// item was told to show anew.
-struct AppliedList {
-    ListRows rows;
-    std::vector<CellSet> marked;
-};
-
-AppliedList Apply(const ListRows& shown, const ListRows& wanted) {
-    AppliedList list{shown, std::vector<CellSet>(shown.size())};
-    for (const ListEdit& edit : PlanListUpdate(shown, wanted)) {
-        const auto at = static_cast<std::ptrdiff_t>(edit.item);
-        switch (edit.kind) {
-        case ListEdit::Kind::Remove:
-            list.rows.erase(list.rows.begin() + at);
-            list.marked.erase(list.marked.begin() + at);
-            break;
-        case ListEdit::Kind::Insert:
-            list.rows.insert(list.rows.begin() + at, wanted[edit.row]);
-            list.marked.insert(list.marked.begin() + at, edit.cells);
-            break;
-        case ListEdit::Kind::Rewrite:
-            list.rows[static_cast<std::size_t>(at)] = wanted[edit.row];
-            list.marked[static_cast<std::size_t>(at)] |= edit.cells;
-            break;
-        }
-    }
-    return list;
-}
-
 }  // namespace
 
-TEST(ListUpdate, OnlyWhatChangedIsTouchedAndMarked) {
-    const std::vector<RawRow> base = NumberedRows(5);
-    const ListRows shown = Rows(base);
-    EXPECT_EQ(shown, Rows(base));
-    EXPECT_TRUE(PlanListUpdate(shown, shown).empty());
-
-    // A new address in the middle: one insert, all its cells marked, no other item touched.
-    std::vector<RawRow> added = base;
-    added.insert(added.begin() + 2, RawRow{{10, 0, 1, 7}, 9, {255, 0, 0, 0}, {1, 0, 0, 0}, 1500, 0, 1});
-    auto plan = PlanListUpdate(shown, Rows(added));
-    ASSERT_EQ(plan.size(), 1u);
-    EXPECT_EQ(plan[0].kind, ListEdit::Kind::Insert);
-    EXPECT_EQ(plan[0].item, 2);
-    EXPECT_EQ(plan[0].cells, kAllCells);
-
-    // A deleted address goes, and nothing else moves.
-    std::vector<RawRow> removed = base;
-    removed.erase(removed.begin() + 3);
-    plan = PlanListUpdate(shown, Rows(removed));
-    ASSERT_EQ(plan.size(), 1u);
-    EXPECT_EQ(plan[0].kind, ListEdit::Kind::Remove);
-    EXPECT_EQ(plan[0].item, 3);
-
-    // Same interface and address with another prefix: the same row, its mask and broadcast rewritten.
+// Another prefix changes the mask and the broadcast; what no cell shows changes no cell.
+TEST(ListUpdate, OnlyTheCellsWhoseTextsDifferChange) {
+    const std::vector<RawRow> base = NumberedRows(2);
     std::vector<RawRow> changed = base;
-    changed[1].mask = {255, 255, 0, 0};
-    changed[1].bcast = {10, 0, 255, 255};
-    changed[4].unused = 7;  // nothing shown
-    changed[4].type = 0x03;  // 0x02 has no label: the type text stays "Primary"
-    plan = PlanListUpdate(shown, Rows(changed));
-    ASSERT_EQ(plan.size(), 1u);
-    EXPECT_EQ(plan[0].kind, ListEdit::Kind::Rewrite);
-    EXPECT_EQ(plan[0].item, 1);
-    EXPECT_EQ(plan[0].cells, (1u << 2) | (1u << 3));
+    changed[0].mask = {255, 255, 0, 0};
+    changed[0].bcast = {10, 0, 255, 255};
+    changed[1].unused = 7;
+    changed[1].type = 0x03;  // 0x02 has no label: the type text stays "Primary"
+    const ListRows before = Rows(base), after = Rows(changed);
     EXPECT_NE(TableRows(base), TableRows(changed)) << "the snapshot itself differs";
-
-    // The top row sorted to the bottom moves alone, down as cheaply as up, with no other row
-    // removed and inserted again on its way.
-    std::vector<RawRow> down = base;
-    std::rotate(down.begin(), down.begin() + 1, down.end());
-    plan = PlanListUpdate(shown, Rows(down));
-    EXPECT_LE(plan.size(), 2u);
-    EXPECT_EQ(Apply(shown, Rows(down)).rows, Rows(down));
-    std::vector<RawRow> up = base;
-    std::rotate(up.begin(), up.end() - 1, up.end());
-    EXPECT_LE(PlanListUpdate(shown, Rows(up)).size(), 2u);
+    EXPECT_EQ(ChangedCells(before[0], after[0]), (1u << 2) | (1u << 3));
+    EXPECT_EQ(ChangedCells(before[1], after[1]), 0u);
 }
 
-TEST(ListUpdate, AnyTwoListsEndAlikeWithNewRowsAndChangedCellsMarked) {
-    // Small key space, duplicates and changed fields included, in random orders.
-    std::mt19937 random(7);
-    const auto randomRows = [&] {
-        std::vector<RawRow> raw(random() % 9);
-        for (RawRow& r : raw) {
-            r.addr = {10, 0, 0, static_cast<std::uint8_t>(random() % 6)};
-            r.index = random() % 2;
-            r.mask = {255, static_cast<std::uint8_t>(random() % 2 ? 255 : 0), 0, 0};
-            r.reasm = 1500 + random() % 2;
-        }
-        return Rows(raw);
-    };
-    for (int round = 0; round < 2000; ++round) {
-        const ListRows shown = randomRows(), wanted = randomRows();
-        const AppliedList list = Apply(shown, wanted);
-        ASSERT_EQ(list.rows, wanted) << "round " << round;
-        for (std::size_t i = 0; i < wanted.size(); ++i) {
-            bool wasShown = false;
-            for (const ListRow& before : shown)
-                wasShown = wasShown || before.key == wanted[i].key;
-            if (!wasShown) {
-                EXPECT_EQ(list.marked[i], kAllCells) << "a new row is marked whole, round " << round;
-            }
-        }
-    }
-}
-
-TEST(ListUpdate, OnlyTheRowsOutsideTheLongestRunThatKeepsItsOrderMove) {
-    // The same addresses in another order, some with changed cells: the rows that keep their
-    // relative order (the longest increasing run of their old positions) stay where they are,
-    // every other one is removed once and inserted once, and a row that stays and changed is
-    // rewritten once; the move itself carries the cells of a row that moved.
+TEST(ListUpdate, RowsPairByWhoTheyAreAndOnlyThoseOutsideTheLongestRunThatKeepsItsOrderMove) {
+    // The same addresses in another order, some with changed cells: each row is found again, and
+    // the rows that keep their relative order (the longest increasing run of their old positions)
+    // are those that stay.
     std::mt19937 random(11);
     for (int round = 0; round < 3000; ++round) {
         const auto n = static_cast<std::uint32_t>(random() % 40);
@@ -158,12 +66,9 @@ TEST(ListUpdate, OnlyTheRowsOutsideTheLongestRunThatKeepsItsOrderMove) {
             RawRow r = before[i];
             if (random() % 5 == 0)
                 r.mask = {255, 0, 0, 0};
-            if (random() % 5 == 0)
-                r.type = 0x08;
             after.push_back(r);
         }
-        const ListRows shown = Rows(before), wanted = Rows(after);
-
+        const RowPairing pairing = PairRows(Rows(before), Rows(after));
         std::vector<std::size_t> run(n, 1);  // the longest increasing run ending at each row
         std::size_t longest = 0;
         for (std::size_t i = 0; i < n; ++i) {
@@ -172,26 +77,35 @@ TEST(ListUpdate, OnlyTheRowsOutsideTheLongestRunThatKeepsItsOrderMove) {
                     run[i] = std::max(run[i], run[j] + 1);
             longest = std::max(longest, run[i]);
         }
-        const std::vector<ListEdit> plan = PlanListUpdate(shown, wanted);
-        std::size_t removes = 0, inserts = 0, rewrites = 0;
-        std::vector<bool> rewritten(n);
-        for (const ListEdit& edit : plan) {
-            removes += edit.kind == ListEdit::Kind::Remove;
-            inserts += edit.kind == ListEdit::Kind::Insert;
-            if (edit.kind == ListEdit::Kind::Rewrite) {
-                ++rewrites;
-                ASSERT_NE(edit.cells, 0u) << "round " << round;
-                ASSERT_FALSE(rewritten[edit.row]) << "a row rewritten twice, round " << round;
-                rewritten[edit.row] = true;
-            }
-        }
-        ASSERT_EQ(removes, n - longest) << "round " << round;
-        ASSERT_EQ(inserts, n - longest) << "round " << round;
-        ASSERT_EQ(plan.size(), 2 * (n - longest) + rewrites) << "round " << round;
-        const AppliedList list = Apply(shown, wanted);
-        ASSERT_EQ(list.rows, wanted) << "round " << round;
+        ASSERT_EQ(pairing.from, from) << "round " << round;
+        ASSERT_EQ(static_cast<std::size_t>(std::count(pairing.stays.begin(), pairing.stays.end(), true)), longest)
+            << "round " << round;
+        std::size_t last = 0;
+        bool first = true;
         for (std::size_t i = 0; i < n; ++i)
-            ASSERT_EQ(list.marked[i], ChangedCells(shown[from[i]], wanted[i])) << "round " << round << ", row " << i;
+            if (pairing.stays[i]) {
+                ASSERT_TRUE(first || from[i] > last) << "round " << round;
+                last = from[i];
+                first = false;
+            }
+    }
+}
+
+// The list as it was, made again from the list now and what was replaced, wherever that was.
+TEST(ListUpdate, TheListBeforeAReplacementComesBackFromTheListAfterIt) {
+    std::mt19937 random(9);
+    for (int round = 0; round < 500; ++round) {
+        const ListRows before = Rows(NumberedRows(static_cast<std::uint32_t>(random() % 12)));
+        const std::size_t first = random() % (before.size() + 1);
+        const std::size_t gone = random() % (before.size() - first + 1);
+        const ListRows came = Rows(NumberedRows(static_cast<std::uint32_t>(random() % 5)));
+        RowsReplaced replaced{first, ListRows(before.begin() + static_cast<std::ptrdiff_t>(first),
+                                              before.begin() + static_cast<std::ptrdiff_t>(first + gone)),
+                              came};
+        ListRows now(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(first));
+        now.insert(now.end(), came.begin(), came.end());
+        now.insert(now.end(), before.begin() + static_cast<std::ptrdiff_t>(first + gone), before.end());
+        ASSERT_EQ(RowsBefore(now, replaced), before) << "round " << round;
     }
 }
 

@@ -129,6 +129,7 @@ TEST_F(TableRowsTest, AReReadReplacesOnlyTheRowsBetweenThoseAlikeAtBothEnds) {
     recorder.rows6 = {Row6(1, 1), Row6(2, 2), Row6(4, 4), Row6(3, 3)};
     const std::optional<TableRows::Replaced> replaced = ReadReplaced();
     ASSERT_TRUE(replaced);
+    EXPECT_EQ(replaced->first, 2u);
     EXPECT_EQ(Addresses(replaced->before), (std::vector<std::wstring>{L"10.0.2.1", L"10.0.3.1", L"10.0.4.1",
                                                                        L"10.0.5.1", L"fd00::1", L"fd00::2"}));
     EXPECT_EQ(Addresses(replaced->after), (std::vector<std::wstring>{L"10.0.2.1", L"10.0.3.1", L"10.0.5.1",
@@ -142,6 +143,16 @@ TEST_F(TableRowsTest, AReReadReplacesOnlyTheRowsBetweenThoseAlikeAtBothEnds) {
     ASSERT_TRUE(rows);
     TableRows fresh(services);
     EXPECT_EQ(*rows, ReadRows(fresh, Choice(true)));
+
+    // Where an interface is hidden, they start at their place among the rows shown.
+    recorder.adapters[1].adapterName = L"{H}";
+    ReadRows(reader, Choice(false, 0, {L"{H}"}));
+    raw[3].type = 0x09;
+    recorder.rows = DecodeAddrTable(TableBytes(raw));
+    const std::optional<TableRows::Replaced> shown = ReadReplaced();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->first, 2u) << "the row of interface 1 is not shown";
+    EXPECT_EQ(RowsBefore(reader.Rows(), *shown).size(), reader.Rows().size());
 }
 
 // The interfaces are read only while an extra column is shown or one is hidden. A lease keeps
