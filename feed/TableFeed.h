@@ -43,8 +43,8 @@ public:
     // Both must outlive the feed; the choice is the one value the user's choices change.
     TableFeed(const TableSources& sources, const ViewChoice& choice);
 
-    // Reads the table as the choice asks now, and compares it with the last read: again, touching
-    // only what differs (the table followed, a change of choice, the watch), or anew (F5). Where
+    // Reads the table as the choice asks now, and compares it with the last read, touching only what
+    // differs: again (the table followed, a change of choice, the watch), or anew (F5). Where
     // the choice changed since, the table is compared under the last read's choice first, so that
     // no change is lost to the other choice, and then read with the new one. Throws when the IPv4
     // table cannot be read, the last read kept as it was. `spent`, where given, gets the reads'

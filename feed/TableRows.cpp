@@ -126,8 +126,11 @@ std::optional<TableRows::Replaced> TableRows::Read(const TableChoice& choice, Mo
     read.primary = ReadPrimary(choice, m_next.rows, read.table6 ? *read.table6 : again ? m_table6 : noIPv6,
                                read.adaptersSame ? read.adapters : m_adapters);
     stop();
-    if (!again)
+    if (!m_read || !(choice == m_choice))
         return Renew(choice, std::move(read));
+    // Read anew, an IPv6 table that cannot be read shows no IPv6 rows rather than the last read's.
+    if (mode == Mode::Anew && choice.ipv6 && !read.table6)
+        read.table6.emplace();
     Replaced replaced;
     if (!Reread(std::move(read), replaced))
         return std::nullopt;

@@ -54,15 +54,16 @@ public:
     // the table, and whoever shows or follows the rows learns from them alone what changed.
     using Replaced = RowsReplaced;
 
-    // How a read takes the last one: only what differs is touched, or every row is made anew (F5,
-    // which asks for the table as it is now, the last read forgotten but for when the leases end).
+    // How a read takes the last one: a part that cannot be read now is as the last read had it, or
+    // (F5, which asks for the table as it is now) an IPv6 table that cannot be read has no rows.
     enum class Mode { Again, Anew };
 
     // Reads the tables with that choice, and where it is the last read's, puts their rows in place
     // of the last read's only where they differ: what the read replaced, or none when nothing
-    // differs. The rows that stayed keep their texts, found by who they are wherever they went.
-    // The first read, one with another choice or one made anew makes every row, and replaces every
-    // row shown.
+    // differs. The rows that stayed keep their texts, found by who they are wherever they went: a
+    // row is made of its table row, its interface and the time zone alone, so a row made again
+    // from the same would be the same. The first read or one with another choice makes every row,
+    // and replaces every row shown.
     // Throws when the IPv4 table cannot be read, leaving the last read as it was; an IPv6 table or
     // an adapter read that fails leaves that part as the last read with that choice left it (none
     // at first). Without IPv6 no IPv6 call is made, and with no extra column shown, nothing hidden

@@ -68,7 +68,7 @@ protected:
 
 // Without IPv6 no IPv6 call is made; an IPv6 table that cannot be read leaves the IPv4 rows
 // alone, on F5 and on a re-read, which still shows the IPv4 rows that come and keeps the last
-// IPv6 ones.
+// IPv6 ones, where F5 shows none.
 TEST_F(TableRowsTest, AnIPv6TableThatCannotBeReadNeverStopsTheIPv4Rows) {
     std::vector<RawRow> raw = NumberedRows(2);
     recorder.rows = DecodeAddrTable(TableBytes(raw));
@@ -90,6 +90,15 @@ TEST_F(TableRowsTest, AnIPv6TableThatCannotBeReadNeverStopsTheIPv4Rows) {
     EXPECT_EQ(reader.Formatted(), 1u);
     recorder.snapshotFails = true;
     EXPECT_FALSE(ReadChanges()) << "an IPv4 read that fails changes nothing";
+
+    // Read anew (F5), the IPv6 table that cannot be read shows no rows, and the rows alike are kept.
+    recorder.snapshotFails = false;
+    const std::optional<TableRows::Replaced> anew = reader.Read(reader.Choice(), TableRows::Mode::Anew);
+    ASSERT_TRUE(anew);
+    EXPECT_EQ(Addresses(anew->before), std::vector<std::wstring>{L"fd00::1"});
+    EXPECT_TRUE(anew->after.empty());
+    EXPECT_EQ(reader.Rows().size(), 3u);
+    EXPECT_EQ(reader.Formatted(), 0u);
 }
 
 // The rows that stayed are the last read's own wherever they went: a read that drops the first
