@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "export/ExportList.h"
 #include "rows/Columns.h"
@@ -66,11 +67,11 @@ ChangeLog::~ChangeLog() {
         DestroyWindow(m_hwnd);
 }
 
-void ChangeLog::Add(const std::vector<ChangeLine>& lines) {
+void ChangeLog::Add(std::vector<ChangeLine> lines) {
     if (lines.empty())
         return;
     const bool follow = AtBottom();
-    const std::size_t moved = m_lines.Add(lines);
+    const std::size_t moved = m_lines.Add(std::move(lines));
     if (!m_hwnd)
         return;
     ShowCount(moved);

@@ -35,7 +35,7 @@ public:
     ChangeLog& operator=(const ChangeLog&) = delete;
 
     // A read's lines, newest last; a window that shows the bottom goes on showing it.
-    void Add(const std::vector<ChangeLine>& lines);
+    void Add(std::vector<ChangeLine> lines);
     // The list's columns changed: the lines show them after "Time" and "Event" from now on.
     void ColumnsChanged();
     const ChangeLogLines& Lines() const { return m_lines; }

@@ -1,12 +1,15 @@
 #include "changelog/ChangeLogLines.h"
 
+#include <iterator>
+#include <utility>
+
 #include "export/TableFormats.h"
 
 namespace netpeek {
 
-std::size_t ChangeLogLines::Add(const std::vector<ChangeLine>& lines) {
+std::size_t ChangeLogLines::Add(std::vector<ChangeLine> lines) {
     const std::size_t rowsBefore = Rows(), keptBefore = m_lines.size();
-    m_lines.insert(m_lines.end(), lines.begin(), lines.end());
+    m_lines.insert(m_lines.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
     if (m_lines.size() <= m_kept)
         return 0;
     const std::size_t going = m_lines.size() - m_kept;

@@ -20,7 +20,7 @@ public:
 
     // Appends a read's lines, the oldest going once more than `kept` are there. Answers by how
     // many places the shown lines that stay moved up (the count's line taken into account).
-    std::size_t Add(const std::vector<ChangeLine>& lines);
+    std::size_t Add(std::vector<ChangeLine> lines);
 
     // The lines shown: the count of those that went first, when any did, then the kept ones.
     std::size_t Rows() const { return m_lines.size() + (m_dropped ? 1 : 0); }

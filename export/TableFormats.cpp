@@ -118,11 +118,10 @@ CListTexts TableTexts(const ListRows& rows, const StoredListSort& sort, std::spa
         texts.headers.emplace_back(ListColumns()[static_cast<std::size_t>(id)].header);
     texts.items.reserve(rows.size());
     for (std::size_t index : SortedOrder(rows, sort)) {
-        const CRowCells& cells = rows[index].Cells();
         std::vector<std::wstring>& item = texts.items.emplace_back();
         item.reserve(columns.size());
         for (const int id : columns)
-            item.push_back(cells[static_cast<std::size_t>(id)]);
+            item.emplace_back(rows[index].Cell(static_cast<std::size_t>(id)));
     }
     return texts;
 }

@@ -418,8 +418,7 @@ void AddressList::GetDisplayInfo(NMLVDISPINFOW& info) const {
         return;
     const ListRow* row = RowOf(item.iItem);
     const int id = ColumnId(item.iSubItem);
-    lstrcpynW(item.pszText, row && id >= 0 ? row->Cells()[static_cast<std::size_t>(id)].c_str() : L"",
-              item.cchTextMax);
+    lstrcpynW(item.pszText, row && id >= 0 ? row->Cell(static_cast<std::size_t>(id)).data() : L"", item.cchTextMax);
 }
 
 // As a plain list looks for a typed text: the item's own text (its first column's) starting with
@@ -443,7 +442,7 @@ int AddressList::FindItem(const NMLVFINDITEMW& find) const {
         const ListRow* row = RowOf(static_cast<int>(item));
         if (!row)
             continue;
-        const std::wstring& text = row->Cells()[column];
+        const std::wstring_view text = row->Cell(column);
         if (text.size() < wanted.size() || (!partial && text.size() != wanted.size()))
             continue;
         const int length = static_cast<int>(wanted.size());

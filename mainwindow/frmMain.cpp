@@ -465,18 +465,18 @@ ULONGLONG frmMain::FollowTable() {
     if (!m_lvIPs.Handle())
         return spent;
     try {
-        const TableUpdate update = m_feed.Read(TableRows::Mode::Again, &spent);
+        TableUpdate update = m_feed.Read(TableRows::Mode::Again, &spent);
         if (update.changed)
-            ShowUpdate(update, ListShow::Mark);
+            ShowUpdate(std::move(update), ListShow::Mark);
     } catch (...) {
     }
     return spent;
 }
 
 // What a read found goes to the list first, which shows the feed's rows as they are now, then to
-// the log, and to the icon's look and tip and to the notice while the window is hidden in the
-// notification area.
-void frmMain::ShowUpdate(const TableUpdate& update, ListShow how) {
+// the icon's look and tip and to the notice while the window is hidden in the notification area,
+// and to the log, which keeps the lines.
+void frmMain::ShowUpdate(TableUpdate update, ListShow how) {
     switch (how) {
     case ListShow::Fill:
         m_list.Fill(m_feed.Rows());
@@ -490,9 +490,9 @@ void frmMain::ShowUpdate(const TableUpdate& update, ListShow how) {
             m_rowTip.Hide();
         break;
     }
-    m_log.Add(update.lines);
     if (m_choice.minimizeToTray)
         m_tray.ShowRead(m_feed, update, m_choice.notifyChanges && !IsWindowVisible(m_hwnd));
+    m_log.Add(std::move(update.lines));
 }
 
 void frmMain::SortBy(int column) {

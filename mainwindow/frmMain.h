@@ -112,7 +112,7 @@ private:
     enum class ListShow { Fill, Refill, Mark };
     TableUpdate ReadFeed(TableRows::Mode mode);
     ULONGLONG FollowTable();
-    void ShowUpdate(const TableUpdate& update, ListShow how);
+    void ShowUpdate(TableUpdate update, ListShow how);
 
     // Changes the view's choice as `change` does to a copy of it, once that is stored.
     template <typename Change>

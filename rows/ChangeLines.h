@@ -3,10 +3,12 @@
 // that came, one that went, and a changed one as it was and as it is now. The command line's
 // watch writes them (export/ChangeFormats), and the window's log of changes shows them.
 
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "rows/ListRow.h"
@@ -17,8 +19,20 @@ enum class ChangeEvent { Present, Added, Removed, Was, Now };
 // "present", "added", "removed", "was", "now".
 std::wstring_view EventText(ChangeEvent event);
 
+// When the read that saw a change was made, as IsoLocalTime writes it: one text shared by every
+// line of that read, since one read may make thousands of lines, and the log keeps them.
+class LineTime {
+public:
+    LineTime(std::wstring text = {}) : m_text(std::make_shared<const std::wstring>(std::move(text))) {}
+    LineTime(const wchar_t* text) : LineTime(std::wstring(text)) {}
+    const std::wstring& Text() const { return *m_text; }
+
+private:
+    std::shared_ptr<const std::wstring> m_text;
+};
+
 struct ChangeLine {
-    std::wstring time;  // when the read that saw it was made, as IsoLocalTime writes it
+    LineTime time;
     ChangeEvent event;
     ListRow row;
 };

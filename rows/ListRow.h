@@ -5,8 +5,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "addrtable/AddrTable.h"
@@ -58,23 +58,31 @@ using SortValues = std::array<SortValue, kColumnCount>;
 class ListRow {
 public:
     ListRow() = default;
-    ListRow(const RowKey& rowKey, CRowCells cells, const SortValues& sortValues);
+    ListRow(const RowKey& rowKey, const CRowCells& cells, const SortValues& sortValues);
+    ListRow(const ListRow& other) noexcept;
+    ListRow(ListRow&& other) noexcept;
+    ListRow& operator=(ListRow other) noexcept;
+    ~ListRow();
 
     RowKey key;
-    // The texts by column id, and what each sorts by, shared by the row's copies: the list's
-    // orders and updates copy rows, and a copy then costs no string.
-    const CRowCells& Cells() const;
-    const SortValue& SortBy(std::size_t column) const;
+    // A cell's text by column id; the character after it is a NUL, so data() may be handed to
+    // whatever takes a C string. The texts and what each sorts by are shared by the row's copies:
+    // the feed's reads, the log and the lines of changes copy rows, and a copy then costs no string.
+    std::wstring_view Cell(std::size_t column) const;
+    // Every cell's text, made for whoever wants them all.
+    CRowCells Cells() const;
+    SortValue SortBy(std::size_t column) const;
 
     friend bool operator==(const ListRow& a, const ListRow& b);
     friend CellSet ChangedCells(const ListRow& before, const ListRow& after);
 
 private:
-    struct Shared {
-        CRowCells cells;
-        SortValues sortBy;  // the type by its text's place among all it can be
-    };
-    std::shared_ptr<const Shared> m_shared;
+    // A row is held once, by the feed, for as long as it is shown, in one block of memory that its
+    // copies share: how many hold it, where each text ends, what each cell sorts by, and the texts
+    // one after another, each followed by a NUL. Most rows show no extra column, and theirs have
+    // room for the six alone; most sort values are numbers of four bytes, and take five.
+    struct Block;
+    Block* m_block = nullptr;
 };
 using ListRows = std::vector<ListRow>;
 

@@ -57,14 +57,14 @@ public:
 
 private:
     int Compare(const ListRow& a, const ListRow& b) const {
-        const SortValue& x = a.SortBy(m_column);
-        const SortValue& y = b.SortBy(m_column);
+        const SortValue x = a.SortBy(m_column);
+        const SortValue y = b.SortBy(m_column);
         if (!m_byText)
             return x < y ? -1 : y < x ? 1 : 0;
         if (x.rank != y.rank)
             return x.rank < y.rank ? -1 : 1;
-        const std::wstring& s = a.Cells()[m_column];
-        const std::wstring& t = b.Cells()[m_column];
+        const std::wstring_view s = a.Cell(m_column);
+        const std::wstring_view t = b.Cell(m_column);
         for (std::size_t i = 0; i < s.size() && i < t.size(); ++i)
             if (Folded(s[i]) != Folded(t[i]))
                 return Folded(s[i]) < Folded(t[i]) ? -1 : 1;
@@ -104,7 +104,7 @@ std::vector<std::size_t> SortedOrder(const ListRows& rows, const StoredListSort&
         std::vector<std::pair<std::uint8_t, std::wstring>> texts;
         texts.reserve(rows.size());
         for (const ListRow& row : rows)
-            texts.emplace_back(row.SortBy(column).rank, FoldCase(row.Cells()[column]));
+            texts.emplace_back(row.SortBy(column).rank, FoldCase(row.Cell(column)));
         return OrderBy(texts, sort.descending);
     }
     std::vector<SortValue> values;

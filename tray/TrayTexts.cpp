@@ -19,8 +19,8 @@ std::wstring NameOf(const ListRow& row, const InterfaceNames& names) {
     return found != names.end() ? found->second : std::to_wstring(row.key.index);
 }
 
-const std::wstring& AddressOf(const ListRow& row) {
-    return row.Cells()[kColIP];
+std::wstring AddressOf(const ListRow& row) {
+    return std::wstring(row.Cell(kColIP));
 }
 
 }  // namespace
