@@ -310,8 +310,13 @@ bool AddressList::Update(const ListRows& rows, const RowsReplaced& replaced, ULO
                 redraw.push_back(static_cast<int>(item));
         }
     }
-    for (const int item : redraw)
-        SendMessageW(m_list.Handle(), LVM_REDRAWITEMS, static_cast<WPARAM>(item), item);
+    for (std::size_t at = 0; at < redraw.size();) {
+        std::size_t last = at;
+        while (last + 1 < redraw.size() && redraw[last + 1] == redraw[last] + 1)
+            ++last;
+        SendMessageW(m_list.Handle(), LVM_REDRAWITEMS, static_cast<WPARAM>(redraw[at]), redraw[last]);
+        at = last + 1;
+    }
     if (blanked) {
         RECT below{};
         GetClientRect(m_list.Handle(), &below);
@@ -430,7 +435,8 @@ int AddressList::FindItem(const NMLVFINDITEMW& find) const {
     const bool partial = (info.flags & (LVFI_PARTIAL | kFindSubstring)) != 0;
     const std::wstring_view wanted(info.psz);
     const std::size_t count = m_order.size();
-    const std::size_t start = find.iStart > 0 ? static_cast<std::size_t>(find.iStart) : 0;
+    const std::size_t start =
+        find.iStart > 0 && static_cast<std::size_t>(find.iStart) < count ? static_cast<std::size_t>(find.iStart) : 0;
     const std::size_t column = static_cast<std::size_t>(ColumnId(0));
     for (std::size_t step = 0; step < count; ++step) {
         std::size_t item = start + step;
