@@ -282,12 +282,7 @@ bool AddressList::Update(const ListRows& rows, const RowsReplaced& replaced, ULO
     const int oldTop = std::max(m_list.GetTopIndex(), 0);
     const int selected = m_list.GetSelected(), focused = m_list.GetFocused();
     const std::size_t selectedNow = map.Now(PositionOf(selected)), focusedNow = map.Now(PositionOf(focused));
-    // The row at the top of the view, or where that one goes or moves elsewhere, the first row
-    // below it that stays: the view stays where it is rather than follow a row that moved away.
-    std::size_t topNow = kGone;
-    for (std::size_t item = static_cast<std::size_t>(oldTop); item < m_order.size() && topNow == kGone; ++item)
-        if (map.Stays(m_order[item], m_choice->sort))
-            topNow = map.Now(m_order[item]);
+    const std::size_t topNow = TopRowAfter(map, oldTop);
     MarkChanges(replaced, map, until);
 
     const std::vector<std::size_t> drawn = std::exchange(m_order, OrderAfter(rows, replaced, map));
@@ -310,23 +305,38 @@ bool AddressList::Update(const ListRows& rows, const RowsReplaced& replaced, ULO
                 redraw.push_back(static_cast<int>(item));
         }
     }
-    for (std::size_t at = 0; at < redraw.size();) {
-        std::size_t last = at;
-        while (last + 1 < redraw.size() && redraw[last + 1] == redraw[last] + 1)
-            ++last;
-        SendMessageW(m_list.Handle(), LVM_REDRAWITEMS, static_cast<WPARAM>(redraw[at]), redraw[last]);
-        at = last + 1;
-    }
-    if (blanked) {
-        RECT below{};
-        GetClientRect(m_list.Handle(), &below);
-        RECT last{};
-        if (!m_order.empty() && m_list.GetItemRect(static_cast<int>(m_order.size()) - 1, last))
-            below.top = std::max(below.top, last.bottom);
-        InvalidateRect(m_list.Handle(), &below, TRUE);
-    }
+    Redraw(redraw, blanked);
     ScheduleMarkExpiry();
     return true;
+}
+
+// The row at the top of the view, or where that one goes or moves elsewhere, the first row below
+// it that stays: the view stays where it is rather than follow a row that moved away.
+std::size_t AddressList::TopRowAfter(const RowMap& map, int oldTop) const {
+    for (std::size_t item = static_cast<std::size_t>(oldTop); item < m_order.size(); ++item)
+        if (map.Stays(m_order[item], m_choice->sort))
+            return map.Now(m_order[item]);
+    return kGone;
+}
+
+// Each run of items in a row is redrawn at once; below the last item, where rows were drawn that
+// are gone, the list is blank again.
+void AddressList::Redraw(const std::vector<int>& items, bool blanked) const {
+    for (std::size_t at = 0; at < items.size();) {
+        std::size_t last = at;
+        while (last + 1 < items.size() && items[last + 1] == items[last] + 1)
+            ++last;
+        SendMessageW(m_list.Handle(), LVM_REDRAWITEMS, static_cast<WPARAM>(items[at]), items[last]);
+        at = last + 1;
+    }
+    if (!blanked)
+        return;
+    RECT below{};
+    GetClientRect(m_list.Handle(), &below);
+    RECT last{};
+    if (!m_order.empty() && m_list.GetItemRect(static_cast<int>(m_order.size()) - 1, last))
+        below.top = std::max(below.top, last.bottom);
+    InvalidateRect(m_list.Handle(), &below, TRUE);
 }
 
 // Rows that came or changed are marked; a row that went takes its mark with it.
@@ -412,6 +422,19 @@ void AddressList::KeepTopRow(std::size_t position) const {
 const ListRow* AddressList::RowOf(int item) const {
     const std::size_t position = PositionOf(item);
     return position < Rows().size() ? &Rows()[position] : nullptr;
+}
+
+LRESULT AddressList::OnNotify(NMHDR& header) {
+    switch (header.code) {
+    case NM_CUSTOMDRAW:
+        return CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+    case LVN_GETDISPINFOW:
+        GetDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header));
+        return 0;
+    case LVN_ODFINDITEMW:
+        return FindItem(reinterpret_cast<NMLVFINDITEMW&>(header));
+    }
+    return 0;
 }
 
 // The text is copied as the list's own copy would be, cut to its buffer; a row the list does not

@@ -56,6 +56,8 @@ public:
     // The row that the item shows, or null.
     const ListRow* RowOf(int item) const;
 
+    // What the list tells or asks its parent, answered: its drawing and its questions below.
+    LRESULT OnNotify(NMHDR& header);
     // The list's questions, which an owner-data list asks its parent: the text of a cell (into the
     // list's own buffer, cut to fit), and the item at or after `iStart` whose first cell starts
     // with, or is, the text typed (-1 for none).
@@ -76,6 +78,8 @@ private:
 
     void SetCount(DWORD flags);
     void MarkChanges(const RowsReplaced& replaced, const RowMap& map, ULONGLONG until);
+    std::size_t TopRowAfter(const RowMap& map, int oldTop) const;
+    void Redraw(const std::vector<int>& items, bool blanked) const;
     std::vector<std::size_t> OrderAfter(const ListRows& rows, const RowsReplaced& replaced, const RowMap& map) const;
     const ListRows& Rows() const;
     std::size_t PositionOf(int item) const;

@@ -255,17 +255,8 @@ LRESULT frmMain::OnNotify(NMHDR& header) {
         SortBy(m_list.ColumnId(reinterpret_cast<NMLISTVIEW&>(header).iSubItem));
         return 0;
     }
-    if (header.hwndFrom == m_lvIPs.Handle()) {
-        switch (header.code) {
-        case NM_CUSTOMDRAW:
-            return m_list.CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
-        case LVN_GETDISPINFOW:
-            m_list.GetDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header));
-            return 0;
-        case LVN_ODFINDITEMW:
-            return m_list.FindItem(reinterpret_cast<NMLVFINDITEMW&>(header));
-        }
-    }
+    if (header.hwndFrom == m_lvIPs.Handle())
+        return m_list.OnNotify(header);
     AnswerToolbarTip(m_tbMain, header);
     return 0;
 }

@@ -45,14 +45,8 @@ RowsReplaced Between(const ListRows& before, const ListRows& after) {
 // The list's owner, which passes on its questions as the window does.
 AddressList* g_list = nullptr;
 LRESULT CALLBACK OwnerProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NOTIFY && g_list) {
-        auto& header = *reinterpret_cast<NMHDR*>(lParam);
-        if (header.code == LVN_GETDISPINFOW)
-            g_list->GetDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header));
-        if (header.code == LVN_ODFINDITEMW)
-            return g_list->FindItem(reinterpret_cast<NMLVFINDITEMW&>(header));
-        return 0;
-    }
+    if (msg == WM_NOTIFY && g_list)
+        return g_list->OnNotify(*reinterpret_cast<NMHDR*>(lParam));
     return DefWindowProcW(window, msg, wParam, lParam);
 }
 
