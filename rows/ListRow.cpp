@@ -60,6 +60,9 @@ bool IsNarrow(const SortValue& value) {
 
 }  // namespace
 
+// Which columns' sort values are wide is marked in the header's sixteen bits.
+static_assert(kColumnCount <= 16);
+
 // The block's header; after it, for each of its `columns`: where the text ends (4 bytes), the low
 // four bytes of the sort value, then the sixteen bytes of each wide value, each value's rank and
 // first byte, and the texts.
