@@ -153,23 +153,14 @@ ListRow::ListRow(const RowKey& rowKey, const CRowCells& cells, const SortValues&
     m_block = block;
 }
 
-ListRow::ListRow(const ListRow& other) noexcept : key(other.key), m_block(other.m_block) {
-    if (m_block)
-        m_block->references.fetch_add(1, std::memory_order_relaxed);
+void ListRow::Hold(Block* block) noexcept {
+    block->references.fetch_add(1, std::memory_order_relaxed);
 }
 
-ListRow::ListRow(ListRow&& other) noexcept : key(other.key), m_block(std::exchange(other.m_block, nullptr)) {}
-
-ListRow& ListRow::operator=(ListRow other) noexcept {
-    key = other.key;
-    std::swap(m_block, other.m_block);
-    return *this;
-}
-
-ListRow::~ListRow() {
-    if (m_block && m_block->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-        m_block->~Block();
-        ::operator delete(m_block);
+void ListRow::Drop(Block* block) noexcept {
+    if (block->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        block->~Block();
+        ::operator delete(block);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "addrtable/AddrTable.h"
@@ -59,10 +60,22 @@ class ListRow {
 public:
     ListRow() = default;
     ListRow(const RowKey& rowKey, const CRowCells& cells, const SortValues& sortValues);
-    ListRow(const ListRow& other) noexcept;
-    ListRow(ListRow&& other) noexcept;
-    ListRow& operator=(ListRow other) noexcept;
-    ~ListRow();
+    // Inline, since a read that grows or shrinks the table moves thousands of rows one place on.
+    ListRow(const ListRow& other) noexcept : key(other.key), m_block(other.m_block) { Retain(m_block); }
+    ListRow(ListRow&& other) noexcept : key(other.key), m_block(std::exchange(other.m_block, nullptr)) {}
+    ListRow& operator=(const ListRow& other) noexcept {
+        Retain(other.m_block);  // first, so that a row given itself keeps its block
+        key = other.key;
+        Release(std::exchange(m_block, other.m_block));
+        return *this;
+    }
+    ListRow& operator=(ListRow&& other) noexcept {
+        key = other.key;
+        Block* const taken = std::exchange(other.m_block, nullptr);  // before, for a row given itself
+        Release(std::exchange(m_block, taken));
+        return *this;
+    }
+    ~ListRow() { Release(m_block); }
 
     RowKey key;
     // A cell's text by column id; the character after it is a NUL, so data() may be handed to
@@ -82,6 +95,16 @@ private:
     // one after another, each followed by a NUL. Most rows show no extra column, and theirs have
     // room for the six alone; most sort values are numbers of four bytes, and take five.
     struct Block;
+    static void Hold(Block* block) noexcept;
+    static void Drop(Block* block) noexcept;
+    static void Retain(Block* block) noexcept {
+        if (block)
+            Hold(block);
+    }
+    static void Release(Block* block) noexcept {
+        if (block)
+            Drop(block);
+    }
     Block* m_block = nullptr;
 };
 using ListRows = std::vector<ListRow>;
