@@ -2,25 +2,11 @@
 
 #include <memory>
 
+#include "support/MibTable.h"
 #include "support/SystemDlls.h"
 #include "support/SystemError.h"
 
 namespace netpeek {
-
-namespace {
-
-decltype(&FreeMibTable) FreeMibTableFunction() {
-    static const auto freeMibTable = SystemFunction<decltype(&FreeMibTable)>(L"iphlpapi.dll", "FreeMibTable");
-    return freeMibTable;
-}
-
-// The table IP Helper allocated, handed back to it when the reading is done.
-struct MibTableDeleter {
-    void operator()(MIB_UNICASTIPADDRESS_TABLE* table) const { FreeMibTableFunction()(table); }
-};
-using UniqueUnicastTable = std::unique_ptr<MIB_UNICASTIPADDRESS_TABLE, MibTableDeleter>;
-
-}  // namespace
 
 CIPv6AddrList IPv6Rows(const MIB_UNICASTIPADDRESS_TABLE& table) {
     CIPv6AddrList rows;
@@ -46,11 +32,10 @@ CIPv6AddrList IPv6Rows(const MIB_UNICASTIPADDRESS_TABLE& table) {
 CIPv6AddrList GetIPv6Addresses() {
     static const auto getUnicastIpAddressTable =
         SystemFunction<decltype(&GetUnicastIpAddressTable)>(L"iphlpapi.dll", "GetUnicastIpAddressTable");
-    // Looked up before there is a table to free, so that the deleter never has to throw.
     FreeMibTableFunction();
     MIB_UNICASTIPADDRESS_TABLE* raw = nullptr;
     const DWORD result = getUnicastIpAddressTable(AF_INET6, &raw);
-    const UniqueUnicastTable table(raw);
+    const UniqueMibTable<MIB_UNICASTIPADDRESS_TABLE> table(raw);
     if (result == ERROR_NOT_FOUND)
         return {};
     if (result != NO_ERROR)

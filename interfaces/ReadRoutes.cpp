@@ -6,26 +6,14 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
+#include "support/MibTable.h"
 #include "support/SystemDlls.h"
 #include "support/SystemError.h"
 
 namespace netpeek {
 
 namespace {
-
-decltype(&FreeMibTable) FreeMibTableFunction() {
-    static const auto freeMibTable = SystemFunction<decltype(&FreeMibTable)>(L"iphlpapi.dll", "FreeMibTable");
-    return freeMibTable;
-}
-
-// A table IP Helper allocated, handed back to it when the reading is done.
-struct MibTableDeleter {
-    void operator()(void* table) const { FreeMibTableFunction()(table); }
-};
-template <typename Table>
-using UniqueMibTable = std::unique_ptr<Table, MibTableDeleter>;
 
 // An address of either family as a socket address holds it; none for another family.
 std::optional<SocketAddress> AddressOf(const SOCKADDR_INET& address) {
@@ -69,7 +57,6 @@ RouteTable ReadRoutes() {
         SystemFunction<decltype(&GetIpForwardTable2)>(L"iphlpapi.dll", "GetIpForwardTable2");
     static const auto getInterfaceTable =
         SystemFunction<decltype(&GetIpInterfaceTable)>(L"iphlpapi.dll", "GetIpInterfaceTable");
-    // Looked up before there is a table to free, so that the deleter never has to throw.
     FreeMibTableFunction();
     RouteTable table;
     MIB_IPFORWARD_TABLE2* rawRoutes = nullptr;
@@ -93,11 +80,10 @@ RouteTable ReadRoutes() {
         table.routes.push_back(route);
     }
     MIB_IPINTERFACE_TABLE* rawInterfaces = nullptr;
-    const UniqueMibTable<MIB_IPINTERFACE_TABLE> interfaces(
-        getInterfaceTable(AF_UNSPEC, &rawInterfaces) == NO_ERROR ? rawInterfaces : nullptr);
-    if (!interfaces && rawInterfaces)
-        FreeMibTableFunction()(rawInterfaces);
-    for (ULONG i = 0; interfaces && i < interfaces->NumEntries; ++i) {
+    // Where it cannot be read (Wine answers ERROR_NOT_SUPPORTED), the interfaces stay unknown.
+    const bool interfacesRead = getInterfaceTable(AF_UNSPEC, &rawInterfaces) == NO_ERROR;
+    const UniqueMibTable<MIB_IPINTERFACE_TABLE> interfaces(rawInterfaces);
+    for (ULONG i = 0; interfacesRead && interfaces && i < interfaces->NumEntries; ++i) {
         const MIB_IPINTERFACE_ROW& row = interfaces->Table[i];
         const std::uint8_t family = row.Family == AF_INET6 ? 6 : 4;
         table.interfaces[{family, row.InterfaceIndex}] = RouteInterface{row.Metric, row.Connected != FALSE};
