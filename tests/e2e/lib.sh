@@ -188,6 +188,15 @@ wait_window() {
     return 1
 }
 
+# tray_icon: the centre of the first icon in Wine's tray window, as "X Y".
+tray_icon() {
+    local tray geometry
+    tray=$(wait_window '^Wine System Tray$' "" 5) || return 1
+    geometry=$(xdotool getwindowgeometry --shell "$tray") || return 1
+    eval "$geometry"
+    echo "$((X + 8)) $((Y + 10))"
+}
+
 # wait_gone WINDOW [SECONDS]: until the window is no longer shown.
 wait_gone() {
     local window=$1 seconds=${2:-$E2E_TIMEOUT} end

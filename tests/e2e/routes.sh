@@ -34,15 +34,6 @@ saved() {
         check_failed "Netpeek.com ${args[*]} ended with $CODE and wrote: $(cat "$E2E_WORK/out.lf" "$E2E_WORK/err.txt")"
 }
 
-# tray_icon: the centre of the first icon in Wine's tray window, as "X Y".
-tray_icon() {
-    local tray geometry
-    tray=$(wait_window '^Wine System Tray$' "" 5) || return 1
-    geometry=$(xdotool getwindowgeometry --shell "$tray") || return 1
-    eval "$geometry"
-    echo "$((X + 8)) $((Y + 10))"
-}
-
 step "links d1, d2 and d3, default routes by d1 (metric 200) and d2 (metric 100)"
 netns_create "$ns"
 ip -n "$ns" -batch - <<EOF2 || fail "cannot make the links and routes"

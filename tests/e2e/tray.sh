@@ -15,15 +15,6 @@ e2e_init "${1:-}"
 ns=np-e2e-tray-$$
 clip=$E2E_WORK/log.csv
 
-# tray_icon: the centre of the first icon in Wine's tray window, as "X Y".
-tray_icon() {
-    local tray geometry
-    tray=$(wait_window '^Wine System Tray$' "" 5) || return 1
-    geometry=$(xdotool getwindowgeometry --shell "$tray") || return 1
-    eval "$geometry"
-    echo "$((X + 8)) $((Y + 10))"
-}
-
 # minimise: Alt+Space, n in the main window, which then must be hidden.
 minimise() {
     keys "$NP_WIN" alt+space
