@@ -55,8 +55,6 @@ public:
 
     // The rows the last read shows, in the tables' order: the one copy of them.
     const ListRows& Rows() const { return m_rows.Rows(); }
-    // How many rows the last read formatted.
-    std::size_t Formatted() const { return m_rows.Formatted(); }
     // The interfaces: the last read's where it read them, else read now and kept until a read finds
     // the table changed or they are forgotten. Throws the CError of a read that failed, which is
     // kept as long.
