@@ -134,9 +134,10 @@ void TrayIcon::SetTip(const std::wstring& text) {
 }
 
 void TrayIcon::ShowRead(const TableFeed& feed, const TableUpdate& update, bool gather) {
-    NetworkLook look = LookOf(feed.ReadInterfaces());
+    const AdapterMap& adapters = feed.ReadInterfaces();
+    NetworkLook look = LookOf(adapters);
     const std::optional<NetworkState> before = m_look ? std::optional(m_look->state) : std::nullopt;
-    SetTip(TipText(AddressLines(feed.Rows(), feed.ReadInterfaces(), feed.PrimaryKeys()), look));
+    SetTip(TipText(AddressLines(feed.Rows(), adapters, feed.PrimaryKeys()), look));
     m_look = std::move(look);
     if (!before || *before != m_look->state) {
         LoadLook(m_look->state);
