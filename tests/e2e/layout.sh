@@ -108,6 +108,12 @@ arrange() {
 restart_and_compare() {
     step "start again after closing with $1"
     start_on_desktop
+    # The frame may be drawn before the list is: its grid lines are waited for too.
+    local end=$((SECONDS + E2E_START_TIMEOUT))
+    while [ "${#columns[@]}" -lt "${#saved_columns[@]}" ] && [ "$SECONDS" -le "$end" ]; do
+        sleep 0.2
+        read_frame
+    done
     [ "${frame[*]}" = "${saved_frame[*]}" ] ||
         check_failed "after closing with $1 the window came back at ${frame[*]}, not ${saved_frame[*]} (x y width height)"
     [ "${columns[*]}" = "${saved_columns[*]}" ] ||
