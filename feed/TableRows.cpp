@@ -197,14 +197,14 @@ std::vector<PrimaryAddress> TableRows::ReadPrimary(const TableChoice& choice, co
     };
     std::vector<PrimaryAddress> primary;
     for (const std::uint8_t family : {std::uint8_t{4}, std::uint8_t{6}}) {
+        const std::optional<BestRoute> windows =
+            m_services.bestRoute ? m_services.bestRoute(InternetDestination(family)) : std::nullopt;
         // Only the chosen route's interface's addresses are gathered: a re-read of a big table
         // costs a pass over it and no more.
-        const std::optional<DefaultRoute> route = ChooseDefaultRoute(m_routes, family, up);
-        if (!route)
-            continue;
-        const std::vector<SourceAddress> sources =
-            family == 4 ? SourcesOn(route->index, table) : SourcesOn(route->index, table6);
-        if (const std::optional<PrimaryAddress> found = ChoosePrimary(m_routes, family, up, sources, m_services.bestSource))
+        const auto sourcesOn = [&](std::uint32_t index) {
+            return family == 4 ? SourcesOn(index, table) : SourcesOn(index, table6);
+        };
+        if (const std::optional<PrimaryAddress> found = ChoosePrimary(m_routes, family, up, windows, sourcesOn))
             primary.push_back(*found);
     }
     return primary;

@@ -28,7 +28,7 @@ TableSources TableSources::Real() {
     // The buffer of one read is the next one's, as the table's is.
     s.getAdapters = [kept = std::make_shared<AdaptersBuffer>()] { return ReadAdapters(*kept); };
     s.getRoutes = ReadRoutes;
-    s.bestSource = BestSourceOf;
+    s.bestRoute = BestRouteTo;
     s.utcNow = UtcNow;
     s.localMinute = ToLocalMinute;
     s.leaseObtained = LeaseObtained;

@@ -37,10 +37,10 @@ struct TableSources {
     std::function<ULONGLONG()> clock;
     // The interfaces with everything the extra columns and the tooltip show.
     std::function<AdapterMap()> getAdapters;
-    // The default routes with the interfaces' metrics, and the address Windows sends from on a
-    // route's interface (none where it does not say).
+    // The route table with the interfaces' metrics, and the route and source address Windows
+    // takes to a destination (none where it does not say).
     std::function<RouteTable()> getRoutes;
-    std::function<std::optional<SocketAddress>(const DefaultRoute&)> bestSource;
+    std::function<std::optional<BestRoute>(const SocketAddress& destination)> bestRoute;
     // The wall clock, in seconds since 1970 UTC, and a moment of it in local time: when leases end.
     std::function<std::int64_t()> utcNow;
     std::function<LocalMinute(std::int64_t utcSeconds)> localMinute;

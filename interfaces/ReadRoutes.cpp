@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "support/MibTable.h"
 #include "support/SystemDlls.h"
@@ -34,20 +35,34 @@ bool Unspecified(const SocketAddress& address) {
     return std::all_of(address.bytes.begin(), address.bytes.end(), [](std::uint8_t b) { return b == 0; });
 }
 
-// Where a destination that only a default route reaches would go: documentation addresses, which
-// no network of a user's routes by a route of its own.
-SOCKADDR_INET FarDestination(std::uint8_t family) {
-    SOCKADDR_INET destination{};
-    if (family == 4) {
-        destination.Ipv4.sin_family = AF_INET;
-        const std::uint8_t address[4] = {203, 0, 113, 1};
-        std::memcpy(&destination.Ipv4.sin_addr, address, 4);
+// The route a row of the route table holds; none for a family other than IPv4's and IPv6's.
+std::optional<Route> RouteOf(const MIB_IPFORWARD_ROW2& row) {
+    const std::optional<SocketAddress> destination = AddressOf(row.DestinationPrefix.Prefix);
+    if (!destination)
+        return std::nullopt;
+    Route route;
+    route.family = destination->family;
+    route.index = row.InterfaceIndex;
+    route.metric = row.Metric;
+    route.prefix = destination->bytes;
+    route.prefixLength = row.DestinationPrefix.PrefixLength;
+    if (const std::optional<SocketAddress> nextHop = AddressOf(row.NextHop); nextHop && !Unspecified(*nextHop))
+        route.nextHop = nextHop;
+    return route;
+}
+
+// An address as a socket address of IP Helper holds it.
+SOCKADDR_INET SockaddrOf(const SocketAddress& address) {
+    SOCKADDR_INET result{};
+    if (address.family == 4) {
+        result.Ipv4.sin_family = AF_INET;
+        std::memcpy(&result.Ipv4.sin_addr, address.bytes.data(), 4);
     } else {
-        destination.Ipv6.sin6_family = AF_INET6;
-        const std::uint8_t address[16] = {0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-        std::memcpy(&destination.Ipv6.sin6_addr, address, 16);
+        result.Ipv6.sin6_family = AF_INET6;
+        std::memcpy(&result.Ipv6.sin6_addr, address.bytes.data(), 16);
+        result.Ipv6.sin6_scope_id = address.scopeId;
     }
-    return destination;
+    return result;
 }
 
 }  // namespace
@@ -64,21 +79,11 @@ RouteTable ReadRoutes() {
     const UniqueMibTable<MIB_IPFORWARD_TABLE2> routes(rawRoutes);
     if (result != NO_ERROR && result != ERROR_NOT_FOUND)
         throw SystemError(result, L"The route table could not be read.");
-    for (ULONG i = 0; routes && i < routes->NumEntries; ++i) {
-        const MIB_IPFORWARD_ROW2& row = routes->Table[i];
-        if (row.DestinationPrefix.PrefixLength != 0)
-            continue;
-        const std::optional<SocketAddress> destination = AddressOf(row.DestinationPrefix.Prefix);
-        if (!destination || !Unspecified(*destination))
-            continue;
-        DefaultRoute route;
-        route.family = destination->family;
-        route.index = row.InterfaceIndex;
-        route.metric = row.Metric;
-        if (const std::optional<SocketAddress> nextHop = AddressOf(row.NextHop); nextHop && !Unspecified(*nextHop))
-            route.nextHop = nextHop;
-        table.routes.push_back(route);
-    }
+    if (routes)
+        table.routes.reserve(routes->NumEntries);
+    for (ULONG i = 0; routes && i < routes->NumEntries; ++i)
+        if (std::optional<Route> route = RouteOf(routes->Table[i]))
+            table.routes.push_back(std::move(*route));
     MIB_IPINTERFACE_TABLE* rawInterfaces = nullptr;
     // Where it cannot be read (Wine answers ERROR_NOT_SUPPORTED), the interfaces stay unknown.
     const bool interfacesRead = getInterfaceTable(AF_UNSPEC, &rawInterfaces) == NO_ERROR;
@@ -91,14 +96,19 @@ RouteTable ReadRoutes() {
     return table;
 }
 
-std::optional<SocketAddress> BestSourceOf(const DefaultRoute& route) {
+std::optional<BestRoute> BestRouteTo(const SocketAddress& destination) {
     static const auto getBestRoute = SystemFunction<decltype(&GetBestRoute2)>(L"iphlpapi.dll", "GetBestRoute2");
-    const SOCKADDR_INET destination = FarDestination(route.family);
+    const SOCKADDR_INET to = SockaddrOf(destination);
     MIB_IPFORWARD_ROW2 best{};
     SOCKADDR_INET source{};
-    if (getBestRoute(nullptr, route.index, nullptr, &destination, 0, &best, &source) != NO_ERROR)
+    // No interface named: Windows chooses among them all, as for a connection it makes.
+    if (getBestRoute(nullptr, 0, nullptr, &to, 0, &best, &source) != NO_ERROR)
         return std::nullopt;
-    return AddressOf(source);
+    std::optional<Route> route = RouteOf(best);
+    const std::optional<SocketAddress> from = AddressOf(source);
+    if (!route || !from || route->family != destination.family || from->family != destination.family)
+        return std::nullopt;
+    return BestRoute{std::move(*route), *from};
 }
 
 }  // namespace netpeek

@@ -1,5 +1,6 @@
 #pragma once
-// Reading the default routes and the interfaces' metrics from IP Helper.
+// Reading the route table and the interfaces' metrics from IP Helper, and asking it which route
+// and source address a destination takes.
 
 #include <optional>
 
@@ -7,13 +8,13 @@
 
 namespace netpeek {
 
-// The default routes of both families, in the table's order, with the interfaces' metrics and
-// states where the interface table answers. Throws CError with the system's code when the route
-// table cannot be read; an interface table that cannot be read (Wine's) leaves them unknown.
+// Every route of both families, in the table's order, with the interfaces' metrics and states
+// where the interface table answers. Throws CError with the system's code when the route table
+// cannot be read; an interface table that cannot be read (Wine's) leaves them unknown.
 RouteTable ReadRoutes();
 
-// The address Windows sends from on the route's interface, for a destination that only the
-// default route reaches; none where Windows does not say (Wine does not).
-std::optional<SocketAddress> BestSourceOf(const DefaultRoute& route);
+// The route Windows takes to the destination, over whichever interface it chooses, and the address
+// it sends from (GetBestRoute2, which sends nothing); none where it does not say (Wine does not).
+std::optional<BestRoute> BestRouteTo(const SocketAddress& destination);
 
 }  // namespace netpeek

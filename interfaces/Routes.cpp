@@ -8,52 +8,79 @@ namespace {
 
 constexpr std::uint8_t kIPv4 = 4;
 
-std::uint32_t Ipv4Number(const SocketAddress& address) {
-    return (std::uint32_t{address.bytes[0]} << 24) | (std::uint32_t{address.bytes[1]} << 16) |
-           (std::uint32_t{address.bytes[2]} << 8) | std::uint32_t{address.bytes[3]};
-}
-
 bool LinkLocal(const SocketAddress& address) {
     return address.bytes[0] == 0xFE && (address.bytes[1] & 0xC0) == 0x80;
 }
 
-bool HoldsNextHop(const SourceAddress& source, const SocketAddress& nextHop) {
-    const std::uint32_t mask =
-        source.prefixLength == 0 ? 0 : ~std::uint32_t{0} << (32 - std::min<std::uint8_t>(source.prefixLength, 32));
-    return (Ipv4Number(source.address) & mask) == (Ipv4Number(nextHop) & mask);
+// Whether the prefix of that length over the family's bytes holds the address.
+bool PrefixHolds(const std::array<std::uint8_t, 16>& prefix, std::uint8_t length, const SocketAddress& address) {
+    const unsigned bits = std::min<unsigned>(length, address.family == kIPv4 ? 32 : 128);
+    const unsigned whole = bits / 8;
+    if (!std::equal(prefix.begin(), prefix.begin() + whole, address.bytes.begin()))
+        return false;
+    if (bits % 8 == 0)
+        return true;
+    const std::uint8_t mask = static_cast<std::uint8_t>(0xFF00 >> (bits % 8));
+    return (prefix[whole] & mask) == (address.bytes[whole] & mask);
+}
+
+const RouteInterface* InterfaceOf(const RouteTable& table, const Route& route) {
+    const auto known = table.interfaces.find({route.family, route.index});
+    return known == table.interfaces.end() ? nullptr : &known->second;
+}
+
+// The route with its interface's metric added, where the interface table knows it.
+Route Summed(const RouteTable& table, Route route) {
+    if (const RouteInterface* known = InterfaceOf(table, route))
+        route.metric += known->metric;
+    return route;
+}
+
+// Which of two routes that hold a destination Windows takes.
+bool Before(const Route& a, const Route& b) {
+    if (a.prefixLength != b.prefixLength)
+        return a.prefixLength > b.prefixLength;
+    if (a.metric != b.metric)
+        return a.metric < b.metric;
+    return a.index < b.index;
 }
 
 }  // namespace
 
-std::optional<DefaultRoute> ChooseDefaultRoute(const RouteTable& table, std::uint8_t family,
-                                               const std::function<bool(std::uint32_t index)>& up) {
-    std::optional<DefaultRoute> best;
-    for (const DefaultRoute& route : table.routes) {
-        if (route.family != family)
+SocketAddress InternetDestination(std::uint8_t family) {
+    SocketAddress destination;
+    destination.family = family;
+    if (family == kIPv4)
+        destination.bytes = {198, 41, 0, 4};
+    else
+        destination.bytes = {0x20, 0x01, 0x05, 0x03, 0xba, 0x3e, 0, 0, 0, 0, 0, 0, 0, 0x02, 0, 0x30};
+    return destination;
+}
+
+std::optional<Route> ChooseRoute(const RouteTable& table, const SocketAddress& destination,
+                                 const std::function<bool(std::uint32_t index)>& up) {
+    std::optional<Route> best;
+    for (const Route& route : table.routes) {
+        if (route.family != destination.family || !PrefixHolds(route.prefix, route.prefixLength, destination))
             continue;
-        DefaultRoute summed = route;
-        const auto known = table.interfaces.find({family, route.index});
-        if (known != table.interfaces.end()) {
-            if (!known->second.connected)
-                continue;
-            summed.metric += known->second.metric;
-        } else if (up && !up(route.index)) {
+        const RouteInterface* known = InterfaceOf(table, route);
+        if (known ? !known->connected : (up && !up(route.index)))
             continue;
-        }
-        if (!best || summed.metric < best->metric || (summed.metric == best->metric && summed.index < best->index))
+        const Route summed = Summed(table, route);
+        if (!best || Before(summed, *best))
             best = summed;
     }
     return best;
 }
 
-std::optional<SocketAddress> FallbackSource(const DefaultRoute& route, std::span<const SourceAddress> addresses) {
+std::optional<SocketAddress> FallbackSource(const Route& route, std::span<const SourceAddress> addresses) {
     const SourceAddress* first = nullptr;
     const SourceAddress* stable = nullptr;
     for (const SourceAddress& source : addresses) {
         if (source.index != route.index || source.address.family != route.family)
             continue;
         if (route.family == kIPv4) {
-            if (route.nextHop && HoldsNextHop(source, *route.nextHop))
+            if (route.nextHop && PrefixHolds(source.address.bytes, source.prefixLength, *route.nextHop))
                 return source.address;
             if (!first)
                 first = &source;
@@ -72,16 +99,20 @@ std::optional<SocketAddress> FallbackSource(const DefaultRoute& route, std::span
 
 std::optional<PrimaryAddress> ChoosePrimary(const RouteTable& table, std::uint8_t family,
                                             const std::function<bool(std::uint32_t index)>& up,
-                                            std::span<const SourceAddress> addresses,
-                                            const std::function<std::optional<SocketAddress>(const DefaultRoute&)>& bestSource) {
-    const std::optional<DefaultRoute> route = ChooseDefaultRoute(table, family, up);
+                                            const std::optional<BestRoute>& windows,
+                                            const std::function<std::vector<SourceAddress>(std::uint32_t index)>& sourcesOn) {
+    // Windows' own answer stands even for an interface the tables call down: it is where it sends.
+    const std::optional<Route> route =
+        windows ? Summed(table, windows->route) : ChooseRoute(table, InternetDestination(family), up);
     if (!route)
         return std::nullopt;
-    std::optional<SocketAddress> source = bestSource ? bestSource(*route) : std::nullopt;
-    const bool own = source && std::any_of(addresses.begin(), addresses.end(), [&](const SourceAddress& candidate) {
-                         return candidate.index == route->index && candidate.address == *source;
-                     });
-    if (!own)
+    const std::vector<SourceAddress> addresses = sourcesOn(route->index);
+    std::optional<SocketAddress> source;
+    if (windows && std::any_of(addresses.begin(), addresses.end(), [&](const SourceAddress& candidate) {
+            return candidate.index == route->index && candidate.address == windows->source;
+        }))
+        source = windows->source;
+    else
         source = FallbackSource(*route, addresses);
     if (!source)
         return std::nullopt;

@@ -1,7 +1,8 @@
 #pragma once
-// The address a family's traffic leaves by, the primary address: the default route Windows takes,
-// and the address it sends from on that route's interface.
+// The address a family's traffic leaves by, the primary address: the route Windows takes to the
+// internet, and the address it sends from on that route's interface.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -14,13 +15,16 @@
 
 namespace netpeek {
 
-// A default route (0.0.0.0/0, ::/0) of the route table.
-struct DefaultRoute {
+// A route of the route table. Its prefix counts the family's bytes of `prefix` (four for IPv4),
+// so that a route left as made is the family's default route (0.0.0.0/0, ::/0).
+struct Route {
     std::uint8_t family = 4;                // 4 or 6
     std::uint32_t index = 0;                // its interface's
     std::optional<SocketAddress> nextHop;   // none for a route on the link itself, as a VPN's often is
     std::uint32_t metric = 0;               // the route's own
-    friend bool operator==(const DefaultRoute&, const DefaultRoute&) = default;
+    std::array<std::uint8_t, 16> prefix{};
+    std::uint8_t prefixLength = 0;
+    friend bool operator==(const Route&, const Route&) = default;
 };
 
 // What the interface table tells of an interface of one family.
@@ -30,12 +34,18 @@ struct RouteInterface {
     friend bool operator==(const RouteInterface&, const RouteInterface&) = default;
 };
 
-// The default routes in the table's order, and the interfaces by family and index where the
-// interface table answers (Windows); where it does not (Wine), an interface's metric counts 0.
+// The routes in the table's order, and the interfaces by family and index where the interface
+// table answers (Windows); where it does not (Wine), an interface's metric counts 0.
 struct RouteTable {
-    std::vector<DefaultRoute> routes;
+    std::vector<Route> routes;
     std::map<std::pair<std::uint8_t, std::uint32_t>, RouteInterface> interfaces;
     friend bool operator==(const RouteTable&, const RouteTable&) = default;
+};
+
+// What Windows answers for a destination: the route it takes and the address it sends from.
+struct BestRoute {
+    Route route;
+    SocketAddress source;
 };
 
 // An address an interface may send from.
@@ -58,24 +68,31 @@ struct PrimaryAddress {
     friend bool operator==(const PrimaryAddress&, const PrimaryAddress&) = default;
 };
 
-// The default route Windows takes for the family: of those whose interface is up (as the interface
-// table says where it answers, else as `up` says), the lowest metric, the route's own plus its
-// interface's; a tie goes to the lower interface index. Its metric then is that sum.
-std::optional<DefaultRoute> ChooseDefaultRoute(const RouteTable& table, std::uint8_t family,
-                                               const std::function<bool(std::uint32_t index)>& up);
+// The destination on the internet whose route decides the family's primary address: the root
+// name server a.root-servers.net, 198.41.0.4 and 2001:503:ba3e::2:30. Asking for its route sends
+// nothing, and no resolver setting or VPN routes it apart from the rest of the internet.
+SocketAddress InternetDestination(std::uint8_t family);
+
+// The route Windows takes to the destination by the table's own rule: of the routes whose prefix
+// holds it and whose interface is up (as the interface table says where it answers, else as `up`
+// says), the longest prefix, then the lowest metric, the route's own plus its interface's, then
+// the lower interface index. Its metric then is that sum.
+std::optional<Route> ChooseRoute(const RouteTable& table, const SocketAddress& destination,
+                                 const std::function<bool(std::uint32_t index)>& up);
 
 // The address of the route's interface that traffic leaves by, where Windows does not say: for
 // IPv4 the one whose prefix holds the route's next hop, or for a route without one the interface's
 // first; for IPv6 a preferred address that is not link-local, a temporary one before a stable one,
 // as Windows prefers them for the connections it makes. None where the interface has no such address.
-std::optional<SocketAddress> FallbackSource(const DefaultRoute& route, std::span<const SourceAddress> addresses);
+std::optional<SocketAddress> FallbackSource(const Route& route, std::span<const SourceAddress> addresses);
 
-// The primary address of the family: the chosen route's interface sends from `bestSource` (what
-// Windows answers for that route, where it does and the address is one of that interface's own),
-// else from FallbackSource.
+// The primary address of the family. Where Windows answered for the family's InternetDestination
+// (`windows`), its route, and its source where that is one of the interface's own addresses;
+// else ChooseRoute's route for it. Otherwise the source is FallbackSource's, from the addresses
+// `sourcesOn` gives for the route's interface.
 std::optional<PrimaryAddress> ChoosePrimary(const RouteTable& table, std::uint8_t family,
                                             const std::function<bool(std::uint32_t index)>& up,
-                                            std::span<const SourceAddress> addresses,
-                                            const std::function<std::optional<SocketAddress>(const DefaultRoute&)>& bestSource);
+                                            const std::optional<BestRoute>& windows,
+                                            const std::function<std::vector<SourceAddress>(std::uint32_t index)>& sourcesOn);
 
 }  // namespace netpeek

@@ -24,9 +24,9 @@ struct FormRecorder {
     bool snapshotFails = false;
     AdapterMap adapters;
     bool adaptersFail = false;
-    RouteTable routes;                                  // the default routes, as GetRoutes reads them
+    RouteTable routes;                                  // the route table, as GetRoutes reads it
     bool routesFail = false;
-    std::map<std::uint32_t, SocketAddress> bestSources;  // what Windows answers for an interface's route
+    std::map<std::uint8_t, BestRoute> bestRoutes;       // what Windows answers for a family's destination
     HCURSOR cursorDuringSnapshot = nullptr;
     OVERLAPPED* notice = nullptr;  // the window's pending change notice, while one is armed
     int writeFailures = 0;         // so many writeValue calls throw, as an unwritable HKCU does
@@ -187,9 +187,9 @@ struct FormRecorder {
                 throw CError(ERROR_NOT_SUPPORTED, L"The route table could not be read.");
             return routes;
         };
-        s.bestSource = [this](const DefaultRoute& route) -> std::optional<SocketAddress> {
-            const auto found = bestSources.find(route.index);
-            return found == bestSources.end() ? std::nullopt : std::optional<SocketAddress>(found->second);
+        s.bestRoute = [this](const SocketAddress& destination) -> std::optional<BestRoute> {
+            const auto found = bestRoutes.find(destination.family);
+            return found == bestRoutes.end() ? std::nullopt : std::optional<BestRoute>(found->second);
         };
         s.utcNow = [this] { return now; };
         s.localMinute = [this](std::int64_t utcSeconds) { return UtcMinute(utcSeconds + zoneSeconds); };

@@ -206,3 +206,24 @@ TEST_F(TableRowsTest, InterfacesAreReadOnlyWhenNeededAndALeaseMovesOnlyWhenRenew
     calls = recorder.Take();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), L"GetAdapters"), 7);
 }
+
+// A VPN connects beside the LAN's default route (interface 1): Windows, asked for the route to the
+// internet, names the VPN's interface (3) and address, and that row is marked whatever the route
+// table holds; once it names none (as Wine never does), the table's rule marks the LAN's again.
+TEST_F(TableRowsTest, TheRouteColumnMarksTheAddressWindowsSendsTheInternetFrom) {
+    recorder.rows = DecodeAddrTable(TableBytes(NumberedRows(3)));  // 10.0.0.1 on 1, 10.0.1.1 on 2, 10.0.2.1 on 3
+    recorder.routes.routes = {{4, 1, V4(10, 0, 0, 254), 25}};
+    recorder.bestRoutes[4] = {{4, 3, V4(10, 0, 2, 254), 5, {128}, 1}, V4(10, 0, 2, 1)};
+    const auto marked = [&] {
+        std::vector<std::wstring> addresses;
+        for (const ListRow& row : reader.Rows())
+            if (row.Cells()[kColRoute] == L"Default")
+                addresses.push_back(row.Cells()[kColIP]);
+        return addresses;
+    };
+    reader.Read(Choice(false, CellOf(kColRoute)));
+    EXPECT_EQ(marked(), std::vector<std::wstring>{L"10.0.2.1"});
+    recorder.bestRoutes.clear();
+    ASSERT_TRUE(ReadChanges());
+    EXPECT_EQ(marked(), std::vector<std::wstring>{L"10.0.0.1"});
+}
