@@ -19,7 +19,6 @@ namespace netpeek {
 
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"NetpeekMain";
 constexpr int kHelpTitlePosition = 2;
 
 // Names under which the layout is stored.
@@ -31,9 +30,9 @@ constexpr ULONGLONG kMarkMilliseconds = 10000;
 
 }  // namespace
 
-frmMain::frmMain(FormServices services)
+frmMain::frmMain(FormServices services, InstanceMark mark)
     : m_services(std::move(services)), m_settings(SettingsOf(m_services)), m_feed(m_services, m_choice),
-      m_log(LogPlacementOf(m_services), m_choice) {}
+      m_log(LogPlacementOf(m_services), m_choice), m_tray(std::move(mark)) {}
 
 frmMain::~frmMain() {
     if (m_hwnd)
@@ -41,11 +40,11 @@ frmMain::~frmMain() {
 }
 
 void frmMain::Create(HWND owner) {
-    RegisterAppWindowClass(kWindowClass, WindowProc, true, L"The main window class could not be registered.");
+    RegisterAppWindowClass(kMainWindowClass, WindowProc, true, L"The main window class could not be registered.");
     m_menu = BuildMenuBar();
     m_accelerators = BuildAccelerators();
     m_loadError = nullptr;
-    const HWND hwnd = CreateFormWindow(kWindowClass, owner, m_menu.get(), this);
+    const HWND hwnd = CreateFormWindow(kMainWindowClass, owner, m_menu.get(), this);
     if (m_loadError)
         std::rethrow_exception(m_loadError);
     if (!hwnd)

@@ -28,7 +28,8 @@ namespace netpeek {
 
 class frmMain {
 public:
-    explicit frmMain(FormServices services = FormServices::Real());
+    // `mark`: the one icon's mark, where the start took it before the window was there.
+    explicit frmMain(FormServices services = FormServices::Real(), InstanceMark mark = {});
     ~frmMain();
     frmMain(const frmMain&) = delete;
     frmMain& operator=(const frmMain&) = delete;

@@ -3,7 +3,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <utility>
+
 #include "mainwindow/frmMain.h"
+#include "settings/Settings.h"
 #include "support/AppServices.h"
 #include "support/Application.h"
 #include "support/ErrorBox.h"
@@ -32,8 +35,10 @@ int RunMessageLoop(frmMain& form) {
 int Main(const FormServices& services, bool intoTray) {
     // With its icon in the notification area the program runs once in the user's session: a
     // second start (a shortcut clicked while the window is hidden) brings up the first; one into
-    // the notification area finds it there already.
-    if (InstanceMark::OtherShowsIcon(!intoTray))
+    // the notification area finds it there already. The mark is taken before the window exists,
+    // so that of two starts at one moment (a start at logon and a click) one goes on.
+    InstanceMark mark;
+    if (LoadChoice(SettingsOf(services)).minimizeToTray && mark.Claim(!intoTray) == InstanceMark::Found::Another)
         return 0;
     asRegisterAppPath();
 
@@ -44,7 +49,7 @@ int Main(const FormServices& services, bool intoTray) {
     if (!asIsInIDE())
         asSetWindowResIconAll(asGetThunderMainHandle(), kAppIconName);
 
-    frmMain form(services);
+    frmMain form(services, std::move(mark));
     form.Create(asGetThunderMainHandle());
     form.Show(SW_SHOWNORMAL, intoTray);
     return RunMessageLoop(form);

@@ -14,8 +14,9 @@ namespace netpeek::modMain {
 int RunMessageLoop(frmMain& form);
 
 // Prepares the process, shows the main window (hidden beside its icon for `intoTray`, /tray) and
-// runs until no window is left. Where another Netpeek of the user shows its icon in this session,
-// brings that one's window up instead (leaves it hidden, for `intoTray`), and ends. Returns the process's exit code. Throws when the
+// runs until no window is left. With the icon's switch on, takes the one icon's mark first; where
+// another Netpeek of the user holds it in this session, brings that one's window up instead (leaves
+// it hidden, for `intoTray`) and ends with 0. Returns the process's exit code. Throws when the
 // window cannot be loaded.
 int Main(const FormServices& services = FormServices::Real(), bool intoTray = false);
 

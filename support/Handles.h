@@ -30,6 +30,7 @@ inline void FreeLibraryModule(HMODULE module) { FreeLibrary(module); }
 inline void FreeKernelHandle(HANDLE handle) { CloseHandle(handle); }
 inline void FreeIcon(HICON icon) { DestroyIcon(icon); }
 inline void FreeView(void* view) { UnmapViewOfFile(view); }
+inline void FreeLocal(HLOCAL memory) { LocalFree(memory); }
 
 using UniqueFont = UniqueHandle<HFONT, FreeGdiObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, FreeGdiObject>;
@@ -43,6 +44,7 @@ using UniqueEvent = UniqueHandle<HANDLE, FreeKernelHandle>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, FreeKernelHandle>;
 using UniqueIcon = UniqueHandle<HICON, FreeIcon>;
 using UniqueView = UniqueHandle<void*, FreeView>;  // a mapped view of a section
+using UniqueLocal = UniqueHandle<HLOCAL, FreeLocal>;  // what a system call allocated for its caller to free
 
 // A window's device context (the screen's, for no window), released when it goes.
 class WindowDc {

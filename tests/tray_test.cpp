@@ -1,16 +1,25 @@
 // The notification area's icon and the log of changes, in-process, through the seam over
 // Shell_NotifyIconW: the switches and their stored values, the tip, one notice per burst, the
-// icon's menu and messages, Explorer's restart and the session's end.
+// icon's menu and messages, Explorer's restart and the session's end; the one icon's mark as a
+// start finds it.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <shellapi.h>
 
+#include <sddl.h>
+
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "mainwindow/frmMain.h"
+#include "startup/modMain.h"
+#include "support/Handles.h"
 #include "support/Hooks.h"
 #include "support/WindowIds.h"
 #include "tray/InstanceMark.h"
@@ -21,6 +30,31 @@ using namespace netpeek;
 using namespace netpeek::test;
 
 namespace {
+
+void CALLBACK QuitLoop(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    PostQuitMessage(0);
+}
+
+// A section of the session made as someone else would make it: under `name`, with `security` (SDDL;
+// none for the default), holding `size` bytes of `record`.
+struct ForeignSection {
+    ForeignSection(const std::wstring& name, const wchar_t* security, const void* record, DWORD size) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (security && !ConvertStringSecurityDescriptorToSecurityDescriptorW(security, SDDL_REVISION_1, &descriptor, nullptr))
+            return;
+        const UniqueLocal held(descriptor);
+        SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
+        section.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE, 0, size, name.c_str()));
+        made = section && GetLastError() != ERROR_ALREADY_EXISTS;
+        view.reset(section ? MapViewOfFile(section.get(), FILE_MAP_WRITE, 0, 0, size) : nullptr);
+        if (view)
+            std::memcpy(view.get(), record, size);
+    }
+    UniqueKernelHandle section;
+    UniqueView view;
+    bool made = false;
+};
 
 struct ShellCall {
     DWORD message;
@@ -98,6 +132,16 @@ protected:
         }));
     }
     void Minimise() { ShowWindow(form->Handle(), SW_MINIMIZE); }
+    // A start of the program as Netpeek.exe makes it: true where it went on with a window of its
+    // own (which read the table, until the loop was ended), false where it ended at once.
+    bool StartGoesOn() {
+        recorder.Take();
+        const UINT_PTR timer = SetTimer(nullptr, 0, 300, QuitLoop);
+        modMain::Main(recorder.Services());
+        KillTimer(nullptr, timer);
+        const auto calls = recorder.Take();
+        return std::count(calls.begin(), calls.end(), L"GetIPAddresses") > 0;
+    }
     void Reread() { form->UpdateFromTable(); }
 
     FormRecorder recorder;
@@ -184,6 +228,45 @@ TEST_F(Tray, StartedIntoTheTrayTheWindowWaitsBesideItsIcon) {
     SendMessageW(form->Handle(), InstanceMark::ShowMessage(), 0, 0);
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
     EXPECT_FALSE(IsIconic(form->Handle()));
+}
+
+// A mark that someone else made is not obeyed: the start goes on with a window of its own, where
+// it would otherwise end and leave the user nothing. An unprotected section of the name the mark
+// once had, naming another process's window; the mark as the user's own process may write it,
+// naming a window that is not the program's (the desktop's); and one another account made first
+// (an owner other than the user, as Wine lets a test give), naming a holder still starting.
+TEST_F(Tray, AMarkMadeBySomeoneElseIsNotObeyed) {
+    recorder.values[L"Minimize To Tray"] = L"1";
+    const HWND desktop = GetDesktopWindow();
+    DWORD other = 0;
+    ASSERT_NE(GetWindowThreadProcessId(desktop, &other), 0u);
+    ASSERT_NE(other, GetCurrentProcessId());
+    const std::wstring name = InstanceMark::SectionName();
+    ASSERT_FALSE(name.empty());
+    const std::wstring sid = name.substr(name.rfind(L'.') + 1);
+    const auto desktopValue = static_cast<LONG>(reinterpret_cast<LONG_PTR>(desktop));
+    {
+        const struct {
+            std::uint64_t window;
+            std::uint32_t process;
+        } old{static_cast<std::uint64_t>(desktopValue), other};
+        const ForeignSection section(L"Local\\Netpeek.Icon." + sid, nullptr, &old, sizeof(old));
+        ASSERT_TRUE(section.made);
+        EXPECT_TRUE(StartGoesOn()) << "an unprotected section of the old name";
+    }
+    {
+        InstanceMark made;
+        ASSERT_EQ(made.Claim(false), InstanceMark::Found::Ours);
+        const InstanceMark::Record record{desktopValue, static_cast<LONG>(other), 0};
+        const ForeignSection section(name, nullptr, &record, sizeof(record));
+        ASSERT_TRUE(section.view);
+        EXPECT_TRUE(StartGoesOn()) << "a mark naming the desktop's window";
+    }
+    const InstanceMark::Record starting{0, static_cast<LONG>(other), 0};
+    const ForeignSection squatted(name, L"O:SYD:(A;;GA;;;WD)", &starting, sizeof(starting));
+    ASSERT_TRUE(squatted.made);
+    EXPECT_TRUE(StartGoesOn()) << "another account's section";
+    EXPECT_EQ(static_cast<const InstanceMark::Record*>(squatted.view.get())->wanted, 0) << "nothing asked of its holder";
 }
 
 // The icon shows the network: only link-local addresses are a limited one, none at all no network.
@@ -475,3 +558,4 @@ TEST_F(Tray, ThePrimaryAddressIsMarkedFirstInTheTipCopiedAndToldWhenItMoves) {
     IconEvent(WM_CONTEXTMENU);
     EXPECT_NE(copyState & MF_GRAYED, 0u) << "no primary address";
 }
+

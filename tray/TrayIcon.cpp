@@ -38,7 +38,7 @@ bool TrayIcon::OnRegisteredMessage(UINT message, HWND owner) {
         return false;
     if (message == TaskbarCreatedMessage())
         AddOrRestore(owner);
-    else if (message == InstanceMark::ShowMessage() && m_shown)
+    else if (message == InstanceMark::ShowMessage())
         RestoreOwner();
     else
         return false;
@@ -107,8 +107,9 @@ bool TrayIcon::Add(HWND owner) {
         // where the shell refuses it, the icon speaks in plain mouse messages.
         data.uVersion = NOTIFYICON_VERSION_4;
         m_version4 = Hooks().shellNotifyIcon(NIM_SETVERSION, &data) != FALSE;
-        m_mark.Claim(owner);
     }
+    // Without the icon the window stays shown, and a second start still brings it up.
+    m_mark.Name(owner);
     return m_shown;
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "feed/TableFeed.h"
@@ -30,7 +31,8 @@ public:
     // What a message from the icon asks of the owner, beyond what the icon does itself.
     enum class Request { None, ShowLog };
 
-    TrayIcon() = default;
+    // `mark`, where the start took it already, is the one the icon's window is named in.
+    explicit TrayIcon(InstanceMark mark = {}) : m_mark(std::move(mark)) {}
     ~TrayIcon();
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
@@ -43,8 +45,9 @@ public:
     bool OnRegisteredMessage(UINT message, HWND owner);
 
     // Puts the icon, with its look and tip, in the notification area (again, after Explorer
-    // restarted), and marks `owner` as the window a second start brings up; false where the shell
-    // refused it, as when no taskbar is there yet. Timers and messages go to `owner`.
+    // restarted), and names `owner` in the mark as the window a second start brings up, also where
+    // the shell refused the icon; false where it did, as when no taskbar is there yet. Timers and
+    // messages go to `owner`.
     bool Add(HWND owner);
     // Takes the icon away, its mark, and any notice still gathering.
     void Remove();

@@ -1,8 +1,8 @@
 #!/bin/bash
 # What users expect of a tray tool. With "Minimize To Tray" off, two starts are two processes.
 # With it on, a second Netpeek.exe ends with 0 within seconds and brings up the first's hidden
-# window, one process and one icon left; after the first is ended with taskkill /f, a new start
-# is the one icon. "Запускать при входе в Windows", the context menu's last item, writes the Run
+# window, one process and one icon left; after the first is ended with taskkill /f, two starts
+# at one moment leave one process and one icon. "Запускать при входе в Windows", the context menu's last item, writes the Run
 # value "PATH" /tray (read back with reg query), unticked deletes it, ticked in a copy of the exe
 # in another folder points it there, and ticked over a StartupApproved entry marked off turns
 # that on. /tray starts with the icon and no window shown. In a namespace whose only address is
@@ -115,11 +115,30 @@ wait_window '^Netpeek$' "" "$E2E_TIMEOUT" >/dev/null || check_failed "the first'
 tray_picture "$E2E_WORK/one-icon.png"
 alike "$E2E_WORK/connected.png" "$E2E_WORK/one-icon.png" || check_failed "the tray holds more than the one icon"
 
-step "taskkill /f ends it; a new start is the one icon again"
+step "taskkill /f ends it; two starts at one moment then leave one program and one icon"
 ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all wine taskkill /f /im Netpeek.exe \
     >/dev/null 2>>"$E2E_WORK/wine.log"
 np_wait_exit || e2e_fail "taskkill /f did not end the program"
-np_start "$ns"
+np_launch "$ns" "$E2E_WORK" "$NETPEEK_EXE"
+starts=$NP_PID
+np_launch "$ns" "$E2E_WORK" "$NETPEEK_EXE"
+starts="$starts $NP_PID"
+ended="" end=$((SECONDS + E2E_START_TIMEOUT))
+while [ -z "$ended" ] && [ "$SECONDS" -le "$end" ]; do
+    for pid in $starts; do
+        kill -0 "$pid" 2>/dev/null || ended=$pid
+    done
+    sleep 0.1
+done
+[ -n "$ended" ] || e2e_fail "both starts still run"
+wait "$ended" 2>/dev/null
+code=$?
+[ "$code" = 0 ] || check_failed "the start that ended ended with $code, not 0"
+for pid in $starts; do
+    [ "$pid" = "$ended" ] || NP_PID=$pid
+done
+NP_WIN=$(wait_window '^Netpeek$' "" "$E2E_START_TIMEOUT") || e2e_fail "neither start shows its window"
+wait_drawn "$NP_WIN"
 [ "$(running)" = 1 ] || check_failed "$(running) processes run, not 1"
 tray_picture "$E2E_WORK/restarted.png"
 alike "$E2E_WORK/connected.png" "$E2E_WORK/restarted.png" || check_failed "the tray does not hold the one icon"
