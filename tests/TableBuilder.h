@@ -1,9 +1,10 @@
 #pragma once
-// Builds MIB_IPADDRTABLE byte buffers for the tests, laid out as Windows lays them out, and
-// IPv6 addresses from their groups.
+// Builds MIB_IPADDRTABLE byte buffers for the tests, laid out as Windows lays them out, IPv6
+// addresses from their groups, and a registry string's bytes.
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "addrtable/CIPv6Addr.h"
@@ -85,6 +86,17 @@ inline SocketAddress V4(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uin
     SocketAddress address;
     address.bytes = {a, b, c, d};
     return address;
+}
+
+// A REG_SZ's bytes as the registry gives them: UTF-16 and its NUL.
+inline std::vector<std::uint8_t> TextBytes(std::wstring_view text) {
+    std::vector<std::uint8_t> bytes;
+    for (const wchar_t c : text) {
+        bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    bytes.insert(bytes.end(), {0, 0});
+    return bytes;
 }
 
 }  // namespace netpeek::test

@@ -1,7 +1,7 @@
 // The notification area's icon and the log of changes, in-process, through the seam over
 // Shell_NotifyIconW: the switches and their stored values, the tip, one notice per burst, the
 // icon's menu and messages, Explorer's restart and the session's end; the one icon's mark as a
-// start finds it.
+// start finds it, and the start at logon as the registry holds it.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -13,16 +13,20 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "mainwindow/frmMain.h"
 #include "startup/modMain.h"
+#include "support/Application.h"
 #include "support/Handles.h"
 #include "support/Hooks.h"
 #include "support/WindowIds.h"
 #include "tray/InstanceMark.h"
+#include "tray/LogonStart.h"
 #include "tests/FormRecorder.h"
 #include "tests/TableBuilder.h"
 
@@ -559,3 +563,55 @@ TEST_F(Tray, ThePrimaryAddressIsMarkedFirstInTheTipCopiedAndToldWhenItMoves) {
     EXPECT_NE(copyState & MF_GRAYED, 0u) << "no primary address";
 }
 
+// The start at logon as the Run and StartupApproved values hold it: ticked only for this very exe
+// (quoted or not, whatever the case in any alphabet, any arguments, its variables expanded where
+// the value is expandable) that Windows' list has not turned off.
+TEST(LogonStart, OnlyThisExeAndNotTurnedOff) {
+    const std::wstring exe = L"C:\\Program Files\\Netpeek\\Netpeek.exe";
+    const std::vector<std::uint8_t> on = {2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, off = {3, 0, 0, 0, 0, 0, 0, 0, 0x50, 0x1d, 0, 0};
+    const auto value = [](std::wstring_view command, bool expandable = false) {
+        return std::optional(RunValue{TextBytes(command), expandable});
+    };
+    EXPECT_TRUE(ValuesStart(value(LogonCommandFor(exe)), std::nullopt, exe));
+    EXPECT_TRUE(ValuesStart(value(L"\"c:\\program files\\netpeek\\NETPEEK.EXE\""), on, exe));
+    EXPECT_TRUE(ValuesStart(value(L"C:\\Tools\\Netpeek.exe /tray"), std::vector<std::uint8_t>{6}, L"C:\\Tools\\Netpeek.exe"));
+    EXPECT_TRUE(ValuesStart(value(LogonCommandFor(exe)), std::vector<std::uint8_t>{}, exe)) << "an empty approval lets it run";
+    EXPECT_FALSE(ValuesStart(std::nullopt, on, exe)) << "absent";
+    EXPECT_FALSE(ValuesStart(value(LogonCommandFor(exe)), off, exe)) << "turned off in Task Manager";
+    EXPECT_FALSE(ValuesStart(value(LogonCommandFor(L"D:\\Old\\Netpeek.exe")), std::nullopt, exe)) << "moved";
+    EXPECT_FALSE(ValuesStart(value(exe), std::nullopt, exe)) << "unquoted, the path ends at its first blank";
+    EXPECT_FALSE(ValuesStart(value(L"\"C:\\Program Files\\Netpeek\\Netpeek.exe2\""), std::nullopt, exe));
+    EXPECT_FALSE(ValuesStart(value(L"\"C:\\Program Files\\Netpeek\\Netpeek.exe /tray"), std::nullopt, exe)) << "a quote never closed";
+
+    // A user's folder in Cyrillic, the value written in capitals.
+    const std::wstring ivan = L"C:\\Users\\Иван\\AppData\\Local\\Programs\\Netpeek\\Netpeek.exe";
+    EXPECT_TRUE(ValuesStart(value(L"\"C:\\USERS\\ИВАН\\APPDATA\\LOCAL\\PROGRAMS\\NETPEEK\\NETPEEK.EXE\" /tray"), on, ivan));
+    EXPECT_FALSE(ValuesStart(value(LogonCommandFor(L"C:\\Users\\Иванов\\AppData\\Local\\Programs\\Netpeek\\Netpeek.exe")),
+                             on, ivan));
+    // As a per-user installer writes it: expanded, it names the exe; taken as it stands, it does not.
+    wchar_t local[MAX_PATH] = {};
+    ASSERT_GT(GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH), 0u);
+    const std::wstring installed = std::wstring(local) + L"\\Programs\\Netpeek\\Netpeek.exe";
+    const std::wstring expandable = L"\"%LOCALAPPDATA%\\Programs\\Netpeek\\Netpeek.exe\" /tray";
+    EXPECT_TRUE(ValuesStart(value(expandable, true), on, installed));
+    EXPECT_FALSE(ValuesStart(value(expandable), on, installed)) << "a REG_SZ is not expanded";
+}
+
+// An expandable Run value in the user's key that names this exe through a variable ticks the item,
+// as Windows starts it; unticked, it is deleted.
+TEST(LogonStart, AnExpandableValueInTheRegistryIsOurs) {
+    const std::wstring exe = ModuleFileName(nullptr);
+    const std::size_t slash = exe.rfind(L'\\');
+    ASSERT_NE(slash, std::wstring::npos);
+    ASSERT_TRUE(SetEnvironmentVariableW(L"NETPEEK_TEST_FOLDER", exe.substr(0, slash).c_str()));
+    const std::wstring command = L"\"%NETPEEK_TEST_FOLDER%" + exe.substr(slash) + L"\" /tray";
+    constexpr wchar_t run[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    SetStartAtLogon(false);
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, run, kLogonValueName, REG_EXPAND_SZ, command.c_str(),
+                              static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    EXPECT_TRUE(StartsAtLogon());
+    SetStartAtLogon(false);
+    EXPECT_FALSE(StartsAtLogon());
+    SetEnvironmentVariableW(L"NETPEEK_TEST_FOLDER", nullptr);
+}

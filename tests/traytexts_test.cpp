@@ -165,43 +165,21 @@ TEST(TrayLook, LinkLocalAloneIsLimitedAndNothingIsNoNetwork) {
               L"Только локальный адрес 169.254.12.7 — Ethernet\n169.254.12.7 — Ethernet");
 }
 
-namespace {
-
-// A REG_SZ's bytes as the registry gives them: UTF-16 and its NUL.
-std::vector<std::uint8_t> TextBytes(std::wstring_view text) {
-    std::vector<std::uint8_t> bytes;
-    for (const wchar_t c : text) {
-        bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(c >> 8));
-    }
-    bytes.insert(bytes.end(), {0, 0});
-    return bytes;
-}
-
-}  // namespace
-
-// The start at logon as the Run and StartupApproved values hold it: ticked only for this very exe
-// (quoted or not, any case, any arguments) that Windows' list has not turned off.
-TEST(LogonStart, OnlyThisExeAndNotTurnedOff) {
+// A Run value as anyone may have written it: its text up to its NUL, and the program its command
+// names, quoted or up to the first blank. Whether that is this exe, Windows decides (tray_test).
+TEST(LogonStart, TheProgramARunValueNames) {
     const std::wstring exe = L"C:\\Program Files\\Netpeek\\Netpeek.exe";
-    const std::vector<std::uint8_t> on = {2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, off = {3, 0, 0, 0, 0, 0, 0, 0, 0x50, 0x1d, 0, 0};
     EXPECT_EQ(LogonCommandFor(exe), L"\"C:\\Program Files\\Netpeek\\Netpeek.exe\" /tray");
-    EXPECT_TRUE(ValuesStart(TextBytes(LogonCommandFor(exe)), std::nullopt, exe));
-    EXPECT_TRUE(ValuesStart(TextBytes(L"\"c:\\program files\\netpeek\\NETPEEK.EXE\""), on, exe));
-    EXPECT_TRUE(ValuesStart(TextBytes(L"C:\\Tools\\Netpeek.exe /tray"), std::vector<std::uint8_t>{6}, L"C:\\Tools\\Netpeek.exe"));
-    EXPECT_FALSE(ValuesStart(std::nullopt, on, exe)) << "absent";
-    EXPECT_FALSE(ValuesStart(TextBytes(LogonCommandFor(exe)), off, exe)) << "turned off in Task Manager";
-    EXPECT_FALSE(ValuesStart(TextBytes(LogonCommandFor(L"D:\\Old\\Netpeek.exe")), std::nullopt, exe)) << "moved";
-    EXPECT_FALSE(ValuesStart(TextBytes(L"C:\\Program Files\\Netpeek\\Netpeek.exe"), std::nullopt, exe))
-        << "unquoted, the path ends at its first blank";
-    EXPECT_FALSE(ValuesStart(TextBytes(L"\"C:\\Program Files\\Netpeek\\Netpeek.exe2\""), std::nullopt, exe));
-    // Garbage: an odd count of bytes, a quote never closed, nothing, a NUL before the path.
+    EXPECT_EQ(CommandProgram(StringValueText(TextBytes(LogonCommandFor(exe))).value_or(L"")), exe);
+    EXPECT_EQ(CommandProgram(L"  C:\\Tools\\Netpeek.exe /tray"), L"C:\\Tools\\Netpeek.exe");
+    EXPECT_EQ(CommandProgram(exe), L"C:\\Program") << "unquoted, the path ends at its first blank";
+    // Garbage: a quote never closed, nothing, an odd count of bytes, a NUL before the command.
+    EXPECT_EQ(CommandProgram(L"\"C:\\Program Files\\Netpeek\\Netpeek.exe /tray"), L"");
+    EXPECT_EQ(CommandProgram(L""), L"");
     std::vector<std::uint8_t> odd = TextBytes(LogonCommandFor(exe));
     odd.pop_back();
-    EXPECT_FALSE(ValuesStart(odd, std::nullopt, exe));
-    EXPECT_FALSE(ValuesStart(TextBytes(L"\"C:\\Program Files\\Netpeek\\Netpeek.exe /tray"), std::nullopt, exe));
-    EXPECT_FALSE(ValuesStart(std::vector<std::uint8_t>{}, std::nullopt, exe));
-    EXPECT_FALSE(ValuesStart(TextBytes(std::wstring(L"\0", 1) + LogonCommandFor(exe)), std::nullopt, exe));
-    EXPECT_TRUE(ValuesStart(TextBytes(LogonCommandFor(exe) + std::wstring(L"\0junk", 5)), std::vector<std::uint8_t>{}, exe))
-        << "what follows the NUL is no part of the command; an empty approval lets it run";
+    EXPECT_EQ(StringValueText(odd), std::nullopt);
+    EXPECT_EQ(StringValueText(TextBytes(std::wstring(L"\0", 1) + LogonCommandFor(exe))), L"");
+    EXPECT_EQ(StringValueText(TextBytes(LogonCommandFor(exe) + std::wstring(L"\0junk", 5))), LogonCommandFor(exe))
+        << "what follows the NUL is no part of the command";
 }

@@ -16,18 +16,30 @@ inline constexpr wchar_t kLogonValueName[] = L"Netpeek";
 
 // The command that starts this program at logon: its full path in quotes, then /tray.
 std::wstring LogonCommandFor(std::wstring_view exePath);
-// Whether a Run command starts the program at `exePath`: its first word (quoted, or up to the
-// first blank) is that path, whatever the letters' case; arguments after it do not matter.
-bool CommandStarts(std::wstring_view command, std::wstring_view exePath);
+// The program a Run command starts, as the command names it: its first word, quoted or up to the
+// first blank; arguments after it do not matter. Empty where it names none (a quote never closed).
+std::wstring_view CommandProgram(std::wstring_view command);
+// A string value's text from its bytes (UTF-16, little-endian, up to its NUL or its end); none
+// for bytes that are no text (an odd count).
+std::optional<std::wstring> StringValueText(std::span<const std::uint8_t> bytes);
 // Whether Windows' own list of startup apps lets the command run: no value, or one whose first
 // byte is even (2, 6), lets it; an odd first byte (3, 7) is "Disabled". An empty value lets it.
 bool StartupApproved(std::span<const std::uint8_t> bytes);
-// Whether the values as read start the exe at `exePath`: the Run value's bytes (a REG_SZ's UTF-16,
-// with its NUL or without) name it, and StartupApproved's, where there is one, let it run. None
-// where a value is not there; bytes that are no text (an odd count) name nothing.
-bool ValuesStart(const std::optional<std::vector<std::uint8_t>>& run,
-                 const std::optional<std::vector<std::uint8_t>>& approved, std::wstring_view exePath);
 
+// Windows only: the values as read, and the program's own.
+
+// The Run value as read: its bytes, and whether it is a REG_EXPAND_SZ, whose environment variables
+// Windows expands before it runs the command.
+struct RunValue {
+    std::vector<std::uint8_t> bytes;
+    bool expandable = false;
+};
+
+// Whether the values as read start the exe at `exePath`: the Run value's command (expanded, where
+// it is expandable) names that path as Windows compares paths, ordinally whatever the case in any
+// alphabet, and StartupApproved's, where there is one, lets it run. None where a value is not there.
+bool ValuesStart(const std::optional<RunValue>& run, const std::optional<std::vector<std::uint8_t>>& approved,
+                 std::wstring_view exePath);
 // Whether this program starts at logon: the Run value names this very exe and Windows' list has
 // not turned it off.
 bool StartsAtLogon();
