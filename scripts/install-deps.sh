@@ -5,7 +5,7 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 
 packages=(cmake make binutils g++ googletest g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-          wine fonts-wine xvfb xdotool imagemagick iproute2 procps x11-utils python3)
+          wine fonts-wine xvfb xdotool imagemagick iproute2 procps x11-utils python3 python3-yaml)
 # `install-deps.sh bench` adds what the benchmarks need.
 [ "${1:-}" = bench ] && packages+=(libbenchmark-dev)
 if "$here/runs-32bit.sh"; then
