@@ -48,7 +48,8 @@ run: programs
 	scripts/run.sh
 
 # The release: build/dist/Netpeek-<version>.zip with Netpeek.exe, Netpeek.com and ReadMe.txt,
-# the same bytes from every build of a commit; prints its SHA-256. Builds the programs only.
+# and beside it the winget and Scoop manifests that name it at NETPEEK_URL; the same bytes from
+# every build of a commit; prints the zip's SHA-256. Builds the programs only.
 dist: deps
 	cmake --preset windows -S $(ROOT) >/dev/null
 	@set -o pipefail; cmake --build $(BUILD)/windows --target dist -- --no-print-directory | grep -v '^\[ *[0-9]*%\] Built target'
