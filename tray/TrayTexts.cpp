@@ -52,33 +52,18 @@ std::wstring FitLines(std::wstring_view first, const std::vector<std::wstring>& 
     }
 }
 
-namespace {
-
-bool LinkLocal(const SocketAddress& address) {
-    return address.family == 6 ? address.bytes[0] == 0xFE && (address.bytes[1] & 0xC0) == 0x80
-                               : address.bytes[0] == 169 && address.bytes[1] == 254;
-}
-
-}  // namespace
-
 NetworkLook LookOf(const AdapterMap& adapters) {
-    if (adapters.empty())
-        return {};
-    std::optional<std::wstring> linkLocal;
-    for (const auto& [index, adapter] : adapters) {
-        if (adapter.operStatus != kOperStatusUp || adapter.ifType == kIfTypeLoopback)
-            continue;
-        for (const AdapterUnicast& unicast : adapter.unicast) {
-            if (!LinkLocal(unicast.address))
-                return {};
-            // The IPv4 one names the failure best: DHCP gave no address.
-            if (!linkLocal || (unicast.address.family == 4 && linkLocal->find(L':') != std::wstring::npos))
-                linkLocal = AddressText(unicast.address) + L" — " + adapter.friendlyName;
-        }
+    const NetworkReach reach = ReachOf(adapters);
+    switch (reach.state) {
+    case NetworkState::Limited:
+        return {reach.state, L"Только локальный адрес " + AddressText(*reach.linkLocal) + L" — " +
+                                 reach.linkLocalInterface->friendlyName};
+    case NetworkState::None:
+        return {reach.state, L"Нет подключения к сети"};
+    case NetworkState::Connected:
+        break;
     }
-    if (linkLocal)
-        return {NetworkState::Limited, L"Только локальный адрес " + *linkLocal};
-    return {NetworkState::None, L"Нет подключения к сети"};
+    return {};
 }
 
 std::wstring TipText(const std::vector<std::wstring>& lines, const NetworkLook& look) {

@@ -13,6 +13,7 @@
 
 #include "interfaces/AdapterInfo.h"
 #include "interfaces/InterfaceText.h"
+#include "interfaces/NetworkState.h"
 #include "interfaces/Routes.h"
 #include "rows/ChangeLines.h"
 #include "rows/ListRow.h"
@@ -38,11 +39,7 @@ std::vector<std::wstring> AddressLines(const ListRows& rows, const AdapterMap& a
 std::wstring FitLines(std::wstring_view first, const std::vector<std::wstring>& lines, std::size_t limit,
                       std::size_t most);
 
-// Whether the interfaces reach a network, as the icon shows it: an interface that is up, other
-// than the loopback, with an address that is not link-local (169.254.0.0/16, fe80::/10) is
-// connected; where the only such addresses are link-local ones (DHCP failed) the network is
-// limited; where there is none, there is none. Unknown interfaces (none read) count as connected.
-enum class NetworkState { Connected, Limited, None };
+// The network's look, as the icon shows it (ReachOf's rule).
 struct NetworkLook {
     NetworkState state = NetworkState::Connected;
     std::wstring words;  // how the tip's first line and the notice say it
