@@ -272,6 +272,12 @@ std::uint32_t ReplaceWithReplaceFileW(const std::wstring& target, const std::wst
     return GetLastError();
 }
 
+std::uint32_t ReplaceByRenaming(const std::wstring& target, const std::wstring& temp, const std::wstring&) {
+    if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return ERROR_SUCCESS;
+    return GetLastError();
+}
+
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty())
         return {};
@@ -314,6 +320,11 @@ void WriteTextTo(HANDLE handle, const std::wstring& text) {
 
 TextFileWriter& TextFileWriter::Instance() {
     static TextFileWriter writer;
+    return writer;
+}
+
+TextFileWriter& TextFileWriter::ForReaders() {
+    static TextFileWriter writer(ReplaceByRenaming);
     return writer;
 }
 

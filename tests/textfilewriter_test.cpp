@@ -115,17 +115,21 @@ TEST_F(TextFileWriterTest, WritesExactUtf8WithoutMarkReplacingWholeAndLeavesNoTe
 }
 
 // A file the user made hidden stays hidden, and keeps its other attributes, when a new
-// version replaces it.
+// version replaces it; so does a collector's file, which the writer for readers renames over it.
 TEST_F(TextFileWriterTest, ReplacedFileKeepsItsAttributes) {
-    const std::wstring path = folder + L"hidden.csv";
-    WriteBytes(path, "old\r\n");
-    constexpr DWORD kSet = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
-    ASSERT_TRUE(SetFileAttributesW(path.c_str(), kSet));
-    ASSERT_EQ(GetFileAttributesW(path.c_str()) & kSet, kSet) << "this file system keeps no attributes";
-    EXPECT_TRUE(Write(path, L"new"));
-    EXPECT_EQ(ReadBytes(path), "new");
-    EXPECT_EQ(GetFileAttributesW(path.c_str()) & kSet, kSet);
-    EXPECT_EQ(Listing(), Names{L"hidden.csv"});
+    for (TextFileWriter* writer : {&TextFileWriter::Instance(), &TextFileWriter::ForReaders()}) {
+        const std::wstring path = folder + L"hidden.csv";
+        WriteBytes(path, "old\r\n");
+        constexpr DWORD kSet = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+        ASSERT_TRUE(SetFileAttributesW(path.c_str(), kSet));
+        ASSERT_EQ(GetFileAttributesW(path.c_str()) & kSet, kSet) << "this file system keeps no attributes";
+        EXPECT_TRUE(writer->WriteTextFile(path, L"new", kWriteReplaceExisting));
+        EXPECT_EQ(ReadBytes(path), "new");
+        EXPECT_EQ(GetFileAttributesW(path.c_str()) & kSet, kSet);
+        EXPECT_EQ(Listing(), Names{L"hidden.csv"});
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+    }
 }
 
 TEST_F(TextFileWriterTest, MissingFolderIsPathNotFoundNamingTheFullFileName) {
