@@ -16,18 +16,21 @@ struct SaveSwitch {
     SaveFormat format;
 };
 
-constexpr std::array<SaveSwitch, 4> kSaveSwitches{{
+constexpr std::array<SaveSwitch, 5> kSaveSwitches{{
     {L"scomma", SaveFormat::Comma},
     {L"stab", SaveFormat::Tab},
     {L"sjson", SaveFormat::Json},
     {L"shtml", SaveFormat::Html},
+    {L"sprom", SaveFormat::Prometheus},
 }};
 
-// The watch's formats, for the change lines the program writes as it sees them.
-constexpr std::array<SaveSwitch, 3> kWatchSwitches{{
+// The watch's formats, for the change lines the program writes as it sees them, or the metrics it
+// rewrites.
+constexpr std::array<SaveSwitch, 4> kWatchSwitches{{
     {L"wcomma", SaveFormat::Comma},
     {L"wtab", SaveFormat::Tab},
     {L"wjson", SaveFormat::Json},
+    {L"wprom", SaveFormat::Prometheus},
 }};
 
 constexpr wchar_t kDescendingMark = L'~';
@@ -35,24 +38,26 @@ constexpr std::wstring_view kStandardOutput = L"-";
 
 constexpr wchar_t kUnknownArgument[] = L"Непонятный аргумент командной строки: «%». Список ключей: Netpeek.exe /?";
 constexpr wchar_t kNoFileName[] = L"После ключа % нужно имя файла (- или пустое имя \"\" — стандартный вывод).";
-constexpr wchar_t kTwoSaves[] = L"Задано больше одного ключа сохранения; нужен один из /scomma, /stab, /sjson, /shtml.";
+constexpr wchar_t kTwoSaves[] = L"Задано больше одного ключа сохранения; нужен один из /scomma, /stab, /sjson, /shtml, /sprom.";
 constexpr wchar_t kNoColumn[] = L"После ключа /sort нужен столбец: его номер от 0 до % или заголовок.";
 constexpr wchar_t kBadColumn[] = L"Нет такого столбца: «%». Столбец задаётся номером от 0 до % или заголовком.";
 constexpr wchar_t kTwoOrders[] = L"Ключи /sort и /nosort задаются не больше одного раза и не вместе.";
 constexpr wchar_t kOrderWithoutSave[] =
-    L"Ключи /sort и /nosort действуют только вместе с ключом сохранения: /scomma, /stab, /sjson или /shtml.";
+    L"Ключи /sort и /nosort действуют только вместе с ключом сохранения: /scomma, /stab, /sjson, /shtml или /sprom.";
 constexpr wchar_t kOrderWithWatch[] =
     L"Ключи /sort и /nosort не действуют вместе с ключом слежения: его строки идут в порядке самой таблицы.";
-constexpr wchar_t kTwoWatches[] = L"Задано больше одного ключа слежения; нужен один из /wcomma, /wtab, /wjson.";
+constexpr wchar_t kTwoWatches[] = L"Задано больше одного ключа слежения; нужен один из /wcomma, /wtab, /wjson, /wprom.";
 constexpr wchar_t kSaveAndWatch[] =
-    L"Ключи сохранения (/scomma, /stab, /sjson, /shtml) и слежения (/wcomma, /wtab, /wjson) не задаются вместе.";
+    L"Ключи сохранения (/scomma, /stab, /sjson, /shtml, /sprom) и слежения (/wcomma, /wtab, /wjson, /wprom) не "
+    L"задаются вместе.";
 constexpr wchar_t kNoSeconds[] = L"После ключа /wfor нужно число секунд: целое от 1 до %.";
 constexpr wchar_t kBadSeconds[] = L"Неверное число секунд: «%». После /wfor нужно целое число от 1 до %.";
 constexpr wchar_t kSecondsWithoutWatch[] =
-    L"Ключ /wfor действует только вместе с ключом слежения: /wcomma, /wtab или /wjson.";
+    L"Ключ /wfor действует только вместе с ключом слежения: /wcomma, /wtab, /wjson или /wprom.";
 constexpr wchar_t kTwoIPv6[] = L"Ключи /ipv6 и /noipv6 задаются не больше одного раза и не вместе.";
 constexpr wchar_t kIPv6WithoutSave[] = L"Ключи /ipv6 и /noipv6 действуют только вместе с ключом сохранения или "
-                                       L"слежения: /scomma, /stab, /sjson, /shtml, /wcomma, /wtab или /wjson.";
+                                       L"слежения: /scomma, /stab, /sjson, /shtml, /sprom, /wcomma, /wtab, /wjson "
+                                       L"или /wprom.";
 constexpr wchar_t kNoColumns[] =
     L"После ключа /columns нужны столбцы через запятую: номера от 0 до % или заголовки, либо all.";
 constexpr wchar_t kBadColumns[] =
@@ -60,7 +65,9 @@ constexpr wchar_t kBadColumns[] =
 constexpr wchar_t kColumnTwice[] = L"Столбец «%» задан в /columns дважды.";
 constexpr wchar_t kSwitchTwice[] = L"Ключ % задаётся не больше одного раза.";
 constexpr wchar_t kWithoutSave[] = L"Ключ % действует только вместе с ключом сохранения или слежения: /scomma, "
-                                   L"/stab, /sjson, /shtml, /wcomma, /wtab или /wjson.";
+                                   L"/stab, /sjson, /shtml, /sprom, /wcomma, /wtab, /wjson или /wprom.";
+constexpr wchar_t kColumnsWithMetrics[] =
+    L"Ключ /columns не задаётся вместе с /sprom и /wprom: метки метрик всегда одни и те же.";
 constexpr wchar_t kConnectedAndAll[] =
     L"Ключи /connected и /allinterfaces не задаются вместе: /allinterfaces показывает все интерфейсы.";
 constexpr wchar_t kTrayWithSave[] =
@@ -69,9 +76,9 @@ constexpr std::wstring_view kAllColumns = L"all";
 
 constexpr wchar_t kUsage[] =
     L"Netpeek [/tray]\r\n"
-    L"Netpeek /scomma | /stab | /sjson | /shtml ФАЙЛ [/sort [~]СТОЛБЕЦ | /nosort]\r\n"
+    L"Netpeek /scomma | /stab | /sjson | /shtml | /sprom ФАЙЛ [/sort [~]СТОЛБЕЦ | /nosort]\r\n"
     L"        [/ipv6 | /noipv6] [/columns СПИСОК] [/allinterfaces | /connected] [/primary]\r\n"
-    L"Netpeek /wcomma | /wtab | /wjson ФАЙЛ [/wfor СЕКУНДЫ]\r\n"
+    L"Netpeek /wcomma | /wtab | /wjson | /wprom ФАЙЛ [/wfor СЕКУНДЫ]\r\n"
     L"        [/ipv6 | /noipv6] [/columns СПИСОК] [/allinterfaces | /connected] [/primary]\r\n"
     L"\r\n"
     L"Без ключей программа открывает своё окно; с ключом /tray — скрытым за значком\r\n"
@@ -82,7 +89,9 @@ constexpr wchar_t kUsage[] =
     L"  /scomma ФАЙЛ     CSV, те же байты, что пишет «Экспорт в файл...» (F2);\r\n"
     L"  /stab ФАЙЛ       поля через табуляцию, без кавычек;\r\n"
     L"  /sjson ФАЙЛ      массив JSON, по объекту на строку таблицы;\r\n"
-    L"  /shtml ФАЙЛ      страница HTML с таблицей.\r\n"
+    L"  /shtml ФАЙЛ      страница HTML с таблицей;\r\n"
+    L"  /sprom ФАЙЛ      метрики Prometheus: по ряду на адрес и их счёт (для\r\n"
+    L"                   textfile collector у windows_exporter), без /columns.\r\n"
     L"  ФАЙЛ - или \"\" — стандартный вывод (файл с именем «-» — .\\-).\r\n"
     L"  /sort СТОЛБЕЦ    сортировать по столбцу: номер от 0 или заголовок (IP);\r\n"
     L"                   ~ перед ним — по убыванию (/sort ~IP).\r\n"
@@ -107,6 +116,8 @@ constexpr wchar_t kUsage[] =
     L"  /wtab ФАЙЛ       поля через табуляцию под строкой заголовков;\r\n"
     L"  /wjson ФАЙЛ      JSON Lines: по объекту на строку, без заголовков.\r\n"
     L"  Файл дописывается, а не заменяется; заголовок — только в новый или пустой.\r\n"
+    L"  /wprom ФАЙЛ      метрики /sprom и счётчик изменений: файл заменяется\r\n"
+    L"                   целиком в начале и после каждого изменения.\r\n"
     L"  /wfor СЕКУНДЫ    закончить через столько секунд (целое от 1).\r\n"
     L"Ключи пишутся с / или -, в любом регистре. Код завершения 0 — успех, иначе\r\n"
     L"номер ошибки Windows (87 — неверные аргументы, 13 — файл других строк).";
@@ -313,6 +324,8 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
         Refuse(kIPv6WithoutSave);
     if (line.columns && !writes)
         Refuse(Filled(kWithoutSave, {L"/columns"}));
+    if (line.columns && writes && line.format == SaveFormat::Prometheus)
+        Refuse(kColumnsWithMetrics);
     for (const auto& [given, name] : {std::pair{line.allInterfaces, L"/allinterfaces"}, std::pair{line.connected, L"/connected"},
                                       std::pair{line.primary, L"/primary"}})
         if (given && !writes)

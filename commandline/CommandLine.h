@@ -14,7 +14,8 @@
 
 namespace netpeek {
 
-enum class SaveFormat { Comma, Tab, Json, Html };
+// Prometheus: the table as metrics in Prometheus' text format, a file rewritten whole by its watch.
+enum class SaveFormat { Comma, Tab, Json, Html, Prometheus };
 
 // Where the saved rows take their order from.
 enum class SaveOrder {
@@ -32,7 +33,8 @@ enum class SaveIPv6 {
 
 struct CCommandLine {
     // Window: no arguments (or /tray), the program as it always was. Usage: /? anywhere. Watch: the lines of
-    // the table's changes (in Comma, Tab or Json) until it is ended.
+    // the table's changes (in Comma, Tab or Json), or its metrics rewritten at each change (Prometheus),
+    // until it is ended.
     enum class Action { Window, Usage, Save, Watch };
     Action action = Action::Window;
     SaveFormat format = SaveFormat::Comma;
@@ -57,8 +59,9 @@ struct CCommandLine {
 // without its file name, more than one save switch, /sort without a column or with one that does
 // not exist, /sort or /nosort twice or together, /sort or /nosort without a save switch, and the
 // same for /ipv6 and /noipv6; for /columns without its list, with a column that does not exist or
-// one given twice, given twice itself or without a save switch; for /allinterfaces, /connected
-// and /primary twice or without a save switch, for /allinterfaces beside /connected; and for /tray twice or beside a save or watch switch. A watch switch (/wcomma, /wtab, /wjson) takes the place of a save switch
+// one given twice, given twice itself, without a save switch or beside /sprom or /wprom (whose
+// labels are fixed); for /allinterfaces, /connected
+// and /primary twice or without a save switch, for /allinterfaces beside /connected; and for /tray twice or beside a save or watch switch. A watch switch (/wcomma, /wtab, /wjson, /wprom) takes the place of a save switch
 // for /ipv6, /noipv6, /columns and /allinterfaces; it is refused beside a save switch, another
 // watch switch, /sort or /nosort, and so is /wfor without one, without its seconds, with a number
 // below 1 or above kMaxWatchSeconds, or twice. A column number or the seconds may have any zeros

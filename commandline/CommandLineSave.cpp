@@ -10,14 +10,18 @@
 
 #include "NetpeekVersion.h"
 #include "commandline/CommandLine.h"
+#include "commandline/MetricsWatch.h"
 #include "commandline/Watch.h"
 #include "export/ChangeFormats.h"
 #include "export/CsvText.h"
+#include "export/MetricsText.h"
 #include "export/TableFormats.h"
 #include "feed/TableFeed.h"
 #include "feed/TableSources.h"
+#include "interfaces/NetworkState.h"
 #include "rows/Columns.h"
 #include "rows/ListRow.h"
+#include "rows/RowOrder.h"
 #include "settings/Settings.h"
 #include "support/Application.h"
 #include "support/ConsoleOutput.h"
@@ -116,6 +120,9 @@ ViewChoice ChoiceOf(const CCommandLine& line, const SettingsStore& settings) {
             if (id >= static_cast<int>(kBaseColumnCount))
                 choice.extras.push_back(id);
     }
+    // The metrics' labels take the interface's name and the "Route" cell, whatever the window shows.
+    if (line.format == SaveFormat::Prometheus)
+        choice.extras.assign(std::begin(kMetricsExtras), std::end(kMetricsExtras));
     if (line.allInterfaces) {
         choice.hidden.clear();
         choice.connectedOnly = false;
@@ -137,6 +144,7 @@ std::wstring FormatText(const CCommandLine& line, const CListTexts& texts) {
     case SaveFormat::Html:
         return HtmlText(texts, std::wstring(kProductName) + L" " + L"" NETPEEK_VERSION_TEXT, Now());
     case SaveFormat::Comma:
+    case SaveFormat::Prometheus:  // no list's text: SavedText writes its own
         break;
     }
     return CsvText(texts);
@@ -163,9 +171,38 @@ ChangeFormat ChangeFormatOf(SaveFormat format) {
     case SaveFormat::Tab: return ChangeFormat::Tab;
     case SaveFormat::Json: return ChangeFormat::Json;
     case SaveFormat::Comma:
-    case SaveFormat::Html: break;
+    case SaveFormat::Html:
+    case SaveFormat::Prometheus: break;
     }
     return ChangeFormat::Comma;
+}
+
+// What a save writes of the table the feed read last.
+std::wstring SavedText(const CCommandLine& line, const ViewChoice& choice, const std::vector<int>& columns,
+                       const TableFeed& feed) {
+    if (line.format != SaveFormat::Prometheus)
+        return FormatText(line, TableTexts(feed.Rows(), choice.sort, columns));
+    const std::vector<std::size_t> order = SortedOrder(feed.Rows(), choice.sort);
+    return MetricsText(feed.Rows(), order, choice.ipv6, ReachOf(feed.ReadInterfaces()).state);
+}
+
+// Where a whole text goes: standard output, or the file through the safe writer, in place of what
+// it held. `context` says what is being done, for the message.
+WatchSink WholeTextSink(const CCommandLine& line, std::wstring& context) {
+    if (!line.fileName.empty()) {
+        context = Naming(kSaveFailed, line.fileName);
+        // A collector may read the metrics at any moment: their file never goes missing for one.
+        TextFileWriter& writer =
+            line.format == SaveFormat::Prometheus ? TextFileWriter::ForReaders() : TextFileWriter::Instance();
+        return [&line, &writer](const std::wstring& text) {
+            writer.WriteTextFile(line.fileName, text, kWriteReplaceExisting);
+        };
+    }
+    context = kOutputFailed;
+    const HANDLE out = StdHandle(STD_OUTPUT_HANDLE);
+    if (out == nullptr)
+        throw SystemError(ERROR_INVALID_HANDLE);
+    return [out](const std::wstring& text) { WriteTextTo(out, text); };
 }
 
 // The reader of a pipe went away (`| Select-Object -First 5`): the watch has done its work. Windows
@@ -232,9 +269,15 @@ std::optional<int> RunCommandLine(const std::vector<std::wstring>& args, Message
             // Both hear the session's end through a hidden window; the console twin, whose messages
             // never go in a box, hears Ctrl+C and the console's end through its console too.
             WatchSession session(messages == Messages::ErrorOnly ? WatchConsole::Handler : WatchConsole::None);
-            Watch watch(services, choice, columns, ChangeFormatOf(line.format));
             try {
-                RunWatch(line, services, session, watch, context);
+                if (line.format == SaveFormat::Prometheus) {
+                    MetricsWatch watch(services, choice);
+                    watch.Start(WholeTextSink(line, context));
+                    session.Follow(services, watch.Choice(), [&watch] { return watch.Reread(); }, line.watchSeconds);
+                } else {
+                    Watch watch(services, choice, columns, ChangeFormatOf(line.format));
+                    RunWatch(line, services, session, watch, context);
+                }
             } catch (const CError& error) {
                 if (!ReaderGone(error))
                     throw;
@@ -243,18 +286,8 @@ std::optional<int> RunCommandLine(const std::vector<std::wstring>& args, Message
         }
         TableFeed feed(services, choice);
         feed.Read();
-        const std::wstring text = FormatText(line, TableTexts(feed.Rows(), choice.sort, columns));
-
-        if (line.fileName.empty()) {
-            context = kOutputFailed;
-            const HANDLE out = StdHandle(STD_OUTPUT_HANDLE);
-            if (out == nullptr)
-                throw SystemError(ERROR_INVALID_HANDLE);
-            WriteTextTo(out, text);
-        } else {
-            context = Naming(kSaveFailed, line.fileName);
-            TextFileWriter::Instance().WriteTextFile(line.fileName, text, kWriteReplaceExisting);
-        }
+        const std::wstring text = SavedText(line, choice, columns, feed);
+        WholeTextSink(line, context)(text);
         return 0;
     } catch (...) {
         const CError error = CurrentError();

@@ -142,9 +142,10 @@ bool WatchSession::Ended() const {
     return m_ended || WaitForSingleObject(StopEvent(), 0) == WAIT_OBJECT_0;
 }
 
-void WatchSession::Follow(const TableSources& services, Watch& watch, std::uint32_t seconds) {
+void WatchSession::Follow(const TableSources& services, const ViewChoice& choice, const TableFollower::RereadFn& reread,
+                          std::uint32_t seconds) {
     const ULONGLONG end = seconds == 0 ? 0 : GetTickCount64() + seconds * 1000ull;
-    m_follower.Attach(m_window.get(), services, watch.Choice(), [&watch] { return watch.Reread(); });
+    m_follower.Attach(m_window.get(), services, choice, reread);
     m_follower.Start();
     struct Stop {
         TableFollower& follower;

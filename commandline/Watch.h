@@ -74,7 +74,12 @@ public:
     // Follows the table for the watch until it is ended: by the console's control handler, by the
     // end of the session (WM_ENDSESSION) or a WM_CLOSE, or once `seconds` have passed (0: never).
     // Returns after the last whole line; raises the error of a line that could not be written.
-    void Follow(const TableSources& services, Watch& watch, std::uint32_t seconds);
+    void Follow(const TableSources& services, Watch& watch, std::uint32_t seconds) {
+        Follow(services, watch.Choice(), [&watch] { return watch.Reread(); }, seconds);
+    }
+    // The same for any watch that reads the table as `choice` says each time `reread` is called.
+    void Follow(const TableSources& services, const ViewChoice& choice, const TableFollower::RereadFn& reread,
+                std::uint32_t seconds);
 
     HWND Window() const { return m_window.get(); }
 

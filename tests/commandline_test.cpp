@@ -160,6 +160,10 @@ TEST(CommandLine, WatchSwitchesTakeATargetTheSavesChoicesAndTheSecondsOfWfor) {
     EXPECT_EQ(comma.columns, std::vector<int>{kColIP});
     EXPECT_TRUE(comma.allInterfaces);
     EXPECT_EQ(Parse({L"/wjson", L"-", L"/wfor", L"999999999"}).watchSeconds, kMaxWatchSeconds);
+    const CCommandLine metrics = Parse({L"/WPROM", L"C:\\exporter\\netpeek.prom", L"/primary"});
+    EXPECT_EQ(metrics.action, CCommandLine::Action::Watch);
+    EXPECT_EQ(metrics.format, SaveFormat::Prometheus);
+    EXPECT_EQ(Parse({L"/sprom", L"-", L"/sort", L"~IP"}), Save(SaveFormat::Prometheus, L"", SaveOrder::Given, {kColIP, true}));
     EXPECT_NE(UsageText().find(L"/wjson"), std::wstring::npos);
     EXPECT_NE(UsageText().find(L"/wfor"), std::wstring::npos);
 }
@@ -182,4 +186,10 @@ TEST(CommandLine, BadWatchLinesAreRefusedNamingWhatIsWrong) {
     ExpectRefused({L"/wfor", L"5"}, L"/wjson");
     ExpectRefused({L"/scomma", L"x", L"/wfor", L"5"}, L"/wcomma");
     ExpectRefused({L"/ipv6"}, L"/wjson");
+    // The metrics' labels are fixed, and their watch writes the table's order, as every watch does.
+    ExpectRefused({L"/columns", L"IP", L"/sprom", L"x.prom"}, L"/columns");
+    ExpectRefused({L"/wprom", L"x.prom", L"/columns", L"all"}, L"/columns");
+    ExpectRefused({L"/wprom", L"x.prom", L"/nosort"}, L"/nosort");
+    ExpectRefused({L"/sprom", L"x.prom", L"/wprom", L"y.prom"}, L"/wprom");
+    ExpectRefused({L"/wprom", L"x.prom", L"/wtab", L"y.tsv"}, L"/wprom");
 }

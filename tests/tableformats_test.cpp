@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "export/ChangeFormats.h"
+#include "export/MetricsText.h"
 #include "export/TableFormats.h"
 #include "rows/ChangeLines.h"
+#include "rows/InterfaceCells.h"
 #include "rows/RowsOfTables.h"
 #include "tests/TableBuilder.h"
 
@@ -189,4 +191,116 @@ TEST(ChangeLines, ALogTakesMoreLinesOnlyUnderItsOwnHeader) {
     EXPECT_FALSE(LogTakes(R"({"Time": "t", "Event": "x", "Interface": "1", "IP": "1"} x)", ChangeFormat::Json, headers));
     EXPECT_FALSE(LogTakes(R"({"Time": "t", "Event": "x", "Interface": "1", "IP": "1)", ChangeFormat::Json, headers));
     EXPECT_FALSE(LogTakes(R"([{"Time": "t", "Event": "x", "Interface": "1", "IP": "1"}])", ChangeFormat::Json, headers));
+}
+
+namespace {
+
+AdapterInfo Named(std::wstring name) {
+    AdapterInfo adapter;
+    adapter.friendlyName = std::move(name);
+    adapter.operStatus = kOperStatusUp;
+    return adapter;
+}
+
+// The rows of a read for the metrics: the interface's name and the primary address's "Route".
+ListRows MetricsRows(const std::vector<test::RawRow>& rows4, const CIPv6AddrList& rows6, const AdapterMap& adapters,
+                     std::span<const RowKey> primary) {
+    const AdapterLookup lookup(adapters, [](std::int64_t) { return LocalMinute{}; });
+    const RowContext context{&lookup, CellOf(kColName) | CellOf(kColRoute), primary};
+    ListRows rows = ToListRows(DecodeAddrTable(test::TableBytes(rows4)), context);
+    const ListRows six = ToListRows(rows6, context);
+    rows.insert(rows.end(), six.begin(), six.end());
+    return rows;
+}
+
+std::vector<std::size_t> InOrder(std::size_t count) {
+    std::vector<std::size_t> order(count);
+    for (std::size_t i = 0; i < count; ++i)
+        order[i] = i;
+    return order;
+}
+
+}  // namespace
+
+// A laptop on Ethernet with a VPN up whose name a user typed awkwardly, and IPv6 shown: each address
+// one series, the Ethernet address its family's primary one, the VPN's name escaped.
+TEST(Metrics, EachAddressIsOneSeriesWithItsLabelsThenTheCountsAndTheState) {
+    const AdapterMap adapters = {{1, Named(L"Loopback")}, {12, Named(L"Ethernet")},
+                                 {47, Named(L"VPN \"офис\" C:\\vpn\nнов")}};
+    CIPv6AddrRow local;
+    local.InterfaceIndex = 12;
+    local.Address = test::V6({0xfe80, 0, 0, 0, 0, 0, 0, 1});
+    local.ScopeId = 12;
+    local.OnLinkPrefixLength = 64;
+    local.DadState = kDadStatePreferred;
+    const RowKey ethernet{AddressFamily::IPv4, 12, {10, 9, 0, 5}};
+    const ListRows rows = MetricsRows({Row(1, {127, 0, 0, 1}, {255, 0, 0, 0}, 1), Row(12, {10, 9, 0, 5}, {255, 255, 255, 0}, 5),
+                                       Row(47, {10, 8, 0, 6}, {255, 255, 255, 255}, 1)},
+                                      {local}, adapters, std::span(&ethernet, 1));
+    EXPECT_EQ(MetricsText(rows, InOrder(rows.size()), true, NetworkState::Connected),
+              L"# HELP netpeek_address_info An address of the machine, always 1: its family, its interface's index and "
+              L"name, the address, its prefix length, its type, and whether it is its family's primary address (the "
+              L"one the default route's traffic leaves by).\n"
+              L"# TYPE netpeek_address_info gauge\n"
+              L"netpeek_address_info{family=\"ipv4\",interface_index=\"1\",interface_name=\"Loopback\",address=\"127.0.0.1\","
+              L"prefix_length=\"8\",type=\"Primary\",primary=\"0\"} 1\n"
+              L"netpeek_address_info{family=\"ipv4\",interface_index=\"12\",interface_name=\"Ethernet\",address=\"10.9.0.5\","
+              L"prefix_length=\"24\",type=\"Primary, Dynamic\",primary=\"1\"} 1\n"
+              L"netpeek_address_info{family=\"ipv4\",interface_index=\"47\",interface_name=\"VPN \\\"офис\\\" C:\\\\vpn\\nнов\","
+              L"address=\"10.8.0.6\",prefix_length=\"32\",type=\"Primary\",primary=\"0\"} 1\n"
+              L"netpeek_address_info{family=\"ipv6\",interface_index=\"12\",interface_name=\"Ethernet\",address=\"fe80::1%12\","
+              L"prefix_length=\"64\",type=\"\",primary=\"0\"} 1\n"
+              L"# HELP netpeek_addresses The addresses of each family.\n"
+              L"# TYPE netpeek_addresses gauge\n"
+              L"netpeek_addresses{family=\"ipv4\"} 3\n"
+              L"netpeek_addresses{family=\"ipv6\"} 1\n"
+              L"# HELP netpeek_primary_addresses The primary addresses of each family: 1 where a default route leads out "
+              L"of the machine, 0 where none does.\n"
+              L"# TYPE netpeek_primary_addresses gauge\n"
+              L"netpeek_primary_addresses{family=\"ipv4\"} 1\n"
+              L"netpeek_primary_addresses{family=\"ipv6\"} 0\n"
+              L"# HELP netpeek_network_state The network as Netpeek's icon shows it, 1 for the state it is in: connected, "
+              L"limited (the interfaces that are up have link-local addresses alone) or none (they have no address).\n"
+              L"# TYPE netpeek_network_state gauge\n"
+              L"netpeek_network_state{state=\"connected\"} 1\n"
+              L"netpeek_network_state{state=\"limited\"} 0\n"
+              L"netpeek_network_state{state=\"none\"} 0\n");
+}
+
+// Linux lets an interface hold one address under two masks, and lists it twice when added twice:
+// two masks are two series, the same row twice is one. The order given is the series' order; the
+// watch adds its counter and the time of its last change; no address at all still says each family.
+TEST(Metrics, NoSeriesTwiceTheOrderGivenAndTheWatchsCounts) {
+    const AdapterMap adapters = {{2, Named(L"Wi-Fi")}};
+    const ListRows rows = MetricsRows({Row(2, {10, 0, 0, 9}, {255, 255, 255, 0}, 1), Row(2, {10, 0, 0, 9}, {255, 255, 0, 0}, 1),
+                                       Row(2, {10, 0, 0, 9}, {255, 255, 255, 0}, 1)},
+                                      {}, adapters, {});
+    const std::wstring text = MetricsText(rows, std::vector<std::size_t>{2, 1, 0}, false, NetworkState::Limited);
+    const std::size_t at24 = text.find(L"prefix_length=\"24\""), at16 = text.find(L"prefix_length=\"16\"");
+    EXPECT_LT(at24, at16);
+    EXPECT_EQ(text.find(L"prefix_length=\"24\"", at24 + 1), std::wstring::npos);
+    EXPECT_NE(text.find(L"netpeek_addresses{family=\"ipv4\"} 2\n"), std::wstring::npos);
+    EXPECT_EQ(text.find(L"ipv6"), std::wstring::npos) << "no IPv6 table read";
+    EXPECT_NE(text.find(L"netpeek_network_state{state=\"limited\"} 1\n"), std::wstring::npos);
+    EXPECT_EQ(text.find(L"changes_total"), std::wstring::npos) << "a save has no counter";
+
+    const std::wstring none = MetricsText({}, {}, true, NetworkState::None, WatchCounts{7, 1765289000});
+    EXPECT_TRUE(none.ends_with(L"# HELP netpeek_address_changes_total The addresses that came, went or changed since "
+                               L"the watch started.\n"
+                               L"# TYPE netpeek_address_changes_total counter\n"
+                               L"netpeek_address_changes_total 7\n"
+                               L"# HELP netpeek_last_change_timestamp_seconds When the watch last saw an address come, go "
+                               L"or change, or else when it started, in seconds since 1970 UTC.\n"
+                               L"# TYPE netpeek_last_change_timestamp_seconds gauge\n"
+                               L"netpeek_last_change_timestamp_seconds 1765289000\n"));
+    EXPECT_NE(none.find(L"netpeek_addresses{family=\"ipv6\"} 0\n"), std::wstring::npos);
+    EXPECT_NE(none.find(L"netpeek_network_state{state=\"none\"} 1\n"), std::wstring::npos);
+}
+
+// Half a surrogate pair has no UTF-8 form: a name holding one still gives a file, with U+FFFD there.
+TEST(Metrics, HalfASurrogatePairInANameIsTheReplacementCharacter) {
+    const AdapterMap adapters = {{2, Named(std::wstring(L"Wi") + static_cast<wchar_t>(0xD800) + L"Fi")}};
+    const ListRows rows = MetricsRows({Row(2, {10, 0, 0, 9}, {255, 255, 255, 0}, 1)}, {}, adapters, {});
+    EXPECT_NE(MetricsText(rows, InOrder(1), false, NetworkState::Connected).find(L"interface_name=\"Wi\uFFFDFi\""),
+              std::wstring::npos);
 }

@@ -5,16 +5,19 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "commandline/MetricsWatch.h"
 #include "commandline/Watch.h"
 #include "export/ChangeFormats.h"
 #include "support/LocalTime.h"
 #include "support/SystemError.h"
+#include "support/TextFileWriter.h"
 #include "tests/FormRecorder.h"
 #include "tests/TableBuilder.h"
 
@@ -192,4 +195,104 @@ TEST_F(WatchTest, TheSessionsEndTheSecondsOrAFailedWriteEndTheLoop) {
             EXPECT_EQ(error.Number(), static_cast<std::uint32_t>(ERROR_DISK_FULL));
         }
     }
+}
+
+namespace {
+
+std::string FileBytes(const std::wstring& path) {
+    std::string bytes;
+    if (FILE* file = _wfopen(path.c_str(), L"rb")) {
+        char chunk[4096];
+        for (std::size_t got; (got = std::fread(chunk, 1, sizeof(chunk), file)) > 0;)
+            bytes.append(chunk, got);
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+bool Holds(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+}  // namespace
+
+// /wprom's file as a collector finds it: written whole at the start and after each read that changed
+// the table, never for one that changed nothing or failed; its counter counts each address that came,
+// went or changed (a mask's "was" and "now" are one change), its time is the read that saw the last.
+// While a collector holds the file open, the change waits for the next re-read, the file whole meanwhile.
+TEST_F(WatchTest, TheMetricsFileIsWrittenWholeAfterEachChangeAndWaitsForAReaderToLetGo) {
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring folder = std::wstring(temp) + L"netpeek-metrics-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring file = folder + L"\\netpeek.prom";
+    AdapterInfo ethernet;
+    ethernet.friendlyName = L"Ethernet";
+    ethernet.operStatus = kOperStatusUp;
+    recorder.adapters = {{12, ethernet}};
+    ViewChoice choice;
+    choice.extras = {kColName, kColRoute};
+    int writes = 0;
+    {
+        MetricsWatch watch(services, choice);
+        watch.Start([&](const std::wstring& text) {
+            ++writes;
+            TextFileWriter::ForReaders().WriteTextFile(file, text, kWriteReplaceExisting);
+        });
+        std::string metrics = FileBytes(file);
+        EXPECT_TRUE(Holds(metrics, "interface_name=\"Ethernet\",address=\"10.9.0.1\",prefix_length=\"24\""));
+        EXPECT_TRUE(Holds(metrics, "netpeek_address_changes_total 0\n"));
+        EXPECT_TRUE(metrics.ends_with("netpeek_last_change_timestamp_seconds 1765289000\n"));
+        watch.Reread();
+        EXPECT_EQ(writes, 1) << "an unchanged table";
+
+        recorder.now += 7;
+        recorder.rows = Table({kLoopback, Row(12, {10, 9, 0, 1}, 16), Row(47, {10, 5, 0, 1}, 24)});
+        watch.Reread();
+        metrics = FileBytes(file);
+        EXPECT_EQ(writes, 2);
+        EXPECT_TRUE(Holds(metrics, "address=\"10.9.0.1\",prefix_length=\"16\""));
+        EXPECT_FALSE(Holds(metrics, "address=\"10.9.0.1\",prefix_length=\"24\""));
+        EXPECT_TRUE(Holds(metrics, "address=\"10.5.0.1\""));
+        EXPECT_TRUE(Holds(metrics, "netpeek_addresses{family=\"ipv4\"} 3\n"));
+        EXPECT_TRUE(Holds(metrics, "netpeek_address_changes_total 2\n"));
+        EXPECT_TRUE(metrics.ends_with("netpeek_last_change_timestamp_seconds 1765289007\n"));
+        recorder.snapshotFails = true;
+        watch.Reread();
+        EXPECT_EQ(writes, 2) << "a failed read";
+        recorder.snapshotFails = false;
+
+        // The collector reads, as windows_exporter does, without letting the file be replaced meanwhile.
+        const HANDLE reader = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+        recorder.now += 5;
+        recorder.rows = Table({kLoopback, Row(12, {10, 9, 0, 1}, 16)});
+        EXPECT_NO_THROW(watch.Reread());
+        EXPECT_EQ(FileBytes(file), metrics) << "the file replaced under its reader";
+        CloseHandle(reader);
+        watch.Reread();
+        metrics = FileBytes(file);
+        EXPECT_FALSE(Holds(metrics, "10.5.0.1"));
+        EXPECT_TRUE(Holds(metrics, "netpeek_address_changes_total 3\n"));
+        EXPECT_TRUE(metrics.ends_with("netpeek_last_change_timestamp_seconds 1765289012\n"));
+    }
+    {
+        // Any other failure of a write ends the watch with its error.
+        recorder.rows = Table({kLoopback, Row(12, {10, 9, 0, 1}, 24)});
+        MetricsWatch watch(services, choice);
+        watch.Start([](const std::wstring& text) {
+            if (text.find(L"10.9.0.1") == std::wstring::npos)
+                throw SystemError(ERROR_DISK_FULL);
+        });
+        recorder.rows = Table({kLoopback});
+        try {
+            watch.Reread();
+            ADD_FAILURE() << "a full disk did not end the watch";
+        } catch (const CError& error) {
+            EXPECT_EQ(error.Number(), static_cast<std::uint32_t>(ERROR_DISK_FULL));
+        }
+    }
+    DeleteFileW(file.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
