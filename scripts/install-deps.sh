@@ -1,11 +1,13 @@
 #!/bin/bash
 # Installs the Debian packages that building and testing Netpeek need, only those missing.
 # Wine's 32-bit loader is installed where the kernel can run it; elsewhere Wine's 64-bit one.
+# prometheus brings promtool, Prometheus' own checker of the metrics files the tests make.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 
 packages=(cmake make binutils g++ googletest g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-          wine fonts-wine xvfb xdotool imagemagick iproute2 procps x11-utils python3 python3-yaml)
+          wine fonts-wine xvfb xdotool imagemagick iproute2 procps x11-utils python3 python3-yaml
+          prometheus)
 # `install-deps.sh bench` adds what the benchmarks need.
 [ "${1:-}" = bench ] && packages+=(libbenchmark-dev)
 if "$here/runs-32bit.sh"; then
