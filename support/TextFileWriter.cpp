@@ -164,9 +164,10 @@ constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM 
 // since the replace does not promise them. On failure the target is as it was, and the guard
 // deletes the temporary file, except where the replace has already taken the old file away
 // and the new one cannot be moved in either: then the temporary file, the text's only copy,
-// is kept and the error names it, and so is the old file if it lives on beside it.
+// is kept and the error names it, and so is the old file if it lives on beside it. Where
+// `renames`, the temporary file is renamed over the target instead, in one step (ForReaders).
 void PutInPlace(TempFileGuard& temp, const std::wstring& folder, const std::wstring& name, const std::wstring& target,
-                bool replaceExisting, const ReplaceFileFn& replace) {
+                bool replaceExisting, const ReplaceFileFn& replace, bool renames) {
     const DWORD existing = GetFileAttributesW(target.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES && replaceExisting) {
         // Asking first for what the replace needs gives a plain answer for a file in use or a
@@ -185,6 +186,11 @@ void PutInPlace(TempFileGuard& temp, const std::wstring& folder, const std::wstr
         const DWORD kept = existing & kKeptAttributes;
         if (kept != 0 && !SetFileAttributesW(temp.Path().c_str(), kept))
             throw SystemError(GetLastError());
+        if (renames) {
+            if (!MoveFileExW(temp.Path().c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+                throw SystemError(GetLastError());
+            return;
+        }
         // The replace moves the old file to a name of ours rather than one the system would
         // pick, so that it is known and can be removed. The name is taken by an empty file
         // first, so that whatever lies there is ours or the old file, never someone else's.
@@ -272,12 +278,6 @@ std::uint32_t ReplaceWithReplaceFileW(const std::wstring& target, const std::wst
     return GetLastError();
 }
 
-std::uint32_t ReplaceByRenaming(const std::wstring& target, const std::wstring& temp, const std::wstring&) {
-    if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return ERROR_SUCCESS;
-    return GetLastError();
-}
-
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty())
         return {};
@@ -324,7 +324,7 @@ TextFileWriter& TextFileWriter::Instance() {
 }
 
 TextFileWriter& TextFileWriter::ForReaders() {
-    static TextFileWriter writer(ReplaceByRenaming);
+    static TextFileWriter writer{Renaming{}};
     return writer;
 }
 
@@ -349,12 +349,12 @@ bool TextFileWriter::WriteTextFile(const std::wstring& fileName, const std::wstr
     FileHandle file(raw);
 
     WriteAllBytes(file.Get(), bytes);
-    if (!FlushFileBuffers(file.Get()))
+    if (!m_renames && !FlushFileBuffers(file.Get()))
         throw SystemError(GetLastError());
     if (!file.Close())
         throw SystemError(GetLastError());
 
-    PutInPlace(temp, folder, name, target, replaceExisting, m_replace);
+    PutInPlace(temp, folder, name, target, replaceExisting, m_replace, m_renames);
     temp.Release();
     return true;
 }

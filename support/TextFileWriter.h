@@ -37,17 +37,15 @@ using ReplaceFileFn = std::function<std::uint32_t(const std::wstring& target, co
                                                   const std::wstring& backup)>;
 std::uint32_t ReplaceWithReplaceFileW(const std::wstring& target, const std::wstring& temp,
                                       const std::wstring& backup);
-// The same for a file that other programs open at any moment (a collector's metrics): the temporary
-// file renamed over the target in one step, so that its name always leads to the old text or the
-// new, never for a moment to no file, as the two renames of a replace may. The old file goes, and the
-// backup stays the writer's empty file; the new file has the folder's security, not the old one's.
-std::uint32_t ReplaceByRenaming(const std::wstring& target, const std::wstring& temp, const std::wstring& backup);
-
 class TextFileWriter {
 public:
     // The process's one writer.
     static TextFileWriter& Instance();
-    // Its writer of the files that others read at any moment, which it replaces by renaming.
+    // Its writer of the files that other programs open at any moment (a collector's metrics): the
+    // temporary file is renamed over the target in one step, so that the name always leads to the
+    // old text or the new, never for a moment to no file, as a replace's two renames may; the new
+    // file has the folder's security, not the old one's. It leaves the writing to the disk to the
+    // system, as the watch's log does: such a file is written anew at the watch's next start.
     static TextFileWriter& ForReaders();
 
     explicit TextFileWriter(ReplaceFileFn replace = ReplaceWithReplaceFileW) : m_replace(std::move(replace)) {}
@@ -57,7 +55,11 @@ public:
     bool WriteTextFile(const std::wstring& fileName, const std::wstring& text, bool replaceExisting);
 
 private:
+    struct Renaming {};
+    explicit TextFileWriter(Renaming) : m_renames(true) {}
+
     ReplaceFileFn m_replace;
+    bool m_renames = false;
 };
 
 }  // namespace netpeek
