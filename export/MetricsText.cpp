@@ -55,18 +55,17 @@ std::size_t FamilyOf(const ListRow& row) {
 }
 
 // The labels of a row's series, from "{" to "}".
-std::wstring Labels(const ListRow& row) {
-    std::wstring labels = L"{";
-    AppendLabel(labels, L"family", kFamilies[FamilyOf(row)]);
-    AppendLabel(labels, L"interface_index", row.Cell(kColInterface));
-    AppendLabel(labels, L"interface_name", row.Cell(kColName));
-    AppendLabel(labels, L"address", row.Cell(kColIP));
+void AppendLabels(std::wstring& text, const ListRow& row) {
+    text += L'{';
+    AppendLabel(text, L"family", kFamilies[FamilyOf(row)]);
+    AppendLabel(text, L"interface_index", row.Cell(kColInterface));
+    AppendLabel(text, L"interface_name", row.Cell(kColName));
+    AppendLabel(text, L"address", row.Cell(kColIP));
     // The mask's sort value holds its prefix length in its first byte, IPv4 and IPv6 alike.
-    AppendLabel(labels, L"prefix_length", std::to_wstring(row.SortBy(kColMask).value[0]));
-    AppendLabel(labels, L"type", row.Cell(kColType));
-    AppendLabel(labels, L"primary", row.Cell(kColRoute).empty() ? L"0" : L"1");
-    labels += L'}';
-    return labels;
+    AppendLabel(text, L"prefix_length", std::to_wstring(row.SortBy(kColMask).value[0]));
+    AppendLabel(text, L"type", row.Cell(kColType));
+    AppendLabel(text, L"primary", row.Cell(kColRoute).empty() ? L"0" : L"1");
+    text += L'}';
 }
 
 void AppendPerFamily(std::wstring& text, std::wstring_view name, const std::array<std::size_t, 2>& counts,
@@ -94,15 +93,20 @@ std::wstring MetricsText(const ListRows& rows, std::span<const std::size_t> orde
     std::map<std::size_t, std::vector<std::wstring>> shared;
     for (const std::size_t at : order) {
         const ListRow& row = rows[at];
-        const std::wstring labels = Labels(row);
+        const std::size_t start = text.size();
+        text.append(L"netpeek_address_info");
+        AppendLabels(text, row);
         const std::size_t slot = index.SlotOf(row.key);
         if (index.NextOf(index.FirstOf(slot)) != RowIndex::kNone) {
             std::vector<std::wstring>& written = shared[slot];
-            if (std::find(written.begin(), written.end(), labels) != written.end())
+            std::wstring series = text.substr(start);
+            if (std::find(written.begin(), written.end(), series) != written.end()) {
+                text.resize(start);
                 continue;
-            written.push_back(labels);
+            }
+            written.push_back(std::move(series));
         }
-        text.append(L"netpeek_address_info").append(labels).append(L" 1\n");
+        text.append(L" 1\n");
         ++addresses[FamilyOf(row)];
         if (!row.Cell(kColRoute).empty())
             ++primary[FamilyOf(row)];
