@@ -188,7 +188,8 @@ echo "-- $E2E_NAME: the reader: $(cat "$E2E_WORK/reader.txt")"
 [ "${copies:-0}" -ge 1000 ] || check_failed "the reader made only ${copies:-0} copies"
 [ "${partial:-1}" = 0 ] || check_failed "the reader got $partial partial copies"
 [ "${missing:-1}" = 0 ] || check_failed "the reader found no file $missing times"
-[ "${texts:-0}" -ge 3 ] || check_failed "the reader saw only ${texts:-0} texts: the file was not rewritten during the burst"
+# The first text and the burst's last at least, however slowly the machine lets the watch re-read.
+[ "${texts:-0}" -ge 2 ] || check_failed "the reader saw only ${texts:-0} text: the file was not rewritten while it read"
 for copy in "$E2E_WORK"/copies/*.prom; do
     checked "$copy" "the copy $(basename "$copy")"
     tail -n 1 "$copy" | grep -q '^netpeek_last_change_timestamp_seconds [0-9]*$' ||
