@@ -3,7 +3,8 @@
 
 Usage: report.py NATIVE.json WINDOWS.txt WINDOWS-EXIT-CODE
 NATIVE.json is Google Benchmark's JSON with median aggregates; WINDOWS.txt is what
-win_bench, watch_bench and save_bench printed (figure and info lines) and what bench.sh measured of the
+win_bench, watch_bench and save_bench (of /scomma and /sprom) printed (figure and info lines) and
+what bench.sh measured of the
 idle programs (share and limit lines). Exits 1 when a budget is missed or the Windows run
 failed.
 """
@@ -33,6 +34,8 @@ BUDGETS = {
     "idle CPU, 42 rows": ("minimal re-reading program", 1.1),
     "one address added to 10000, watch line out": ("unchanged re-read + one row's line", 1.2),
     "idle watch CPU, 42 rows": ("minimal re-reading program", 1.1),
+    "one address added to 42, /wprom file out": ("the same change, /wtab line out", 1.2),
+    "/sprom 10000 addresses, start to exit": ("minimal console, same bytes", 1.3),
 }
 
 
