@@ -14,27 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/MinimalText.h"
+
 namespace {
 
-std::string Dotted(DWORD address) {
-    const auto* b = reinterpret_cast<const unsigned char*>(&address);
-    char text[16];
-    std::snprintf(text, sizeof(text), "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
-    return text;
-}
-
-std::string TypeText(unsigned type) {
-    static const std::pair<unsigned, const char*> kLabels[] = {
-        {0x01, "Primary"}, {0x04, "Dynamic"}, {0x08, "Disconnected"}, {0x40, "Deleted"}, {0x80, "Transient"}};
-    std::string text;
-    for (const auto& [bit, label] : kLabels)
-        if (type & bit) {
-            if (!text.empty())
-                text += ", ";
-            text += label;
-        }
-    return text;
-}
+using netpeek::bench::Dotted;
+using netpeek::bench::TypeText;
 
 int PrefixLength(DWORD mask) {
     const DWORD host = ntohl(mask);
@@ -73,19 +58,15 @@ bool LinkLocal(const SOCKADDR* address) {
 int wmain(int argc, wchar_t** argv) {
     if (argc != 2)
         return 2;
-    std::vector<unsigned char> buffer(1024);
-    ULONG size = static_cast<ULONG>(buffer.size());
-    DWORD status;
-    while ((status = GetIpAddrTable(reinterpret_cast<PMIB_IPADDRTABLE>(buffer.data()), &size, TRUE)) ==
-           ERROR_INSUFFICIENT_BUFFER)
-        buffer.resize(size);
-    if (status != NO_ERROR)
+    std::vector<unsigned char> buffer;
+    if (const DWORD status = netpeek::bench::ReadAddrTable(buffer); status != NO_ERROR)
         return static_cast<int>(status);
     const auto* table = reinterpret_cast<const MIB_IPADDRTABLE*>(buffer.data());
 
     // The interfaces' names, whether they are up, and the network's state by the icon's rule.
     std::vector<unsigned char> adapters(16384);
-    size = static_cast<ULONG>(adapters.size());
+    ULONG size = static_cast<ULONG>(adapters.size());
+    DWORD status;
     constexpr ULONG kFlags = GAA_FLAG_INCLUDE_GATEWAYS | GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST;
     while ((status = GetAdaptersAddresses(AF_UNSPEC, kFlags, nullptr,
                                           reinterpret_cast<PIP_ADAPTER_ADDRESSES>(adapters.data()), &size)) ==
@@ -167,12 +148,5 @@ int wmain(int argc, wchar_t** argv) {
     for (const char* s : {"connected", "limited", "none"})
         text += std::string("netpeek_network_state{state=\"") + s + "\"} " + (s == state ? "1\n" : "0\n");
 
-    HANDLE file = CreateFileW(argv[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return static_cast<int>(GetLastError());
-    DWORD written = 0;
-    const bool whole = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                       written == text.size();
-    CloseHandle(file);
-    return whole ? 0 : 1;
+    return netpeek::bench::WriteWholeFile(argv[1], text);
 }
