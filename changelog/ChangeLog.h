@@ -16,9 +16,6 @@
 
 namespace netpeek {
 
-// The name under which the log window's placement is kept.
-inline constexpr wchar_t kLogPlacementName[] = L"Log Window placement";
-
 class ChangeLog {
 public:
     // Where the window's placement is kept: put back on the window when it is made, and kept

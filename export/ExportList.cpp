@@ -4,11 +4,11 @@
 
 #include "export/CsvText.h"
 #include "export/ListTexts.h"
+#include "settings/LayoutStore.h"
 #include "support/Application.h"
 #include "support/ErrorBox.h"
 #include "support/FileDialog.h"
 #include "support/FilePath.h"
-#include "support/LayoutStore.h"
 #include "support/SystemError.h"
 #include "support/TextFileWriter.h"
 
@@ -42,13 +42,13 @@ void SaveTextAs(HWND owner, const std::function<std::wstring()>& makeText, const
     dialog.FilterIndex(kFirstFilter);
     dialog.OwnerWindow(owner);
     LayoutStore store;
-    dialog.InitialDir(store.ReadValue(kExportSection, kExportFolderValue, kLayoutNoFlags, app, L"", kLayoutPerUser));
+    dialog.InitialDir(store.ReadValue(kExportSection, kExportFolderName, kLayoutNoFlags, app, L"", kLayoutPerUser));
     dialog.OverwritePrompt(kAskBeforeReplacing);
     if (!dialog.ShowSave())
         return;
 
     // Remembered before the write, so that the next export starts here even if this one fails.
-    store.WriteValue(kExportSection, kExportFolderValue, kLayoutNoFlags, asGetFilePath(dialog.FileName()), app,
+    store.WriteValue(kExportSection, kExportFolderName, kLayoutNoFlags, asGetFilePath(dialog.FileName()), app,
                      kLayoutPerUser);
     const std::wstring text = makeText();
 

@@ -8,10 +8,6 @@
 
 namespace netpeek {
 
-// Where the folder of the last confirmed export is remembered.
-inline constexpr wchar_t kExportSection[] = L"OFN Paths";
-inline constexpr wchar_t kExportFolderValue[] = L"Last Export List Directory";
-
 // Writes the whole text as the named file; the program's is TextFileWriter's.
 using WriteTextFileFn = std::function<void(const std::wstring& fileName, const std::wstring& text)>;
 void WriteWithTextFileWriter(const std::wstring& fileName, const std::wstring& text);

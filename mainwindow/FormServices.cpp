@@ -1,9 +1,9 @@
 #include "mainwindow/FormServices.h"
 
 #include "export/ExportList.h"
+#include "settings/LayoutStore.h"
 #include "support/AboutBox.h"
 #include "support/AppServices.h"
-#include "support/LayoutStore.h"
 
 namespace netpeek {
 

@@ -6,11 +6,12 @@
 #include "export/ListTexts.h"
 #include "mainwindow/MenuBar.h"
 #include "rows/RowOrder.h"
+#include "settings/LayoutStore.h"
+#include "settings/ProgramStore.h"
 #include "support/Application.h"
 #include "support/Clipboard.h"
 #include "support/ErrorBox.h"
 #include "support/Hooks.h"
-#include "support/LayoutStore.h"
 #include "support/SystemError.h"
 #include "support/WindowIds.h"
 #include "tray/LogonStart.h"
@@ -20,10 +21,6 @@ namespace netpeek {
 namespace {
 
 constexpr int kHelpTitlePosition = 2;
-
-// Names under which the layout is stored.
-constexpr wchar_t kPlacementName[] = L"Window placement";
-constexpr wchar_t kListLayoutName[] = L"IPs List";
 
 // What changed stays marked for ten seconds.
 constexpr ULONGLONG kMarkMilliseconds = 10000;

@@ -1,34 +1,24 @@
 #pragma once
 // What the user chose of the view and the program keeps between runs: one value, read and stored
-// here, where every stored value's name and its reading are written. The window and the command
-// line both take it from here.
+// here (its names are in StoredNames.h). The window and the command line both take it from here.
 
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "settings/StoredNames.h"
 #include "support/LayoutText.h"
 
 namespace netpeek {
 
-// The values, in the program's own key.
-inline constexpr wchar_t kShowIPv6Name[] = L"Show IPv6";
-inline constexpr wchar_t kListColumnsName[] = L"IPs List Columns";
-inline constexpr wchar_t kHiddenInterfacesName[] = L"Hidden Interfaces";
-inline constexpr wchar_t kListSortName[] = L"IPs List Sort";
-inline constexpr wchar_t kAutoRefreshName[] = L"Auto Refresh";
-inline constexpr wchar_t kMinimizeToTrayName[] = L"Minimize To Tray";
-inline constexpr wchar_t kNotifyChangesName[] = L"Notify Changes";
-inline constexpr wchar_t kConnectedOnlyName[] = L"Connected Only";
-
-// Where the values are kept: the program's own key, or what a test puts in its place. A write
-// that cannot be made throws.
+// Where the values are kept: the program's own section of its store, or what a test puts in its
+// place. A write that cannot be made throws.
 struct SettingsStore {
     std::function<std::wstring(const std::wstring& name, const std::wstring& defaultValue)> read;
     std::function<void(const std::wstring& name, const std::wstring& value)> write;
 
-    // The program's own key, per user.
+    // The program's own section of the store it chose.
     static SettingsStore Real();
 };
 

@@ -1,7 +1,7 @@
 #include "settings/Settings.h"
 
+#include "settings/LayoutStore.h"
 #include "support/Application.h"
-#include "support/LayoutStore.h"
 
 namespace netpeek {
 

@@ -6,11 +6,14 @@
 #include <optional>
 
 #include "commandline/CommandLineSave.h"
+#include "settings/ProgramStore.h"
 #include "support/SystemDlls.h"
 
 int main() {
     // Before anything can load a DLL: none may come from the folder the program was run from.
     netpeek::LoadDllsFromSystemFolderOnly();
+    // Where the window's choices are read from; it stores nothing, so it never has a word to say.
+    netpeek::ChooseProgramStore(netpeek::CApplication::Current());
     if (const std::optional<int> saved = netpeek::RunCommandLine(netpeek::Messages::ErrorOnly))
         return *saved;
     return netpeek::StartWindowProgram();

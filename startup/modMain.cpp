@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "mainwindow/frmMain.h"
+#include "settings/ProgramStore.h"
 #include "settings/Settings.h"
 #include "support/AppServices.h"
 #include "support/Application.h"
@@ -14,6 +15,27 @@
 #include "tray/InstanceMark.h"
 
 namespace netpeek::modMain {
+
+namespace {
+
+// Said once a run, where the settings file cannot be written; % is its full name.
+constexpr wchar_t kSettingsNotWritten[] =
+    L"Не удалось записать настройки в файл «%». Программа работает дальше, а изменённые настройки помнит, "
+    L"пока не будет закрыта.";
+
+}  // namespace
+
+void ChooseStore() {
+    ChooseProgramStore(CApplication::Current(), [](const std::wstring& fileName) {
+        std::wstring text = kSettingsNotWritten;
+        text.replace(text.find(L'%'), 1, fileName);
+        try {
+            ErrorBox::Instance().ShowError(CurrentError(), MB_ICONWARNING | MB_OK, text, L"", false);
+        } catch (...) {
+            // The program runs on with its values in memory whether or not this could be said.
+        }
+    });
+}
 
 int RunMessageLoop(frmMain& form) {
     while (form.Handle()) {

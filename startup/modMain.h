@@ -9,6 +9,10 @@ class frmMain;
 
 namespace netpeek::modMain {
 
+// Chooses where the program keeps its values, as it starts: a settings file beside it that cannot
+// be written is said in a box, once a run.
+void ChooseStore();
+
 // Handles the thread's messages and the table's change notice until the window is gone;
 // the window sees every key first. Returns the exit code a WM_QUIT carries, else 0.
 int RunMessageLoop(frmMain& form);

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "settings/LayoutStore.h"
+#include "settings/RegistryStore.h"
 #include "support/Error.h"
-#include "support/LayoutStore.h"
 
 using namespace netpeek;
 
@@ -92,7 +93,8 @@ protected:
     }
 
     CApplication app;
-    LayoutStore store;
+    RegistryStore registry{L"NetpeekTest"};
+    LayoutStore store{registry};
     std::vector<HWND> windows;
 };
 

@@ -1,61 +1,17 @@
-#include "support/LayoutStore.h"
-#include "support/Handles.h"
+#include "settings/LayoutStore.h"
 
 #include <commctrl.h>
 
-#include <cstring>
-#include <memory>
 #include <optional>
-#include <type_traits>
 #include <vector>
 
 #include "support/Controls.h"
 #include "support/LayoutText.h"
 #include "support/ScreenDpi.h"
-#include "support/SystemError.h"
 
 namespace netpeek {
 
 namespace {
-
-// The program's key below HKEY_CURRENT_USER, and the section's subkey within it. It is named
-// by the product, not the file: a copy saved as "Netpeek (1).exe" keeps the same settings.
-std::wstring KeyPath(const std::wstring& section, const CApplication& app) {
-    std::wstring path = std::wstring(kLayoutStoreRoot) + L"\\" + app.Title;
-    if (!section.empty())
-        path += L"\\" + section;
-    return path;
-}
-
-// Reads a REG_SZ value whatever its stored length: the data need not end in a NUL, may hold
-// an odd number of bytes (the stray byte is dropped) and ends at its first NUL.
-std::optional<std::wstring> QueryString(HKEY key, const std::wstring& name) {
-    DWORD type = 0;
-    DWORD size = 0;
-    LSTATUS status = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
-    // The value may grow between asking its size and reading it; a few rounds settle that.
-    for (int attempt = 0; attempt < 4 && status == ERROR_SUCCESS; ++attempt) {
-        if (type != REG_SZ)
-            return std::nullopt;
-        std::vector<BYTE> bytes(static_cast<std::size_t>(size) + sizeof(wchar_t), 0);
-        DWORD got = size;
-        status = RegQueryValueExW(key, name.c_str(), nullptr, &type, bytes.data(), &got);
-        if (status == ERROR_MORE_DATA) {
-            size = got;
-            status = ERROR_SUCCESS;
-            continue;
-        }
-        if (status != ERROR_SUCCESS || type != REG_SZ)
-            return std::nullopt;
-        std::wstring text(std::min<std::size_t>(got, size) / sizeof(wchar_t), L'\0');
-        std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
-        const std::size_t end = text.find(L'\0');
-        if (end != std::wstring::npos)
-            text.resize(end);
-        return text;
-    }
-    return std::nullopt;
-}
 
 IntRect ToIntRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 RECT ToRect(const IntRect& r) { return {r.left, r.top, r.right, r.bottom}; }
@@ -78,41 +34,17 @@ bool UsesWorkspaceCoordinates(HWND window) {
 }  // namespace
 
 std::wstring LayoutStore::ReadValue(const std::wstring& section, const std::wstring& name, long /*flags*/,
-                                    const CApplication& app, const std::wstring& defaultValue,
+                                    const CApplication& /*app*/, const std::wstring& defaultValue,
                                     bool /*perUser*/, bool* stored) {
+    const std::optional<std::wstring> text = m_store.Read(section, name);
     if (stored != nullptr)
-        *stored = false;
-    HKEY raw = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(section, app).c_str(), 0, KEY_QUERY_VALUE, &raw) !=
-        ERROR_SUCCESS)
-        return defaultValue;
-    const UniqueKey key(raw);
-    std::optional<std::wstring> text = QueryString(key.get(), name);
-    if (!text)
-        return defaultValue;
-    if (stored != nullptr)
-        *stored = true;
-    return *text;
+        *stored = text.has_value();
+    return text.value_or(defaultValue);
 }
 
 bool LayoutStore::WriteValue(const std::wstring& section, const std::wstring& name, long /*flags*/,
-                             const std::wstring& value, const CApplication& app, bool /*perUser*/) {
-    const std::wstring path = KeyPath(section, app);
-    const std::wstring where = L"The setting \"" + name + L"\" could not be stored in HKEY_CURRENT_USER\\" +
-                               path + L".";
-    const std::size_t bytes = (value.size() + 1) * sizeof(wchar_t);
-    if (bytes > MAXDWORD)
-        throw SystemError(ERROR_INVALID_PARAMETER, where);
-    HKEY raw = nullptr;
-    LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                     KEY_SET_VALUE, nullptr, &raw, nullptr);
-    if (status != ERROR_SUCCESS)
-        throw SystemError(static_cast<DWORD>(status), where);
-    const UniqueKey key(raw);
-    status = RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                            static_cast<DWORD>(bytes));
-    if (status != ERROR_SUCCESS)
-        throw SystemError(static_cast<DWORD>(status), where);
+                             const std::wstring& value, const CApplication& /*app*/, bool /*perUser*/) {
+    m_store.Write(section, name, value);
     return true;
 }
 

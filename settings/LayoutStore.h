@@ -1,17 +1,17 @@
 #pragma once
-// The program's persisted settings: plain values, the main window's placement and the list's
-// column layout, kept in the registry under HKEY_CURRENT_USER\Software\Brindle\Netpeek.
+// The program's persisted settings as the window and the export keep them: plain values, a
+// window's placement and a list's column layout, in the store the program chose as it started
+// (the registry, or the settings file beside it).
 
 #include <windows.h>
 
 #include <string>
 
+#include "settings/ProgramStore.h"
+#include "settings/StoredNames.h"
 #include "support/Application.h"
 
 namespace netpeek {
-
-// The root key, below HKEY_CURRENT_USER; the application's Title (the product's name) is appended.
-inline constexpr wchar_t kLayoutStoreRoot[] = L"Software\\Brindle";
 
 // The "flags" argument of ReadValue / WriteValue: 0 asks for nothing special, and no other
 // flag has a meaning yet; any value is accepted and ignored.
@@ -26,23 +26,24 @@ inline constexpr int kLayoutNoMinimum = 0;
 // never minimises or hides a window).
 inline constexpr int kLayoutShowAsStored = 0;
 
-// The empty section: values kept in the program's own key rather than a subkey. The window's
-// placement and the list's layout live there.
-inline constexpr wchar_t kProgramSection[] = L"";
-
+// The application object of every operation is the running program, for which its store was
+// chosen: it does not choose another.
 class LayoutStore {
 public:
-    LayoutStore() = default;
+    // The program's own store.
+    LayoutStore() : m_store(ProgramStore()) {}
+    explicit LayoutStore(ValueStore& store) : m_store(store) {}
 
-    // The stored string, or defaultValue when the key or value is absent or not a REG_SZ.
+    // The stored string, or defaultValue when there is none (or, in the registry, not a REG_SZ).
     // *stored (when given) tells whether a stored value was found. Values of the empty section
-    // live in the program's key itself, others in a subkey of that name.
+    // live in the program's key itself (the file's section named after the product), others in a
+    // subkey (a section) of that name.
     std::wstring ReadValue(const std::wstring& section, const std::wstring& name, long flags,
                            const CApplication& app, const std::wstring& defaultValue, bool perUser,
                            bool* stored = nullptr);
 
-    // Stores value as REG_SZ, creating keys as needed; true on success, a CError naming the key
-    // on failure.
+    // Stores value (in the registry as a REG_SZ, creating keys as needed); true on success. The
+    // registry throws a CError naming the key on failure; the file keeps the value in memory then.
     bool WriteValue(const std::wstring& section, const std::wstring& name, long flags,
                     const std::wstring& value, const CApplication& app, bool perUser);
 
@@ -70,6 +71,9 @@ public:
     // its count matches the list's, each width is within 0..10000 pixels and its order is a
     // permutation; otherwise leaves the columns as they are. Returns whether it applied one.
     bool RestoreListLayout(HWND list, const std::wstring& name, const CApplication& app, bool perUser);
+
+private:
+    ValueStore& m_store;
 };
 
 }  // namespace netpeek
