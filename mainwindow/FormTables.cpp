@@ -47,6 +47,7 @@ constexpr MenuItem kItems[] = {
     {MenuArray::List, 9, L"Только подключённые интерфейсы", kNone, true},
     {MenuArray::List, 10, L"Запускать при входе в Windows", kNone, true},
     {MenuArray::List, 11, L"Копировать столбец «%»", kNone, true},
+    {MenuArray::List, 12, L"Хранить настройки рядом с программой", kNone, true},
     // The submenu of the extra columns; its items are the columns' headers.
     {MenuArray::Column, 0, L"Столбцы", kNone, true},
     {MenuArray::Tray, 0, L"Показать Netpeek", kNone, true},
@@ -80,6 +81,8 @@ constexpr MenuRef kContextMenu[] = {
     {MenuArray::List, 7},
     {MenuArray::List, 8},
     {MenuArray::List, 10},
+    {MenuArray::List, 1},
+    {MenuArray::List, 12},
 };
 
 constexpr MenuRef kTrayMenu[] = {

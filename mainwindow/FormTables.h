@@ -79,6 +79,8 @@ inline constexpr MenuRef kConnectedOnlyItem{MenuArray::List, 9};
 inline constexpr MenuRef kStartAtLogonItem{MenuArray::List, 10};
 // The header's menu's copy of the column clicked, whose header its caption takes for its "%".
 inline constexpr MenuRef kCopyColumnItem{MenuArray::List, 11};
+// Keeps the settings in the file beside the program, ticked while they are there.
+inline constexpr MenuRef kStoreBesideProgramItem{MenuArray::List, 12};
 // The icon's menu, in order; its first item is its default.
 std::span<const MenuRef> TrayMenu();
 inline constexpr MenuRef kShowWindowItem{MenuArray::Tray, 0};

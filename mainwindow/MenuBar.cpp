@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/ProgramStore.h"
 #include "support/SystemError.h"
 #include "tray/LogonStart.h"
 
@@ -104,7 +105,8 @@ UniqueMenu BuildContextMenu(const ViewChoice& choice, const std::wstring* rowInt
                                    std::pair{kMinimizeToTrayItem, choice.minimizeToTray},
                                    std::pair{kNotifyChangesItem, choice.notifyChanges},
                                    std::pair{kConnectedOnlyItem, choice.connectedOnly},
-                                   std::pair{kStartAtLogonItem, StartsAtLogon()}})
+                                   std::pair{kStartAtLogonItem, StartsAtLogon()},
+                                   std::pair{kStoreBesideProgramItem, StoredBesideProgram()}})
         Tick(popup.get(), item, on);
     Enable(popup.get(), kNotifyChangesItem, choice.minimizeToTray);
     Enable(popup.get(), kStartAtLogonItem, choice.minimizeToTray);

@@ -20,9 +20,10 @@ UniqueMenu BuildMenuBar();
 void AppendExitShortcut(HMENU menuBar);
 // The list's context menu, its items as the menu bar shows them, each switch ticked as `choice`
 // has it (the notices' and the start at logon's greyed while the icon's is off; the start at
-// logon ticked while the system starts this exe), the extra columns shown ticked, and
-// "Показать все интерфейсы" greyed while none is hidden; "Скрыть интерфейс «NAME»" names the
-// row's interface, and is left out where the row has none that is known (`rowInterface` null).
+// logon ticked while the system starts this exe, the settings' file while it is the store), the
+// extra columns shown ticked, and "Показать все интерфейсы" greyed while none is hidden; "Скрыть
+// интерфейс «NAME»" names the row's interface, and is left out where the row has none that is
+// known (`rowInterface` null).
 UniqueMenu BuildContextMenu(const ViewChoice& choice, const std::wstring* rowInterface);
 // The extra columns, each an item captioned with its header, ticked while shown: the context
 // menu's submenu, and the header's own menu, which first copies the column clicked, the one with

@@ -391,6 +391,8 @@ void frmMain::mnuList_Click(int index) {
         return;
     case 11:
         return asSetClipboardText(m_hwnd, ColumnText(m_lvIPs.Handle(), m_menuColumn));
+    case 12:
+        return StoreBesideProgram(!StoredBesideProgram());
     }
 }
 

@@ -6,8 +6,11 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "mainwindow/frmMain.h"
+#include "settings/ProgramStore.h"
+#include "settings/RegistryStore.h"
 #include "support/Hooks.h"
 #include "tests/FormRecorder.h"
 
@@ -246,4 +249,41 @@ TEST_F(Commands, ButtonTipsAnswerOnlyTheToolbarsTooltip) {
     SendMessageW(form->Handle(), WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
     ASSERT_NE(info.lpszText, nullptr);
     EXPECT_STREQ(info.lpszText, L"Экспортировать в файл (F2)");
+}
+
+// The context menu's last item is ticked while the settings are in the file beside the program; a
+// click moves them there, and another back, the registry's key and then the file gone.
+TEST_F(Commands, KeepingSettingsBesideTheProgramIsTickedAndMovesThem) {
+    CApplication app = CApplication::Current();
+    app.Title = L"NetpeekTest";
+    const std::wstring file = SettingsFilePath(app);
+    constexpr wchar_t key[] = L"Software\\Brindle\\NetpeekTest";
+    RegDeleteTreeW(HKEY_CURRENT_USER, key);
+    DeleteFileW(file.c_str());
+    ChooseProgramStore(app);
+    RegistryStore registry(app.Title);
+    registry.Write(L"", kShowIPv6Name, L"1");
+    std::vector<UINT> ticks;
+    Hooks().trackPopupMenu = [&](HMENU menu, UINT, int, int, HWND) {
+        const MenuRef item = kStoreBesideProgramItem;
+        ticks.push_back(GetMenuState(menu, MenuCommandId(item.array, item.index), MF_BYCOMMAND) & MF_CHECKED);
+        return TRUE;
+    };
+    const auto openMenu = [this] {
+        SendMessageW(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->ListView()), MAKELPARAM(5, 5));
+    };
+    openMenu();
+    ChooseMenu(kStoreBesideProgramItem.array, kStoreBesideProgramItem.index);
+    openMenu();
+    EXPECT_FALSE(registry.Read(L"", kShowIPv6Name));
+    EXPECT_NE(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
+    ChooseMenu(kStoreBesideProgramItem.array, kStoreBesideProgramItem.index);
+    openMenu();
+    EXPECT_EQ(ticks, (std::vector<UINT>{0, MF_CHECKED, 0}));
+    EXPECT_EQ(registry.Read(L"", kShowIPv6Name), L"1");
+    EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(boxes.empty());
+    DeleteFileW(file.c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, key);
+    ChooseProgramStore(CApplication::Current());
 }

@@ -30,13 +30,14 @@ copy_list
 check_export "$list" "$ns"
 [ -z "$(np_setting "$ns" 'Show IPv6')" ] || check_failed "Show IPv6 was stored before anyone changed it"
 
-step "Shift+F10, then the context menu's fourth item from the end: the IPv6 rows follow the IPv4 ones"
+step "Shift+F10, then the context menu's fifth item from the end: the IPv6 rows follow the IPv4 ones"
 keys "$NP_WIN" shift+F10
 sleep 0.5
 e2e_shot menu >/dev/null
-# Up from no item is the last, "Запускать при входе в Windows" (greyed, but the keys stop on it),
-# then "Уведомлять об изменениях", "Сворачивать в область уведомлений", then this one.
-xdotool key Up Up Up Up Return
+# Up from no item is the last, "Хранить настройки рядом с программой", then "Запускать при входе в
+# Windows" (greyed, but the keys stop on it), "Уведомлять об изменениях", "Сворачивать в область
+# уведомлений", then this one.
+xdotool key Up Up Up Up Up Return
 wait_drawn "$NP_WIN"
 copy_list
 check_export "$list" "$ns" ipv6

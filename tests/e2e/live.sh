@@ -137,7 +137,7 @@ cmp -s "$E2E_WORK/selected.txt" "$E2E_WORK/clip.txt" ||
 export_now
 check_export "$last_csv" "$ns"
 
-step "switch Обновлять автоматически off: the context menu's item above the last"
+step "switch Обновлять автоматически off: the context menu's sixth item from the end"
 xdotool mousemove $((left + edges[2] - 10)) $((top + rows[2])) click 3
 end=$((SECONDS + E2E_TIMEOUT)) menu=""
 # The menu is the program's one shown window without a title.
@@ -149,11 +149,11 @@ until [ -n "$menu" ] || [ "$SECONDS" -gt "$end" ]; do
 done
 [ -n "$menu" ] || e2e_fail "a right click on the list opened no context menu"
 e2e_shot menu >/dev/null
-# Up from no item is the last, "Запускать при входе в Windows" (greyed, but the keys stop on it),
-# then "Уведомлять об изменениях", "Сворачивать в область уведомлений", "Показывать адреса IPv6",
-# and this one.
+# Up from no item is the last, "Хранить настройки рядом с программой", then "Запускать при входе в
+# Windows" (greyed, but the keys stop on it), "Уведомлять об изменениях", "Сворачивать в область
+# уведомлений", "Показывать адреса IPv6", and this one.
 xdotool mousemove 0 0
-keys "$NP_WIN" Up Up Up Up Up Return
+keys "$NP_WIN" Up Up Up Up Up Up Return
 wait_gone "$menu" || e2e_fail "the context menu stayed open"
 [ "$(np_setting "$ns" 'Auto Refresh')" = 0 ] || check_failed "Auto Refresh is not stored as 0"
 without_f5 192.0.2.1

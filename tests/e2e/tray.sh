@@ -3,7 +3,7 @@
 # tray window (at the top left of the bare display); minimising the window (Alt+Space, n) hides
 # it; its tip (read as the tooltip Wine shows over the icon, inside Wine) names the addresses.
 # With "Notify Changes" stored as 0, an address added while it is hidden brings no notice; a click on the
-# icon shows the window, whose context menu's last item turns the notices on, and an address
+# icon shows the window, whose context menu's third item from the end turns the notices on, and an address
 # added once it is hidden again brings a notice (Wine's balloon, read the same way). The icon's
 # menu opens the log window, whose Ctrl+C text parses as CSV with a "Time","Event",... header and
 # an "added" line for each added address. Esc hides the log, a click on the icon brings the
@@ -58,12 +58,12 @@ while [ "$SECONDS" -le "$end" ]; do
     sleep 0.25
 done
 
-step "a click on the icon shows the window; Уведомлять об изменениях, the context menu's last but one, ticked"
+step "a click on the icon shows the window; Уведомлять об изменениях, the context menu's third from the end, ticked"
 xdotool mousemove $icon click 1
 wait_window '^Netpeek$' "" 5 >/dev/null || e2e_fail "a click on the icon did not show the window"
 keys "$NP_WIN" shift+F10
 sleep 0.5
-xdotool key Up Up Return
+xdotool key Up Up Up Return
 sleep 0.5
 [ "$(np_setting "$ns" 'Notify Changes')" = 1 ] || check_failed "Notify Changes is not stored as 1"
 minimise

@@ -2,7 +2,7 @@
 # What users expect of a tray tool. With "Minimize To Tray" off, two starts are two processes.
 # With it on, a second Netpeek.exe ends with 0 within seconds and brings up the first's hidden
 # window, one process and one icon left; after the first is ended with taskkill /f, two starts
-# at one moment leave one process and one icon. "Запускать при входе в Windows", the context menu's last item, writes the Run
+# at one moment leave one process and one icon. "Запускать при входе в Windows", the context menu's last item but one, writes the Run
 # value "PATH" /tray (read back with reg query), unticked deletes it, ticked in a copy of the exe
 # in another folder points it there, and ticked over a StartupApproved entry marked off turns
 # that on. /tray starts with the icon and no window shown. In a namespace whose only address is
@@ -55,11 +55,11 @@ minimise() {
     wait_gone "$NP_WIN" || check_failed "minimising left the window shown"
 }
 
-# logon_item: the context menu's last item, the start at logon, chosen.
+# logon_item: the context menu's last item but one, the start at logon, chosen.
 logon_item() {
     keys "$NP_WIN" shift+F10
     sleep 0.5
-    xdotool key Up Return
+    xdotool key Up Up Return
     sleep 0.5
 }
 
