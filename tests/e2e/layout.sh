@@ -8,6 +8,10 @@
 # The first run is a copy of the program saved as "Netpeek (1).exe", as a browser names a
 # second download: it keeps the product's settings.
 #
+# Then the same copy with an empty Netpeek.ini beside it and the program's registry key deleted:
+# moved, resized, a column widened, npA's interface hidden and IPv6 ticked, closed and
+# started again, all of it comes back from the file, which holds it, and no registry key is made.
+#
 # What a person sees is read from pictures of the desktop: the window is everything that is
 # not the desktop's colour, the columns are where the list's grid lines cross it.
 set -u
@@ -197,6 +201,68 @@ read_frame || e2e_fail "no window after the double-click"
     check_failed "restored, the window is at ${frame[*]}, not ${saved_frame[*]} (x y width height)"
 
 step "close with Esc"
+escape
+np_wait_exit || e2e_fail "Esc did not close the program"
+
+# copy_list FILE [TEXT]: Ctrl+C in the active window, and the clipboard's text in FILE once it
+# holds TEXT (once it holds anything, without).
+copy_list() {
+    local end=$((SECONDS + E2E_TIMEOUT))
+    xdotool mousemove 1015 760 key ctrl+c
+    until np_probe "$ns" clip >"$1" 2>/dev/null && grep -q -- "${2:-.}" "$1"; do
+        [ "$SECONDS" -le "$end" ] || return 1
+        sleep 0.2
+    done
+}
+
+# ini_value NAME: the value NAME of the settings file, as a person reads it.
+ini=$E2E_WORK/download/Netpeek.ini
+ini_value() {
+    tr -d '\r' <"$ini" | sed -n "s/^$1=//p"
+}
+
+# context_menu KEY...: the active window's context menu by Shift+F10, those keys, and Return;
+# then until the file holds NAME=VALUE (the last two arguments).
+context_menu() {
+    local value=${*: -1} name=${*: -2:1} end=$((SECONDS + E2E_TIMEOUT))
+    xdotool mousemove 1015 760 key shift+F10
+    wait_drawn "$NP_DESKTOP"
+    xdotool key --delay 60 "${@:1:$#-2}" Return
+    until [[ "$(ini_value "$name")" =~ $value ]]; do
+        [ "$SECONDS" -le "$end" ] || { check_failed "$name is not $value in the file: $(cat -A "$ini")"; return; }
+        sleep 0.2
+    done
+}
+
+step "on a stick: the program's key deleted, an empty Netpeek.ini beside the renamed copy"
+np_reg "$ns" delete 'HKCU\Software\Brindle\Netpeek' /f >/dev/null || e2e_fail "cannot delete the program's key"
+: >"$ini"
+NETPEEK_EXE=$renamed
+start_on_desktop
+
+step "on a stick: move, resize, widen the Mask column, hide npA, tick IPv6"
+arrange 90 70 760 470 3 50
+copy_list "$E2E_WORK/before.csv" || e2e_fail "Ctrl+C copied nothing"
+hidden=192.0.2.1
+row=$(csv_addresses "$E2E_WORK/before.csv" | grep -nxF "$hidden" | cut -d: -f1)
+[ -n "$row" ] || e2e_fail "$hidden is not listed: $(cat "$E2E_WORK/before.csv")"
+# Its row selected, hiding npA is the context menu's sixth item; IPv6 is the fifth from the end.
+xdotool mousemove 1015 760 key Home $(for ((i = 1; i < row; i++)); do echo Down; done)
+context_menu Down Down Down Down Down Down 'Hidden Interfaces' '^\{.+\}$'
+context_menu Up Up Up Up Up 'Show IPv6' '^1$'
+read_frame || e2e_fail "no window after the choices"
+saved_frame=("${frame[@]}") saved_columns=("${columns[@]}")
+escape
+np_wait_exit || e2e_fail "Esc did not close the program"
+restart_and_compare "Esc, on a stick"
+copy_list "$E2E_WORK/after.csv" 'fe80::' || check_failed "after a restart the IPv6 rows are not shown"
+! csv_addresses "$E2E_WORK/after.csv" | grep -qxF "$hidden" ||
+    check_failed "after a restart $hidden, of the interface hidden, is shown again"
+
+step "on a stick: the file holds the layout, and there is no registry key"
+[ -n "$(ini_value 'Window placement')" ] && [ -n "$(ini_value 'IPs List')" ] ||
+    check_failed "the layout is not in the file: $(cat -A "$ini")"
+! reg_query 'Netpeek' >/dev/null || check_failed "the program wrote HKCU\\Software\\Brindle\\Netpeek"
 escape
 np_wait_exit || e2e_fail "Esc did not close the program"
 e2e_finish

@@ -3,6 +3,7 @@
 //   winprobe tip    the text of each tooltip window shown now, one per line
 //   winprobe list   the item count of Netpeek's list, then each item's cells joined by tabs, one
 //                   item per line, read as an inspector reads another program's list
+//   winprobe box    the texts of each message box shown now, one per line
 // Exits 1 when there is nothing of the kind.
 #include <windows.h>
 #include <commctrl.h>
@@ -98,6 +99,34 @@ int ListTexts() {
     return remote ? 0 : 1;
 }
 
+BOOL CALLBACK OneText(HWND control, LPARAM found) {
+    wchar_t name[64] = {};
+    GetClassNameW(control, name, 64);
+    static wchar_t text[4096];
+    text[0] = L'\0';
+    if (lstrcmpiW(name, L"Static") == 0 &&
+        SendMessageTimeoutW(control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr) &&
+        text[0] != L'\0') {
+        WriteUtf8(std::wstring(text) + L"\n");
+        ++*reinterpret_cast<int*>(found);
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK OneBox(HWND window, LPARAM found) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (lstrcmpW(name, L"#32770") == 0 && IsWindowVisible(window))
+        EnumChildWindows(window, OneText, found);
+    return TRUE;
+}
+
+int Boxes() {
+    int found = 0;
+    EnumWindows(OneBox, reinterpret_cast<LPARAM>(&found));
+    return found > 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -108,6 +137,8 @@ int wmain(int argc, wchar_t** argv) {
         return Tooltips();
     if (what == L"list")
         return ListTexts();
-    std::fputs("usage: winprobe clip|tip|list\n", stderr);
+    if (what == L"box")
+        return Boxes();
+    std::fputs("usage: winprobe clip|tip|list|box\n", stderr);
     return 2;
 }
