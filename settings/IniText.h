@@ -4,9 +4,10 @@
 // know and damaged ones alike; setting a value changes its one line, or adds one.
 //
 // Names and values are written plain, spaces around "=" and at the ends of a line not counting.
-// One that a plain line cannot hold (a line break or other control character, a space or tab at
-// either end, a leading double quote; for a name also "=" or a leading ";", "#" or "[") is
-// written in double quotes, inside which \\ \" \r \n \t and \uXXXX stand for themselves.
+// One that a plain line cannot hold (a line break or other control character, half of a surrogate
+// pair, a space or tab at either end, a leading double quote; for a name also "=" or a leading ";",
+// "#" or "[") is written in double quotes, inside which \\ \" \r \n \t and \uXXXX stand for the
+// character.
 // Section and value names are compared ignoring the case of ASCII letters; the first of two
 // lines of one name is the one that counts.
 

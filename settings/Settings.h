@@ -13,7 +13,7 @@
 namespace netpeek {
 
 // Where the values are kept: the program's own section of its store, or what a test puts in its
-// place. A write that cannot be made throws.
+// place. A write the registry cannot make throws; the file keeps it in memory.
 struct SettingsStore {
     std::function<std::wstring(const std::wstring& name, const std::wstring& defaultValue)> read;
     std::function<void(const std::wstring& name, const std::wstring& value)> write;
