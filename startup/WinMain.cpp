@@ -28,6 +28,7 @@ private:
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Before anything can load a DLL: none may come from the folder the program was run from.
     netpeek::LoadDllsFromSystemFolderOnly();
+    // Where the values are kept, for the window and a save's choices alike.
     netpeek::modMain::ChooseStore();
     // Arguments save the table and end: no window, nothing registered or stored.
     bool tray = false;

@@ -27,9 +27,9 @@ constexpr wchar_t kSettingsNotWritten[] =
 
 void ChooseStore() {
     ChooseProgramStore(CApplication::Current(), [](const std::wstring& fileName) {
-        std::wstring text = kSettingsNotWritten;
-        text.replace(text.find(L'%'), 1, fileName);
         try {
+            std::wstring text = kSettingsNotWritten;
+            text.replace(text.find(L'%'), 1, fileName);
             ErrorBox::Instance().ShowError(CurrentError(), MB_ICONWARNING | MB_OK, text, L"", false);
         } catch (...) {
             // The program runs on with its values in memory whether or not this could be said.
