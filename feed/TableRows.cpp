@@ -4,6 +4,7 @@
 #include "rows/RowsOfTables.h"
 
 #include <algorithm>
+#include <functional>
 #include <span>
 #include <optional>
 #include <utility>
@@ -392,33 +393,38 @@ ListRows TableRows::Rebuilt(const CIPAddrList& table, const CIPv6AddrList& table
     return rows;
 }
 
-std::set<std::uint32_t> TableRows::HiddenIndexes() const {
+// Whatever leaves rows out (an interface hidden by name, one that is not connected or is the
+// loopback, a row that is not a primary address), one rule says which rows are shown, for the
+// rows themselves and for where a change starts among them alike.
+std::function<bool(const ListRow&)> TableRows::ShownRule() const {
     // An interface the adapter read does not know is shown: it may be none of the hidden ones.
     std::set<std::uint32_t> hiddenIndexes;
     for (const auto& [index, adapter] : m_adapters)
         if (m_choice.hidden.count(UpperName(adapter.adapterName)) != 0 ||
             (m_choice.connectedOnly && (adapter.operStatus != kOperStatusUp || adapter.ifType == kIfTypeLoopback)))
             hiddenIndexes.insert(index);
-    return hiddenIndexes;
+    std::vector<RowKey> primary;
+    if (m_choice.primaryOnly)
+        primary = PrimaryKeys();
+    return [hiddenIndexes = std::move(hiddenIndexes), primary = std::move(primary),
+            primaryOnly = m_choice.primaryOnly](const ListRow& row) {
+        return hiddenIndexes.count(row.key.index) == 0 &&
+               (!primaryOnly || std::find(primary.begin(), primary.end(), row.key) != primary.end());
+    };
 }
 
 std::size_t TableRows::ShownBefore(std::size_t at) const {
-    if (m_choice.hidden.empty())
+    if (!m_choice.Filters())
         return at;
-    const std::set<std::uint32_t> hiddenIndexes = HiddenIndexes();
-    return static_cast<std::size_t>(std::count_if(m_rows.begin(), m_rows.begin() + static_cast<std::ptrdiff_t>(at),
-                                                   [&](const ListRow& row) { return hiddenIndexes.count(row.key.index) == 0; }));
+    return static_cast<std::size_t>(
+        std::count_if(m_rows.begin(), m_rows.begin() + static_cast<std::ptrdiff_t>(at), ShownRule()));
 }
 
 ListRows TableRows::Visible(ListRows rows) const {
     if (!m_choice.Filters())
         return rows;
-    const std::set<std::uint32_t> hiddenIndexes = HiddenIndexes();
-    const std::vector<RowKey> primary = PrimaryKeys();
-    std::erase_if(rows, [&](const ListRow& row) {
-        return hiddenIndexes.count(row.key.index) != 0 ||
-               (m_choice.primaryOnly && std::find(primary.begin(), primary.end(), row.key) == primary.end());
-    });
+    const auto shown = ShownRule();
+    std::erase_if(rows, [&](const ListRow& row) { return !shown(row); });
     return rows;
 }
 

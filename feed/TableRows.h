@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -121,7 +122,8 @@ private:
     // last read's tables and rows are still the members.
     void Replace(const CIPAddrList& table, const CIPv6AddrList& table6, const std::vector<bool>& temporary6,
                  Replaced& replaced);
-    std::set<std::uint32_t> HiddenIndexes() const;
+    // Whether a row is shown, as the choice and the last read's interfaces and primary addresses say.
+    std::function<bool(const ListRow&)> ShownRule() const;
     // How many of the rows before that position of all rows are shown.
     std::size_t ShownBefore(std::size_t at) const;
     // Those of the rows that are shown.

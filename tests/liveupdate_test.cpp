@@ -194,3 +194,44 @@ TEST_F(LiveUpdate, TheViewAndTheChosenRowStayWithTheirRowsUntilF5) {
     EXPECT_EQ(list.GetFocused(), -1);
     EXPECT_EQ(list.GetItemCount(), 60);
 }
+
+// Only the connected interfaces shown, the loopback's row (first in every IPv4 table of Windows) is
+// left out: an address that comes just above the chosen row leaves that row chosen, and an address
+// whose mask changed is drawn again in its own item, not in the one below it.
+TEST_F(LiveUpdate, OnlyTheConnectedShownTheChosenRowStaysAndTheChangedRowIsRedrawn) {
+    RawRow loopback = raw[0];
+    loopback.addr = {127, 0, 0, 1};
+    loopback.index = 100;
+    raw.insert(raw.begin(), loopback);
+    recorder.rows = DecodeAddrTable(TableBytes(raw));
+    AdapterInfo& adapter = recorder.adapters[100];
+    adapter.operStatus = kOperStatusUp;
+    adapter.ifType = kIfTypeLoopback;
+    recorder.values[kConnectedOnlyName] = L"1";
+    form = std::make_unique<frmMain>(recorder.Services());
+    form->Create(nullptr);
+    ShowWindow(form->Handle(), SW_SHOWNOACTIVATE);
+    const ListViewCtrl list(form->ListView());
+    ASSERT_EQ(list.GetItemCount(), 60);
+    list.SetItemState(10, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    UpdateWindow(list.Handle());
+
+    RawRow added = raw[11];  // just before 10.0.10.1, the chosen row
+    added.addr = {10, 0, 9, 2};
+    raw.insert(raw.begin() + 11, added);
+    raw[4].mask = {255, 255, 0, 0};  // 10.0.3.1, item 3
+    recorder.rows = DecodeAddrTable(TableBytes(raw));
+    form->UpdateFromTable();
+    EXPECT_EQ(list.GetSelected(), 11);
+    EXPECT_EQ(list.GetFocused(), 11);
+    EXPECT_EQ(form->RowOf(11)->Cells()[kColIP], L"10.0.10.1");
+    const auto redrawn = [&](int item) {
+        RECT row{};
+        list.GetItemRect(item, row);
+        const UniqueHandle<HRGN, FreeGdiObject> update(CreateRectRgn(0, 0, 0, 0));
+        GetUpdateRgn(list.Handle(), update.get(), FALSE);
+        return RectInRegion(update.get(), &row) != FALSE;
+    };
+    EXPECT_TRUE(redrawn(3)) << "the changed row";
+    EXPECT_FALSE(redrawn(4)) << "the row below it, unchanged";
+}

@@ -4,8 +4,10 @@
 # it, deletes one and gives another a new prefix: at the next re-read, without F5, the list
 # shows the new table, the new row marked on the tooltip's background and the changed row in
 # its Mask cell only; the rows from the top of the view down to the selected row have not
-# moved, it is still selected, and Ctrl+C copies its line. Switched off in the context menu,
-# the list shows an address added only after F5, also after a restart, and the store says
+# moved, it is still selected, and Ctrl+C copies its line. With only the connected interfaces
+# shown (no loopback row), the row chosen stays chosen while the masks of the rows around it
+# change, and while the address above it goes and another comes. Switched off in the context
+# menu, the list shows an address added only after F5, also after a restart, and the store says
 # "Auto Refresh" = 0.
 set -u
 E2E_NAME=live
@@ -63,6 +65,44 @@ find_list() {
 marks() {
     python3 "$E2E_DIR/shot.py" marks "$picture" "${info_colour// /,}" "$(IFS=,; echo "${edges[*]}")" \
         "$(IFS=,; echo "${rows[*]}")"
+}
+
+# menu_choose UPS: a right click on the third row shown opens the context menu, the program's one
+# shown window without a title; UPS times Up from no item, then Enter, chooses in it.
+menu_choose() {
+    local end=$((SECONDS + E2E_TIMEOUT)) menu="" w
+    xdotool mousemove $((left + edges[2] - 10)) $((top + rows[2])) click 3
+    until [ -n "$menu" ] || [ "$SECONDS" -gt "$end" ]; do
+        sleep 0.2
+        for w in $(xdotool search --onlyvisible --classname '^netpeek\.exe$' 2>/dev/null); do
+            [ -z "$(xdotool getwindowname "$w")" ] && menu=$w
+        done
+    done
+    [ -n "$menu" ] || e2e_fail "a right click on the list opened no context menu"
+    e2e_shot menu >/dev/null
+    xdotool mousemove 0 0
+    keys "$NP_WIN" $(for ((w = 0; w < $1; w++)); do echo Up; done) Return
+    wait_gone "$menu" || e2e_fail "the context menu stayed open"
+    wait_drawn "$NP_WIN"
+}
+
+# still_chosen WHAT: ip -batch of standard input changes the table; once the list shows it (nothing
+# else changes the list), Ctrl+C still copies the row chosen, chosen.txt.
+still_chosen() {
+    local start
+    shoot
+    cp "$picture" "$E2E_WORK/chosen.ppm"
+    start=$(date +%s%N)
+    ip -n "$ns" -batch - || fail "ip -batch could not change the addresses"
+    until shoot && ! compare -metric AE "$E2E_WORK/chosen.ppm" "$picture" null: 2>/dev/null; do
+        [ $(($(date +%s%N) - start)) -gt $((E2E_FOLLOW_TIMEOUT * 1000000000)) ] &&
+            e2e_fail "${E2E_FOLLOW_TIMEOUT} s on, the list does not show that $1"
+    done
+    keys "$NP_WIN" ctrl+c
+    sleep 0.3
+    clipboard "$E2E_WORK/clip.txt"
+    cmp -s "$E2E_WORK/chosen.txt" "$E2E_WORK/clip.txt" ||
+        check_failed "$1: Ctrl+C copied \"$(head -c 300 "$E2E_WORK/clip.txt")\", not the chosen row $chosen"
 }
 
 # without_f5 ADDRESS: with the list not following the table, ADDRESS is added to npB and is
@@ -137,24 +177,45 @@ cmp -s "$E2E_WORK/selected.txt" "$E2E_WORK/clip.txt" ||
 export_now
 check_export "$last_csv" "$ns"
 
+step "only the connected interfaces: the row chosen stays chosen while the rows around it change"
+# Three addresses after the loopback's in the table (Wine orders it by address), each the last of
+# its link's: a mask changed there leaves every link's addresses as they were, in their order, so
+# the program replaces just those rows. "Только подключённые интерфейсы", below "Обновлять автоматически" and a separator,
+# leaves the loopback's row out, so every row after it is one place higher in the list than in
+# the table. End, Up chooses 198.51.101.1.
+ip -n "$ns" link add npC type veth peer name npD && ip -n "$ns" link set npC up && ip -n "$ns" link set npD up &&
+    ip -n "$ns" -batch - <<EOF || fail "cannot make npC and npD"
+addr add 198.51.100.1/24 dev npC
+addr add 198.51.101.1/24 dev npD
+addr add 198.51.102.1/24 dev npB
+EOF
+menu_choose 7
+[ "$(np_setting "$ns" 'Connected Only')" = 1 ] || check_failed "Connected Only is not stored as 1"
+keys "$NP_WIN" End Up ctrl+c
+sleep 0.3
+clipboard "$E2E_WORK/chosen.txt"
+chosen=$(cut -d'"' -f4 "$E2E_WORK/chosen.txt")
+[ "$chosen" = 198.51.101.1 ] || e2e_fail "End, Up chose \"$chosen\", not 198.51.101.1"
+export_now
+grep -q '"127\.0\.0\.1"' "$last_csv" && check_failed "the loopback's row is listed with only the connected interfaces"
+still_chosen "the masks of the rows above and below it changed" <<EOF
+addr del 198.51.100.1/24 dev npC
+addr add 198.51.100.1/16 dev npC
+addr del 198.51.102.1/24 dev npB
+addr add 198.51.102.1/16 dev npB
+EOF
+still_chosen "the address above it went and another came" <<EOF
+addr del 198.51.100.1/16 dev npC
+addr add 198.51.100.2/24 dev npC
+EOF
+menu_choose 7
+[ "$(np_setting "$ns" 'Connected Only')" = 0 ] || check_failed "Connected Only is not stored as 0"
+
 step "switch Обновлять автоматически off: the context menu's sixth item from the end"
-xdotool mousemove $((left + edges[2] - 10)) $((top + rows[2])) click 3
-end=$((SECONDS + E2E_TIMEOUT)) menu=""
-# The menu is the program's one shown window without a title.
-until [ -n "$menu" ] || [ "$SECONDS" -gt "$end" ]; do
-    sleep 0.2
-    for w in $(xdotool search --onlyvisible --classname '^netpeek\.exe$' 2>/dev/null); do
-        [ -z "$(xdotool getwindowname "$w")" ] && menu=$w
-    done
-done
-[ -n "$menu" ] || e2e_fail "a right click on the list opened no context menu"
-e2e_shot menu >/dev/null
 # Up from no item is the last, "Хранить настройки рядом с программой", then "Запускать при входе в
 # Windows" (greyed, but the keys stop on it), "Уведомлять об изменениях", "Сворачивать в область
 # уведомлений", "Показывать адреса IPv6", and this one.
-xdotool mousemove 0 0
-keys "$NP_WIN" Up Up Up Up Up Up Return
-wait_gone "$menu" || e2e_fail "the context menu stayed open"
+menu_choose 6
 [ "$(np_setting "$ns" 'Auto Refresh')" = 0 ] || check_failed "Auto Refresh is not stored as 0"
 without_f5 192.0.2.1
 
