@@ -12,6 +12,7 @@
 #include "support/Menus.h"
 #include "support/ScreenDpi.h"
 #include "support/SystemError.h"
+#include "support/TypedFind.h"
 
 namespace netpeek {
 
@@ -255,17 +256,33 @@ void ChangeLog::OnCommand(UINT id) {
 }
 
 LRESULT ChangeLog::OnNotify(NMHDR& header) {
-    if (header.hwndFrom != m_list.Handle() || header.code != LVN_GETDISPINFOW)
+    if (header.hwndFrom != m_list.Handle())
         return 0;
-    auto& info = reinterpret_cast<NMLVDISPINFOW&>(header).item;
+    switch (header.code) {
+    case LVN_GETDISPINFOW:
+        GetDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header).item);
+        return 0;
+    case LVN_ODFINDITEMW:
+        return FindItem(reinterpret_cast<NMLVFINDITEMW&>(header));
+    }
+    return 0;
+}
+
+void ChangeLog::GetDisplayInfo(LVITEMW& info) {
     if ((info.mask & LVIF_TEXT) == 0 || info.iItem < 0 || info.iSubItem < 0 || info.pszText == nullptr ||
         info.cchTextMax <= 0)
-        return 0;
+        return;
     m_cell = m_lines.Text(static_cast<std::size_t>(info.iItem), static_cast<std::size_t>(info.iSubItem), m_choice.Columns());
     const std::size_t count = std::min(m_cell.size(), static_cast<std::size_t>(info.cchTextMax - 1));
     std::copy_n(m_cell.data(), count, info.pszText);
     info.pszText[count] = L'\0';
-    return 0;
+}
+
+// A key typed in the list goes to the next line whose time starts so, as in the main list.
+int ChangeLog::FindItem(const NMLVFINDITEMW& find) const {
+    const std::vector<int> columns = m_choice.Columns();
+    return FindTypedItem(find, static_cast<int>(m_lines.Rows()),
+                         [&](int item) { return m_lines.Text(static_cast<std::size_t>(item), 0, columns); });
 }
 
 // Windows destroys an owned window before its owner: the placement is kept here, whoever ends it.

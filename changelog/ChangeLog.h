@@ -64,6 +64,9 @@ private:
     void OnSize();
     void OnCommand(UINT id);
     LRESULT OnNotify(NMHDR& header);
+    // The list's questions: the text of a cell, and the line a typed text starts (-1 for none).
+    void GetDisplayInfo(LVITEMW& info);
+    int FindItem(const NMLVFINDITEMW& find) const;
     void OnDestroy();
     void InitColumns();
     void ShowCount(std::size_t moved);

@@ -10,6 +10,7 @@
 #include "mainwindow/FormControls.h"
 #include "rows/RowOrder.h"
 #include "support/SystemError.h"
+#include "support/TypedFind.h"
 #include "support/WindowIds.h"
 
 namespace netpeek {
@@ -21,8 +22,6 @@ const ListRows kNoRows;
 // Where the rows that came or changed are at most this share of the list, the others keep their
 // order and the new ones are merged into it; more, and all of it is sorted anew.
 constexpr std::size_t kMergedShare = 8;
-// A search for a typed text by its part, as Windows has it since Vista (LVFI_SUBSTRING).
-constexpr UINT kFindSubstring = 0x0004;
 
 bool IsSorted(const StoredListSort& sort) {
     return sort.column >= 0 && sort.column < static_cast<int>(kColumnCount);
@@ -449,36 +448,13 @@ void AddressList::GetDisplayInfo(NMLVDISPINFOW& info) const {
     lstrcpynW(item.pszText, row && id >= 0 ? row->Cell(static_cast<std::size_t>(id)).data() : L"", item.cchTextMax);
 }
 
-// As a plain list looks for a typed text: the item's own text (its first column's) starting with
-// it, or being it, whatever the case, from `iStart` on and round from the top where it may wrap.
+// The first column's text, as a plain list looks for a typed text in its items' own texts.
 int AddressList::FindItem(const NMLVFINDITEMW& find) const {
-    const LVFINDINFOW& info = find.lvfi;
-    if ((info.flags & (LVFI_STRING | LVFI_PARTIAL | kFindSubstring)) == 0 || info.psz == nullptr)
-        return -1;
-    const bool partial = (info.flags & (LVFI_PARTIAL | kFindSubstring)) != 0;
-    const std::wstring_view wanted(info.psz);
-    const std::size_t count = m_order.size();
-    const std::size_t start =
-        find.iStart > 0 && static_cast<std::size_t>(find.iStart) < count ? static_cast<std::size_t>(find.iStart) : 0;
     const std::size_t column = static_cast<std::size_t>(ColumnId(0));
-    for (std::size_t step = 0; step < count; ++step) {
-        std::size_t item = start + step;
-        if (item >= count) {
-            if ((info.flags & LVFI_WRAP) == 0)
-                break;
-            item -= count;
-        }
-        const ListRow* row = RowOf(static_cast<int>(item));
-        if (!row)
-            continue;
-        const std::wstring_view text = row->Cell(column);
-        if (text.size() < wanted.size() || (!partial && text.size() != wanted.size()))
-            continue;
-        const int length = static_cast<int>(wanted.size());
-        if (CompareStringOrdinal(text.data(), length, wanted.data(), length, TRUE) == CSTR_EQUAL)
-            return static_cast<int>(item);
-    }
-    return -1;
+    return FindTypedItem(find, static_cast<int>(m_order.size()), [&](int item) {
+        const ListRow* row = RowOf(item);
+        return row ? std::wstring(row->Cell(column)) : std::wstring();
+    });
 }
 
 CellSet AddressList::MarkedCells(int item) const {

@@ -505,6 +505,25 @@ TEST_F(Tray, TheLogRecordsEveryChangeAndCopiesAsCsv) {
     EXPECT_EQ(form->Log().Lines().LineAt(3)->event, ChangeEvent::Removed);
 }
 
+// A key typed in the log's list goes to the next line whose time starts so; a key that starts no
+// line leaves the focus where it was.
+TEST_F(Tray, TypingInTheLogMovesOnlyToALineThatStartsSo) {
+    Open();
+    raw[1].type = 9;
+    raw.push_back(NumberedRows(5).back());
+    Use(raw);
+    Reread();
+    Command(kChangeLogItem);
+    const ListViewCtrl log(form->Log().List());
+    ASSERT_EQ(log.GetItemCount(), 3);
+    log.SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SendMessageW(log.Handle(), WM_CHAR, 'x', 1);
+    EXPECT_EQ(log.GetFocused(), 1);
+    Sleep(600);  // a new text, not the last one's continuation
+    SendMessageW(log.Handle(), WM_CHAR, '2', 1);
+    EXPECT_EQ(log.GetFocused(), 2);
+}
+
 // A switch of the view compares the table with the last read first: with following off, what
 // changed since that read still reaches the log.
 TEST_F(Tray, ASwitchOfTheViewLogsWhatChangedSinceTheLastRead) {
