@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <utility>
@@ -27,55 +28,24 @@ bool IsSorted(const StoredListSort& sort) {
     return sort.column >= 0 && sort.column < static_cast<int>(kColumnCount);
 }
 
-// Keeps an update from drawing anything while it goes in: the list's window is made invisible to
-// painting (what WM_SETREDRAW does for a plain window), so neither the rows nor the scroll bar are
-// drawn for the new count, the states or the scroll that keeps the top row, each of which would
-// cost as much as drawing the rows in view. The list itself is not told, so that it does not draw
-// itself whole afterwards: the caller redraws what changed in view, and the scroll bar is drawn once.
-class DrawingHeld {
-public:
-    explicit DrawingHeld(const ListViewCtrl& list) : m_list(list) {
-        GetClientRect(m_list.Handle(), &m_client);
-        DefWindowProcW(m_list.Handle(), WM_SETREDRAW, FALSE, 0);
-    }
-    ~DrawingHeld() {
-        DefWindowProcW(m_list.Handle(), WM_SETREDRAW, TRUE, 0);
-        // The window's place is asked for again, so that what Windows (and Wine) keep of where a
-        // window may draw, worked out while it could not, is worked out anew before it paints.
-        SetWindowPos(m_list.Handle(), nullptr, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_FRAMECHANGED);
-        SCROLLINFO bar{};
-        bar.cbSize = sizeof(bar);
-        bar.fMask = SIF_ALL;
-        if (GetScrollInfo(m_list.Handle(), SB_VERT, &bar))
-            SetScrollInfo(m_list.Handle(), SB_VERT, &bar, TRUE);
-        // A scroll bar that came or went changed the rows' room: all of it is drawn again.
-        RECT client{};
-        GetClientRect(m_list.Handle(), &client);
-        if (!EqualRect(&client, &m_client))
-            InvalidateRect(m_list.Handle(), nullptr, TRUE);
-    }
-    DrawingHeld(const DrawingHeld&) = delete;
-    DrawingHeld& operator=(const DrawingHeld&) = delete;
-
-private:
-    const ListViewCtrl& m_list;
-    RECT m_client{};
-};
-
-// Stops a list from repainting while its rows are replaced, and has it drawn whole afterwards.
+// Stops a list from drawing while it changes, by the list's own WM_SETREDRAW, for as long as it
+// lives. Once it may draw again it draws what it will of itself, and with `whole` all of it.
 class RedrawOff {
 public:
-    explicit RedrawOff(const ListViewCtrl& list) : m_list(list) { m_list.SetRedraw(false); }
+    explicit RedrawOff(const ListViewCtrl& list, bool whole = true) : m_list(list), m_whole(whole) {
+        m_list.SetRedraw(false);
+    }
     ~RedrawOff() {
         m_list.SetRedraw(true);
-        InvalidateRect(m_list.Handle(), nullptr, TRUE);
+        if (m_whole)
+            InvalidateRect(m_list.Handle(), nullptr, TRUE);
     }
     RedrawOff(const RedrawOff&) = delete;
     RedrawOff& operator=(const RedrawOff&) = delete;
 
 private:
     const ListViewCtrl& m_list;
+    bool m_whole;
 };
 
 }  // namespace
@@ -286,10 +256,21 @@ bool AddressList::Update(const ListRows& rows, const RowsReplaced& replaced, ULO
 
     const std::vector<std::size_t> drawn = std::exchange(m_order, OrderAfter(rows, replaced, map));
     m_rows = &rows;
+    RECT client{};
+    GetClientRect(m_list.Handle(), &client);
+    // The view moves where rows came or went above its top row (it keeps that row at the top), and
+    // may move where the rows from its top no longer fill it. While it moves the list draws nothing,
+    // so that no row is drawn at a place it is leaving; otherwise the count is set without drawing
+    // the rows in view, and only what changed there is drawn.
+    const int wantedTop = ItemOfPosition(topNow);
+    const bool moves = (wantedTop >= 0 && wantedTop != oldTop) ||
+                       m_order.size() < static_cast<std::size_t>(oldTop + m_list.GetCountPerPage());
     bool blanked = false;  // rows drawn at the bottom of the view that are gone
     std::vector<int> redraw;
     {
-        DrawingHeld held(m_list);
+        std::optional<RedrawOff> held;
+        if (moves)
+            held.emplace(m_list, false);
         SetCount(LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
         MoveState(selected, ItemOfPosition(selectedNow), LVIS_SELECTED);
         MoveState(focused, ItemOfPosition(focusedNow), LVIS_FOCUSED);
@@ -304,6 +285,12 @@ bool AddressList::Update(const ListRows& rows, const RowsReplaced& replaced, ULO
                 redraw.push_back(static_cast<int>(item));
         }
     }
+    // A scroll bar that came or went changed the rows' room, and a view that moved while the list
+    // drew may have moved what it drew: all of it is drawn again.
+    RECT now{};
+    GetClientRect(m_list.Handle(), &now);
+    if (!EqualRect(&client, &now) || (!moves && m_list.GetTopIndex() != oldTop))
+        InvalidateRect(m_list.Handle(), nullptr, TRUE);
     Redraw(redraw, blanked);
     ScheduleMarkExpiry();
     return true;

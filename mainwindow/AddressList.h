@@ -48,7 +48,8 @@ public:
     // Shows the same rows in the order the choice's sort now says, its arrow too: the row the user
     // had chosen stays selected and focused, and in view.
     void Resort();
-    // Shows `rows` by redrawing only what changed in view: rows that came or changed are marked
+    // Shows `rows` by redrawing only what changed in view (where rows came or went above the view,
+    // which then moves, as much as the list redraws of itself): rows that came or changed are marked
     // until `until` (GetTickCount64; 0 marks nothing), the selection, the focus and the top row stay
     // with their rows. False when nothing the list shows differs.
     bool Update(const ListRows& rows, const RowsReplaced& replaced, ULONGLONG until);

@@ -86,6 +86,28 @@ protected:
         text.resize(static_cast<std::size_t>(control.GetItemText(item, column, text.data(), size)));
         return text;
     }
+    // The list's rows as they are on the screen, pixel by pixel.
+    std::vector<COLORREF> Picture() const {
+        RECT client{};
+        GetClientRect(control.Handle(), &client);
+        const WindowDc dc(control.Handle());
+        const UniqueHandle<HDC, DeleteDC> memory(CreateCompatibleDC(dc.dc));
+        const UniqueBitmap bitmap(CreateCompatibleBitmap(dc.dc, client.right, client.bottom));
+        const HGDIOBJ was = SelectObject(memory.get(), bitmap.get());
+        BitBlt(memory.get(), 0, 0, client.right, client.bottom, dc.dc, 0, 0, SRCCOPY);
+        SelectObject(memory.get(), was);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = client.right;
+        info.bmiHeader.biHeight = -client.bottom;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        std::vector<COLORREF> pixels(static_cast<std::size_t>(client.right) * static_cast<std::size_t>(client.bottom));
+        EXPECT_EQ(GetDIBits(memory.get(), bitmap.get(), 0, static_cast<UINT>(client.bottom), pixels.data(), &info,
+                            DIB_RGB_COLORS),
+                  client.bottom);
+        return pixels;
+    }
     // The background the list chooses for a cell as it paints it, going on from each stage as
     // the control does, from `first` on.
     COLORREF CellBackground(int item, int column, DWORD first = CDDS_PREPAINT) {
@@ -169,9 +191,9 @@ TEST_F(AddressListView, AnUpdateKeepsTheUsersPlaceAndMarksWhatChanged) {
     EXPECT_FALSE(KillTimer(owner.get(), kMarkTimer)) << "and their timer";
 }
 
-// An update draws only what it changed in view: a row that comes far below the view, or one
-// above it (the view keeping its top row), leaves the view as it was drawn; one in view draws it,
-// and so do rows at the bottom of the view that went.
+// An update draws only what it changed in view: a row that comes far below the view leaves the view
+// as it was drawn, and one above it (the view keeping its top row) leaves every row in view where it
+// was on the screen; one in view draws it, and so do rows at the bottom of the view that went.
 TEST_F(AddressListView, AnUpdateDrawsOnlyWhatItChangedInView) {
     ShowWindow(owner.get(), SW_SHOWNOACTIVATE);
     control.EnsureVisible(59);
@@ -187,12 +209,14 @@ TEST_F(AddressListView, AnUpdateDrawsOnlyWhatItChangedInView) {
     raw.push_back(below);
     Show();
     EXPECT_FALSE(GetUpdateRect(control.Handle(), nullptr, FALSE)) << "a row far below the view";
+    const std::vector<COLORREF> before = Picture();
     RawRow above = raw[0];
     above.addr = {9, 0, 0, 1};
     raw.insert(raw.begin(), above);
     Show();
-    EXPECT_FALSE(GetUpdateRect(control.Handle(), nullptr, FALSE)) << "a row above the view";
     EXPECT_EQ(control.GetTopIndex(), top + 1);
+    ASSERT_TRUE(drawn());
+    EXPECT_EQ(Picture(), before) << "a row above the view";
     raw[static_cast<std::size_t>(top) + 4].mask = {255, 255, 0, 0};
     Show();
     RECT changed{};
