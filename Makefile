@@ -62,10 +62,10 @@ bench: deps
 	  -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(BUILD)/bench-native -j $(JOBS) --target core_bench
 	cmake --preset windows -S $(ROOT) -B $(BUILD)/bench-windows -DNETPEEK_BENCH=ON >/dev/null
-	cmake --build $(BUILD)/bench-windows -j $(JOBS) --target Netpeek win_bench minwin save_bench mincsv minprom minread NetpeekConsole watch_bench
+	cmake --build $(BUILD)/bench-windows -j $(JOBS) --target Netpeek win_bench minwin minlist save_bench mincsv minprom minread NetpeekConsole watch_bench
 	@if ! scripts/runs-32bit.sh; then \
 	  cmake --preset windows-x64 -S $(ROOT) -B $(BUILD)/bench-windows-x64 -DNETPEEK_BENCH=ON >/dev/null && \
-	  cmake --build $(BUILD)/bench-windows-x64 -j $(JOBS) --target Netpeek win_bench minwin save_bench mincsv minprom minread NetpeekConsole watch_bench; fi
+	  cmake --build $(BUILD)/bench-windows-x64 -j $(JOBS) --target Netpeek win_bench minwin minlist save_bench mincsv minprom minread NetpeekConsole watch_bench; fi
 	scripts/with-wine.sh $(BUILD) scripts/bench.sh
 
 clean:

@@ -54,6 +54,38 @@ if [ "$(id -u)" = 0 ]; then
     }
     cpu_ns() { awk '{print $1}' "/proc/$1/schedstat"; }
 
+    # The peak working set of Netpeek.exe showing the 10,001 rows of the save's namespace, beside
+    # that of the least a program must hold to show them (bench/minlist.cpp), started with it in the
+    # same namespace and prefix: both measured alike from outside, as the kernel counts them (VmHWM),
+    # a few seconds after both windows have shown their rows, the pointer off both. A ratio, as
+    # Wine's own share of a process differs between machines and is the same in both.
+    peak_memory() {
+        local pid="" base="" shown="" i width height
+        read -r width height < <(xdotool getdisplaygeometry)
+        xdotool mousemove $((width - 1)) $((height - 1))
+        netns_wine "$ns" "$NETNS_PREFIX" "$windows/Netpeek.exe" >/dev/null 2>&1 &
+        netns_wine "$ns" "$NETNS_PREFIX" "$windows/bench/minlist.exe" >/dev/null 2>&1 &
+        for i in $(seq 1200); do
+            [ -n "$pid" ] || pid=$(ns_pid "$ns" Netpeek.exe)
+            [ -n "$base" ] || base=$(ns_pid "$ns" minlist.exe)
+            [ -n "$pid" ] && [ -n "$base" ] && xdotool search --onlyvisible --name '^Netpeek$' >/dev/null 2>&1 &&
+                xdotool search --onlyvisible --name '^Minimal list$' >/dev/null 2>&1 && shown=1 && break
+            sleep 0.1
+        done
+        [ -n "$shown" ] || { echo "the program or the minimal list did not show its rows" >&2; return 1; }
+        sleep 5
+        local kib base_kib
+        kib=$(awk '/^VmHWM:/ {print $2}' "/proc/$pid/status" 2>/dev/null)
+        base_kib=$(awk '/^VmHWM:/ {print $2}' "/proc/$base/status" 2>/dev/null)
+        [ -n "$kib" ] && [ -n "$base_kib" ] || { echo "a program ended before its memory was measured" >&2; return 1; }
+        awk -v a="$kib" -v b="$base_kib" 'BEGIN {
+            printf "memory\tpeak working set, 10001 rows shown\t%.2f\t", a / 1024
+            printf "minimal owner-data list, same rows\t%.2f\t1.80\n", b / 1024 }'
+        wine_stop "$NETNS_PREFIX"
+    }
+    memory_code=1
+    peak_memory >>"$build/bench-windows.txt" && memory_code=0
+
     # idle_cpu ADDRESSES SECONDS [BASELINE.EXE]: the program in a namespace of loopback and
     # ADDRESSES more whose table does not change, left alone for SECONDS once its window has shown
     # (it shows once its list is filled); its share of a core over them, as a percentage. With a
@@ -148,6 +180,7 @@ else
 fi
 [ "$code" != 0 ] || code=$watch_code
 [ "$code" != 0 ] || code=$save_code
+[ "$code" != 0 ] || code=${memory_code:-1}
 [ "$code" != 0 ] || code=$idle_code
 [ "$code" != 0 ] || code=${watch_idle_code:-1}
 python3 "$root/bench/report.py" "$build/bench-native.json" "$build/bench-windows.txt" "$code"
