@@ -26,6 +26,9 @@ SystemHooks::SystemHooks()
       shellNotifyIcon(::Shell_NotifyIconW),
       changeWindowMessageFilter([](HWND window, UINT message, DWORD action) {
           return ::ChangeWindowMessageFilterEx(window, message, action, nullptr);
+      }),
+      writeFile([](HANDLE file, const void* data, DWORD size, DWORD* written) {
+          return ::WriteFile(file, data, size, written, nullptr);
       }) {}
 
 SystemHooks& Hooks() {

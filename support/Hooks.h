@@ -1,6 +1,7 @@
 #pragma once
 // The few calls into Windows that block on the user or reach outside the program: the
-// modal dialogs and the shell, its notification area too. The tests replace them; the program uses the real ones.
+// modal dialogs and the shell, its notification area too, and the writes of a log that others
+// write to as well. The tests replace them; the program uses the real ones.
 
 #include <windows.h>
 #include <commdlg.h>
@@ -27,6 +28,9 @@ struct SystemHooks {
     // Lets a message through User Interface Privilege Isolation to a window of an elevated program
     // (ChangeWindowMessageFilterEx).
     std::function<BOOL(HWND window, UINT message, DWORD action)> changeWindowMessageFilter;
+    // Writes to a file (WriteFile, synchronous): false on failure with GetLastError set; `written`
+    // says how many bytes went out, also on a failure.
+    std::function<BOOL(HANDLE file, const void* data, DWORD size, DWORD* written)> writeFile;
 
     SystemHooks();  // the real Windows calls
 };

@@ -7,6 +7,7 @@
 
 #include "support/ConsoleOutput.h"
 #include "support/FilePath.h"
+#include "support/Hooks.h"
 #include "support/SystemError.h"
 #include "support/TextFileWriter.h"
 
@@ -84,18 +85,17 @@ void LogFile::Append(const std::wstring& line) {
         throw SystemError(ERROR_NOT_ENOUGH_MEMORY);
     const auto size = static_cast<DWORD>(bytes.size());
     DWORD written = 0;
-    if (!WriteFile(m_file.get(), bytes.data(), size, &written, nullptr)) {
-        const DWORD code = GetLastError();
-        if (sized)
-            TakeBackLine(m_fileName, before.QuadPart, bytes);
-        throw SystemError(code);
-    }
+    const bool wrote = Hooks().writeFile(m_file.get(), bytes.data(), size, &written) != FALSE;
+    if (wrote && written == size)
+        return;
     // A full disk can be reported as success with fewer bytes written.
-    if (written != size) {
-        if (sized)
-            TakeBackLine(m_fileName, before.QuadPart, bytes);
-        throw SystemError(ERROR_DISK_FULL);
-    }
+    const DWORD code = wrote ? ERROR_DISK_FULL : GetLastError();
+    // Only a line cut short leaves a piece of ours, and only the bytes this write put out are ours
+    // to take back: after a write that wrote nothing, what lies past the old end is another
+    // writer's, even a line the same as ours.
+    if (sized && written > 0 && written < size)
+        TakeBackLine(m_fileName, before.QuadPart, std::string_view(bytes).substr(0, written));
+    throw SystemError(code);
 }
 
 bool LogFile::EndsMidLine(LONGLONG size) const {

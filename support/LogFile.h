@@ -43,8 +43,9 @@ private:
 };
 
 // Cuts the file back to `size` where what lies past it is the start of `bytes` and nothing else:
-// the piece of a line that did not go out whole. Bytes that anyone else added stay, and so does
-// everything when the file cannot be read or cut. True when it was cut.
+// the piece of a line that did not go out whole, `bytes` being what its write put out. Bytes
+// that anyone else added stay, and so does everything when the file cannot be read or cut. True
+// when it was cut.
 bool TakeBackLine(const std::wstring& fileName, LONGLONG size, std::string_view bytes);
 
 }  // namespace netpeek

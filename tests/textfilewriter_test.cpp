@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "support/Error.h"
+#include "support/Hooks.h"
 #include "support/LogFile.h"
 #include "support/SystemError.h"
 #include "support/TextFileWriter.h"
@@ -381,4 +383,46 @@ TEST_F(TextFileWriterTest, ALogTakesBackOnlyItsOwnBytesAndNeverGluesALineOn) {
         log.Append(L"\"next\"\r\n");
     }
     EXPECT_EQ(ReadBytes(path), head + "\"edited by hand\r\n\"now\"\r\n\"next\"\r\n");
+}
+
+// Two watches log to one file and see the same change in the same second. The other's line goes
+// out just before our write, which fails having written nothing: its line is its own and stays.
+// A write of ours cut short takes back its own piece, and only that.
+TEST_F(TextFileWriterTest, AFailedLogWriteTakesBackOnlyWhatItWroteItself) {
+    const std::wstring path = folder + L"changes.csv";
+    const std::string head = "\"Time\",\"Event\"\r\n";
+    const std::string line = "\"2026-12-09T14:03:07+03:00\",\"added\"\r\n";
+    const std::wstring text(line.begin(), line.end());
+    WriteBytes(path, head);
+    struct Restore {
+        ~Restore() { Hooks().writeFile = SystemHooks().writeFile; }
+    } restore;
+    {
+        LogFile log(path);
+        Hooks().writeFile = [&](HANDLE, const void*, DWORD, DWORD* written) {
+            const HANDLE other = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                             nullptr, OPEN_EXISTING, 0, nullptr);
+            DWORD put = 0;
+            EXPECT_TRUE(WriteFile(other, line.data(), static_cast<DWORD>(line.size()), &put, nullptr));
+            CloseHandle(other);
+            *written = 0;
+            SetLastError(ERROR_LOCK_VIOLATION);
+            return FALSE;
+        };
+        try {
+            log.Append(text);
+            ADD_FAILURE() << "the failed write was not reported";
+        } catch (const CError& error) {
+            EXPECT_EQ(error.Number(), static_cast<std::uint32_t>(ERROR_LOCK_VIOLATION));
+        }
+    }
+    EXPECT_EQ(ReadBytes(path), head + line);
+    {
+        LogFile log(path);
+        Hooks().writeFile = [](HANDLE file, const void* data, DWORD size, DWORD* written) {
+            return WriteFile(file, data, size / 2, written, nullptr);
+        };
+        EXPECT_THROW(log.Append(text), CError);
+    }
+    EXPECT_EQ(ReadBytes(path), head + line);
 }
