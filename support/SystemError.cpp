@@ -19,14 +19,24 @@ std::wstring SystemMessage(DWORD code) {
     return text;
 }
 
+namespace {
+
+// What a failure says where Windows gave no code for it (a window a hook or its own creation
+// refused): the system's text for code 0 is that of success.
+std::wstring FailureMessage(DWORD code) {
+    return code == ERROR_SUCCESS ? L"Windows не сообщила причину." : SystemMessage(code);
+}
+
+}  // namespace
+
 CError SystemError(DWORD code) {
-    return CError(code, SystemMessage(code));
+    return CError(code, FailureMessage(code));
 }
 
 CError SystemError(DWORD code, const std::wstring& context) {
     if (context.empty())
         return SystemError(code);
-    return CError(code, context + L"\r\n" + SystemMessage(code));
+    return CError(code, context + L"\r\n" + FailureMessage(code));
 }
 
 CError CurrentError() {

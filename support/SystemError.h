@@ -13,7 +13,8 @@ namespace netpeek {
 // "Error N" where the system has none.
 std::wstring SystemMessage(DWORD code);
 
-// A CError carrying the code and the system's message for it.
+// A CError carrying the code and the system's message for it; for code 0, which a failure that
+// Windows gave no reason for leaves, a sentence of its own rather than the text of success.
 CError SystemError(DWORD code);
 
 // The same, with a sentence of our own (what failed) in front of the system's message.

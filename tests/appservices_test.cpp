@@ -7,6 +7,7 @@
 #include "support/Application.h"
 #include "support/ErrorBox.h"
 #include "support/Hooks.h"
+#include "support/SystemError.h"
 
 using namespace netpeek;
 
@@ -37,6 +38,11 @@ protected:
     std::vector<std::pair<HWND, std::wstring>> opened;
     std::vector<std::pair<HWND, std::wstring>> boxes;
 };
+
+// A hook of the thread's that refuses every window, as Windows lets one.
+LRESULT CALLBACK RefuseWindows(int code, WPARAM window, LPARAM info) {
+    return code == HCBT_CREATEWND ? 1 : CallNextHookEx(nullptr, code, window, info);
+}
 
 }  // namespace
 
@@ -147,4 +153,24 @@ TEST_F(AppServices, ErrorBoxShowsMessageThenDescriptionOwnedByTheMainWindow) {
     // "Ошибка 5: " before the description.
     EXPECT_EQ(boxes[1].second, L"Ошибка 5: Access is denied.|Netpeek|16");
     EXPECT_EQ(boxes[2].second, L"m\r\n\r\nAccess is denied.|Other|0");
+}
+
+// A window refused with no reason given (a hook said no; Wine while it restarts its desktop): the
+// error says what failed, and never gives the system's text for success as the reason.
+TEST_F(AppServices, AFailureWindowsGaveNoReasonForIsNeverToldAsSuccess) {
+    const HHOOK refuse = SetWindowsHookExW(WH_CBT, RefuseWindows, nullptr, GetCurrentThreadId());
+    ASSERT_NE(refuse, nullptr);
+    SetLastError(ERROR_SUCCESS);
+    const HWND refused =
+        CreateWindowExW(0, L"STATIC", L"refused", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    UnhookWindowsHookEx(refuse);
+    ASSERT_EQ(refused, nullptr);
+    try {
+        ThrowLastError(L"The window could not be created.");
+    } catch (const CError& e) {
+        EXPECT_EQ(e.Description().find(L"The window could not be created.\r\n"), 0u) << e.what();
+        EXPECT_EQ(e.Description().find(SystemMessage(ERROR_SUCCESS)), std::wstring::npos) << e.what();
+        return;
+    }
+    ADD_FAILURE() << "no error raised";
 }
