@@ -75,12 +75,13 @@ WatchSession::WatchSession(WatchConsole console) : m_console(console) {
     ResetEvent(StopEvent());
     RegisterAppWindowClass(kWatchWindowClass, WindowProc, false,
                            L"The watch's window class could not be registered.");
-    // Never shown: it is there for the follower's timers and notices and for the session's end, which
-    // only a top-level window hears.
+    // Never shown: it is there for the session's end, which only a top-level window hears, and
+    // for the follower's timers and notices. Where it cannot be made (Wine refuses one while it
+    // restarts its desktop) the watch follows the table without it, by the thread's timers; only
+    // the session's end goes unheard, and Ctrl+C, /wfor, the console's close and a reader that
+    // went away still end it.
     m_window.reset(CreateWindowExW(0, kWatchWindowClass, kProductName, WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
                                    CApplication::Current().Instance, this));
-    if (!m_window)
-        ThrowLastError(L"The watch's window could not be created.");
     g_watching = true;
     if (m_console == WatchConsole::Handler)
         SetConsoleCtrlHandler(WatchConsoleControl, TRUE);
@@ -168,6 +169,11 @@ void WatchSession::Follow(const TableSources& services, const ViewChoice& choice
             if (msg.message == WM_QUIT) {
                 m_ended = true;
                 break;
+            }
+            // A timer of the thread's, the follower's where the watch has no window.
+            if (msg.message == WM_TIMER && !msg.hwnd) {
+                m_follower.OnTimer(msg.wParam);
+                continue;
             }
             TranslateMessage(&msg);
             DispatchMessageW(&msg);

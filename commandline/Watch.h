@@ -63,9 +63,9 @@ enum class WatchConsole { None, Handler };
 // The watch's window and its following of the table.
 class WatchSession {
 public:
-    // Makes the window and, for the console twin, installs the console control handler, so that
-    // a Ctrl+C from now on ends the watch rather than the process. Raises a CError when the window
-    // cannot be made.
+    // Makes the window, where it can be made, and for the console twin installs the console
+    // control handler, so that a Ctrl+C from now on ends the watch rather than the process.
+    // Raises a CError when the stop event or the window's class cannot be made.
     explicit WatchSession(WatchConsole console);
     ~WatchSession();
     WatchSession(const WatchSession&) = delete;
@@ -81,6 +81,7 @@ public:
     void Follow(const TableSources& services, const ViewChoice& choice, const TableFollower::RereadFn& reread,
                 std::uint32_t seconds);
 
+    // Null where it could not be made.
     HWND Window() const { return m_window.get(); }
 
 private:

@@ -42,7 +42,7 @@ void TableFollower::Attach(HWND owner, const TableSources& services, const ViewC
 void TableFollower::Start() {
     // Never two notices on one request, nor two timers for one re-read.
     Stop();
-    SetTimer(m_owner, kRereadTimer, kRereadMilliseconds, nullptr);
+    SetFollowerTimer(kRereadTimer, kRereadMilliseconds);
     m_noticeBackOff = 0;
     m_following = true;
     ArmNotice();
@@ -50,9 +50,9 @@ void TableFollower::Start() {
 }
 
 void TableFollower::Stop() {
-    KillTimer(m_owner, kRereadTimer);
-    KillTimer(m_owner, kNoticeTimer);
-    KillTimer(m_owner, kNoticeRetryTimer);
+    KillFollowerTimer(kRereadTimer);
+    KillFollowerTimer(kNoticeTimer);
+    KillFollowerTimer(kNoticeRetryTimer);
     m_noticeWaiting = false;
     m_following = false;
     WithdrawNotice();
@@ -71,9 +71,10 @@ void TableFollower::WithdrawIPv6Notice() {
     m_ipv6Armed = false;
 }
 
-// Without the IPv6 notice (Wine gives none) the periodic re-read still follows the IPv6 table.
+// Without the IPv6 notice (Wine gives none, and it needs a window to post to) the periodic re-read
+// still follows the IPv6 table.
 void TableFollower::ArmIPv6Notice() {
-    if (!m_following || !m_choice->ipv6 || m_ipv6Armed || !m_services->notifyIPv6Change)
+    if (!m_following || !m_choice->ipv6 || m_ipv6Armed || !m_services->notifyIPv6Change || !m_owner)
         return;
     try {
         m_ipv6Notice = m_services->notifyIPv6Change(m_owner, kIPv6NoticeMessage);
@@ -86,7 +87,7 @@ void TableFollower::ArmIPv6Notice() {
 void TableFollower::OnIPv6Notice() {
     // A notice posted before it was withdrawn may still arrive.
     if (m_following && m_choice->ipv6)
-        SetTimer(m_owner, kNoticeTimer, kNoticeDelayMilliseconds, nullptr);
+        SetFollowerTimer(kNoticeTimer, kNoticeDelayMilliseconds);
 }
 
 void TableFollower::UpdateNow() {
@@ -99,19 +100,19 @@ void TableFollower::UpdateNow() {
 }
 
 bool TableFollower::OnTimer(UINT_PTR id) {
-    switch (id) {
+    switch (TimerOf(id)) {
     case kRereadTimer:
         OnRereadTimer();
         return true;
     case kNoticeTimer:
         // Held, it waits for the hold to end, and fires again.
         if (!Held()) {
-            KillTimer(m_owner, kNoticeTimer);
+            KillFollowerTimer(kNoticeTimer);
             UpdateNow();
         }
         return true;
     case kNoticeRetryTimer:
-        KillTimer(m_owner, kNoticeRetryTimer);
+        KillFollowerTimer(kNoticeRetryTimer);
         m_noticeWaiting = false;
         ArmNotice();
         return true;
@@ -165,13 +166,43 @@ void TableFollower::OnNotice() {
         m_noticeBackOff = m_noticeBackOff == 0 ? kFirstNoticeRetryMilliseconds
                                                : std::min(m_noticeBackOff * 2, kLastNoticeRetryMilliseconds);
         m_noticeWaiting = true;
-        SetTimer(m_owner, kNoticeRetryTimer, m_noticeBackOff, nullptr);
+        SetFollowerTimer(kNoticeRetryTimer, m_noticeBackOff);
         return;
     }
     m_noticeBackOff = 0;
     ArmNotice();
     // Every notice of a burst puts the update off again, so the burst gives one.
-    SetTimer(m_owner, kNoticeTimer, kNoticeDelayMilliseconds, nullptr);
+    SetFollowerTimer(kNoticeTimer, kNoticeDelayMilliseconds);
+}
+
+void TableFollower::SetFollowerTimer(UINT_PTR id, UINT milliseconds) {
+    if (m_owner) {
+        SetTimer(m_owner, id, milliseconds, nullptr);
+        return;
+    }
+    // Set again by the number Windows gave it, a timer of the thread's restarts rather than doubles.
+    UINT_PTR& given = m_threadTimers[id];
+    given = SetTimer(nullptr, given, milliseconds, nullptr);
+}
+
+void TableFollower::KillFollowerTimer(UINT_PTR id) {
+    if (m_owner) {
+        KillTimer(m_owner, id);
+        return;
+    }
+    if (const auto timer = m_threadTimers.find(id); timer != m_threadTimers.end()) {
+        KillTimer(nullptr, timer->second);
+        m_threadTimers.erase(timer);
+    }
+}
+
+UINT_PTR TableFollower::TimerOf(UINT_PTR number) const {
+    if (m_owner)
+        return number;
+    for (const auto& [id, given] : m_threadTimers)
+        if (given == number)
+            return id;
+    return 0;
 }
 
 // Cancels the pending request and waits for it to end, since until then Windows may still write

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "feed/TableSources.h"
@@ -38,10 +39,11 @@ public:
     // milliseconds of the services' clock.
     using RereadFn = std::function<ULONGLONG()>;
 
-    // Timers go to `owner`; `services` give the notice and the clock, and `choice` says whether the
-    // IPv6 table is followed too and whether the owner's table is followed while it is minimised
-    // (hidden in the notification area, whose icon and notices follow the table); both must outlive
-    // the follower.
+    // Timers go to `owner`, or where it is null (a watch whose window could not be made) to the
+    // thread, whose loop hands the follower each WM_TIMER that comes without a window. `services`
+    // give the notice and the clock, and `choice` says whether the IPv6 table is followed too and
+    // whether the owner's table is followed while it is minimised (hidden in the notification
+    // area, whose icon and notices follow the table); both must outlive the follower.
     void Attach(HWND owner, const TableSources& services, const ViewChoice& choice, RereadFn tableMayHaveChanged);
 
     void Start();
@@ -59,7 +61,7 @@ public:
     void OnNotice();
     // The owner got kIPv6NoticeMessage (support/WindowIds): update once the burst is over.
     void OnIPv6Notice();
-    // The owner's timer: true when it was one of the follower's.
+    // The owner's timer, or the thread's: true when it was one of the follower's.
     bool OnTimer(UINT_PTR id);
     // The owner's WM_ENTERMENULOOP, WM_EXITMENULOOP, WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE: a menu
     // or the move or size loop runs a message loop of its own, where a timer still fires.
@@ -75,6 +77,10 @@ private:
     };
 
     void OnRereadTimer();
+    void SetFollowerTimer(UINT_PTR id, UINT milliseconds);
+    void KillFollowerTimer(UINT_PTR id);
+    // Which of the follower's timers the number of a WM_TIMER names; 0 for none.
+    UINT_PTR TimerOf(UINT_PTR number) const;
     void ArmIPv6Notice();
     void WithdrawIPv6Notice();
     bool WithdrawnHasEnded();
@@ -82,6 +88,9 @@ private:
     void WithdrawNotice();
 
     HWND m_owner = nullptr;
+    // Without an owner the timers are the thread's, which Windows numbers itself: each one set,
+    // by its id, with the number it was given.
+    std::map<UINT_PTR, UINT_PTR> m_threadTimers;
     const TableSources* m_services = nullptr;
     RereadFn m_tableMayHaveChanged;
     int m_holds = 0;

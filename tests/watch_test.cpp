@@ -38,6 +38,15 @@ RawRow Row(std::uint32_t index, std::array<std::uint8_t, 4> addr, std::uint8_t m
             {1, 0, 0, 0}, 65535, 0, 1};
 }
 
+// A hook of the thread's that refuses to make the watch's window, as Windows lets one.
+LRESULT CALLBACK RefuseTheWatchsWindow(int code, WPARAM window, LPARAM info) {
+    wchar_t name[32] = {};
+    if (code == HCBT_CREATEWND && GetClassNameW(reinterpret_cast<HWND>(window), name, 32) &&
+        std::wstring(name) == L"NetpeekWatch")
+        return 1;
+    return CallNextHookEx(nullptr, code, window, info);
+}
+
 const RawRow kLoopback = Row(1, {127, 0, 0, 1}, 8);
 const std::vector<int> kColumns = {kColInterface, kColIP, kColMask};
 
@@ -295,4 +304,34 @@ TEST_F(WatchTest, TheMetricsFileIsWrittenWholeAfterEachChangeAndWaitsForAReaderT
     }
     DeleteFileW(file.c_str());
     RemoveDirectoryW(folder.c_str());
+}
+
+// Where the watch's hidden window cannot be made (Wine refuses windows while it restarts its
+// desktop; here a hook refuses it), the watch still follows the table, by its periodic re-read,
+// and Ctrl+C still ends it.
+TEST_F(WatchTest, AWatchWhoseWindowCannotBeMadeFollowsTheTableWithoutIt) {
+    const HHOOK refuse = SetWindowsHookExW(WH_CBT, RefuseTheWatchsWindow, nullptr, GetCurrentThreadId());
+    ASSERT_NE(refuse, nullptr);
+    struct Unhook {
+        HHOOK hook;
+        ~Unhook() { UnhookWindowsHookEx(hook); }
+    } unhook{refuse};
+
+    WatchSession session(WatchConsole::Handler);
+    EXPECT_EQ(session.Window(), nullptr);
+    Watch watch(services, {}, kColumns, ChangeFormat::Comma);
+    watch.Start(
+        [this](const std::wstring& line) {
+            if (line.find(L"\"added\"") != std::wstring::npos) {
+                EXPECT_EQ(WatchConsoleControl(CTRL_C_EVENT), TRUE);
+            }
+            lines.push_back(line);
+        },
+        false);
+    recorder.rows = Table({kLoopback, Row(12, {10, 9, 0, 1}, 24), Row(47, {10, 5, 0, 1}, 24)});
+    const ULONGLONG start = GetTickCount64();
+    session.Follow(services, watch, 30);
+    EXPECT_LT(GetTickCount64() - start, 10000u) << "not ended by Ctrl+C after the re-read";
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2], Line(L"added", L"\"47\",\"10.5.0.1\",\"255.255.255.0\""));
 }
