@@ -280,6 +280,16 @@ np_probe() {
         2>>"$E2E_WORK/wine.log"
 }
 
+# e2e_windows_ready NS: waits until a program started now can make a window again. Wine restarts
+# its desktop after the end of a session (wineboot -e), and a window made meanwhile fails.
+e2e_windows_ready() {
+    local end=$((SECONDS + E2E_START_TIMEOUT))
+    until np_probe "$1" window; do
+        [ "$SECONDS" -le "$end" ] || e2e_fail "Wine could make no window again after the end of the session"
+        sleep 0.1
+    done
+}
+
 # np_copy NS WINDOW FILE: Ctrl+C in the window, and the clipboard's bytes into FILE.
 np_copy() {
     keys "$2" ctrl+c

@@ -177,6 +177,9 @@ step "the end of the session (wineboot -e) ends either program's /wtab FILE with
 # A console program that shows no window is never told of a logoff or a shutdown: both watch
 # through a hidden top-level window, which hears the session end.
 for program in "$twin" "$NETPEEK_EXE"; do
+    # The window that hears the session end is made once Wine can make one again, after the end
+    # of the session before.
+    e2e_windows_ready "$ns"
     session=$E2E_WORK/session-$(basename "$program").tsv
     NP_BEFORE=" $(xdotool search --onlyvisible --name '' 2>/dev/null | tr '\n' ' ') "
     NP_PROGRAM=$program np_bg /wtab "$(winpath "$session")"

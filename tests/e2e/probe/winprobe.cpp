@@ -4,6 +4,8 @@
 //   winprobe list   the item count of Netpeek's list, then each item's cells joined by tabs, one
 //                   item per line, read as an inspector reads another program's list
 //   winprobe box    the texts of each message box shown now, one per line
+//   winprobe window whether a program starting now can make a hidden top-level window, as the
+//                   watch does; Wine refuses one while it restarts its desktop
 // Exits 1 when there is nothing of the kind.
 #include <windows.h>
 #include <commctrl.h>
@@ -127,6 +129,15 @@ int Boxes() {
     return found > 0 ? 0 : 1;
 }
 
+int HiddenWindow() {
+    const HWND window = CreateWindowExW(0, L"STATIC", L"winprobe", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                                        GetModuleHandleW(nullptr), nullptr);
+    if (!window)
+        return 1;
+    DestroyWindow(window);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -139,6 +150,8 @@ int wmain(int argc, wchar_t** argv) {
         return ListTexts();
     if (what == L"box")
         return Boxes();
-    std::fputs("usage: winprobe clip|tip|list|box\n", stderr);
+    if (what == L"window")
+        return HiddenWindow();
+    std::fputs("usage: winprobe clip|tip|list|box|window\n", stderr);
     return 2;
 }
