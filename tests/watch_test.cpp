@@ -70,6 +70,15 @@ protected:
     WatchSink Sink() {
         return [this](const std::wstring& line) { lines.push_back(line); };
     }
+    // Keeps the lines, and presses Ctrl+C while the line of that event is written.
+    WatchSink CtrlCAt(const std::wstring& event) {
+        return [this, event](const std::wstring& line) {
+            if (line.find(L"\"" + event + L"\"") != std::wstring::npos) {
+                EXPECT_EQ(WatchConsoleControl(CTRL_C_EVENT), TRUE);
+            }
+            lines.push_back(line);
+        };
+    }
     std::wstring Line(const std::wstring& event, const std::wstring& rest) const {
         return L"\"" + IsoLocalTime(recorder.now) + L"\",\"" + event + L"\"," + rest + L"\r\n";
     }
@@ -124,14 +133,7 @@ TEST_F(WatchTest, TheConsoleControlHandlerEndsTheLoopAfterTheLastWholeLine) {
     {
         WatchSession session(WatchConsole::Handler);
         Watch watch(noticed, {}, kColumns, ChangeFormat::Comma);
-        watch.Start(
-            [this](const std::wstring& line) {
-                if (line.find(L"\"was\"") != std::wstring::npos) {
-                    EXPECT_EQ(WatchConsoleControl(CTRL_C_EVENT), TRUE);
-                }
-                lines.push_back(line);
-            },
-            false);
+        watch.Start(CtrlCAt(L"was"), false);
         recorder.rows = Table({kLoopback, Row(12, {10, 9, 0, 1}, 16)});
         const ULONGLONG start = GetTickCount64();
         session.Follow(noticed, watch, 30);
@@ -320,14 +322,7 @@ TEST_F(WatchTest, AWatchWhoseWindowCannotBeMadeFollowsTheTableWithoutIt) {
     WatchSession session(WatchConsole::Handler);
     EXPECT_EQ(session.Window(), nullptr);
     Watch watch(services, {}, kColumns, ChangeFormat::Comma);
-    watch.Start(
-        [this](const std::wstring& line) {
-            if (line.find(L"\"added\"") != std::wstring::npos) {
-                EXPECT_EQ(WatchConsoleControl(CTRL_C_EVENT), TRUE);
-            }
-            lines.push_back(line);
-        },
-        false);
+    watch.Start(CtrlCAt(L"added"), false);
     recorder.rows = Table({kLoopback, Row(12, {10, 9, 0, 1}, 24), Row(47, {10, 5, 0, 1}, 24)});
     const ULONGLONG start = GetTickCount64();
     session.Follow(services, watch, 30);
