@@ -101,8 +101,35 @@ std::optional<std::wstring> SettingsFile::Read() {
     return SettingsFileText(bytes);
 }
 
+// Scoop keeps the file as a hard link to the copy in its persist folder, which outlives updates:
+// a replace would cut that link, and the next update would bring the old settings back. A file
+// with another name is therefore written in place, in one write, then flushed; the file is small,
+// so that a crash has the least time to leave part of it.
 void SettingsFile::Write(const std::wstring& text) {
-    TextFileWriter::Instance().WriteTextFile(m_path, L"\xFEFF" + text, kWriteReplaceExisting);
+    const std::wstring marked = L"\xFEFF" + text;
+    if (NameCount() < 2) {
+        TextFileWriter::Instance().WriteTextFile(m_path, marked, kWriteReplaceExisting);
+        return;
+    }
+    const HANDLE raw =
+        CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (raw == INVALID_HANDLE_VALUE)
+        throw SystemError(GetLastError());
+    const UniqueKernelHandle file(raw);
+    WriteAllBytes(file.get(), ToUtf8(marked));
+    if (!SetEndOfFile(file.get()) || !FlushFileBuffers(file.get()))
+        throw SystemError(GetLastError());
+}
+
+DWORD SettingsFile::NameCount() const {
+    const HANDLE raw = CreateFileW(m_path.c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (raw == INVALID_HANDLE_VALUE)
+        return 1;
+    const UniqueKernelHandle file(raw);
+    BY_HANDLE_FILE_INFORMATION info{};
+    return GetFileInformationByHandle(file.get(), &info) ? info.nNumberOfLinks : 1;
 }
 
 void SettingsFile::Remove() {

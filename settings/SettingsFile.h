@@ -2,6 +2,8 @@
 // The settings file itself, on Windows: read whole and bounded, written through the program's
 // one safe writer as UTF-8 with a byte-order mark, and guarded by a lock file beside it.
 
+#include <windows.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +40,8 @@ public:
 
 private:
     std::wstring LockPath() const { return m_path + L".lock"; }
+    // How many names the file has (1 where it cannot be told, or is not there).
+    DWORD NameCount() const;
 
     std::wstring m_path;
 };

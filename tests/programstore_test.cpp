@@ -132,6 +132,26 @@ TEST_F(ProgramStoreTest, AReadOnlyFileKeepsValuesInMemoryAndStaysTheStore) {
     EXPECT_EQ(Value(L"", L"Auto Refresh"), L"0");
 }
 
+// Scoop keeps the file as a hard link to the copy in its persist folder, which outlives updates:
+// a write reaches that copy too, so that the next update keeps the settings.
+TEST_F(ProgramStoreTest, AFileScoopLinksIntoItsPersistFolderKeepsTheLink) {
+    PutFile("; kept by Scoop\r\n[NetpeekTest]\r\nShow IPv6=1\r\n");
+    const std::wstring persisted = app.Path + L"\\persisted.ini";
+    ASSERT_TRUE(CreateHardLinkW(persisted.c_str(), file.c_str(), nullptr));
+    Choose();
+    Store(L"", L"Show IPv6", L"0");
+    Store(L"", L"Auto Refresh", L"0");
+    std::ifstream in(std::filesystem::path(persisted), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    in.close();
+    DeleteFileW(persisted.c_str());
+    EXPECT_EQ(bytes.str(), FileBytes());
+    const IniText kept(SettingsFileText(bytes.str()));
+    EXPECT_EQ(kept.Find(L"NetpeekTest", L"Show IPv6"), L"0");
+    EXPECT_EQ(kept.Find(L"NetpeekTest", L"Auto Refresh"), L"0");
+}
+
 // Notepad's "Unicode" and a UTF-8 file without a mark read as a person wrote them.
 TEST_F(ProgramStoreTest, FilesNotepadSavesReadAsWritten) {
     const std::wstring unicode = L"\xFEFF[NetpeekTest]\r\nA=Ж\r\n";
