@@ -20,6 +20,7 @@ BUDGETS = {
     "RefreshList 10000 IPv4 + 10000 IPv6 rows": ("table reads + owner-data paint", 1.5),
     "export 10000 rows": ("60000 cell reads + safe write", 1.5),
     "launch to a filled, visible window": ("minimal one-window program", 1.3),
+    "launch in English to a filled, visible window": ("minimal one-window program", 1.3),
     "unchanged re-read, 10000 rows": ("table read and decode", 1.2),
     "one address added to 10000, shown": ("unchanged re-read + owner-data paint", 1.3),
     "one address removed from 10000, shown": ("unchanged re-read + owner-data paint", 1.3),
