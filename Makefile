@@ -47,9 +47,10 @@ test: build
 run: programs
 	scripts/run.sh
 
-# The release: build/dist/Netpeek-<version>.zip with Netpeek.exe, Netpeek.com and ReadMe.txt,
-# and beside it the winget and Scoop manifests that name it at NETPEEK_URL; the same bytes from
-# every build of a commit; prints the zip's SHA-256. Builds the programs only.
+# The release: build/dist/Netpeek-<version>.zip with Netpeek.exe, Netpeek.com and the read-mes
+# ReadMe.txt and ReadMe.en.txt, and beside it the winget and Scoop manifests that name it at
+# NETPEEK_URL; the same bytes from every build of a commit; prints the zip's SHA-256. Builds the
+# programs only.
 dist: deps
 	cmake --preset windows -S $(ROOT) >/dev/null
 	@set -o pipefail; cmake --build $(BUILD)/windows --target dist -- --no-print-directory | grep -v '^\[ *[0-9]*%\] Built target'

@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""The release zip holds exactly the built program, its console twin and the read-me, dated from
-the commit and not from the files or the clock. Beside it, the winget and Scoop manifests hold
-every field their published schemas require, the zip's hash, the address it is downloaded from
-and the version and machine of the program in it, read as package indexes read them (real YAML
-and JSON); two runs give the same bytes, and a failed run leaves the last release as it was.
-Usage: dist_test.py NETPEEK_EXE NETPEEK_COM README"""
+"""The release zip holds exactly the built program, its console twin and the two read-mes, dated
+from the commit and not from the files or the clock; each read-me is UTF-8 with a BOM and CR LF
+line ends, as Notepad reads it. Beside it, the winget and Scoop manifests hold every field their
+published schemas require, the zip's hash, the address it is downloaded from and the version and
+machine of the program in it, read as package indexes read them (real YAML and JSON); two runs
+give the same bytes, and a failed run leaves the last release as it was.
+Usage: dist_test.py NETPEEK_EXE NETPEEK_COM README README_EN"""
 import hashlib
 import json
 import os
@@ -129,7 +130,7 @@ def check_scoop(out, version, sha256, url, zipped):
 
 
 with tempfile.TemporaryDirectory() as work:
-    files = [shutil.copy(path, work) for path in sys.argv[1:4]]
+    files = [shutil.copy(path, work) for path in sys.argv[1:5]]
     version, architecture = exe_version(files[0]), exe_architecture(files[0])
     next_version = version[:-1] + ("8" if version[-1] != "8" else "7")
     out = os.path.join(work, "out")
@@ -142,11 +143,16 @@ with tempfile.TemporaryDirectory() as work:
 
     with zipfile.ZipFile(zip_path) as archive:
         zipped = archive.namelist()
-        assert zipped == ["Netpeek.exe", "Netpeek.com", "ReadMe.txt"], zipped
+        assert zipped == ["Netpeek.exe", "Netpeek.com", "ReadMe.txt", "ReadMe.en.txt"], zipped
         for entry, path in zip(archive.infolist(), files):
             assert archive.read(entry) == open(path, "rb").read(), f"{entry.filename} differs from {path}"
             assert entry.date_time == (2023, 11, 14, 22, 13, 20), entry.date_time
             assert entry.extra == b"" and entry.external_attr >> 16 == 0o100644, entry
+        # Notepad before Windows 10 1809 shows a file of bare LFs as one line.
+        for name in zipped[2:]:
+            text = archive.read(name)
+            assert text.startswith(b"\xef\xbb\xbf") and text.decode("utf-8"), f"{name} lacks the BOM"
+            assert text.endswith(b"\r\n") and text.count(b"\n") == text.count(b"\r\n"), f"{name}: bare LF"
     check_winget(out, version, architecture, sha256, URL, zipped)
     check_scoop(out, version, sha256, URL, zipped)
     release_tree = tree(out)
@@ -169,7 +175,7 @@ with tempfile.TemporaryDirectory() as work:
     for url, given, told in [("ftp://example.org/Netpeek.zip", files, "NETPEEK_URL"),
                              (URL, [os.path.join(work, "missing.exe"), *files[1:]], "missing.exe"),
                              (URL, [cut, *files[1:]], cut),
-                             (URL, [files[0], stale_twin, files[2]], "take both from one build")]:
+                             (URL, [files[0], stale_twin, *files[2:]], "take both from one build")]:
         failed = dist(out, *given, url=url)
         assert failed.returncode != 0 and told in failed.stderr, (given, failed)
         assert tree(out) == release_tree, f"a failed run ({failed.stderr.strip()}) touched the last release"
@@ -178,11 +184,11 @@ with tempfile.TemporaryDirectory() as work:
     # named at the placeholder location that the README states.
     rebuilt = [with_version(path, os.path.join(work, "next"), next_version) for path in files[:2]]
     other = os.path.join(work, "other")
-    assert dist(other, *rebuilt, files[2], url="").returncode == 0
+    assert dist(other, *rebuilt, *files[2:], url="").returncode == 0
     renamed = f"Netpeek-{next_version}.zip"
     placeholder = "https://example.com/netpeek/" + renamed
     sha256 = hashlib.sha256(open(os.path.join(other, renamed), "rb").read()).hexdigest()
     check_winget(other, next_version, architecture, sha256, placeholder, zipped)
     check_scoop(other, next_version, sha256, placeholder, zipped)
-print("dist: the zip holds Netpeek.exe, Netpeek.com and ReadMe.txt as built, and the winget and Scoop"
-      " manifests its hash, address, version and machine, the same from run to run")
+print("dist: the zip holds Netpeek.exe, Netpeek.com, ReadMe.txt and ReadMe.en.txt as built, and the"
+      " winget and Scoop manifests its hash, address, version and machine, the same from run to run")
