@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "support/Error.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -36,7 +37,6 @@ constexpr std::array<SaveSwitch, 4> kWatchSwitches{{
 constexpr wchar_t kDescendingMark = L'~';
 constexpr std::wstring_view kStandardOutput = L"-";
 
-constexpr wchar_t kUnknownArgument[] = L"Непонятный аргумент командной строки: «%». Список ключей: Netpeek.exe /?";
 constexpr wchar_t kNoFileName[] = L"После ключа % нужно имя файла (- или пустое имя \"\" — стандартный вывод).";
 constexpr wchar_t kTwoSaves[] = L"Задано больше одного ключа сохранения; нужен один из /scomma, /stab, /sjson, /shtml, /sprom.";
 constexpr wchar_t kNoColumn[] = L"После ключа /sort нужен столбец: его номер от 0 до % или заголовок.";
@@ -140,6 +140,13 @@ std::wstring Filled(std::wstring_view text, std::initializer_list<std::wstring_v
             result += c;
         }
     }
+    return result;
+}
+
+// An argument as typed, its control characters shown as '?', so that the message stays one line.
+std::wstring OneLine(std::wstring_view typed) {
+    std::wstring result(typed);
+    std::replace_if(result.begin(), result.end(), IsControl, L'?');
     return result;
 }
 
@@ -253,7 +260,7 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::optional<std::wstring> name = SwitchName(args[i]);
         if (!name)
-            Refuse(Filled(kUnknownArgument, {args[i]}));
+            Refuse(TextWith(TextId::UnknownArgument, OneLine(args[i])));
         const auto save = named(kSaveSwitches, *name);
         const auto watch = named(kWatchSwitches, *name);
         if (save != kSaveSwitches.end() || watch != kWatchSwitches.end()) {
@@ -311,7 +318,7 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
                 Refuse(Filled(kSwitchTwice, {L"/" + *name}));
             given = true;
         } else {
-            Refuse(Filled(kUnknownArgument, {args[i]}));
+            Refuse(TextWith(TextId::UnknownArgument, OneLine(args[i])));
         }
     }
     const bool writes = line.action == CCommandLine::Action::Save || line.action == CCommandLine::Action::Watch;

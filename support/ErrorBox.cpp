@@ -3,6 +3,7 @@
 #include "support/Application.h"
 #include "support/Hooks.h"
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -18,7 +19,7 @@ int ErrorBox::ShowError(const CError& error, UINT style, const std::wstring& mes
         text += L"\r\n\r\n";
     if (showNumber)
         // The number before the description.
-        text += L"Ошибка " + std::to_wstring(error.Number()) + L": ";
+        text += TextWith(TextId::ErrorNumber, std::to_wstring(error.Number()));
     text += error.Description();
     const std::wstring& caption = title.empty() ? CApplication::Current().Title : title;
     return Hooks().messageBox(m_owner, text, caption, style);

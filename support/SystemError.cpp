@@ -3,6 +3,8 @@
 #include <exception>
 #include <new>
 
+#include "texts/Texts.h"
+
 namespace netpeek {
 
 std::wstring SystemMessage(DWORD code) {
@@ -24,7 +26,7 @@ namespace {
 // What a failure says where Windows gave no code for it (a window a hook or its own creation
 // refused): the system's text for code 0 is that of success.
 std::wstring FailureMessage(DWORD code) {
-    return code == ERROR_SUCCESS ? L"Windows не сообщила причину." : SystemMessage(code);
+    return code == ERROR_SUCCESS ? std::wstring(Text(TextId::NoReasonGiven)) : SystemMessage(code);
 }
 
 }  // namespace
