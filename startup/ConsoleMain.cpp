@@ -7,6 +7,7 @@
 
 #include "commandline/CommandLineSave.h"
 #include "settings/ProgramStore.h"
+#include "settings/StoredLanguage.h"
 #include "support/SystemDlls.h"
 
 int main() {
@@ -14,6 +15,7 @@ int main() {
     netpeek::LoadDllsFromSystemFolderOnly();
     // Where the window's choices are read from; it stores nothing, so it never has a word to say.
     netpeek::ChooseProgramStore(netpeek::CApplication::Current());
+    netpeek::UseStoredLanguage();
     if (const std::optional<int> saved = netpeek::RunCommandLine(netpeek::Messages::ErrorOnly))
         return *saved;
     return netpeek::StartWindowProgram();

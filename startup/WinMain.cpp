@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "commandline/CommandLineSave.h"
+#include "settings/StoredLanguage.h"
 #include "startup/modMain.h"
 #include "support/SystemDlls.h"
 
@@ -30,6 +31,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     netpeek::LoadDllsFromSystemFolderOnly();
     // Where the values are kept, for the window and a save's choices alike.
     netpeek::modMain::ChooseStore();
+    netpeek::UseStoredLanguage();
     // Arguments save the table and end: no window, nothing registered or stored.
     bool tray = false;
     if (const std::optional<int> saved = netpeek::RunCommandLine(netpeek::Messages::ErrorOrBox, &tray))
