@@ -10,6 +10,7 @@
 #include "support/Clipboard.h"
 #include "support/ErrorBox.h"
 #include "support/Menus.h"
+#include "texts/Texts.h"
 #include "support/ScreenDpi.h"
 #include "support/SystemError.h"
 #include "support/TypedFind.h"
@@ -19,8 +20,6 @@ namespace netpeek {
 namespace {
 
 constexpr wchar_t kLogWindowClass[] = L"NetpeekLog";
-// The window's caption is the command's own.
-constexpr std::wstring_view kLogCaption = L"Журнал изменений";
 // A first showing's size, and the widths of the two columns before the list's, in pixels at 96 DPI.
 constexpr int kFirstWidth = 900, kFirstHeight = 360;
 constexpr int kTimeWidth = 200, kEventWidth = 70;
@@ -33,23 +32,22 @@ int Scaled(int pixels) {
 // The window's one menu, its commands and their keys, which are the log's own.
 enum LogCommand : UINT { kCopyCommand = 1, kSaveCommand = 2, kCloseCommand = 3 };
 struct LogMenuItem {
-    UINT command;
-    std::wstring_view caption;  // "-" is a separator
+    UINT command;  // 0 for a separator, which has no text
+    TextId caption;
     Shortcut shortcut;
 };
-constexpr std::wstring_view kLogMenuTitle = L"Журнал";
 constexpr LogMenuItem kLogMenu[] = {
-    {kCopyCommand, L"Копировать", {'C', FCONTROL}},
-    {kSaveCommand, L"Сохранить...", {'S', FCONTROL}},
-    {0, L"-", {}},
-    {kCloseCommand, L"Закрыть", {VK_ESCAPE, 0}},
+    {kCopyCommand, TextId::LogCopy, {'C', FCONTROL}},
+    {kSaveCommand, TextId::LogSave, {'S', FCONTROL}},
+    {0, TextId::Count, {}},
+    {kCloseCommand, TextId::LogClose, {VK_ESCAPE, 0}},
 };
 
 UniqueMenu BuildLogMenuBar() {
     UniqueMenu popup = NewPopupMenu();
     for (const LogMenuItem& item : kLogMenu)
-        AppendMenuItem(popup.get(), item.command, item.caption, item.shortcut);
-    return MenuBarOf(kLogMenuTitle, std::move(popup));
+        AppendMenuItem(popup.get(), item.command, item.command ? Text(item.caption) : L"-", item.shortcut);
+    return MenuBarOf(Text(TextId::LogMenu), std::move(popup));
 }
 
 UniqueAccel BuildLogAccelerators() {
@@ -146,18 +144,31 @@ void ChangeLog::Show(HWND owner, HFONT font) {
     SetFocus(m_list.Handle());
 }
 
+void ChangeLog::Relabel() {
+    if (!m_hwnd)
+        return;
+    const std::wstring caption(Text(TextId::LogCaption));
+    SetWindowTextW(m_hwnd, caption.c_str());
+    UniqueMenu menu = BuildLogMenuBar();
+    const HMENU old = GetMenu(m_hwnd);
+    if (!SetMenu(m_hwnd, menu.get()))
+        ThrowLastError(std::wstring(Text(TextId::ErrLogMenuSet)));
+    menu.release();  // the window owns it now
+    DestroyMenu(old);
+}
+
 void ChangeLog::Create(HWND owner, HFONT font) {
-    RegisterAppWindowClass(kLogWindowClass, WindowProc, true,
-                           L"The log window's class could not be registered.");
+    RegisterAppWindowClass(kLogWindowClass, WindowProc, true, Text(TextId::ErrLogClass).data());
     UniqueMenu menu = BuildLogMenuBar();
     m_accelerators = BuildLogAccelerators();
     constexpr DWORD style = WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX;
-    const std::wstring caption(kLogCaption);
+    // The window's caption is the command's own.
+    const std::wstring caption(Text(TextId::LogCaption));
     HWND hwnd = CreateWindowExW(0, kLogWindowClass, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                                 Scaled(kFirstWidth), Scaled(kFirstHeight), owner, menu.get(),
                                 CApplication::Current().Instance, this);
     if (!hwnd)
-        ThrowLastError(L"The log window could not be created.");
+        ThrowLastError(std::wstring(Text(TextId::ErrLogWindow)));
     menu.release();  // the window destroys its menu bar with itself
     m_list = ListViewCtrl(CreateWindowExW(0, WC_LISTVIEWW, nullptr,
                                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
@@ -165,7 +176,7 @@ void ChangeLog::Create(HWND owner, HFONT font) {
                                           0, 0, 0, 0, m_hwnd, nullptr, CApplication::Current().Instance, nullptr));
     if (!m_list.Handle()) {
         DestroyWindow(m_hwnd);
-        ThrowLastError(L"The log's list could not be created.");
+        ThrowLastError(std::wstring(Text(TextId::ErrLogList)));
     }
     SendMessageW(m_list.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);

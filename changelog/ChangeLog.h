@@ -39,12 +39,14 @@ public:
 
     // Shows the window, made the first time, owned by `owner`, in `font`, where it was last put.
     void Show(HWND owner, HFONT font);
-    // Hides it, keeping where it is; Esc, its close box and its menu's "Закрыть" do this.
+    // Hides it, keeping where it is; Esc, its close box and its menu's Close do this.
     void Hide();
     // The window goes, its placement kept (as when its owner goes).
     void Close();
     // Keeps the placement now, as the session ends without destroying the window.
     void SavePlacement() const;
+    // The caption and the menu in the language now in use, where the window is there.
+    void Relabel();
 
     HWND Handle() const { return m_hwnd; }
     HWND List() const { return m_list.Handle(); }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "export/TableFormats.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -36,7 +37,7 @@ std::wstring ChangeLogLines::Text(std::size_t row, std::size_t field, std::span<
         const std::vector<std::wstring> fields = ChangeFields(*line, columns);
         return field < fields.size() ? fields[field] : std::wstring();
     }
-    return row == 0 && m_dropped && field == 0 ? L"…ранее: " + std::to_wstring(m_dropped) : std::wstring();
+    return row == 0 && m_dropped && field == 0 ? TextWith(TextId::LogDropped, std::to_wstring(m_dropped)) : std::wstring();
 }
 
 std::wstring ChangeLogLines::CsvText(std::span<const int> columns, std::span<const std::size_t> rows) const {

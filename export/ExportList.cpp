@@ -11,14 +11,12 @@
 #include "support/FilePath.h"
 #include "support/SystemError.h"
 #include "support/TextFileWriter.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
 namespace {
 
-// Pairs of a description and a pattern, each element but the last followed by a bar.
-constexpr wchar_t kExportFilter[] = L"Таблицы (*.CSV)|*.CSV|Все файлы|*.*";
-constexpr wchar_t kWriteFailed[] = L"Не удалось сохранить файл.";
 // The dialog starts on the first filter, and asks before a file is replaced.
 constexpr int kFirstFilter = 0;
 constexpr bool kAskBeforeReplacing = true;
@@ -38,7 +36,8 @@ void ExportList(HWND owner, HWND list, const WriteTextFileFn& write) {
 void SaveTextAs(HWND owner, const std::function<std::wstring()>& makeText, const WriteTextFileFn& write) {
     const CApplication& app = CApplication::Current();
     FileDialog dialog;
-    dialog.Filter(kExportFilter);
+    dialog.Title(std::wstring(Text(TextId::SaveAsTitle)));
+    dialog.Filter(std::wstring(Text(TextId::ExportFilter)));
     dialog.FilterIndex(kFirstFilter);
     dialog.OwnerWindow(owner);
     LayoutStore store;
@@ -58,7 +57,7 @@ void SaveTextAs(HWND owner, const std::function<std::wstring()>& makeText, const
         write(dialog.FileName(), text);
     } catch (...) {
         try {
-            ErrorBox::Instance().ShowError(CurrentError(), kErrorStyle, dialog.FileName() + L"\r\n\r\n" + kWriteFailed,
+            ErrorBox::Instance().ShowError(CurrentError(), kErrorStyle, dialog.FileName() + L"\r\n\r\n" + std::wstring(Text(TextId::ExportFailed)),
                                            L"", false);
         } catch (...) {
             // The export ends quietly when even the error box cannot be shown.

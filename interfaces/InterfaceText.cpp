@@ -14,12 +14,6 @@ namespace {
 constexpr const wchar_t* kStatusTexts[] = {L"Up",      L"Down",        L"Testing",         L"Unknown",
                                            L"Dormant", L"Not present", L"Lower layer down"};
 
-// IfOperStatusUp (1) to IfOperStatusLowerLayerDown (7), in that order.
-constexpr const wchar_t* kOperStatusTexts[] = {
-    L"работает", L"отключён", L"в режиме проверки", L"неизвестно", L"в режиме ожидания", L"отсутствует",
-    L"отключён нижний уровень",
-};
-
 constexpr std::uint8_t kIPv6 = 6;
 
 }  // namespace
@@ -73,13 +67,6 @@ std::wstring FormatPhysicalAddress(std::span<const std::uint8_t> bytes) {
         text += kHex[b & 0x0F];
     }
     return text;
-}
-
-std::wstring OperStatusText(std::uint32_t status) {
-    constexpr std::size_t count = std::size(kOperStatusTexts);
-    if (status >= 1 && status <= count)
-        return kOperStatusTexts[status - 1];
-    return L"неизвестное значение " + std::to_wstring(status);
 }
 
 void KnowNames(InterfaceNames& names, const AdapterMap& adapters) {

@@ -23,9 +23,6 @@ struct LeaseEnd {
 // The bytes as Windows writes a physical address: upper-case hex pairs joined by hyphens.
 std::wstring FormatPhysicalAddress(std::span<const std::uint8_t> bytes);
 
-// The interface's state in words, for every IF_OPER_STATUS value.
-std::wstring OperStatusText(std::uint32_t status);
-
 // The state as Windows' own tools name it: "Up", "Down", "Testing", "Unknown", "Dormant",
 // "Not present", "Lower layer down"; the number for a state this program does not know.
 std::wstring StatusText(std::uint32_t operStatus);

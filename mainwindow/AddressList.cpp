@@ -13,6 +13,7 @@
 #include "support/SystemError.h"
 #include "support/TypedFind.h"
 #include "support/WindowIds.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -130,7 +131,7 @@ void AddressList::Attach(HWND owner, HWND list, HFONT font, const ViewChoice& ch
     bold.lfWeight = FW_BOLD;
     m_markFont.reset(CreateFontIndirectW(&bold));
     if (!m_markFont)
-        ThrowLastError(L"The window's font could not be created.");
+        ThrowLastError(std::wstring(Text(TextId::ErrFont)));
 }
 
 void AddressList::Detach() {
@@ -196,7 +197,7 @@ void AddressList::SetCount(DWORD flags) {
     const std::size_t count = m_order.size();
     m_order.clear();
     SendMessageW(m_list.Handle(), LVM_SETITEMCOUNT, 0, 0);
-    throw CError(ERROR_NOT_ENOUGH_MEMORY, L"The list could not take " + std::to_wstring(count) + L" rows.");
+    throw CError(ERROR_NOT_ENOUGH_MEMORY, TextWith(TextId::ErrListRows, std::to_wstring(count)));
 }
 
 void AddressList::Refill(const ListRows& rows, const RowsReplaced& replaced) {

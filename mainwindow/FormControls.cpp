@@ -10,6 +10,7 @@
 #include "support/Application.h"
 #include "support/ScreenDpi.h"
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -55,7 +56,7 @@ UniqueFont CreateFormFont() {
                                 FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                 DEFAULT_PITCH | FF_DONTCARE, kUiFontFace));
     if (!font)
-        ThrowLastError(L"The window's font could not be created.");
+        ThrowLastError(std::wstring(Text(TextId::ErrFont)));
     return font;
 }
 
@@ -65,7 +66,7 @@ ListViewCtrl CreateListControl(HWND parent, HFONT font) {
     const ListViewCtrl list(CreateWindowExW(0, WC_LISTVIEWW, nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_OWNERDATA,
                                             0, 0, 0, 0, parent, nullptr, CApplication::Current().Instance, nullptr));
     if (!list.Handle())
-        ThrowLastError(L"The window's controls could not be created.");
+        ThrowLastError(std::wstring(Text(TextId::ErrControls)));
     UseFont(list.Handle(), font);
     return list;
 }
@@ -76,7 +77,7 @@ ToolbarCtrl CreateToolbarControl(HWND parent, HFONT font) {
                                                   CCS_TOP,
                                               0, 0, 0, 0, parent, nullptr, CApplication::Current().Instance, nullptr));
     if (!toolbar.Handle())
-        ThrowLastError(L"The window's controls could not be created.");
+        ThrowLastError(std::wstring(Text(TextId::ErrControls)));
     UseFont(toolbar.Handle(), font);
     return toolbar;
 }
@@ -88,9 +89,18 @@ UniqueImageList SetUpToolbar(const ToolbarCtrl& toolbar) {
     toolbar.SetImageList(images.get());
     const std::vector<TBBUTTON> buttons = BuildToolbarButtons();
     if (!toolbar.AddButtons(static_cast<int>(buttons.size()), buttons.data()))
-        throw CError(ERROR_INVALID_DATA, L"The toolbar's buttons could not be added.");
+        throw CError(ERROR_INVALID_DATA, std::wstring(Text(TextId::ErrToolbarButtons)));
     toolbar.AutoSize();
     return images;
+}
+
+void RelabelToolbar(const ToolbarCtrl& toolbar) {
+    while (SendMessageW(toolbar.Handle(), TB_DELETEBUTTON, 0, 0)) {
+    }
+    const std::vector<TBBUTTON> buttons = BuildToolbarButtons();
+    if (!toolbar.AddButtons(static_cast<int>(buttons.size()), buttons.data()))
+        throw CError(ERROR_INVALID_DATA, std::wstring(Text(TextId::ErrToolbarButtons)));
+    toolbar.AutoSize();
 }
 
 void SetUpListView(const ListViewCtrl& list) {
@@ -111,7 +121,7 @@ void AddListColumn(const ListViewCtrl& list, int column) {
     const ListColumn& c = ListColumns()[static_cast<std::size_t>(column)];
     const std::wstring header(c.header);
     if (list.InsertColumn(list.ColumnCount(), header.c_str(), TwipsToPixels(c.widthTwips)) < 0)
-        throw CError(ERROR_INVALID_DATA, L"The list's column \"" + header + L"\" could not be added.");
+        throw CError(ERROR_INVALID_DATA, TextWith(TextId::ErrListColumn, header));
 }
 
 void LayOut(HWND form, const ToolbarCtrl& toolbar, const ListViewCtrl& list) {
@@ -132,7 +142,7 @@ void AnswerToolbarTip(const ToolbarCtrl& toolbar, NMHDR& header) {
     const ToolbarButton* button = ButtonOfCommand(header.idFrom);
     if (header.code == TTN_GETDISPINFOW && button != nullptr && header.hwndFrom == toolbar.GetTooltips()) {
         auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
-        info.lpszText = const_cast<wchar_t*>(button->tooltip.data());
+        info.lpszText = const_cast<wchar_t*>(Text(button->tooltip).data());
         info.hinst = nullptr;
     }
 }

@@ -32,6 +32,8 @@ ToolbarCtrl CreateToolbarControl(HWND parent, HFONT font);
 // The toolbar's pictures, drawn for the screen's DPI, and its buttons with their tooltips' ids.
 // Answers the image list, which the toolbar uses and does not own.
 UniqueImageList SetUpToolbar(const ToolbarCtrl& toolbar);
+// The toolbar's buttons again, with the captions of the language now in use, each sized for its own.
+void RelabelToolbar(const ToolbarCtrl& toolbar);
 // No border, report view, one selection, no renaming in place; flat scroll bars off, full-row
 // selection and grid lines on.
 void SetUpListView(const ListViewCtrl& list);

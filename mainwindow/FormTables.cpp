@@ -2,6 +2,11 @@
 
 #include <iterator>
 
+#include "mainwindow/Commands.h"
+#include "settings/ProgramStore.h"
+#include "texts/Texts.h"
+#include "tray/LogonStart.h"
+
 namespace netpeek {
 
 namespace {
@@ -16,42 +21,57 @@ constexpr Shortcut kCtrlC{'C', FCONTROL};
 constexpr Shortcut kDel{VK_DELETE, 0};
 constexpr Shortcut kCtrlL{'L', FCONTROL};
 
+// The ticks and greyings the items show.
+constexpr MenuCondition kAutoRefreshOn = [](const MenuState& s) { return s.choice.autoRefresh; };
+constexpr MenuCondition kIPv6On = [](const MenuState& s) { return s.choice.ipv6; };
+constexpr MenuCondition kSomeHidden = [](const MenuState& s) { return !s.choice.hidden.empty(); };
+constexpr MenuCondition kTrayOn = [](const MenuState& s) { return s.choice.minimizeToTray; };
+constexpr MenuCondition kNotifyOn = [](const MenuState& s) { return s.choice.notifyChanges; };
+constexpr MenuCondition kConnectedOnlyOn = [](const MenuState& s) { return s.choice.connectedOnly; };
+constexpr MenuCondition kStartsAtLogon = [](const MenuState&) { return StartsAtLogon(); };
+constexpr MenuCondition kBesideProgram = [](const MenuState&) { return StoredBesideProgram(); };
+constexpr MenuCondition kPrimaryKnown = [](const MenuState& s) { return s.primaryKnown; };
+
+using C = FormCommands;
+
 constexpr MenuItem kTitles[] = {
-    {MenuArray::Main, 0, L"Файл", kNone, true},
-    {MenuArray::Main, 1, L"Правка", kNone, true},
-    {MenuArray::Main, 2, L"Справка", kNone, true},
+    {MenuArray::Main, 0, TextId::MenuFile, kNone, true},
+    {MenuArray::Main, 1, TextId::MenuEdit, kNone, true},
+    {MenuArray::Main, 2, TextId::MenuHelp, kNone, true},
 };
 
 constexpr MenuItem kItems[] = {
-    {MenuArray::File, 0, L"Экспорт в файл...", kF2, true},
-    {MenuArray::File, 1, L"-", kNone, true},
+    {MenuArray::File, 0, TextId::MenuExport, kF2, true, C::Export},
+    {MenuArray::File, 1, kSeparator, kNone, true},
     // "Esc" joins the caption when the window loads.
-    {MenuArray::File, 100, L"Выход", kNone, true},
-    {MenuArray::Edit, 0, L"Обновить", kF5, true},
+    {MenuArray::File, 100, TextId::MenuExit, kNone, true, C::Exit},
+    {MenuArray::Edit, 0, TextId::MenuRefresh, kF5, true, C::Refresh},
     // These three have no command and are not shown.
-    {MenuArray::Edit, 1, L"-", kNone, false},
-    {MenuArray::Edit, 10, L"Выделить всё", kCtrlA, false},
-    {MenuArray::Edit, 11, L"Удалить", kDel, false},
-    {MenuArray::Help, 0, L"Содержание...", kF1, true},
-    {MenuArray::Help, 1, L"-", kNone, true},
-    {MenuArray::Help, 2, L"О программе...", kShiftF1, true},
-    {MenuArray::List, 0, L"Копировать", kCtrlC, true},
-    {MenuArray::List, 1, L"-", kNone, true},
-    {MenuArray::List, 2, L"Обновлять автоматически", kNone, true},
-    {MenuArray::List, 3, L"Показывать адреса IPv6", kNone, true},
-    {MenuArray::List, 4, L"Скрыть интерфейс «%»", kNone, true},
-    {MenuArray::List, 5, L"Показать все интерфейсы", kNone, true},
-    {MenuArray::List, 6, L"Журнал изменений", kCtrlL, true},
-    {MenuArray::List, 7, L"Сворачивать в область уведомлений", kNone, true},
-    {MenuArray::List, 8, L"Уведомлять об изменениях", kNone, true},
-    {MenuArray::List, 9, L"Только подключённые интерфейсы", kNone, true},
-    {MenuArray::List, 10, L"Запускать при входе в Windows", kNone, true},
-    {MenuArray::List, 11, L"Копировать столбец «%»", kNone, true},
-    {MenuArray::List, 12, L"Хранить настройки рядом с программой", kNone, true},
+    {MenuArray::Edit, 1, kSeparator, kNone, false},
+    {MenuArray::Edit, 10, TextId::MenuSelectAll, kCtrlA, false},
+    {MenuArray::Edit, 11, TextId::MenuDelete, kDel, false},
+    {MenuArray::Help, 0, TextId::MenuContents, kF1, true, C::OpenReadMe},
+    {MenuArray::Help, 1, kSeparator, kNone, true},
+    {MenuArray::Help, 2, TextId::MenuAbout, kShiftF1, true, C::ShowAbout},
+    {MenuArray::Help, 3, kSeparator, kNone, true},
+    {MenuArray::Help, 4, kOtherLanguage, kNone, true, C::SwitchLanguage},
+    {MenuArray::List, 0, TextId::MenuCopy, kCtrlC, true, C::Copy},
+    {MenuArray::List, 1, kSeparator, kNone, true},
+    {MenuArray::List, 2, TextId::MenuAutoRefresh, kNone, true, C::ToggleAutoRefresh, kAutoRefreshOn},
+    {MenuArray::List, 3, TextId::MenuShowIPv6, kNone, true, C::ToggleIPv6, kIPv6On},
+    {MenuArray::List, 4, TextId::MenuHideInterface, kNone, true, C::HideInterface},
+    {MenuArray::List, 5, TextId::MenuShowAllInterfaces, kNone, true, C::ShowAllInterfaces, nullptr, kSomeHidden},
+    {MenuArray::List, 6, TextId::MenuChangeLog, kCtrlL, true, C::ShowLog},
+    {MenuArray::List, 7, TextId::MenuMinimizeToTray, kNone, true, C::ToggleMinimizeToTray, kTrayOn},
+    {MenuArray::List, 8, TextId::MenuNotifyChanges, kNone, true, C::ToggleNotifyChanges, kNotifyOn, kTrayOn},
+    {MenuArray::List, 9, TextId::MenuConnectedOnly, kNone, true, C::ToggleConnectedOnly, kConnectedOnlyOn},
+    {MenuArray::List, 10, TextId::MenuStartAtLogon, kNone, true, C::ToggleStartAtLogon, kStartsAtLogon, kTrayOn},
+    {MenuArray::List, 11, TextId::MenuCopyColumn, kNone, true, C::CopyColumn},
+    {MenuArray::List, 12, TextId::MenuStoreBesideProgram, kNone, true, C::ToggleStoreBesideProgram, kBesideProgram},
     // The submenu of the extra columns; its items are the columns' headers.
-    {MenuArray::Column, 0, L"Столбцы", kNone, true},
-    {MenuArray::Tray, 0, L"Показать Netpeek", kNone, true},
-    {MenuArray::Tray, 1, L"Копировать IP-адрес", kNone, true},
+    {MenuArray::Column, 0, TextId::MenuColumns, kNone, true},
+    {MenuArray::Tray, 0, TextId::MenuShowWindow, kNone, true, C::ShowWindow},
+    {MenuArray::Tray, 1, TextId::MenuCopyPrimary, kNone, true, C::CopyPrimary, nullptr, kPrimaryKnown},
 };
 
 // Every item's id stays in the menus' range, below the toolbar's.
@@ -104,11 +124,12 @@ constexpr ToolbarImage kImages[] = {
 };
 
 constexpr ToolbarButton kButtons[] = {
-    {L"Export", L"Экспорт", L"Export", L"Экспортировать в файл (F2)"},
-    {},
-    {L"Refresh", L"Обновить", L"Refresh", L"Обновить список (F5)"},
-    {},
-    {L"About", L"О программе", L"About", L"Показать сведения о программе (Shift+F1)"},
+    {L"Export", TextId::ButtonExport, L"Export", TextId::ButtonExportTip, {MenuArray::File, 0}},
+    {L"", kSeparator, L"", kSeparator, {}},
+    {L"Refresh", TextId::ButtonRefresh, L"Refresh", TextId::ButtonRefreshTip, {MenuArray::Edit, 0}},
+    {L"", kSeparator, L"", kSeparator, {}},
+    {L"About", TextId::ButtonAbout, L"About", TextId::ButtonAboutTip, {MenuArray::Help, 2}},
+    {L"Help", kSeparator, L"Help", kSeparator, {MenuArray::Help, 0}, false},
 };
 static_assert(kToolbarIdBase + std::size(kButtons) <= kToolbarIdLimit, "toolbar ids would leave their range");
 
@@ -127,5 +148,20 @@ const MenuItem* FindMenuItem(MenuRef ref) {
     return nullptr;
 }
 std::span<const ToolbarButton> ToolbarButtons() { return kButtons; }
+
+const ToolbarButton* ButtonOfKey(std::wstring_view key) {
+    for (const ToolbarButton& button : kButtons)
+        if (!button.key.empty() && button.key == key)
+            return &button;
+    return nullptr;
+}
+
+std::wstring_view CaptionOf(const MenuItem& item) {
+    if (item.caption == kSeparator)
+        return L"-";
+    if (item.caption == kOtherLanguage)
+        return NextLanguage(CurrentLanguage()).ownName;
+    return Text(item.caption);
+}
 
 }  // namespace netpeek

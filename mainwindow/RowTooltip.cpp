@@ -3,9 +3,10 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include "rows/InterfaceTip.h"
+#include "mainwindow/RowTipText.h"
 #include "support/Application.h"
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -25,7 +26,7 @@ void RowTooltip::Create(HWND owner, HWND list, const AddressList& rows, TableFee
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                             CApplication::Current().Instance, nullptr);
     if (!m_tip)
-        ThrowLastError(L"The list's tooltip could not be created.");
+        ThrowLastError(std::wstring(Text(TextId::ErrListTooltip)));
     // The tool is the list's whole window; the owner is asked for its text.
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
@@ -34,7 +35,7 @@ void RowTooltip::Create(HWND owner, HWND list, const AddressList& rows, TableFee
     tool.uId = reinterpret_cast<UINT_PTR>(list);
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     if (!SendMessageW(m_tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)))
-        throw CError(ERROR_INVALID_DATA, L"The list's tooltip could not take the list as its tool.");
+        throw CError(ERROR_INVALID_DATA, std::wstring(Text(TextId::ErrTooltipTool)));
     SendMessageW(m_tip, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
     SendMessageW(m_tip, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(kShowMilliseconds, 0));
     m_list = ListViewCtrl(list);

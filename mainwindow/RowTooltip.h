@@ -14,7 +14,7 @@
 #include "interfaces/AdapterInfo.h"
 #include "feed/TableFeed.h"
 #include "mainwindow/AddressList.h"
-#include "rows/InterfaceTip.h"
+#include "mainwindow/RowTipText.h"
 #include "rows/ListRow.h"
 #include "support/Controls.h"
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "export/ListTexts.h"
+#include "mainwindow/Commands.h"
 #include "mainwindow/MenuBar.h"
 #include "rows/RowOrder.h"
 #include "settings/LayoutStore.h"
@@ -15,6 +16,7 @@
 #include "support/SystemError.h"
 #include "support/WindowIds.h"
 #include "tray/LogonStart.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -37,7 +39,7 @@ frmMain::~frmMain() {
 }
 
 void frmMain::Create(HWND owner) {
-    RegisterAppWindowClass(kMainWindowClass, WindowProc, true, L"The main window class could not be registered.");
+    RegisterAppWindowClass(kMainWindowClass, WindowProc, true, Text(TextId::ErrMainClass).data());
     m_menu = BuildMenuBar();
     m_accelerators = BuildAccelerators();
     m_loadError = nullptr;
@@ -45,7 +47,7 @@ void frmMain::Create(HWND owner) {
     if (m_loadError)
         std::rethrow_exception(m_loadError);
     if (!hwnd)
-        ThrowLastError(L"The main window could not be created.");
+        ThrowLastError(std::wstring(Text(TextId::ErrMainWindow)));
 }
 
 void frmMain::Show(int showCommand, bool intoTray) {
@@ -339,69 +341,29 @@ void frmMain::Form_KeyDown(int keyCode, int shift) {
         Exit();
 }
 
+void frmMain::RunCommand(MenuRef ref) {
+    if (const MenuItem* item = FindMenuItem(ref); item && item->run)
+        item->run(*this, ref.index);
+}
+
 void frmMain::mnuFile_Click(int index) {
-    if (index == 0)
-        m_services.exportList(m_hwnd, m_lvIPs.Handle());
-    else if (index == 100)
-        Exit();
+    RunCommand({MenuArray::File, index});
 }
 
 void frmMain::mnuEdit_Click(int index) {
-    if (index == 0)
-        RefreshList();
+    RunCommand({MenuArray::Edit, index});
 }
 
 void frmMain::mnuHelp_Click(int index) {
-    if (index == 0)
-        m_services.openReadMeFile(m_hwnd, 0);
-    else if (index == 2)
-        m_services.showAbout(m_hwnd, CApplication::Current(), L"", nullptr, kDedication);
+    RunCommand({MenuArray::Help, index});
 }
 
 void frmMain::mnuList_Click(int index) {
-    switch (index) {
-    case 0:
-        return asSetClipboardText(m_hwnd, CopiedText(m_lvIPs.Handle()));
-    case 2:
-        return Choose([](ViewChoice& next) { next.autoRefresh = !next.autoRefresh; });
-    case 3:
-        return Choose([](ViewChoice& next) { next.ipv6 = !next.ipv6; });
-    case 4:
-        if (m_menuInterface)
-            Choose([&](ViewChoice& next) { next.hidden.insert(UpperName(*m_menuInterface)); });
-        return;
-    case 5:
-        // Every interface back, unmarked, as after F5.
-        if (!m_choice.hidden.empty())
-            Choose([](ViewChoice& next) { next.hidden.clear(); });
-        return;
-    case 6:
-        return ShowLog();
-    case 7:
-        return Choose([](ViewChoice& next) { next.minimizeToTray = !next.minimizeToTray; });
-    case 8:
-        if (m_choice.minimizeToTray)
-            Choose([](ViewChoice& next) { next.notifyChanges = !next.notifyChanges; });
-        return;
-    case 9:
-        return Choose([](ViewChoice& next) { next.connectedOnly = !next.connectedOnly; });
-    case 10:
-        if (m_choice.minimizeToTray)
-            SetStartAtLogon(!StartsAtLogon());
-        return;
-    case 11:
-        return asSetClipboardText(m_hwnd, ColumnText(m_lvIPs.Handle(), m_menuColumn));
-    case 12:
-        return StoreBesideProgram(!StoredBesideProgram());
-    }
+    RunCommand({MenuArray::List, index});
 }
 
-// The icon's own items: the window shown, or the primary address (IPv4's where there is one) copied.
 void frmMain::mnuTray_Click(int index) {
-    if (index == 0)
-        m_tray.RestoreOwner();
-    else if (index == 1 && !m_feed.Primary().empty())
-        asSetClipboardText(m_hwnd, AddressText(m_feed.Primary().front().address));
+    RunCommand({MenuArray::Tray, index});
 }
 
 // A tick of an extra column's item: the column is added at the right end, or taken away, and a
@@ -419,14 +381,29 @@ void frmMain::mnuColumn_Click(int column) {
 }
 
 void frmMain::tbMain_ButtonClick(std::wstring_view key) {
-    if (key == L"Export")
-        mnuFile_Click(0);
-    else if (key == L"Refresh")
-        mnuEdit_Click(0);
-    else if (key == L"About")
-        mnuHelp_Click(2);
-    else if (key == L"Help")
-        mnuHelp_Click(0);
+    if (const ToolbarButton* button = ButtonOfKey(key))
+        RunCommand(button->item);
+}
+
+// A new menu bar in place of the old, which goes; the toolbar's buttons added again, so that each is
+// as wide as its new caption, and the list laid out under them; the tips are asked for as shown.
+void frmMain::Relabel() {
+    if (!m_hwnd)
+        return;
+    m_rowTip.Hide();
+    UniqueMenu bar = BuildMenuBar();
+    const HMENU old = GetMenu(m_hwnd);
+    if (!SetMenu(m_hwnd, bar.get()))
+        ThrowLastError(std::wstring(Text(TextId::ErrMenuBarSet)));
+    bar.release();  // the window owns it now
+    DestroyMenu(old);
+    m_services.setMenuJustify(m_hwnd, kHelpTitlePosition, true);
+    AppendExitShortcut(GetMenu(m_hwnd));
+    RelabelToolbar(m_tbMain);
+    OnSize();
+    if (m_choice.minimizeToTray)
+        m_tray.ShowRead(m_feed, TableUpdate{}, false);
+    m_log.Relabel();
 }
 
 void frmMain::RefreshList() {
@@ -494,8 +471,7 @@ void frmMain::SortBy(int column) {
 
 // A choice of the context menu is stored first, so that a store that fails leaves the choice,
 // its tick and what it governs as they were.
-template <typename Change>
-void frmMain::Choose(Change change) {
+void frmMain::Choose(const std::function<void(ViewChoice&)>& change) {
     ViewChoice next = m_choice;
     change(next);
     StoreChoice(m_settings, m_choice, next);

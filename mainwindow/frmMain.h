@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -53,14 +54,14 @@ public:
     // message was handled and must not be dispatched.
     bool PreTranslateMessage(MSG& msg);
 
-    // Item handlers, dispatching on the item's index.
+    // Item handlers: each runs the command the table declares for the item of its array.
     void mnuFile_Click(int index);
     void mnuEdit_Click(int index);
     void mnuHelp_Click(int index);
     void mnuList_Click(int index);
     void mnuTray_Click(int index);
     void mnuColumn_Click(int column);
-    // Dispatches by the clicked button's key, compared exactly, to the matching item.
+    // Runs the item that the table names for the button with that key, compared exactly.
     void tbMain_ButtonClick(std::wstring_view key);
     // Key preview; shift is Shift 1 | Ctrl 2 | Alt 4.
     void Form_KeyDown(int keyCode, int shift);
@@ -81,10 +82,14 @@ public:
     // meanwhile, is followed.
     bool WaitForMessages() { return netpeek::WaitForMessages(m_follower); }
 
-    // The dedication passed to the About window.
-    static constexpr wchar_t kDedication[] = L"Друзьям";
+    // Every text of the window, its menus, toolbar, icon and log window in the language now in use;
+    // the list, its selection, columns and sort stay as they are.
+    void Relabel();
 
 private:
+    // The command table's handlers, each a short step into the object owning the concern.
+    friend struct FormCommands;
+
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -116,8 +121,9 @@ private:
     void ShowUpdate(TableUpdate update, ListShow how);
 
     // Changes the view's choice as `change` does to a copy of it, once that is stored.
-    template <typename Change>
-    void Choose(Change change);
+    void Choose(const std::function<void(ViewChoice&)>& change);
+    // Runs the command of that item, where the table declares one.
+    void RunCommand(MenuRef item);
     void Chosen(const ViewChoice& before);
     void ShowLog() { m_log.Show(m_hwnd, m_font.get()); }
     void Exit() { DestroyWindow(m_hwnd); }

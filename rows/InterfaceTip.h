@@ -1,5 +1,5 @@
 #pragma once
-// The text of the tooltip that names the interface of the row under the pointer.
+// What the tooltip that names the interface of the row under the pointer tells of it.
 
 #include <optional>
 #include <string>
@@ -18,18 +18,7 @@ struct TipLease {
     std::optional<LocalMinute> obtained;
 };
 
-// One labelled line each for the interface's name, description, physical address, state and
-// MTU, its gateways of the row's family and its DNS servers; for the primary address of its
-// family (`primary`, where the row is it), the route its traffic takes; for an address from DHCP,
-// its server and its lease (`lease`, when known); for an index that no adapter has, one line
-// saying so.
-std::wstring InterfaceTipText(const RowKey& row, const AdapterMap& adapters, const TipLease* lease = nullptr,
-                              const PrimaryAddress* primary = nullptr);
-
 // The row's address among its interface's own, or null.
 const AdapterUnicast* UnicastOf(const RowKey& row, const AdapterInfo& adapter);
-
-// The one line shown instead when the adapters could not be read.
-std::wstring AdaptersUnavailableText(std::wstring_view reason);
 
 }  // namespace netpeek

@@ -12,24 +12,16 @@
 #include "support/Application.h"
 #include "support/ErrorBox.h"
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 #include "tray/InstanceMark.h"
 
 namespace netpeek::modMain {
 
-namespace {
-
-// Said once a run, where the settings file cannot be written; % is its full name.
-constexpr wchar_t kSettingsNotWritten[] =
-    L"Не удалось записать настройки в файл «%». Программа работает дальше, а изменённые настройки помнит, "
-    L"пока не будет закрыта.";
-
-}  // namespace
-
 void ChooseStore() {
     ChooseProgramStore(CApplication::Current(), [](const std::wstring& fileName) {
         try {
-            std::wstring text = kSettingsNotWritten;
-            text.replace(text.find(L'%'), 1, fileName);
+            // Said once a run, where the settings file cannot be written.
+            const std::wstring text = TextWith(TextId::SettingsNotWritten, fileName);
             ErrorBox::Instance().ShowError(CurrentError(), MB_ICONWARNING | MB_OK, text, L"", false);
         } catch (...) {
             // The program runs on with its values in memory whether or not this could be said.
@@ -66,7 +58,7 @@ int Main(const FormServices& services, bool intoTray) {
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     if (!InitCommonControlsEx(&controls))
-        throw CError(ERROR_DLL_INIT_FAILED, L"The common controls could not be initialised.");
+        throw CError(ERROR_DLL_INIT_FAILED, std::wstring(Text(TextId::ErrCommonControls)));
 
     if (!asIsInIDE())
         asSetWindowResIconAll(asGetThunderMainHandle(), kAppIconName);

@@ -9,13 +9,13 @@
 #include "support/Hooks.h"
 #include "support/SystemDlls.h"
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
 namespace {
 
 // In front of the version number.
-constexpr wchar_t kVersionPrefix[] = L"Версия ";
 constexpr WORD kButtonClass = 0x0080;
 constexpr WORD kStaticClass = 0x0082;
 // Margins and sizes in dialog units, turned into pixels with the dialog's font.
@@ -289,7 +289,7 @@ AboutTexts AboutLines(const CApplication& app, const std::wstring& extra, const 
     if (!file.empty()) {
         const std::wstring version = ReadVersionString(file, L"FileVersion");
         if (!version.empty())
-            texts.version = kVersionPrefix + version;
+            texts.version = TextWith(TextId::AboutVersion, version);
         texts.description = ReadVersionString(file, L"FileDescription");
     }
     texts.extra = extra;
@@ -316,7 +316,8 @@ void AboutBox::ShowAbout(HWND owner, const CApplication& app, const std::wstring
             icon.icon = LoadIconW(nullptr, IDI_APPLICATION);
     }
 
-    DialogTemplate dialog(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, kAboutCaption);
+    const std::wstring caption(Text(TextId::AboutCaption));
+    DialogTemplate dialog(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, caption.c_str());
     // The button comes first so that it is the first tab stop and takes the focus.
     dialog.AddItem(BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, kButtonClass, L"OK");
     dialog.AddItem(picture != nullptr ? SS_BITMAP : SS_ICON, kAboutImageId, kStaticClass, L"");
@@ -335,7 +336,7 @@ void AboutBox::ShowAbout(HWND owner, const CApplication& app, const std::wstring
     const INT_PTR result = Hooks().dialogBoxIndirect(instance, dialog.Get(), owner, AboutProc,
                                                      reinterpret_cast<LPARAM>(&state));
     if (result == -1)
-        ThrowLastError(L"The About window could not be opened.");
+        ThrowLastError(std::wstring(Text(TextId::ErrAboutWindow)));
 }
 
 }  // namespace netpeek

@@ -10,9 +10,6 @@
 
 namespace netpeek {
 
-// The window's caption, Russian for "About the program".
-inline constexpr wchar_t kAboutCaption[] = L"О программе";
-
 // The identifiers of the window's controls. A text line that is empty has no control at all.
 inline constexpr int kAboutImageId = 100;  // the icon, or the picture given
 inline constexpr int kAboutTitleId = 101;

@@ -7,6 +7,7 @@
 #include "support/Handles.h"
 #include "support/Hooks.h"
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -14,7 +15,6 @@ namespace {
 
 constexpr wchar_t kAppPathsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 constexpr wchar_t kAppWindowClass[] = L"NetpeekApplication";
-constexpr wchar_t kReadMeName[] = L"ReadMe.txt";
 
 bool SetString(HKEY key, const wchar_t* name, const std::wstring& value) {
     const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
@@ -44,12 +44,11 @@ HWND asGetThunderMainHandle() {
     // Lives as long as the process; the system destroys it at exit, after the main window.
     static UniqueWindow window = [] {
         const CApplication& app = CApplication::Current();
-        RegisterAppWindowClass(kAppWindowClass, DefWindowProcW, false,
-                               L"The application window class could not be registered.");
+        RegisterAppWindowClass(kAppWindowClass, DefWindowProcW, false, Text(TextId::ErrAppClass).data());
         HWND hwnd = CreateWindowExW(0, kAppWindowClass, app.Title.c_str(), WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
                                     nullptr, app.Instance, nullptr);
         if (!hwnd)
-            ThrowLastError(L"The application window could not be created.");
+            ThrowLastError(std::wstring(Text(TextId::ErrAppWindow)));
         return UniqueWindow(hwnd);
     }();
     return window.get();
@@ -61,7 +60,7 @@ void asSetWindowResIconAll(HWND window, const std::wstring& iconName) {
     auto load = [&](int cx, int cy) {
         HANDLE icon = LoadImageW(instance, iconName.c_str(), IMAGE_ICON, cx, cy, LR_SHARED);
         if (!icon)
-            ThrowLastError(L"The icon \"" + iconName + L"\" could not be loaded.");
+            ThrowLastError(TextWith(TextId::ErrIcon, iconName));
         return reinterpret_cast<LPARAM>(icon);
     };
     SendMessageW(window, WM_SETICON, ICON_SMALL, load(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)));
@@ -71,11 +70,11 @@ void asSetWindowResIconAll(HWND window, const std::wstring& iconName) {
 void asCenterFormEx(HWND window) {
     RECT rect{};
     if (!GetWindowRect(window, &rect))
-        ThrowLastError(L"The window's position could not be read.");
+        ThrowLastError(std::wstring(Text(TextId::ErrWindowPosition)));
     MONITORINFO info{};
     info.cbSize = sizeof(info);
     if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info))
-        ThrowLastError(L"The monitor's work area could not be read.");
+        ThrowLastError(std::wstring(Text(TextId::ErrWorkArea)));
     const RECT& work = info.rcWork;
     const LONG width = rect.right - rect.left;
     const LONG height = rect.bottom - rect.top;
@@ -83,36 +82,36 @@ void asCenterFormEx(HWND window) {
     // A window taller than the work area keeps its title bar on screen.
     const LONG top = std::max(work.top, work.top + (work.bottom - work.top - height) / 2);
     if (!SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE))
-        ThrowLastError(L"The window could not be centred.");
+        ThrowLastError(std::wstring(Text(TextId::ErrCentre)));
 }
 
 void asSetMenuJustify(HWND window, int position, bool rightJustify) {
     HMENU menu = GetMenu(window);
     if (!menu)
-        throw CError(ERROR_INVALID_MENU_HANDLE, L"The window has no menu bar.");
+        throw CError(ERROR_INVALID_MENU_HANDLE, std::wstring(Text(TextId::ErrNoMenuBar)));
     MENUITEMINFOW item{};
     item.cbSize = sizeof(item);
     item.fMask = MIIM_FTYPE;
     if (!GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &item))
-        ThrowLastError(L"The menu title at position " + std::to_wstring(position) + L" could not be read.");
+        ThrowLastError(TextWith(TextId::ErrMenuTitleRead, std::to_wstring(position)));
     item.fType = rightJustify ? (item.fType | MFT_RIGHTJUSTIFY) : (item.fType & ~UINT{MFT_RIGHTJUSTIFY});
     if (!SetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &item))
-        ThrowLastError(L"The menu title at position " + std::to_wstring(position) + L" could not be changed.");
+        ThrowLastError(TextWith(TextId::ErrMenuTitleChange, std::to_wstring(position)));
     DrawMenuBar(window);
 }
 
 std::wstring ReadMePath() {
-    return CApplication::Current().Path + L"\\" + kReadMeName;
+    return CApplication::Current().Path + L"\\" + std::wstring(CurrentLanguage().readMe);
 }
 
 void asOpenReadMeFile(HWND owner, long which) {
     if (which != 0)
-        throw CError(ERROR_INVALID_PARAMETER, L"There is no read-me file number " + std::to_wstring(which) + L".");
+        throw CError(ERROR_INVALID_PARAMETER, TextWith(TextId::ErrNoReadMe, std::to_wstring(which)));
     const std::wstring path = ReadMePath();
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
-        ThrowLastError(L"The read-me file " + path + L" could not be opened.");
+        ThrowLastError(TextWith(TextId::ErrReadMe, path));
     if (!Hooks().shellOpen(owner, path))
-        ThrowLastError(L"The read-me file " + path + L" could not be opened.");
+        ThrowLastError(TextWith(TextId::ErrReadMe, path));
 }
 
 }  // namespace netpeek

@@ -26,11 +26,12 @@ void asCenterFormEx(HWND window);
 // Right-justifies (or not) the menu-bar title at `position` and redraws the menu bar.
 void asSetMenuJustify(HWND window, int position, bool rightJustify);
 
-// Opens ReadMe.txt from the program's folder with the system's viewer for text files, on
-// behalf of `owner`. `which` selects the file; 0 is the program's own read-me, the only one.
+// Opens the read-me of the language in use (ReadMe.txt, ReadMe.en.txt) from the program's folder
+// with the system's viewer for text files, on behalf of `owner`. `which` selects the file; 0 is
+// the program's own read-me, the only one.
 void asOpenReadMeFile(HWND owner, long which);
 
-// The read-me file's full name.
+// The full name of the read-me of the language in use.
 std::wstring ReadMePath();
 
 }  // namespace netpeek

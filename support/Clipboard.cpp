@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -15,7 +16,7 @@ class OpenedClipboard {
 public:
     explicit OpenedClipboard(HWND owner) {
         if (!OpenClipboard(owner))
-            ThrowLastError(L"The clipboard is in use by another program.");
+            ThrowLastError(std::wstring(Text(TextId::ErrClipboardBusy)));
     }
     ~OpenedClipboard() { CloseClipboard(); }
     OpenedClipboard(const OpenedClipboard&) = delete;
@@ -33,18 +34,18 @@ void asSetClipboardText(HWND owner, const std::wstring& text) {
     const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
     if (!memory)
-        ThrowLastError(L"There is not enough memory to copy the text.");
+        ThrowLastError(std::wstring(Text(TextId::ErrClipboardMemory)));
     void* target = GlobalLock(memory.get());
     if (!target)
-        ThrowLastError(L"There is not enough memory to copy the text.");
+        ThrowLastError(std::wstring(Text(TextId::ErrClipboardMemory)));
     std::memcpy(target, text.c_str(), bytes);
     GlobalUnlock(memory.get());
 
     const OpenedClipboard clipboard(owner);
     if (!EmptyClipboard())
-        ThrowLastError(L"The clipboard could not be emptied.");
+        ThrowLastError(std::wstring(Text(TextId::ErrClipboardEmpty)));
     if (!SetClipboardData(CF_UNICODETEXT, memory.get()))
-        ThrowLastError(L"The text could not be put on the clipboard.");
+        ThrowLastError(std::wstring(Text(TextId::ErrClipboardPut)));
     memory.release();  // the clipboard owns it now
 }
 

@@ -6,6 +6,7 @@
 
 #include "support/Hooks.h"
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -41,14 +42,14 @@ bool FileDialog::ShowSave() {
     ofn.nMaxFile = kFileNameChars;
     ofn.lpstrInitialDir = m_initialDir.empty() ? nullptr : m_initialDir.c_str();
     ofn.lpstrDefExt = kDefaultExtension;
+    ofn.lpstrTitle = m_title.empty() ? nullptr : m_title.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
                 (m_overwritePrompt ? OFN_OVERWRITEPROMPT : 0);
 
     if (!Hooks().getSaveFileName(&ofn)) {
         const DWORD error = CommDlgExtendedError();
         if (error != 0)
-            throw CError(error, L"The Save As dialog could not be shown (common dialog error " +
-                                    std::to_wstring(error) + L").");
+            throw CError(error, TextWith(TextId::ErrSaveAsDialog, std::to_wstring(error)));
         return false;
     }
     m_fileName = name.data();

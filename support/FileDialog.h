@@ -17,6 +17,8 @@ public:
     void InitialDir(const std::wstring& folder) { m_initialDir = folder; }
     // Ask before an existing file is replaced.
     void OverwritePrompt(bool ask) { m_overwritePrompt = ask; }
+    // The dialog's title; empty leaves the system's own.
+    void Title(const std::wstring& title) { m_title = title; }
 
     // Shows the modal dialog; true when the user confirmed a name, which FileName() then holds.
     // False when cancelled or closed; a CError when the dialog itself fails.
@@ -30,6 +32,7 @@ private:
     HWND m_owner = nullptr;
     std::wstring m_initialDir;
     bool m_overwritePrompt = false;
+    std::wstring m_title;
     std::wstring m_fileName;
 };
 

@@ -1,6 +1,7 @@
 #include "support/Menus.h"
 
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -50,7 +51,7 @@ std::wstring MenuLiteral(std::wstring_view text) {
 UniqueMenu NewPopupMenu() {
     UniqueMenu popup(CreatePopupMenu());
     if (!popup)
-        ThrowLastError(L"A menu could not be created.");
+        ThrowLastError(std::wstring(Text(TextId::ErrMenu)));
     return popup;
 }
 
@@ -59,16 +60,16 @@ void AppendMenuItem(HMENU menu, UINT command, std::wstring_view caption, Shortcu
     const BOOL added = caption == L"-" ? AppendMenuW(menu, MF_SEPARATOR, 0, nullptr)
                                        : AppendMenuW(menu, MF_STRING, command, text.c_str());
     if (!added)
-        ThrowLastError(L"A menu item could not be added.");
+        ThrowLastError(std::wstring(Text(TextId::ErrMenuItem)));
 }
 
 UniqueMenu MenuBarOf(std::wstring_view title, UniqueMenu popup) {
     UniqueMenu bar(CreateMenu());
     if (!bar)
-        ThrowLastError(L"The menu bar could not be created.");
+        ThrowLastError(std::wstring(Text(TextId::ErrMenuBar)));
     const std::wstring caption(title);
     if (!AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(popup.get()), caption.c_str()))
-        ThrowLastError(L"A menu could not be added to the menu bar.");
+        ThrowLastError(std::wstring(Text(TextId::ErrMenuToBar)));
     popup.release();  // the menu bar owns it now
     return bar;
 }
@@ -77,7 +78,7 @@ UniqueAccel AcceleratorsOf(std::span<const ACCEL> keys) {
     UniqueAccel accelerators(
         CreateAcceleratorTableW(const_cast<ACCEL*>(keys.data()), static_cast<int>(keys.size())));
     if (!accelerators)
-        ThrowLastError(L"The keyboard shortcuts could not be set up.");
+        ThrowLastError(std::wstring(Text(TextId::ErrShortcuts)));
     return accelerators;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -25,7 +26,7 @@ std::wstring SystemFolder() {
     for (;;) {
         const UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
         if (length == 0)
-            ThrowLastError(L"The system folder could not be found.");
+            ThrowLastError(std::wstring(Text(TextId::ErrSystemFolder)));
         if (length < folder.size()) {
             folder.resize(length);
             return folder;
@@ -50,7 +51,7 @@ UniqueModule LoadSystemDll(const wchar_t* name, bool loaderSearch) {
                                        loaderSearch ? LOAD_LIBRARY_SEARCH_SYSTEM32 : LOAD_WITH_ALTERED_SEARCH_PATH));
     if (!module) {
         const DWORD error = GetLastError();
-        throw SystemError(error, std::wstring(L"The system library ") + name + L" could not be loaded.");
+        throw SystemError(error, TextWith(TextId::ErrSystemLibrary, name));
     }
     return module;
 }
@@ -64,8 +65,7 @@ FARPROC SystemProc(const wchar_t* dll, const char* function) {
     const FARPROC proc = GetProcAddress(found->second.get(), function);
     if (proc == nullptr) {
         const DWORD error = GetLastError();
-        throw SystemError(error, L"The function " + std::wstring(function, function + std::strlen(function)) +
-                                     L" is missing from the system library " + dll + L".");
+        throw SystemError(error, TextWith(TextId::ErrSystemFunction, std::wstring(function, function + std::strlen(function)), dll));
     }
     return proc;
 }

@@ -11,6 +11,7 @@
 #include "support/ConsoleOutput.h"
 #include "support/FilePath.h"
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -25,16 +26,6 @@ constexpr DWORD kChunkSize = 1u << 20;
 constexpr std::size_t kTempNameLength = 15;
 constexpr int kTempNameAttempts = 100;
 
-// Where a copy the user must know of was left; % is its full name.
-constexpr wchar_t kNewTextKept[] = L"Новый текст остался в файле «%».";
-constexpr wchar_t kOldFileKept[] = L" Прежний файл остался в файле «%».";
-constexpr wchar_t kOldFileNotRemoved[] = L"Новый файл записан, но прежний не удалось удалить: он остался в файле «%».";
-
-std::wstring Naming(const wchar_t* text, const std::wstring& path) {
-    std::wstring filled = text;
-    filled.replace(filled.find(L'%'), 1, path);
-    return filled;
-}
 
 // An open file handle that is closed once, either explicitly (to see the result) or at the end.
 class FileHandle {
@@ -152,7 +143,7 @@ void RemoveOldFile(TempFileGuard& aside) {
     const DWORD code = GetLastError();
     const std::wstring path = aside.Path();
     aside.Keep();
-    throw SystemError(code, Naming(kOldFileNotRemoved, path));
+    throw SystemError(code, TextWith(TextId::OldFileNotRemoved, path));
 }
 
 // What the user may have set on a file and expects a new version of it to keep.
@@ -209,10 +200,10 @@ void PutInPlace(TempFileGuard& temp, const std::wstring& folder, const std::wstr
         if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT || code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
             if (!MoveFileExW(temp.Path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH | MOVEFILE_REPLACE_EXISTING)) {
                 const DWORD moveCode = GetLastError();
-                std::wstring left = Naming(kNewTextKept, temp.Path());
+                std::wstring left = TextWith(TextId::NewTextKept, temp.Path());
                 temp.Keep();
                 if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-                    left += Naming(kOldFileKept, aside.Path());
+                    left += TextWith(TextId::OldFileKept, aside.Path());
                     aside.Keep();
                 }
                 throw SystemError(moveCode, left);

@@ -9,6 +9,7 @@
 #include "support/AboutBox.h"
 #include "support/Error.h"
 #include "support/Hooks.h"
+#include "texts/Texts.h"
 
 using namespace netpeek;
 
@@ -230,7 +231,7 @@ TEST_F(AboutBoxTest, TemplateGoesToTheHookWithOwnerCaptionFontAndOnlyTheLinesTha
 
 TEST_F(AboutBoxTest, RealDialogShowsItsLinesAndClosesOnCommandEscapeAndEnter) {
     EXPECT_EQ(RunReal(Close::Command, L"Extra line", nullptr), IDCANCEL);
-    EXPECT_EQ(g_probe.texts[0], kAboutCaption);
+    EXPECT_EQ(g_probe.texts[0], Text(TextId::AboutCaption));
     EXPECT_EQ(g_probe.texts[kAboutTitleId], L"NetpeekTest");
     EXPECT_EQ(g_probe.texts[kAboutVersionId], kVersionLine);
     EXPECT_EQ(g_probe.texts[kAboutExtraId], L"Extra line");

@@ -14,7 +14,7 @@
 #include "addrtable/GetIPAddresses.h"
 #include "addrtable/GetIPv6Addresses.h"
 #include "interfaces/Adapters.h"
-#include "rows/InterfaceTip.h"
+#include "mainwindow/RowTipText.h"
 #include "support/Error.h"
 
 using namespace netpeek;

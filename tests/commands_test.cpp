@@ -6,11 +6,15 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "mainwindow/MenuBar.h"
 #include "mainwindow/frmMain.h"
 #include "settings/ProgramStore.h"
 #include "settings/RegistryStore.h"
+#include "settings/StoredLanguage.h"
+#include "settings/StoredNames.h"
 #include "support/Hooks.h"
 #include "tests/FormRecorder.h"
 
@@ -284,6 +288,119 @@ TEST_F(Commands, KeepingSettingsBesideTheProgramIsTickedAndMovesThem) {
     EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(boxes.empty());
     DeleteFileW(file.c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, key);
+    ChooseProgramStore(CApplication::Current());
+}
+
+namespace {
+
+std::wstring ItemText(HMENU menu, int position) {
+    wchar_t text[256] = {};
+    GetMenuStringW(menu, static_cast<UINT>(position), text, 256, MF_BYPOSITION);
+    return text;
+}
+
+// Every item's text of a menu and its submenus, separators left out.
+void CollectTexts(HMENU menu, std::vector<std::wstring>& texts) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR)
+            continue;
+        texts.push_back(ItemText(menu, i));
+        if (HMENU sub = GetSubMenu(menu, i))
+            CollectTexts(sub, texts);
+    }
+}
+
+bool HasCyrillic(const std::wstring& text) {
+    return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c >= 0x0400 && c <= 0x04FF; });
+}
+
+std::wstring ButtonText(HWND toolbar, int position) {
+    TBBUTTON button{};
+    SendMessageW(toolbar, TB_GETBUTTON, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(&button));
+    wchar_t caption[64] = {};
+    SendMessageW(toolbar, TB_GETBUTTONTEXTW, static_cast<WPARAM>(button.idCommand), reinterpret_cast<LPARAM>(caption));
+    return caption;
+}
+
+}  // namespace
+
+// The user switches to English with rows shown, one selected, an extra column on and the log open:
+// the menu bar, the toolbar, the context menu, the icon's menu and the log say it at once, the list stays as it was
+// and the choice is kept; the switch back gives today's Russian window again.
+TEST_F(Commands, TheLanguageSwitchRelabelsTheWindowAtOnceAndLeavesTheList) {
+    CApplication app = CApplication::Current();
+    app.Title = L"NetpeekTest";
+    constexpr wchar_t key[] = L"Software\\Brindle\\NetpeekTest";
+    RegDeleteTreeW(HKEY_CURRENT_USER, key);
+    ChooseProgramStore(app);
+    recorder.rows.resize(3);
+    form->RefreshList();
+    ChooseMenu(MenuArray::Column, static_cast<int>(kBaseColumnCount));
+    const ListViewCtrl list(form->ListView());
+    list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+    ChooseMenu(kChangeLogItem.array, kChangeLogItem.index);
+    const HWND log = form->Log().Handle();
+    ASSERT_NE(log, nullptr);
+    const auto listState = [&] {
+        return std::vector<int>{static_cast<int>(SendMessageW(form->ListView(), LVM_GETITEMCOUNT, 0, 0)),
+                                list.GetSelected(), list.ColumnCount()};
+    };
+    const std::vector<int> before = listState();
+    std::vector<std::wstring> contextTexts;
+    Hooks().trackPopupMenu = [&](HMENU menu, UINT, int, int, HWND) {
+        CollectTexts(menu, contextTexts);
+        return TRUE;
+    };
+    const auto windowTexts = [&] {
+        std::vector<std::wstring> texts;
+        CollectTexts(GetMenu(form->Handle()), texts);
+        CollectTexts(GetMenu(log), texts);
+        for (int position : {0, 2, 4})
+            texts.push_back(ButtonText(form->Toolbar(), position));
+        wchar_t caption[64] = {};
+        GetWindowTextW(log, caption, 64);
+        texts.push_back(caption);
+        contextTexts.clear();
+        SendMessageW(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->ListView()), MAKELPARAM(5, 5));
+        texts.insert(texts.end(), contextTexts.begin(), contextTexts.end());
+        CollectTexts(BuildTrayMenu(true).get(), texts);
+        return texts;
+    };
+    const std::vector<std::wstring> russian = windowTexts();
+
+    ChooseMenu(kLanguageItem.array, kLanguageItem.index);
+    EXPECT_EQ(CurrentLanguage().code, L"en");
+    EXPECT_EQ(RegistryStore(app.Title).Read(kProgramSection, kLanguageName), L"en");
+    const std::vector<std::wstring> english = windowTexts();
+    ASSERT_EQ(english.size(), russian.size());
+    // The switch back names Russian in Russian, so that a reader of neither finds it.
+    for (const std::wstring& text : english) {
+        EXPECT_FALSE(text.empty());
+        EXPECT_TRUE(!HasCyrillic(text) || text == L"Русский") << text;
+    }
+    const HMENU bar = GetMenu(form->Handle());
+    EXPECT_EQ(ItemText(bar, 2), L"Help");
+    EXPECT_EQ(ItemText(GetSubMenu(bar, 0), 2), L"Exit\tEsc");
+    EXPECT_EQ(ItemText(GetSubMenu(bar, 2), 4), L"Русский");
+    MENUITEMINFOW help{};
+    help.cbSize = sizeof(help);
+    help.fMask = MIIM_FTYPE;
+    GetMenuItemInfoW(bar, 2, TRUE, &help);
+    EXPECT_TRUE(help.fType & MFT_RIGHTJUSTIFY);
+    EXPECT_EQ(ButtonText(form->Toolbar(), 0), L"Export");
+    RECT toolbar{};
+    GetWindowRect(form->Toolbar(), &toolbar);
+    RECT listRect{};
+    GetWindowRect(form->ListView(), &listRect);
+    EXPECT_EQ(listRect.top, toolbar.bottom);
+    EXPECT_EQ(listState(), before);
+
+    ChooseMenu(kLanguageItem.array, kLanguageItem.index);
+    EXPECT_EQ(windowTexts(), russian);
+    EXPECT_EQ(listState(), before);
+    EXPECT_EQ(RegistryStore(app.Title).Read(kProgramSection, kLanguageName), L"ru");
+    EXPECT_TRUE(boxes.empty());
     RegDeleteTreeW(HKEY_CURRENT_USER, key);
     ChooseProgramStore(CApplication::Current());
 }

@@ -5,7 +5,7 @@
 
 #include "interfaces/InterfaceText.h"
 #include "rows/InterfaceCells.h"
-#include "rows/InterfaceTip.h"
+#include "mainwindow/RowTipText.h"
 #include "tests/TableBuilder.h"
 
 using namespace netpeek;

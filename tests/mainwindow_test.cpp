@@ -307,10 +307,12 @@ TEST_F(MainWindow, MenuBarCaptionsShortcutsAndHiddenEditItems) {
     EXPECT_EQ(MenuString(edit, 0), L"Обновить\tF5");
 
     HMENU helpMenu = GetSubMenu(bar, 2);
-    ASSERT_EQ(GetMenuItemCount(helpMenu), 3);
+    ASSERT_EQ(GetMenuItemCount(helpMenu), 5);
     EXPECT_EQ(MenuString(helpMenu, 0), L"Содержание...\tF1");
     EXPECT_EQ(MenuString(helpMenu, 2),
               L"О программе...\tShift+F1");
+    EXPECT_EQ(GetMenuState(helpMenu, 3, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    EXPECT_EQ(MenuString(helpMenu, 4), L"English");
 }
 
 TEST_F(MainWindow, ListFillsTheClientAreaUnderTheToolbar) {

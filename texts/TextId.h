@@ -10,6 +10,133 @@ enum class TextId : std::uint16_t {
     // ---- The window: its menus, toolbar, boxes, row tooltip, icon and log window ----
     ErrorNumber,           // the error box's prefix before the description: %1 is the number
     NoReasonGiven,         // a failure Windows gave no code for
+    MenuFile,
+    MenuEdit,
+    MenuHelp,
+    MenuExport,
+    MenuExit,
+    MenuRefresh,
+    MenuSelectAll,
+    MenuDelete,
+    MenuContents,
+    MenuAbout,
+    MenuCopy,
+    MenuAutoRefresh,
+    MenuShowIPv6,
+    MenuHideInterface,       // %1: the interface's name
+    MenuShowAllInterfaces,
+    MenuChangeLog,
+    MenuMinimizeToTray,
+    MenuNotifyChanges,
+    MenuConnectedOnly,
+    MenuStartAtLogon,
+    MenuCopyColumn,          // %1: the column's header
+    MenuStoreBesideProgram,
+    MenuColumns,             // the submenu of the extra columns
+    MenuShowWindow,          // the icon's menu
+    MenuCopyPrimary,         // the icon's menu
+    ButtonExport,
+    ButtonRefresh,
+    ButtonAbout,
+    ButtonExportTip,
+    ButtonRefreshTip,
+    ButtonAboutTip,
+    AboutCaption,
+    AboutVersion,            // %1: the file's version
+    AboutDedication,
+    SaveAsTitle,             // empty for the system's own title
+    ExportFilter,            // pairs of a description and a pattern, each but the last followed by a bar
+    ExportFailed,
+    SettingsNotWritten,      // %1: the file's full name
+    NewTextKept,
+    OldFileKept,             // follows NewTextKept
+    OldFileNotRemoved,
+    NoticeTitle,
+    MoreLines,               // %1: how many lines were left out
+    LinkLocalOnly,           // %1: the address, %2: its interface
+    NoNetwork,
+    NetworkBack,
+    NoticePrimary,           // %1: the address, %2: its interface
+    LogCaption,
+    LogMenu,
+    LogCopy,
+    LogSave,
+    LogClose,
+    LogDropped,              // %1: how many lines no longer kept
+    TipNoInterface,          // %1: the interface's index
+    TipNone,                 // a value the interface has none of
+    TipInterface,
+    TipDescription,
+    TipPhysicalAddress,
+    TipState,
+    TipMtu,
+    TipGateway,
+    TipDnsServers,
+    TipPrimary,              // %1: TipPrimaryGateway or nothing, %2: the metric
+    TipPrimaryGateway,
+    TipDhcpServer,
+    TipLeaseObtained,
+    TipLeaseExpires,
+    TipNever,
+    TipUnavailable,          // %1: the reason
+    StateUp,                 // the interface's state in the row's tooltip
+    StateDown,
+    StateTesting,
+    StateUnknown,
+    StateDormant,
+    StateNotPresent,
+    StateLowerLayerDown,
+    StateOther,              // %1: the state's number
+    // The window's errors
+    ErrListTooltip,
+    ErrTooltipTool,
+    ErrFont,
+    ErrListRows,
+    ErrControls,
+    ErrToolbarButtons,
+    ErrListColumn,
+    ErrMainClass,
+    ErrMainWindow,
+    ErrMenuBarSet,
+    ErrMenuBar,
+    ErrMenuToBar,
+    ErrExitRead,
+    ErrExitChange,
+    ErrMenuToContext,
+    ErrMenuItem,
+    ErrTrayDefault,
+    ErrPictureLoad,
+    ErrImageList,
+    ErrPictureAdd,
+    ErrLogonChange,
+    ErrOwnPath,
+    ErrLogMenuSet,
+    ErrLogClass,
+    ErrLogWindow,
+    ErrLogList,
+    ErrCommonControls,
+    ErrAboutWindow,
+    ErrSystemFolder,
+    ErrSystemLibrary,
+    ErrSystemFunction,
+    ErrSaveAsDialog,
+    ErrMenu,
+    ErrShortcuts,
+    ErrAppClass,
+    ErrAppWindow,
+    ErrIcon,
+    ErrWindowPosition,
+    ErrWorkArea,
+    ErrCentre,
+    ErrNoMenuBar,
+    ErrMenuTitleRead,
+    ErrMenuTitleChange,
+    ErrNoReadMe,
+    ErrReadMe,
+    ErrClipboardBusy,
+    ErrClipboardMemory,
+    ErrClipboardEmpty,
+    ErrClipboardPut,
     // (the window's texts end here)
 
     // ---- The console twin: its usage, its errors, the saves, the export and the HTML page ----

@@ -10,6 +10,7 @@
 
 #include "support/Application.h"
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -69,8 +70,7 @@ bool SamePath(std::wstring_view a, std::wstring_view b) {
 // A value written or deleted, or why it could not be; one that is not there is deleted already.
 void Check(LSTATUS status, const wchar_t* key) {
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-        throw SystemError(static_cast<DWORD>(status), L"The start at logon could not be changed in HKEY_CURRENT_USER\\" +
-                                                          std::wstring(key) + L".");
+        throw SystemError(static_cast<DWORD>(status), TextWith(TextId::ErrLogonChange, key));
 }
 
 }  // namespace
@@ -98,7 +98,7 @@ void SetStartAtLogon(bool on) {
     }
     const std::wstring exe = ModuleFileName(nullptr);
     if (exe.empty())
-        ThrowLastError(L"The program's own path could not be read.");
+        ThrowLastError(std::wstring(Text(TextId::ErrOwnPath)));
     const std::wstring command = LogonCommandFor(exe);
     Check(RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, kLogonValueName, REG_SZ, command.c_str(),
                           static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))),

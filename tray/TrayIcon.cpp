@@ -8,6 +8,7 @@
 
 #include "support/Application.h"
 #include "support/Hooks.h"
+#include "texts/Texts.h"
 #include "support/WindowIds.h"
 
 namespace netpeek {
@@ -223,7 +224,7 @@ void TrayIcon::ShowNotice(const std::wstring& text) {
     if (!m_shown)
         return;
     NOTIFYICONDATAW data = Data(NIF_INFO);
-    CopyField(data.szInfoTitle, kNoticeTitle);
+    CopyField(data.szInfoTitle, std::wstring(Text(TextId::NoticeTitle)));
     CopyField(data.szInfo, text);
     // Windows' quiet hours and focus assist keep it quiet as they do every program's notices.
     data.dwInfoFlags = NIIF_INFO | NIIF_RESPECT_QUIET_TIME;

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <optional>
 
+#include "texts/Texts.h"
+
 namespace netpeek {
 
 namespace {
-
-constexpr std::wstring_view kMoreLines = L"…и ещё ";
 
 const AdapterInfo* InterfaceOf(const ListRow& row, const AdapterMap& adapters) {
     const auto found = adapters.find(row.key.index);
@@ -46,7 +46,7 @@ std::wstring FitLines(std::wstring_view first, const std::vector<std::wstring>& 
         for (std::size_t i = 0; i < shown; ++i)
             text.append(text.empty() ? L"" : L"\n").append(lines[i]);
         if (shown < lines.size())
-            text.append(text.empty() ? L"" : L"\n").append(kMoreLines).append(std::to_wstring(lines.size() - shown));
+            text.append(text.empty() ? L"" : L"\n").append(TextWith(TextId::MoreLines, std::to_wstring(lines.size() - shown)));
         if (text.size() <= limit || shown == 0)
             return text.size() <= limit ? text : std::wstring(first.substr(0, limit));
     }
@@ -56,10 +56,10 @@ NetworkLook LookOf(const AdapterMap& adapters) {
     const NetworkReach reach = ReachOf(adapters);
     switch (reach.state) {
     case NetworkState::Limited:
-        return {reach.state, L"Только локальный адрес " + AddressText(*reach.linkLocal) + L" — " +
-                                 reach.linkLocalInterface->friendlyName};
+        return {reach.state,
+                TextWith(TextId::LinkLocalOnly, AddressText(*reach.linkLocal), reach.linkLocalInterface->friendlyName)};
     case NetworkState::None:
-        return {reach.state, L"Нет подключения к сети"};
+        return {reach.state, std::wstring(Text(TextId::NoNetwork))};
     case NetworkState::Connected:
         break;
     }
@@ -97,11 +97,11 @@ std::vector<std::wstring> NoticeLines(const std::vector<ChangeLine>& burst, cons
     }
     std::vector<std::wstring> lines;
     if (look)
-        lines.push_back(look->state == NetworkState::Connected ? L"Подключение к сети восстановлено" : look->words);
+        lines.push_back(look->state == NetworkState::Connected ? std::wstring(Text(TextId::NetworkBack)) : look->words);
     for (const PrimaryAddress& primary : primaryMoved) {
         const auto name = names.find(primary.index);
-        lines.push_back(L"Основной адрес: " + AddressText(primary.address) + L" (" +
-                        (name != names.end() ? name->second : std::to_wstring(primary.index)) + L")");
+        lines.push_back(TextWith(TextId::NoticePrimary, AddressText(primary.address),
+                                 name != names.end() ? name->second : std::to_wstring(primary.index)));
     }
     std::size_t g = 0, c = 0;
     for (const ChangeLine& line : burst) {

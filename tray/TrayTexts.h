@@ -25,8 +25,6 @@ inline constexpr std::size_t kTipLimit = 127;
 inline constexpr std::size_t kNoticeLimit = 255;
 // The lines a notice shows before the count of the others.
 inline constexpr std::size_t kNoticeLines = 3;
-// The notice's title.
-inline constexpr wchar_t kNoticeTitle[] = L"Адреса изменились";
 
 // One line per address of an interface that is up and not a loopback, "192.168.1.20 — Ethernet",
 // the primary addresses first (IPv4's), then the others in the rows' order (the IPv4 rows come
@@ -35,7 +33,7 @@ std::vector<std::wstring> AddressLines(const ListRows& rows, const AdapterMap& a
                                        std::span<const RowKey> primary = {});
 
 // `first` (when not empty), then as many of `lines` as fit in `limit` characters, at most
-// `most`, each on a line of its own, and "…и ещё N" for the N left out; a line is never cut.
+// `most`, each on a line of its own, and the count of those left out; a line is never cut.
 std::wstring FitLines(std::wstring_view first, const std::vector<std::wstring>& lines, std::size_t limit,
                       std::size_t most);
 
@@ -53,8 +51,8 @@ std::wstring TipText(const std::vector<std::wstring>& lines, const NetworkLook& 
 
 
 // A burst's changes as a person reads them: first the network's new look where it changed
-// ("Нет подключения к сети"), then where the traffic now leaves, for each family
-// whose primary address moved, "Основной адрес: 10.8.0.6 (VPN)"; then "+ 10.0.0.2 (Ethernet)" for one that came,
+// ("No network connection"), then where the traffic now leaves, for each family
+// whose primary address moved, "Primary address: 10.8.0.6 (VPN)"; then "+ 10.0.0.2 (Ethernet)" for one that came,
 // "− 10.8.0.6 (VPN)" for one that went, and "10.0.0.1 → 10.0.0.2 (Ethernet)" where an address of
 // an interface went while another of the same interface and family came; an interface of no
 // known name by its index. A row whose cells changed with its address kept is no change of
