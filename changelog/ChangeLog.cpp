@@ -149,12 +149,7 @@ void ChangeLog::Relabel() {
         return;
     const std::wstring caption(Text(TextId::LogCaption));
     SetWindowTextW(m_hwnd, caption.c_str());
-    UniqueMenu menu = BuildLogMenuBar();
-    const HMENU old = GetMenu(m_hwnd);
-    if (!SetMenu(m_hwnd, menu.get()))
-        ThrowLastError(std::wstring(Text(TextId::ErrLogMenuSet)));
-    menu.release();  // the window owns it now
-    DestroyMenu(old);
+    ReplaceMenuBar(m_hwnd, BuildLogMenuBar());
 }
 
 void ChangeLog::Create(HWND owner, HFONT font) {

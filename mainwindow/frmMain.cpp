@@ -391,12 +391,7 @@ void frmMain::Relabel() {
     if (!m_hwnd)
         return;
     m_rowTip.Hide();
-    UniqueMenu bar = BuildMenuBar();
-    const HMENU old = GetMenu(m_hwnd);
-    if (!SetMenu(m_hwnd, bar.get()))
-        ThrowLastError(std::wstring(Text(TextId::ErrMenuBarSet)));
-    bar.release();  // the window owns it now
-    DestroyMenu(old);
+    ReplaceMenuBar(m_hwnd, BuildMenuBar());
     m_services.setMenuJustify(m_hwnd, kHelpTitlePosition, true);
     AppendExitShortcut(GetMenu(m_hwnd));
     RelabelToolbar(m_tbMain);

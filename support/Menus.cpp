@@ -74,6 +74,14 @@ UniqueMenu MenuBarOf(std::wstring_view title, UniqueMenu popup) {
     return bar;
 }
 
+void ReplaceMenuBar(HWND window, UniqueMenu bar) {
+    const HMENU old = GetMenu(window);
+    if (!SetMenu(window, bar.get()))
+        ThrowLastError(std::wstring(Text(TextId::ErrMenuBarSet)));
+    bar.release();  // the window owns it now
+    DestroyMenu(old);
+}
+
 UniqueAccel AcceleratorsOf(std::span<const ACCEL> keys) {
     UniqueAccel accelerators(
         CreateAcceleratorTableW(const_cast<ACCEL*>(keys.data()), static_cast<int>(keys.size())));

@@ -34,6 +34,8 @@ UniqueMenu NewPopupMenu();
 void AppendMenuItem(HMENU menu, UINT command, std::wstring_view caption, Shortcut shortcut = {});
 // A menu bar with one title over `popup`, which it then owns.
 UniqueMenu MenuBarOf(std::wstring_view title, UniqueMenu popup);
+// `bar` in place of the window's menu bar, which goes; a CError where the window does not take it.
+void ReplaceMenuBar(HWND window, UniqueMenu bar);
 // The accelerator table of those keys; a CError when it cannot be made.
 UniqueAccel AcceleratorsOf(std::span<const ACCEL> keys);
 

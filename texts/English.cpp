@@ -108,7 +108,6 @@ constexpr TextEntry kTexts[] = {
     {TextId::ErrPictureAdd, L"The picture %1 could not be added to the toolbar."},
     {TextId::ErrLogonChange, L"The start at logon could not be changed in HKEY_CURRENT_USER\\%1."},
     {TextId::ErrOwnPath, L"The program's own path could not be read."},
-    {TextId::ErrLogMenuSet, L"The log window's menu could not be set."},
     {TextId::ErrLogClass, L"The log window's class could not be registered."},
     {TextId::ErrLogWindow, L"The log window could not be created."},
     {TextId::ErrLogList, L"The log's list could not be created."},

@@ -108,7 +108,6 @@ constexpr TextEntry kTexts[] = {
     {TextId::ErrPictureAdd, L"Не удалось добавить рисунок %1 на панель инструментов."},
     {TextId::ErrLogonChange, L"Не удалось изменить запуск при входе в HKEY_CURRENT_USER\\%1."},
     {TextId::ErrOwnPath, L"Не удалось узнать путь к самой программе."},
-    {TextId::ErrLogMenuSet, L"Не удалось поставить новое меню окна журнала."},
     {TextId::ErrLogClass, L"Не удалось зарегистрировать класс окна журнала."},
     {TextId::ErrLogWindow, L"Не удалось создать окно журнала."},
     {TextId::ErrLogList, L"Не удалось создать список журнала."},

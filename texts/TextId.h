@@ -110,7 +110,6 @@ enum class TextId : std::uint16_t {
     ErrPictureAdd,
     ErrLogonChange,
     ErrOwnPath,
-    ErrLogMenuSet,
     ErrLogClass,
     ErrLogWindow,
     ErrLogList,
