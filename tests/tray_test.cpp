@@ -29,6 +29,7 @@
 #include "tray/LogonStart.h"
 #include "tests/FormRecorder.h"
 #include "tests/TableBuilder.h"
+#include "texts/Texts.h"
 
 using namespace netpeek;
 using namespace netpeek::test;
@@ -305,6 +306,13 @@ TEST_F(Tray, TheIconShowsTheNetworksLookAndTheNoticeTellsANewOne) {
     reread({}, {});
     EXPECT_STREQ(LastWith(NIM_MODIFY, NIF_TIP)->data.szTip, L"Нет подключения к сети");
     EXPECT_STREQ(LastWith(NIM_MODIFY, NIF_INFO)->data.szInfo, L"Нет подключения к сети\n− 169.254.12.7 (Ethernet 1)");
+    // The language switched meanwhile: the tip says the look in that language at once.
+    SetCurrentLanguage(LanguageOfCode(L"en"));
+    form->Relabel();
+    EXPECT_STREQ(LastWith(NIM_MODIFY, NIF_TIP)->data.szTip, L"No network connection");
+    SetCurrentLanguage(LanguageOfCode(L"ru"));
+    form->Relabel();
+    EXPECT_STREQ(LastWith(NIM_MODIFY, NIF_TIP)->data.szTip, L"Нет подключения к сети");
     const HICON none = LastWith(NIM_MODIFY, NIF_ICON)->data.hIcon;
     EXPECT_NE(none, limitedIcon);
 
