@@ -30,20 +30,11 @@
 #include "support/LogFile.h"
 #include "support/SystemError.h"
 #include "support/TextFileWriter.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
 namespace {
-
-constexpr wchar_t kReadFailed[] = L"Не удалось прочитать таблицу адресов.";
-constexpr wchar_t kSaveFailed[] = L"Не удалось сохранить файл «%».";
-constexpr wchar_t kOutputFailed[] = L"Не удалось записать таблицу в стандартный вывод.";
-constexpr wchar_t kArgumentsFailed[] = L"Не удалось разобрать командную строку.";
-constexpr wchar_t kStartFailed[] = L"Не удалось запустить «%».";
-constexpr wchar_t kLogFailed[] = L"Не удалось вести журнал изменений в файле «%».";
-constexpr wchar_t kWatchOutputFailed[] = L"Не удалось записать изменения в стандартный вывод.";
-constexpr wchar_t kOtherLog[] =
-    L"Его первая строка — не заголовок этих строк (другие столбцы или другой формат); файл оставлен как был.";
 
 void FreeArgv(LPWSTR* argv) { LocalFree(argv); }
 using UniqueArgv = UniqueHandle<LPWSTR*, FreeArgv>;
@@ -52,7 +43,7 @@ std::vector<std::wstring> Arguments() {
     int count = 0;
     const UniqueArgv argv(CommandLineToArgvW(GetCommandLineW(), &count));
     if (!argv)
-        ThrowLastError(kArgumentsFailed);
+        ThrowLastError(std::wstring(Text(TextId::ArgumentsFailed)));
     // The first is the program's own name.
     return std::vector<std::wstring>(argv.get() + std::min(count, 1), argv.get() + std::max(count, 1));
 }
@@ -135,14 +126,14 @@ ViewChoice ChoiceOf(const CCommandLine& line, const SettingsStore& settings) {
     return choice;
 }
 
-std::wstring FormatText(const CCommandLine& line, const CListTexts& texts) {
+std::wstring FormatText(const CCommandLine& line, bool ipv6, const CListTexts& texts) {
     switch (line.format) {
     case SaveFormat::Tab:
         return TabText(texts);
     case SaveFormat::Json:
         return JsonText(texts);
     case SaveFormat::Html:
-        return HtmlText(texts, std::wstring(kProductName) + L" " + L"" NETPEEK_VERSION_TEXT, Now());
+        return HtmlText(texts, ipv6, std::wstring(kProductName) + L" " + L"" NETPEEK_VERSION_TEXT, Now());
     case SaveFormat::Comma:
     case SaveFormat::Prometheus:  // no list's text: SavedText writes its own
         break;
@@ -160,12 +151,6 @@ std::wstring_view ArgumentsAsGiven(std::wstring_view line) {
     return line.substr(quoted ? end + 1 : end);
 }
 
-std::wstring Naming(const wchar_t* text, const std::wstring& value) {
-    std::wstring filled = text;
-    filled.replace(filled.find(L'%'), 1, value);
-    return filled;
-}
-
 ChangeFormat ChangeFormatOf(SaveFormat format) {
     switch (format) {
     case SaveFormat::Tab: return ChangeFormat::Tab;
@@ -181,7 +166,7 @@ ChangeFormat ChangeFormatOf(SaveFormat format) {
 std::wstring SavedText(const CCommandLine& line, const ViewChoice& choice, const std::vector<int>& columns,
                        const TableFeed& feed) {
     if (line.format != SaveFormat::Prometheus)
-        return FormatText(line, TableTexts(feed.Rows(), choice.sort, columns));
+        return FormatText(line, choice.ipv6, TableTexts(feed.Rows(), choice.sort, columns));
     const std::vector<std::size_t> order = SortedOrder(feed.Rows(), choice.sort);
     return MetricsText(feed.Rows(), order, choice.ipv6, ReachOf(feed.ReadInterfaces()).state);
 }
@@ -190,7 +175,7 @@ std::wstring SavedText(const CCommandLine& line, const ViewChoice& choice, const
 // it held. `context` says what is being done, for the message.
 WatchSink WholeTextSink(const CCommandLine& line, std::wstring& context) {
     if (!line.fileName.empty()) {
-        context = Naming(kSaveFailed, line.fileName);
+        context = TextWith(TextId::SaveFailed, line.fileName);
         // A collector may read the metrics at any moment: their file never goes missing for one.
         TextFileWriter& writer =
             line.format == SaveFormat::Prometheus ? TextFileWriter::ForReaders() : TextFileWriter::Instance();
@@ -198,7 +183,7 @@ WatchSink WholeTextSink(const CCommandLine& line, std::wstring& context) {
             writer.WriteTextFile(line.fileName, text, kWriteReplaceExisting);
         };
     }
-    context = kOutputFailed;
+    context = Text(TextId::OutputFailed);
     const HANDLE out = StdHandle(STD_OUTPUT_HANDLE);
     if (out == nullptr)
         throw SystemError(ERROR_INVALID_HANDLE);
@@ -217,7 +202,7 @@ bool ReaderGone(const CError& error) {
 void RunWatch(const CCommandLine& line, const TableSources& services, WatchSession& session, Watch& watch,
               std::wstring& context) {
     if (line.fileName.empty()) {
-        context = kWatchOutputFailed;
+        context = Text(TextId::WatchOutputFailed);
         const HANDLE out = StdHandle(STD_OUTPUT_HANDLE);
         if (out == nullptr)
             throw SystemError(ERROR_INVALID_HANDLE);
@@ -225,11 +210,11 @@ void RunWatch(const CCommandLine& line, const TableSources& services, WatchSessi
         session.Follow(services, watch, line.watchSeconds);
         return;
     }
-    context = Naming(kLogFailed, line.fileName);
+    context = TextWith(TextId::LogFailed, line.fileName);
     LogFile log(line.fileName);
     // A log takes more lines of its own kind only; its header is written once, when it is new.
     if (log.FirstLine() && !LogTakes(*log.FirstLine(), ChangeFormatOf(line.format), watch.Headers()))
-        throw CError(kErrorInvalidData, kOtherLog);
+        throw CError(kErrorInvalidData, std::wstring(Text(TextId::OtherLog)));
     watch.Start([&log](const std::wstring& text) { log.Append(text); }, !log.FirstLine());
     session.Follow(services, watch, line.watchSeconds);
 }
@@ -260,7 +245,7 @@ std::optional<int> RunCommandLine(const std::vector<std::wstring>& args, Message
             return std::nullopt;
         }
 
-        context = kReadFailed;
+        context = Text(TextId::ReadFailed);
         const ViewChoice choice = ChoiceOf(line, SettingsStore::Real());
         const std::vector<int> columns = line.columns ? *line.columns : choice.Columns();
         // The window's own reader: the same rows, cells and interfaces as it shows.
@@ -319,8 +304,7 @@ int StartWindowProgram() {
         if (folder.empty())
             throw SystemError(ERROR_BAD_PATHNAME);
         const std::wstring program = folder + L'\\' + kProductName + L".exe";
-        context = kStartFailed;
-        context.replace(context.find(L'%'), 1, program);
+        context = TextWith(TextId::StartFailed, program);
         std::wstring commandLine = L'"' + program + L'"';
         commandLine += ArgumentsAsGiven(GetCommandLineW());
 

@@ -10,6 +10,7 @@
 #include "support/LocalTime.h"
 #include "support/SystemError.h"
 #include "support/WindowIds.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -71,10 +72,10 @@ void Watch::Write(const std::vector<ChangeLine>& lines) const {
 
 WatchSession::WatchSession(WatchConsole console) : m_console(console) {
     if (!StopEvent())
-        ThrowLastError(L"The watch's stop event could not be created.");
+        ThrowLastError(std::wstring(Text(TextId::WatchStopEvent)));
     ResetEvent(StopEvent());
-    RegisterAppWindowClass(kWatchWindowClass, WindowProc, false,
-                           L"The watch's window class could not be registered.");
+    // The texts are literals of the language's table: their views end with a null.
+    RegisterAppWindowClass(kWatchWindowClass, WindowProc, false, Text(TextId::WatchWindowClass).data());
     // Never shown: it is there for the session's end, which only a top-level window hears, and
     // for the follower's timers and notices. Where it cannot be made (Wine refuses one while it
     // restarts its desktop) the watch follows the table without it, by the thread's timers; only

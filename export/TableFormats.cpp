@@ -5,13 +5,11 @@
 
 #include "rows/CellTexts.h"
 #include "rows/RowOrder.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
 namespace {
-
-constexpr wchar_t kHtmlHeading[] = L"Таблица IPv4-адресов";
-constexpr wchar_t kHtmlMade[] = L"Составлена: ";
 
 void AppendTabField(std::wstring& text, const std::wstring& field) {
     for (const wchar_t c : field)
@@ -183,24 +181,28 @@ std::wstring JsonText(const CListTexts& list) {
     return text;
 }
 
-std::wstring HtmlText(const CListTexts& list, std::wstring_view program, std::wstring_view made) {
-    std::wstring text = L"<!DOCTYPE html>\r\n<html lang=\"ru\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n<title>";
+std::wstring HtmlText(const CListTexts& list, bool ipv6, std::wstring_view program, std::wstring_view made) {
+    const std::wstring_view heading = Text(ipv6 ? TextId::HtmlBothTable : TextId::HtmlIPv4Table);
+    std::wstring text = L"<!DOCTYPE html>\r\n<html lang=\"";
+    AppendHtml(text, CurrentLanguage().code);
+    text += L"\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n<title>";
     AppendHtml(text, program);
     text += L": ";
-    AppendHtml(text, kHtmlHeading);
+    AppendHtml(text, heading);
+    // An address, a MAC or a time broken over lines at its hyphens reads as several values: the
+    // cells keep to one line, and the table scrolls sideways where the window is narrower.
     text += L"</title>\r\n<style>table{border-collapse:collapse}th,td{border:1px solid #999;padding:2px 8px;"
-            L"text-align:left}</style>\r\n</head>\r\n<body>\r\n<h1>";
-    AppendHtml(text, kHtmlHeading);
+            L"text-align:left;white-space:nowrap}div{overflow-x:auto}</style>\r\n</head>\r\n<body>\r\n<h1>";
+    AppendHtml(text, heading);
     text += L"</h1>\r\n<p>";
     AppendHtml(text, program);
     text += L". ";
-    AppendHtml(text, kHtmlMade);
-    AppendHtml(text, made);
-    text += L"</p>\r\n<table>\r\n";
+    AppendHtml(text, TextWith(TextId::HtmlMade, made));
+    text += L"</p>\r\n<div>\r\n<table>\r\n";
     AppendHtmlRow(text, list.headers, L"th");
     for (const auto& item : list.items)
         AppendHtmlRow(text, item, L"td");
-    text += L"</table>\r\n</body>\r\n</html>\r\n";
+    text += L"</table>\r\n</div>\r\n</body>\r\n</html>\r\n";
     return text;
 }
 

@@ -34,9 +34,10 @@ std::wstring JsonLine(const std::vector<std::wstring>& keys, const std::vector<s
 // escaped, so the text is ASCII. One object a line.
 std::wstring JsonText(const CListTexts& list);
 
-// A page with the table: `program` (name and version) and `made` (when) above it; every text
-// escaped, so a cell is never taken for markup, and every character beyond ASCII written as a
-// numeric character reference, so the page is ASCII byte for byte.
-std::wstring HtmlText(const CListTexts& list, std::wstring_view program, std::wstring_view made);
+// A page with the table: its heading, in the language in use, names the families it holds (IPv4
+// alone, or with `ipv6` IPv6 too); `program` (name and version) and `made` (when) above it; every
+// text escaped, so a cell is never taken for markup, and every character beyond ASCII written as a
+// numeric character reference, so the page is ASCII byte for byte. Cells never break inside.
+std::wstring HtmlText(const CListTexts& list, bool ipv6, std::wstring_view program, std::wstring_view made);
 
 }  // namespace netpeek

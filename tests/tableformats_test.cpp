@@ -13,6 +13,7 @@
 #include "rows/InterfaceCells.h"
 #include "rows/RowsOfTables.h"
 #include "tests/TableBuilder.h"
+#include "texts/Texts.h"
 
 using namespace netpeek;
 
@@ -115,7 +116,7 @@ TEST(TableFormats, JsonTextIsAnArrayOfObjectsKeyedByHeaderWithEveryStringEscaped
 
 TEST(TableFormats, HtmlTextIsAsciiAndItsReferencesGiveEveryTextBack) {
     const CListTexts list{{L"Адрес <&\">", L"IP"}, {{L"Сеть «дом» & <x>", L"\U0001F600 ü \"q\""}, {L"'", L""}}};
-    const std::wstring page = HtmlText(list, L"Программа 1.0", L"2026-12-08 10:11:12");
+    const std::wstring page = HtmlText(list, false, L"Программа 1.0", L"2026-12-08 10:11:12");
     const auto beyond = std::find_if(page.begin(), page.end(), [](wchar_t c) { return static_cast<char32_t>(c) >= 0x80; });
     EXPECT_EQ(beyond, page.end()) << "not ASCII at " << beyond - page.begin() << ": " << testing::PrintToString(page);
     EXPECT_NE(page.find(L"&#128512;"), std::wstring::npos) << "a character past 16 bits is not one reference";
@@ -125,8 +126,26 @@ TEST(TableFormats, HtmlTextIsAsciiAndItsReferencesGiveEveryTextBack) {
     EXPECT_EQ(Texts(page, L"p"), std::vector<std::wstring>{L"Программа 1.0. Составлена: 2026-12-08 10:11:12"});
 }
 
+// A page saved with /ipv6 was titled as IPv4 alone; a reader of English gets his heading, and the
+// table itself is the same bytes in either language.
+TEST(TableFormats, HtmlHeadingNamesTheFamiliesInTheLanguageInUseAndTheTableStaysTheSame) {
+    const CListTexts list{{L"IP", L"MAC"}, {{L"fe80::1%5", L"00-15-5D-01-02-03"}}};
+    const std::wstring russian = HtmlText(list, true, L"Netpeek 1.0", L"2026-12-08 10:11:12");
+    SetCurrentLanguage(LanguageOfCode(L"en"));
+    const std::wstring english = HtmlText(list, true, L"Netpeek 1.0", L"2026-12-08 10:11:12");
+    const std::wstring ipv4Only = HtmlText(list, false, L"Netpeek 1.0", L"2026-12-08 10:11:12");
+    SetCurrentLanguage(LanguageOfCode(L"ru"));
+    EXPECT_EQ(Texts(russian, L"h1"), std::vector<std::wstring>{L"Таблица IPv4- и IPv6-адресов"});
+    EXPECT_EQ(Texts(english, L"h1"), std::vector<std::wstring>{L"IPv4 and IPv6 address table"});
+    EXPECT_EQ(Texts(ipv4Only, L"h1"), std::vector<std::wstring>{L"IPv4 address table"});
+    EXPECT_EQ(Texts(english, L"title"), std::vector<std::wstring>{L"Netpeek 1.0: IPv4 and IPv6 address table"});
+    EXPECT_EQ(Texts(english, L"p"), std::vector<std::wstring>{L"Netpeek 1.0. Made: 2026-12-08 10:11:12"});
+    EXPECT_NE(english.find(L"<html lang=\"en\">"), std::wstring::npos);
+    EXPECT_EQ(russian.substr(russian.find(L"<table>")), english.substr(english.find(L"<table>")));
+}
+
 TEST(TableFormats, HtmlTextEscapesEveryTextAndShowsWhatMadeItAndWhen) {
-    const std::wstring page = HtmlText({{L"<h>"}, {{L"a&b \"c\" 'd' <e>"}}}, L"Netpeek 1.00.0009 <x>", L"2026-12-08 10:11:12");
+    const std::wstring page = HtmlText({{L"<h>"}, {{L"a&b \"c\" 'd' <e>"}}}, false, L"Netpeek 1.00.0009 <x>", L"2026-12-08 10:11:12");
     EXPECT_NE(page.find(L"<tr><th>&lt;h&gt;</th></tr>\r\n<tr><td>a&amp;b &quot;c&quot; &#39;d&#39; &lt;e&gt;</td></tr>\r\n"),
               std::wstring::npos)
         << testing::PrintToString(page);

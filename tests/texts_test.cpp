@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -29,6 +30,18 @@ TEST(TextsTest, EveryLanguageSaysEveryTextWithTheSameBlanks) {
             }
             EXPECT_EQ(Placeholders(text), Placeholders(TextIn(russian, id))) << "text " << i;
         }
+    }
+}
+
+// A text copied into the English table and left untranslated would show a reader of English
+// Cyrillic he cannot read: the usage, an error line, the HTML page's heading.
+TEST(TextsTest, EnglishHasNoCyrillicLetter) {
+    const Language& english = LanguageOfCode(L"en");
+    for (std::size_t i = 0; i < kTextCount; ++i) {
+        const std::wstring_view text = TextIn(english, static_cast<TextId>(i));
+        EXPECT_EQ(std::find_if(text.begin(), text.end(), [](wchar_t c) { return c >= 0x0400 && c <= 0x04FF; }),
+                  text.end())
+            << "text " << i;
     }
 }
 

@@ -138,6 +138,104 @@ constexpr TextEntry kTexts[] = {
 
     // ---- The console twin ----
     {TextId::UnknownArgument, L"Unknown command-line argument: «%1». For the list of switches: Netpeek.exe /?"},
+    {TextId::NoFileName, L"The switch %1 needs a file name after it (- or an empty name \"\" is standard output)."},
+    {TextId::TwoSaves, L"More than one save switch is given; one of /scomma, /stab, /sjson, /shtml, /sprom is needed."},
+    {TextId::NoColumn, L"The switch /sort needs a column after it: its number from 0 to %1 or its header."},
+    {TextId::BadColumn, L"There is no such column: «%1». A column is given by its number from 0 to %2 or its header."},
+    {TextId::TwoOrders, L"The switches /sort and /nosort are given at most once, and not together."},
+    {TextId::OrderWithoutSave,
+     L"The switches /sort and /nosort work only with a save switch: /scomma, /stab, /sjson, /shtml or /sprom."},
+    {TextId::OrderWithWatch,
+     L"The switches /sort and /nosort do not work with a watch switch: its lines come in the table's own order."},
+    {TextId::TwoWatches, L"More than one watch switch is given; one of /wcomma, /wtab, /wjson, /wprom is needed."},
+    {TextId::SaveAndWatch,
+     L"The save switches (/scomma, /stab, /sjson, /shtml, /sprom) and the watch switches (/wcomma, /wtab, /wjson, "
+     L"/wprom) are not given together."},
+    {TextId::NoSeconds, L"The switch /wfor needs a number of seconds after it: a whole number from 1 to %1."},
+    {TextId::BadSeconds, L"Wrong number of seconds: «%1». After /wfor a whole number from 1 to %2 is needed."},
+    {TextId::SecondsWithoutWatch, L"The switch /wfor works only with a watch switch: /wcomma, /wtab, /wjson or /wprom."},
+    {TextId::TwoIPv6, L"The switches /ipv6 and /noipv6 are given at most once, and not together."},
+    {TextId::IPv6WithoutSave,
+     L"The switches /ipv6 and /noipv6 work only with a save or watch switch: /scomma, /stab, /sjson, /shtml, /sprom, "
+     L"/wcomma, /wtab, /wjson or /wprom."},
+    {TextId::NoColumns,
+     L"The switch /columns needs columns after it, separated by commas: numbers from 0 to %1 or headers, or all."},
+    {TextId::BadColumns,
+     L"There is no such column: «%1». Columns are given separated by commas, as numbers from 0 to %2 or headers, "
+     L"or all."},
+    {TextId::ColumnTwice, L"The column «%1» is given twice in /columns."},
+    {TextId::SwitchTwice, L"The switch %1 is given at most once."},
+    {TextId::WithoutSave,
+     L"The switch %1 works only with a save or watch switch: /scomma, /stab, /sjson, /shtml, /sprom, /wcomma, "
+     L"/wtab, /wjson or /wprom."},
+    {TextId::ColumnsWithMetrics,
+     L"The switch /columns is not given with /sprom and /wprom: the metrics' labels are always the same."},
+    {TextId::ConnectedAndAll,
+     L"The switches /connected and /allinterfaces are not given together: /allinterfaces shows every interface."},
+    {TextId::TrayWithSave,
+     L"The switch /tray opens the window in the notification area and is not given with a save or watch switch."},
+    {TextId::Usage,
+     L"Netpeek [/tray]\r\n"
+     L"Netpeek /scomma | /stab | /sjson | /shtml | /sprom FILE [/sort [~]COLUMN | /nosort]\r\n"
+     L"        [/ipv6 | /noipv6] [/columns LIST] [/allinterfaces | /connected] [/primary]\r\n"
+     L"Netpeek /wcomma | /wtab | /wjson | /wprom FILE [/wfor SECONDS]\r\n"
+     L"        [/ipv6 | /noipv6] [/columns LIST] [/allinterfaces | /connected] [/primary]\r\n"
+     L"\r\n"
+     L"Without switches the program opens its window; with /tray, hidden behind its\r\n"
+     L"icon in the notification area when \"Minimize to notification area\" is on\r\n"
+     L"(that is how \"Start when I sign in to Windows\" starts it).\r\n"
+     L"With a save switch it writes the address table to a file, showing no window,\r\n"
+     L"and ends:\r\n"
+     L"  /scomma FILE     CSV, the same bytes as \"Export to file...\" (F2) writes;\r\n"
+     L"  /stab FILE       fields separated by tabs, without quotes;\r\n"
+     L"  /sjson FILE      a JSON array, one object for each row of the table;\r\n"
+     L"  /shtml FILE      an HTML page with the table;\r\n"
+     L"  /sprom FILE      Prometheus metrics, a series per address and their count\r\n"
+     L"                   (for windows_exporter's textfile collector); no /columns.\r\n"
+     L"  FILE - or \"\" is standard output (a file named \"-\" is .\\-).\r\n"
+     L"  /sort COLUMN     sort by the column: its number from 0 or its header (IP);\r\n"
+     L"                   ~ before it sorts descending (/sort ~IP).\r\n"
+     L"  /nosort          the table's own order (ascending addresses).\r\n"
+     L"  Without /sort and /nosort the sort chosen in the window applies.\r\n"
+     L"  /ipv6            IPv6 addresses after the IPv4 ones;\r\n"
+     L"  /noipv6          IPv4 addresses only.\r\n"
+     L"  Without /ipv6 and /noipv6 as the window has it (\"Show IPv6 addresses\").\r\n"
+     L"  /columns LIST    columns separated by commas, in this order: numbers from 0\r\n"
+     L"                   to 14 or headers (/columns IP,Name,Gateway); all is all 15.\r\n"
+     L"  Without /columns the columns the window shows.\r\n"
+     L"  /allinterfaces   every interface, those hidden in the window too;\r\n"
+     L"  /connected       connected interfaces only, without the loopback.\r\n"
+     L"  Without them the interfaces the window shows.\r\n"
+     L"  /primary         only the primary address of each family: the one that\r\n"
+     L"                   traffic leaves through (Route: Default).\r\n"
+     L"With a watch switch it writes a line for each row of the table (present), then\r\n"
+     L"one for each change as soon as it sees it (added, removed; was and now are the\r\n"
+     L"row before and after), with the fields Time and Event before the columns, until\r\n"
+     L"it is stopped (Ctrl+C, the console closed, signing out) or the pipe is closed:\r\n"
+     L"  /wcomma FILE     CSV lines under a line of headers;\r\n"
+     L"  /wtab FILE       fields separated by tabs under a line of headers;\r\n"
+     L"  /wjson FILE      JSON Lines: one object a line, without headers.\r\n"
+     L"  The file is appended to, not replaced; a header goes only into a new or\r\n"
+     L"  empty one.\r\n"
+     L"  /wprom FILE      the metrics of /sprom and a count of changes: the file is\r\n"
+     L"                   replaced whole at the start and after each change.\r\n"
+     L"  /wfor SECONDS    end after that many seconds (a whole number from 1).\r\n"
+     L"Switches are written with / or -, in any case. Exit code 0 is success, else\r\n"
+     L"the Windows error number (87: wrong arguments, 13: a file of other lines)."},
+    {TextId::ReadFailed, L"The address table could not be read."},
+    {TextId::SaveFailed, L"The file «%1» could not be saved."},
+    {TextId::OutputFailed, L"The table could not be written to standard output."},
+    {TextId::ArgumentsFailed, L"The command line could not be parsed."},
+    {TextId::StartFailed, L"«%1» could not be started."},
+    {TextId::LogFailed, L"The log of changes in the file «%1» could not be kept."},
+    {TextId::WatchOutputFailed, L"The changes could not be written to standard output."},
+    {TextId::OtherLog,
+     L"Its first line is no header of these lines (other columns or another format); the file is left as it was."},
+    {TextId::WatchStopEvent, L"The watch's stop event could not be created."},
+    {TextId::WatchWindowClass, L"The watch's window class could not be registered."},
+    {TextId::HtmlIPv4Table, L"IPv4 address table"},
+    {TextId::HtmlBothTable, L"IPv4 and IPv6 address table"},
+    {TextId::HtmlMade, L"Made: %1"},
     // (the console's texts end here)
 };
 static_assert(HoldsEveryText(kTexts), "every text, once, in the identifiers' order");

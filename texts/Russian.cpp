@@ -138,6 +138,107 @@ constexpr TextEntry kTexts[] = {
 
     // ---- The console twin ----
     {TextId::UnknownArgument, L"Непонятный аргумент командной строки: «%1». Список ключей: Netpeek.exe /?"},
+    {TextId::NoFileName, L"После ключа %1 нужно имя файла (- или пустое имя \"\" — стандартный вывод)."},
+    {TextId::TwoSaves, L"Задано больше одного ключа сохранения; нужен один из /scomma, /stab, /sjson, /shtml, /sprom."},
+    {TextId::NoColumn, L"После ключа /sort нужен столбец: его номер от 0 до %1 или заголовок."},
+    {TextId::BadColumn, L"Нет такого столбца: «%1». Столбец задаётся номером от 0 до %2 или заголовком."},
+    {TextId::TwoOrders, L"Ключи /sort и /nosort задаются не больше одного раза и не вместе."},
+    {TextId::OrderWithoutSave,
+     L"Ключи /sort и /nosort действуют только вместе с ключом сохранения: /scomma, /stab, /sjson, /shtml "
+     L"или /sprom."},
+    {TextId::OrderWithWatch,
+     L"Ключи /sort и /nosort не действуют вместе с ключом слежения: его строки идут в порядке самой "
+     L"таблицы."},
+    {TextId::TwoWatches, L"Задано больше одного ключа слежения; нужен один из /wcomma, /wtab, /wjson, /wprom."},
+    {TextId::SaveAndWatch,
+     L"Ключи сохранения (/scomma, /stab, /sjson, /shtml, /sprom) и слежения (/wcomma, /wtab, /wjson, "
+     L"/wprom) не задаются вместе."},
+    {TextId::NoSeconds, L"После ключа /wfor нужно число секунд: целое от 1 до %1."},
+    {TextId::BadSeconds, L"Неверное число секунд: «%1». После /wfor нужно целое число от 1 до %2."},
+    {TextId::SecondsWithoutWatch,
+     L"Ключ /wfor действует только вместе с ключом слежения: /wcomma, /wtab, /wjson или /wprom."},
+    {TextId::TwoIPv6, L"Ключи /ipv6 и /noipv6 задаются не больше одного раза и не вместе."},
+    {TextId::IPv6WithoutSave,
+     L"Ключи /ipv6 и /noipv6 действуют только вместе с ключом сохранения или слежения: /scomma, /stab, "
+     L"/sjson, /shtml, /sprom, /wcomma, /wtab, /wjson или /wprom."},
+    {TextId::NoColumns,
+     L"После ключа /columns нужны столбцы через запятую: номера от 0 до %1 или заголовки, либо all."},
+    {TextId::BadColumns,
+     L"Нет такого столбца: «%1». Столбцы задаются через запятую номерами от 0 до %2 или заголовками, либо "
+     L"all."},
+    {TextId::ColumnTwice, L"Столбец «%1» задан в /columns дважды."},
+    {TextId::SwitchTwice, L"Ключ %1 задаётся не больше одного раза."},
+    {TextId::WithoutSave,
+     L"Ключ %1 действует только вместе с ключом сохранения или слежения: /scomma, /stab, /sjson, /shtml, "
+     L"/sprom, /wcomma, /wtab, /wjson или /wprom."},
+    {TextId::ColumnsWithMetrics,
+     L"Ключ /columns не задаётся вместе с /sprom и /wprom: метки метрик всегда одни и те же."},
+    {TextId::ConnectedAndAll,
+     L"Ключи /connected и /allinterfaces не задаются вместе: /allinterfaces показывает все интерфейсы."},
+    {TextId::TrayWithSave,
+     L"Ключ /tray открывает окно в области уведомлений и не задаётся вместе с ключом сохранения или "
+     L"слежения."},
+    {TextId::Usage,
+     L"Netpeek [/tray]\r\n"
+     L"Netpeek /scomma | /stab | /sjson | /shtml | /sprom ФАЙЛ [/sort [~]СТОЛБЕЦ | /nosort]\r\n"
+     L"        [/ipv6 | /noipv6] [/columns СПИСОК] [/allinterfaces | /connected] [/primary]\r\n"
+     L"Netpeek /wcomma | /wtab | /wjson | /wprom ФАЙЛ [/wfor СЕКУНДЫ]\r\n"
+     L"        [/ipv6 | /noipv6] [/columns СПИСОК] [/allinterfaces | /connected] [/primary]\r\n"
+     L"\r\n"
+     L"Без ключей программа открывает своё окно; с ключом /tray — скрытым за значком\r\n"
+     L"в области уведомлений, когда включено «Сворачивать в область уведомлений»\r\n"
+     L"(так её запускает «Запускать при входе в Windows»).\r\n"
+     L"С ключом сохранения она записывает таблицу адресов в файл, не показывая окна,\r\n"
+     L"и завершается:\r\n"
+     L"  /scomma ФАЙЛ     CSV, те же байты, что пишет «Экспорт в файл...» (F2);\r\n"
+     L"  /stab ФАЙЛ       поля через табуляцию, без кавычек;\r\n"
+     L"  /sjson ФАЙЛ      массив JSON, по объекту на строку таблицы;\r\n"
+     L"  /shtml ФАЙЛ      страница HTML с таблицей;\r\n"
+     L"  /sprom ФАЙЛ      метрики Prometheus: по ряду на адрес и их счёт (для\r\n"
+     L"                   textfile collector у windows_exporter), без /columns.\r\n"
+     L"  ФАЙЛ - или \"\" — стандартный вывод (файл с именем «-» — .\\-).\r\n"
+     L"  /sort СТОЛБЕЦ    сортировать по столбцу: номер от 0 или заголовок (IP);\r\n"
+     L"                   ~ перед ним — по убыванию (/sort ~IP).\r\n"
+     L"  /nosort          порядок самой таблицы (по возрастанию адресов).\r\n"
+     L"  Без /sort и /nosort действует сортировка, выбранная в окне.\r\n"
+     L"  /ipv6            после адресов IPv4 — адреса IPv6;\r\n"
+     L"  /noipv6          только адреса IPv4.\r\n"
+     L"  Без /ipv6 и /noipv6 — как включено в окне («Показывать адреса IPv6»).\r\n"
+     L"  /columns СПИСОК  столбцы через запятую, в этом порядке: номера от 0 до 14\r\n"
+     L"                   или заголовки (/columns IP,Name,Gateway); all — все 15.\r\n"
+     L"  Без /columns — столбцы, показанные в окне.\r\n"
+     L"  /allinterfaces   все интерфейсы, и скрытые в окне;\r\n"
+     L"  /connected       только подключённые интерфейсы, без петли.\r\n"
+     L"  Без них — интерфейсы, показанные в окне.\r\n"
+     L"  /primary         только основной адрес каждого семейства: тот, через\r\n"
+     L"                   который уходит трафик (Route: Default).\r\n"
+     L"С ключом слежения она пишет строку на каждую строку таблицы (present), затем\r\n"
+     L"на каждое изменение, как только его увидит (added, removed; was и now —\r\n"
+     L"строка до и после), с полями Time и Event перед столбцами, пока её не прервут\r\n"
+     L"(Ctrl+C, закрытие консоли, выход из системы) или не закроют канал:\r\n"
+     L"  /wcomma ФАЙЛ     строки CSV под строкой заголовков;\r\n"
+     L"  /wtab ФАЙЛ       поля через табуляцию под строкой заголовков;\r\n"
+     L"  /wjson ФАЙЛ      JSON Lines: по объекту на строку, без заголовков.\r\n"
+     L"  Файл дописывается, а не заменяется; заголовок — только в новый или пустой.\r\n"
+     L"  /wprom ФАЙЛ      метрики /sprom и счётчик изменений: файл заменяется\r\n"
+     L"                   целиком в начале и после каждого изменения.\r\n"
+     L"  /wfor СЕКУНДЫ    закончить через столько секунд (целое от 1).\r\n"
+     L"Ключи пишутся с / или -, в любом регистре. Код завершения 0 — успех, иначе\r\n"
+     L"номер ошибки Windows (87 — неверные аргументы, 13 — файл других строк)."},
+    {TextId::ReadFailed, L"Не удалось прочитать таблицу адресов."},
+    {TextId::SaveFailed, L"Не удалось сохранить файл «%1»."},
+    {TextId::OutputFailed, L"Не удалось записать таблицу в стандартный вывод."},
+    {TextId::ArgumentsFailed, L"Не удалось разобрать командную строку."},
+    {TextId::StartFailed, L"Не удалось запустить «%1»."},
+    {TextId::LogFailed, L"Не удалось вести журнал изменений в файле «%1»."},
+    {TextId::WatchOutputFailed, L"Не удалось записать изменения в стандартный вывод."},
+    {TextId::OtherLog,
+     L"Его первая строка — не заголовок этих строк (другие столбцы или другой формат); файл оставлен как был."},
+    {TextId::WatchStopEvent, L"Не удалось создать событие, которым останавливается слежение."},
+    {TextId::WatchWindowClass, L"Не удалось зарегистрировать класс скрытого окна слежения."},
+    {TextId::HtmlIPv4Table, L"Таблица IPv4-адресов"},
+    {TextId::HtmlBothTable, L"Таблица IPv4- и IPv6-адресов"},
+    {TextId::HtmlMade, L"Составлена: %1"},
     // (the console's texts end here)
 };
 static_assert(HoldsEveryText(kTexts), "every text, once, in the identifiers' order");

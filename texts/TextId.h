@@ -140,6 +140,42 @@ enum class TextId : std::uint16_t {
 
     // ---- The console twin: its usage, its errors, the saves, the export and the HTML page ----
     UnknownArgument,       // %1: the argument
+    NoFileName,            // %1: the save's or watch's switch as typed
+    TwoSaves,
+    NoColumn,              // %1: the last column's number
+    BadColumn,             // %1: the column as typed, %2: the last column's number
+    TwoOrders,
+    OrderWithoutSave,
+    OrderWithWatch,
+    TwoWatches,
+    SaveAndWatch,
+    NoSeconds,             // %1: the most seconds
+    BadSeconds,            // %1: the seconds as typed, %2: the most seconds
+    SecondsWithoutWatch,
+    TwoIPv6,
+    IPv6WithoutSave,
+    NoColumns,             // %1: the last column's number
+    BadColumns,            // %1: the column as typed, %2: the last column's number
+    ColumnTwice,           // %1: the column as typed
+    SwitchTwice,           // %1: the switch
+    WithoutSave,           // %1: the switch
+    ColumnsWithMetrics,
+    ConnectedAndAll,
+    TrayWithSave,
+    Usage,                 // /?: several lines
+    ReadFailed,            // what a save or watch was doing when it failed, before the error itself
+    SaveFailed,            // %1: the file
+    OutputFailed,
+    ArgumentsFailed,
+    StartFailed,           // %1: the program started for the window
+    LogFailed,             // %1: the watch's log
+    WatchOutputFailed,
+    OtherLog,              // a log whose first line is no header of the watch's lines
+    WatchStopEvent,
+    WatchWindowClass,
+    HtmlIPv4Table,         // the HTML page's title and heading, the page holding IPv4 rows only
+    HtmlBothTable,         // the same, the page holding IPv4 and IPv6 rows
+    HtmlMade,              // %1: when the page was made, after the program's name
     // (the console's texts end here)
 
     Count
