@@ -4,6 +4,7 @@
 
 #include "addrtable/LittleEndian.h"
 #include "support/Error.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -19,20 +20,16 @@ CIPAddrList DecodeAddrTable(std::span<const std::uint8_t> buffer) {
 
 void DecodeAddrTable(std::span<const std::uint8_t> buffer, CIPAddrList& rows) {
     if (buffer.size() < kCountSize) {
-        throw CError(kErrorInvalidData,
-                     L"The address table is " + std::to_wstring(buffer.size()) +
-                         L" bytes long, too short to hold its row count.");
+        throw CError(kErrorInvalidData, TextWith(TextId::AddrTableTooShort, std::to_wstring(buffer.size())));
     }
     const auto count = static_cast<std::int32_t>(ReadU32LE(buffer.data()));
     if (count < 0) {
-        throw CError(kErrorInvalidData,
-                     L"The address table's row count is negative (" + std::to_wstring(count) + L").");
+        throw CError(kErrorInvalidData, TextWith(TextId::AddrTableNegative, std::to_wstring(count)));
     }
     const std::size_t rowsHeld = (buffer.size() - kCountSize) / CIPAddrRow::kSize;
     if (static_cast<std::size_t>(count) > rowsHeld) {
-        throw CError(kErrorInvalidData, L"The address table claims " + std::to_wstring(count) +
-                                            L" rows, but its " + std::to_wstring(buffer.size()) +
-                                            L" bytes hold only " + std::to_wstring(rowsHeld) + L".");
+        throw CError(kErrorInvalidData, TextWith(TextId::AddrTableClaims, std::to_wstring(count),
+                                                 std::to_wstring(buffer.size()), std::to_wstring(rowsHeld)));
     }
 
     rows.resize(static_cast<std::size_t>(count));

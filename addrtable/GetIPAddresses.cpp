@@ -8,6 +8,7 @@
 
 #include "support/SystemDlls.h"
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -37,14 +38,13 @@ void GetIPAddresses(const AddrTableSource& source, AddrTableRead& read) {
             return;
         }
         if (result != ERROR_INSUFFICIENT_BUFFER)
-            throw SystemError(result, L"The IPv4 address table could not be read.");
+            throw SystemError(result, TextWith(TextId::IPv4Unreadable));
         // The source has put the size it needs into `size`; a source that asks for no
         // more than it already had would loop for ever, so treat that as a failure.
         if (size <= buffer.size())
-            throw SystemError(result, L"The IPv4 address table could not be read.");
+            throw SystemError(result, TextWith(TextId::IPv4Unreadable));
     }
-    throw SystemError(ERROR_INSUFFICIENT_BUFFER,
-                      L"The IPv4 address table kept growing while it was being read.");
+    throw SystemError(ERROR_INSUFFICIENT_BUFFER, TextWith(TextId::IPv4Growing));
 }
 
 namespace {
@@ -69,7 +69,7 @@ HANDLE ArmAddrChangeNotice(OVERLAPPED& overlapped) {
     HANDLE device = nullptr;
     const DWORD result = notifyAddrChange(&device, &overlapped);
     if (result != ERROR_IO_PENDING && result != NO_ERROR)
-        throw SystemError(result, L"Changes of the IPv4 address table cannot be followed.");
+        throw SystemError(result, TextWith(TextId::IPv4Unfollowed));
     return device;
 }
 

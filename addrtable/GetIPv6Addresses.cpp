@@ -5,6 +5,7 @@
 #include "support/MibTable.h"
 #include "support/SystemDlls.h"
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -39,7 +40,7 @@ CIPv6AddrList GetIPv6Addresses() {
     if (result == ERROR_NOT_FOUND)
         return {};
     if (result != NO_ERROR)
-        throw SystemError(result, L"The IPv6 address table could not be read.");
+        throw SystemError(result, TextWith(TextId::IPv6Unreadable));
     if (!table)
         return {};
     return IPv6Rows(*table);
@@ -68,7 +69,7 @@ std::shared_ptr<void> ArmIPv6ChangeNotice(HWND window, UINT message) {
     HANDLE handle = nullptr;
     const DWORD result = notify(AF_INET6, PostIPv6Change, target.get(), FALSE, &handle);
     if (result != NO_ERROR)
-        throw SystemError(result, L"Changes of the IPv6 address table cannot be followed.");
+        throw SystemError(result, TextWith(TextId::IPv6Unfollowed));
     // No handle, no request that could call the target (Wine's answer): it goes now, rather than
     // one more staying for the process at each arm.
     if (!handle)

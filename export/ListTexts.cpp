@@ -8,6 +8,7 @@
 
 #include "support/Controls.h"
 #include "support/Error.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -31,7 +32,7 @@ public:
             if (copied >= 0 && static_cast<std::size_t>(copied) + 1 < m_buffer.size())
                 return {m_buffer.data(), static_cast<std::size_t>(copied)};
             if (m_buffer.size() > INT_MAX / 2)
-                throw CError(ERROR_INSUFFICIENT_BUFFER, L"A cell of the list is too long to be read.");
+                throw CError(ERROR_INSUFFICIENT_BUFFER, TextWith(TextId::CellTooLong));
             m_buffer.resize(m_buffer.size() * 2);
         }
     }

@@ -1,6 +1,7 @@
 #include "feed/MessageWait.h"
 
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -25,7 +26,7 @@ bool WaitForMessages(TableFollower& follower, HANDLE stop, DWORD timeout) {
         const DWORD woke = MsgWaitForMultipleObjectsEx(count, count ? waits : nullptr, left, QS_ALLINPUT,
                                                        MWMO_INPUTAVAILABLE);
         if (woke == WAIT_FAILED)
-            ThrowLastError(L"The message loop failed.");
+            ThrowLastError(TextWith(TextId::MessageLoopFailed));
         if (woke == WAIT_OBJECT_0 + count)
             return true;
         if (woke == WAIT_TIMEOUT || (stop && woke == WAIT_OBJECT_0))

@@ -13,6 +13,7 @@
 
 #include "support/SystemDlls.h"
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -31,33 +32,33 @@ constexpr ULONG kFlags = GAA_FLAG_INCLUDE_GATEWAYS | GAA_FLAG_SKIP_ANYCAST | GAA
 constexpr std::size_t kAdapterRead = offsetof(IP_ADAPTER_ADDRESSES, OperStatus) + sizeof(IF_OPER_STATUS);
 
 [[noreturn]] void Malformed(const std::wstring& what) {
-    throw CError(kErrorInvalidData, L"The list of network adapters is malformed: " + what);
+    throw CError(kErrorInvalidData, TextWith(TextId::AdaptersMalformed, what));
 }
 
 // The part of the buffer being read, put into words only when it is wrong.
 struct Part {
-    std::size_t adapter = 0;         // counted from 1
-    const wchar_t* field = nullptr;  // none for the adapter itself
-    std::size_t entry = 0;           // counted from 1 in a list; 0 for a field of the adapter
+    std::size_t adapter = 0;        // counted from 1
+    std::optional<TextId> field{};  // none for the adapter itself
+    std::size_t entry = 0;          // counted from 1 in a list; 0 for a field of the adapter
 
     std::wstring Text() const {
-        std::wstring text = L"adapter " + std::to_wstring(adapter);
-        if (field != nullptr)
-            text += L"'s " + std::wstring(field);
+        if (!field)
+            return TextWith(TextId::AdapterPart, std::to_wstring(adapter));
+        std::wstring named(netpeek::Text(*field));
         if (entry != 0)
-            text += L" " + std::to_wstring(entry);
-        return text;
+            named += L" " + std::to_wstring(entry);
+        return TextWith(TextId::AdapterFieldPart, std::to_wstring(adapter), named);
     }
 };
 
 // A list that an adapter leads to, as its entries and as a whole are named in an error.
 struct ListName {
-    const wchar_t* entry;
-    const wchar_t* list;
+    TextId entry;
+    TextId list;
 };
-constexpr ListName kUnicastList{L"address", L"addresses"};
-constexpr ListName kGatewayList{L"gateway", L"gateways"};
-constexpr ListName kDnsList{L"DNS server", L"DNS servers"};
+constexpr ListName kUnicastList{TextId::AdapterAddressEntry, TextId::AdapterAddressList};
+constexpr ListName kGatewayList{TextId::AdapterGatewayEntry, TextId::AdapterGatewayList};
+constexpr ListName kDnsList{TextId::AdapterDnsEntry, TextId::AdapterDnsList};
 
 // Whether a node, as long as its Length says, holds `field`: the structures grew over Windows
 // versions, and what an older node lacks is none rather than the bytes after it.
@@ -87,15 +88,15 @@ public:
     template <typename Node>
     bool ReadNode(const void* at, std::size_t least, std::size_t& room, const Part& part, Node& node) const {
         if (!Holds(at, least))
-            Malformed(part.Text() + L" lies outside the buffer.");
+            Malformed(TextWith(TextId::PartOutside, part.Text()));
         ULONG length;
         std::memcpy(&length, at, sizeof(length));
         if (length < least)
-            Malformed(part.Text() + L" is " + std::to_wstring(length) + L" bytes long, too short for " +
-                      (part.field == nullptr ? L"its state." : L"its address."));
+            Malformed(TextWith(part.field ? TextId::PartTooShortForAddress : TextId::PartTooShortForState, part.Text(),
+                               std::to_wstring(length)));
         const std::size_t read = std::min<std::size_t>(length, sizeof(Node));
         if (!Holds(at, read))
-            Malformed(part.Text() + L" runs outside the buffer.");
+            Malformed(TextWith(TextId::PartRunsOut, part.Text()));
         if (read > room)
             return false;
         room -= read;
@@ -114,7 +115,7 @@ public:
         for (const void* at = first; at != nullptr; at = node.Next, ++entry) {
             const Part part{adapter, name.entry, entry};
             if (!ReadNode(at, least, m_listRoom, part, node))
-                Malformed(L"adapter " + std::to_wstring(adapter) + L"'s " + name.list + L" go round in a circle.");
+                Malformed(TextWith(TextId::ListInCircle, std::to_wstring(adapter), netpeek::Text(name.list)));
             if (const auto address = Address(node.Address, part))
                 take(node, *address);
         }
@@ -128,7 +129,7 @@ public:
             return std::nullopt;
         decltype(sockaddr::sa_family) family;
         if (!Holds(at, sizeof(family)))
-            Malformed(part.Text() + L" lies outside the buffer.");
+            Malformed(TextWith(TextId::PartOutside, part.Text()));
         std::memcpy(&family, at, sizeof(family));
         std::size_t size;
         if (family == AF_INET)
@@ -138,10 +139,10 @@ public:
         else
             return std::nullopt;
         if (socket.iSockaddrLength < 0 || static_cast<std::size_t>(socket.iSockaddrLength) < size)
-            Malformed(part.Text() + L" is " + std::to_wstring(socket.iSockaddrLength) + L" bytes long, too short for " +
-                      (family == AF_INET ? L"IPv4." : L"IPv6."));
+            Malformed(TextWith(TextId::PartTooShortForFamily, part.Text(), std::to_wstring(socket.iSockaddrLength),
+                               family == AF_INET ? L"IPv4" : L"IPv6"));
         if (!Holds(at, size))
-            Malformed(part.Text() + L" runs outside the buffer.");
+            Malformed(TextWith(TextId::PartRunsOut, part.Text()));
         SocketAddress address;
         if (family == AF_INET) {
             sockaddr_in in;
@@ -171,7 +172,7 @@ public:
                 return text;
             text += value;
         }
-        Malformed(part.Text() + L" runs outside the buffer.");
+        Malformed(TextWith(TextId::PartRunsOut, part.Text()));
     }
 
     // The NUL-terminated ASCII text at p, which must end inside the buffer; empty for no text.
@@ -180,12 +181,12 @@ public:
             return {};
         const auto* end = static_cast<const char*>(std::memchr(p, '\0', Room(p, part)));
         if (end == nullptr)
-            Malformed(part.Text() + L" runs outside the buffer.");
+            Malformed(TextWith(TextId::PartRunsOut, part.Text()));
         std::wstring text(static_cast<std::size_t>(end - p), L'\0');
         for (std::size_t i = 0; i < text.size(); ++i) {
             const auto byte = static_cast<unsigned char>(p[i]);
             if (byte >= 0x80)
-                Malformed(part.Text() + L" is not ASCII.");
+                Malformed(TextWith(TextId::PartNotAscii, part.Text()));
             text[i] = static_cast<wchar_t>(byte);
         }
         return text;
@@ -194,12 +195,11 @@ public:
     // What an adapter node tells, its lists and texts followed.
     AdapterInfo Adapter(const IP_ADAPTER_ADDRESSES& node, std::size_t n) {
         if (node.PhysicalAddressLength > MAX_ADAPTER_ADDRESS_LENGTH)
-            Malformed(Part{n}.Text() + L" claims a physical address of " + std::to_wstring(node.PhysicalAddressLength) +
-                      L" bytes.");
+            Malformed(TextWith(TextId::PartPhysicalAddress, Part{n}.Text(), std::to_wstring(node.PhysicalAddressLength)));
         AdapterInfo info;
-        info.friendlyName = Text(node.FriendlyName, {n, L"name"});
-        info.description = Text(node.Description, {n, L"description"});
-        info.adapterName = Ascii(node.AdapterName, {n, L"GUID"});
+        info.friendlyName = Text(node.FriendlyName, {n, TextId::AdapterNameField});
+        info.description = Text(node.Description, {n, TextId::AdapterDescriptionField});
+        info.adapterName = Ascii(node.AdapterName, {n, TextId::AdapterGuidField});
         info.physicalAddress.assign(node.PhysicalAddress, node.PhysicalAddress + node.PhysicalAddressLength);
         info.operStatus = static_cast<std::uint32_t>(node.OperStatus);
         info.ifType = node.IfType;
@@ -220,9 +220,9 @@ public:
         Walk(node.FirstDnsServerAddress, n, kDnsList,
              [&](const IP_ADAPTER_DNS_SERVER_ADDRESS&, const SocketAddress& a) { info.dnsServers.push_back(a); });
         if (Has(node, node.Dhcpv4Server))
-            info.dhcpv4Server = Address(node.Dhcpv4Server, {n, L"DHCPv4 server"});
+            info.dhcpv4Server = Address(node.Dhcpv4Server, {n, TextId::AdapterDhcpv4Field});
         if (Has(node, node.Dhcpv6Server))
-            info.dhcpv6Server = Address(node.Dhcpv6Server, {n, L"DHCPv6 server"});
+            info.dhcpv6Server = Address(node.Dhcpv6Server, {n, TextId::AdapterDhcpv6Field});
         return info;
     }
 
@@ -230,7 +230,7 @@ private:
     // The bytes from p to the buffer's end; p must lie inside it.
     std::size_t Room(const void* p, const Part& part) const {
         if (!Holds(p, 0))
-            Malformed(part.Text() + L" lies outside the buffer.");
+            Malformed(TextWith(TextId::PartOutside, part.Text()));
         return m_size - (reinterpret_cast<std::uintptr_t>(p) - m_begin);
     }
 
@@ -249,7 +249,7 @@ AdapterMap DecodeAdapters(std::span<const std::uint8_t> buffer) {
     for (const void* at = buffer.empty() ? nullptr : buffer.data(); at != nullptr; at = nodes.back().Next) {
         const Part part{nodes.size() + 1};
         if (!reader.ReadNode(at, kAdapterRead, room, part, nodes.emplace_back()))
-            Malformed(L"its chain of adapters goes round in a circle.");
+            Malformed(TextWith(TextId::ChainInCircle));
     }
     AdapterMap adapters;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
@@ -284,9 +284,9 @@ AdapterMap ReadAdapters(const AdaptersSource& source, AdaptersBuffer& kept) {
             return {};
         // A source that asks for no more than it had would loop for ever: that is a failure too.
         if (result != ERROR_BUFFER_OVERFLOW || size <= capacity)
-            throw SystemError(result, L"The network adapters could not be read.");
+            throw SystemError(result, TextWith(TextId::AdaptersUnreadable));
     }
-    throw SystemError(ERROR_BUFFER_OVERFLOW, L"The list of network adapters kept growing while it was being read.");
+    throw SystemError(ERROR_BUFFER_OVERFLOW, TextWith(TextId::AdaptersGrowing));
 }
 
 AdapterMap ReadAdapters(const AdaptersSource& source) {

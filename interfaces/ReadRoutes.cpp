@@ -11,6 +11,7 @@
 #include "support/MibTable.h"
 #include "support/SystemDlls.h"
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -78,7 +79,7 @@ RouteTable ReadRoutes() {
     const DWORD result = getForwardTable(AF_UNSPEC, &rawRoutes);
     const UniqueMibTable<MIB_IPFORWARD_TABLE2> routes(rawRoutes);
     if (result != NO_ERROR && result != ERROR_NOT_FOUND)
-        throw SystemError(result, L"The route table could not be read.");
+        throw SystemError(result, TextWith(TextId::RoutesUnreadable));
     if (routes)
         table.routes.reserve(routes->NumEntries);
     for (ULONG i = 0; routes && i < routes->NumEntries; ++i)

@@ -6,6 +6,7 @@
 
 #include "support/Error.h"
 #include "support/LayoutText.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -261,8 +262,7 @@ void IniText::Set(std::wstring_view section, std::wstring_view name, std::wstrin
     }
     // A header is written as it is: a name it could not give back is refused.
     if (AnyUnwritable(section) || Trimmed(section).size() != section.size())
-        throw CError(kErrorInvalidParameter, L"The section \"" + std::wstring(section) +
-                                                 L"\" cannot be written as a line of a settings file.");
+        throw CError(kErrorInvalidParameter, TextWith(TextId::SectionUnwritable, section));
     if (!m_lines.empty() && !Trimmed(m_lines.back().text).empty())
         m_lines.push_back(Parse(L"", &m_lines.back()));
     m_lines.push_back(Parse(L"[" + std::wstring(section) + L"]", m_lines.empty() ? nullptr : &m_lines.back()));

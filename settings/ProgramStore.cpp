@@ -6,6 +6,7 @@
 #include "settings/RegistryStore.h"
 #include "support/Error.h"
 #include "settings/SettingsFile.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -83,8 +84,7 @@ void StoreBesideProgram(bool beside) {
     try {
         MoveValues(from, *to);
     } catch (const CError& error) {
-        throw CError(error.Number(), L"The settings could not be moved to " + to->Where() + L"; they stay in " +
-                                         from.Where() + L". " + error.Description());
+        throw CError(error.Number(), TextWith(TextId::SettingsNotMoved, to->Where(), from.Where(), error.Description()));
     }
     chosen.store = std::move(to);
     chosen.beside = beside;

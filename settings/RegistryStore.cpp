@@ -9,6 +9,7 @@
 
 #include "support/Handles.h"
 #include "support/SystemError.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -53,7 +54,7 @@ UniqueKey OpenKey(const std::wstring& path) {
     if (status == ERROR_FILE_NOT_FOUND)
         return nullptr;
     if (status != ERROR_SUCCESS)
-        throw SystemError(static_cast<DWORD>(status), L"HKEY_CURRENT_USER\\" + path + L" could not be read.");
+        throw SystemError(static_cast<DWORD>(status), TextWith(TextId::KeyUnreadable, L"HKEY_CURRENT_USER\\" + path));
     return UniqueKey(raw);
 }
 
@@ -91,7 +92,7 @@ void DeleteIfEmpty(const std::wstring& path) {
     if (status == ERROR_SUCCESS)
         status = RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-        throw SystemError(static_cast<DWORD>(status), L"HKEY_CURRENT_USER\\" + path + L" could not be deleted.");
+        throw SystemError(static_cast<DWORD>(status), TextWith(TextId::KeyUndeletable, L"HKEY_CURRENT_USER\\" + path));
 }
 
 }  // namespace
@@ -119,8 +120,7 @@ std::optional<std::wstring> RegistryStore::Read(const std::wstring& section, con
 
 void RegistryStore::Write(const std::wstring& section, const std::wstring& name, const std::wstring& value) {
     const std::wstring path = KeyPath(section);
-    const std::wstring where = L"The setting \"" + name + L"\" could not be stored in HKEY_CURRENT_USER\\" +
-                               path + L".";
+    const std::wstring where = TextWith(TextId::SettingUnstorable, name, L"HKEY_CURRENT_USER\\" + path);
     const std::size_t bytes = (value.size() + 1) * sizeof(wchar_t);
     if (bytes > MAXDWORD)
         throw SystemError(ERROR_INVALID_PARAMETER, where);
@@ -149,7 +149,7 @@ std::vector<StoredValue> RegistryStore::Values() {
         if (status == ERROR_NO_MORE_ITEMS)
             break;
         if (status != ERROR_SUCCESS)
-            throw SystemError(static_cast<DWORD>(status), Where() + L" could not be read.");
+            throw SystemError(static_cast<DWORD>(status), TextWith(TextId::KeyUnreadable, Where()));
         const std::wstring section(name.data(), length);
         if (const UniqueKey subkey = OpenKey(KeyPath(section)))
             AddStrings(subkey.get(), section, values);
@@ -168,9 +168,8 @@ void RegistryStore::Erase(const std::vector<StoredValue>& values) {
         const std::wstring path = KeyPath(value.section);
         const LSTATUS status = RegDeleteKeyValueW(HKEY_CURRENT_USER, path.c_str(), value.name.c_str());
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-            throw SystemError(static_cast<DWORD>(status), L"The setting \"" + value.name +
-                                                              L"\" could not be deleted from HKEY_CURRENT_USER\\" +
-                                                              path + L".");
+            throw SystemError(static_cast<DWORD>(status), TextWith(TextId::SettingUndeletable, value.name,
+                                                                   L"HKEY_CURRENT_USER\\" + path));
         if (!value.section.empty())
             sections.insert(value.section);
     }

@@ -7,6 +7,7 @@
 #include "support/Handles.h"
 #include "support/SystemError.h"
 #include "support/TextFileWriter.h"
+#include "texts/Texts.h"
 
 namespace netpeek {
 
@@ -36,7 +37,7 @@ std::optional<std::wstring> Decoded(UINT codePage, const char* bytes, std::size_
 
 std::wstring Utf16(const std::string& bytes, bool bigEndian) {
     if (bytes.size() % 2 != 0)
-        throw CError(kErrorInvalidData, L"The settings file is cut short within a character.");
+        throw CError(kErrorInvalidData, TextWith(TextId::SettingsCutShort));
     std::wstring text((bytes.size() - 2) / 2, L'\0');
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto first = static_cast<unsigned char>(bytes[2 + 2 * i]);
@@ -58,7 +59,7 @@ std::wstring SettingsFileText(const std::string& bytes) {
     if (StartsWith(bytes, "\xEF\xBB\xBF")) {
         if (std::optional<std::wstring> text = Decoded(CP_UTF8, bytes.data() + 3, bytes.size() - 3, true))
             return *text;
-        throw CError(kErrorInvalidData, L"The settings file is marked as UTF-8 but is not UTF-8 text.");
+        throw CError(kErrorInvalidData, TextWith(TextId::SettingsNotUtf8));
     }
     if (StartsWith(bytes, "\xFF\xFE"))
         return Utf16(bytes, false);

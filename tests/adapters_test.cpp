@@ -16,6 +16,7 @@
 #include "interfaces/Adapters.h"
 #include "mainwindow/RowTipText.h"
 #include "support/Error.h"
+#include "tests/InLanguage.h"
 
 using namespace netpeek;
 
@@ -166,6 +167,7 @@ TEST(DecodeAdapters, ReadsEveryValueOfEveryAdapterInOrder) {
 TEST(DecodeAdapters, RejectsPointersAndCountsThatLeaveTheBuffer) {
     // Each spoiled buffer is refused with an error that names the part that is wrong.
     const auto rejects = [](void (*spoil)(TwoAdapters&), const std::string& says) {
+        const InLanguage english(L"en");
         TwoAdapters buffer;
         spoil(buffer);
         try {
@@ -204,6 +206,16 @@ TEST(DecodeAdapters, RejectsPointersAndCountsThatLeaveTheBuffer) {
         },
         "adapter 2's GUID runs outside the buffer");
     rejects([](TwoAdapters& b) { b.names[0][1] = '\xC0'; }, "adapter 1's GUID is not ASCII");
+    // A Russian reader gets the same fault in Russian, every part of it named in Russian.
+    TwoAdapters buffer;
+    buffer.dns[0].Address.iSockaddrLength = sizeof(sockaddr_in);
+    try {
+        DecodeAdapters(buffer.Bytes());
+        ADD_FAILURE() << "accepted";
+    } catch (const CError& e) {
+        EXPECT_EQ(e.Description(),
+                  L"Список сетевых адаптеров повреждён: адаптер 1, DNS-сервер 1: длина 16 байт, слишком мало для IPv6.");
+    }
 }
 
 TEST(DecodeAdapters, ReadsANodeOnlyAsFarAsItsLengthSays) {

@@ -6,6 +6,7 @@
 #include "addrtable/AddrTable.h"
 #include "addrtable/CIPv6AddrRow.h"
 #include "support/Error.h"
+#include "tests/InLanguage.h"
 #include "tests/TableBuilder.h"
 
 using namespace netpeek;
@@ -177,6 +178,7 @@ TEST(DecodeAddrTable, KeepsOrderEvenWhenNotSorted) {
 
 namespace {
 void ExpectInvalid(const std::vector<std::uint8_t>& bytes, const wchar_t* words) {
+    const InLanguage english(L"en");
     try {
         DecodeAddrTable(bytes);
         ADD_FAILURE() << "no error for a buffer of " << bytes.size() << " bytes";

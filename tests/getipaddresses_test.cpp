@@ -14,6 +14,7 @@
 #include "addrtable/GetIPv6Addresses.h"
 #include "support/Error.h"
 #include "support/SystemDlls.h"
+#include "tests/InLanguage.h"
 #include "tests/TableBuilder.h"
 
 using namespace netpeek;
@@ -91,6 +92,7 @@ TEST(GetIPAddresses, TableThatNeverSettlesIsAnErrorNotAnEmptyList) {
 
 TEST(GetIPAddresses, FailureCarriesTheSystemCodeAndMessage) {
     auto failing = [](void*, ULONG*, BOOL) -> DWORD { return ERROR_NOT_SUPPORTED; };
+    const InLanguage english(L"en");
     try {
         GetIPAddresses(failing);
         FAIL() << "no error";

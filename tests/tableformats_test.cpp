@@ -12,8 +12,8 @@
 #include "rows/ChangeLines.h"
 #include "rows/InterfaceCells.h"
 #include "rows/RowsOfTables.h"
+#include "tests/InLanguage.h"
 #include "tests/TableBuilder.h"
-#include "texts/Texts.h"
 
 using namespace netpeek;
 
@@ -131,10 +131,9 @@ TEST(TableFormats, HtmlTextIsAsciiAndItsReferencesGiveEveryTextBack) {
 TEST(TableFormats, HtmlHeadingNamesTheFamiliesInTheLanguageInUseAndTheTableStaysTheSame) {
     const CListTexts list{{L"IP", L"MAC"}, {{L"fe80::1%5", L"00-15-5D-01-02-03"}}};
     const std::wstring russian = HtmlText(list, true, L"Netpeek 1.0", L"2026-12-08 10:11:12");
-    SetCurrentLanguage(LanguageOfCode(L"en"));
+    const InLanguage inEnglish(L"en");
     const std::wstring english = HtmlText(list, true, L"Netpeek 1.0", L"2026-12-08 10:11:12");
     const std::wstring ipv4Only = HtmlText(list, false, L"Netpeek 1.0", L"2026-12-08 10:11:12");
-    SetCurrentLanguage(LanguageOfCode(L"ru"));
     EXPECT_EQ(Texts(russian, L"h1"), std::vector<std::wstring>{L"Таблица IPv4- и IPv6-адресов"});
     EXPECT_EQ(Texts(english, L"h1"), std::vector<std::wstring>{L"IPv4 and IPv6 address table"});
     EXPECT_EQ(Texts(ipv4Only, L"h1"), std::vector<std::wstring>{L"IPv4 address table"});

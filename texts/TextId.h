@@ -176,6 +176,51 @@ enum class TextId : std::uint16_t {
     HtmlIPv4Table,         // the HTML page's title and heading, the page holding IPv4 rows only
     HtmlBothTable,         // the same, the page holding IPv4 and IPv6 rows
     HtmlMade,              // %1: when the page was made, after the program's name
+    // Errors the program finds itself, before the system's own description where it has one
+    CellTooLong,
+    MessageLoopFailed,
+    AddrTableTooShort,     // %1: its bytes
+    AddrTableNegative,     // %1: the count
+    AddrTableClaims,       // %1: the count, %2: its bytes, %3: the rows they hold
+    IPv4Unreadable,
+    IPv4Growing,
+    IPv4Unfollowed,
+    IPv6Unreadable,
+    IPv6Unfollowed,
+    RoutesUnreadable,
+    AdaptersUnreadable,
+    AdaptersGrowing,
+    AdaptersMalformed,     // %1: what is wrong, as the texts below say it
+    AdapterPart,           // %1: the adapter's number
+    AdapterFieldPart,      // %1: the adapter's number, %2: its field (with the entry's number in a list)
+    AdapterNameField,
+    AdapterDescriptionField,
+    AdapterGuidField,
+    AdapterDhcpv4Field,
+    AdapterDhcpv6Field,
+    AdapterAddressEntry,
+    AdapterAddressList,
+    AdapterGatewayEntry,
+    AdapterGatewayList,
+    AdapterDnsEntry,
+    AdapterDnsList,
+    PartOutside,           // %1: the part
+    PartRunsOut,           // %1: the part
+    PartTooShortForState,  // %1: the part, %2: its bytes
+    PartTooShortForAddress, // %1: the part, %2: its bytes
+    PartTooShortForFamily, // %1: the part, %2: its bytes, %3: IPv4 or IPv6
+    PartNotAscii,          // %1: the part
+    PartPhysicalAddress,   // %1: the part, %2: the bytes it claims
+    ListInCircle,          // %1: the adapter's number, %2: the list
+    ChainInCircle,
+    SettingsCutShort,
+    SettingsNotUtf8,
+    SectionUnwritable,     // %1: the section
+    SettingsNotMoved,      // %1: where to, %2: where they stay, %3: why
+    KeyUnreadable,         // %1: the registry key
+    KeyUndeletable,        // %1: the registry key
+    SettingUnstorable,     // %1: the value's name, %2: the registry key
+    SettingUndeletable,    // %1: the value's name, %2: the registry key
     // (the console's texts end here)
 
     Count
