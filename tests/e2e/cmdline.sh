@@ -10,7 +10,8 @@
 # to standard output; redirected, the usage and that line are whole in the OEM code page (866
 # under LC_ALL=ru_RU.UTF-8), the program's own texts; with nowhere to write, the error box says it, but never the twin's. The
 # twin without a switch starts the window from its own folder and ends with 0; with no
-# Netpeek.exe there it says so and fails.
+# Netpeek.exe there it says so and fails. With Language "en" stored, /? and a bad switch's line
+# are the English texts, and a save writes the same bytes.
 set -u
 E2E_NAME=cmdline
 . "$(dirname "$0")/lib.sh"
@@ -50,23 +51,26 @@ np_launch_std() {
 }
 
 # oem_text FILE NAME [BEFORE [VALUE]]: FILE, read as code page 866, is whole the text NAME as
-# commandline/CommandLine.cpp holds it, its first % filled with VALUE, after BEFORE, with a final
-# CR LF. 866 has no « » or —: there the program writes ASCII quotes and hyphens, as Windows'
-# own Russian console programs do.
+# texts/Russian.cpp (or, with NP_TEXTS=English, texts/English.cpp) holds it, its %1 filled with
+# VALUE, after BEFORE, with a final CR LF. 866 has no « » or —: there the program writes ASCII
+# quotes and hyphens, as Windows' own Russian console programs do. English has no Cyrillic letter.
 oem_text() {
-    python3 - "$E2E_DIR/../../commandline/CommandLine.cpp" "$@" <<'PY' 2>&1
+    python3 - "$E2E_DIR/../../texts/${NP_TEXTS:-Russian}.cpp" "$@" <<'PY' 2>&1
 import re, sys
 source, got_file, name = sys.argv[1:4]
 before, value = (sys.argv[4:] + ['', ''])[:2]
 with open(source, encoding='utf-8') as f:
-    declaration = re.search(r'\b' + name + r'\[\] =\s*((?:L"(?:[^"\\]|\\.)*"\s*)+);', f.read())
-assert declaration, f'no {name} in {source}'
-text = ''.join(re.findall(r'L"((?:[^"\\]|\\.)*)"', declaration.group(1)))
+    entry = re.search(r'\{TextId::' + name + r',\s*((?:L"(?:[^"\\]|\\.)*"\s*)+)\}', f.read())
+assert entry, f'no {name} in {source}'
+text = ''.join(re.findall(r'L"((?:[^"\\]|\\.)*)"', entry.group(1)))
 text = re.sub(r'\\(.)', lambda m: {'r': '\r', 'n': '\n'}.get(m.group(1), m.group(1)), text)
-want = (before + text.replace('%', value, 1) + '\r\n').translate({0xAB: '"', 0xBB: '"', 0x2014: '-'})
+want = (before + text.replace('%1', value, 1) + '\r\n').translate({0xAB: '"', 0xBB: '"', 0x2014: '-'})
 with open(got_file, 'rb') as f:
     got = f.read().decode('cp866')
-assert any(word in want for word in ('таблицу адресов', 'Непонятный аргумент')), f'{name} is not the text it was'
+english = source.endswith('English.cpp')
+words = ('address table', 'Unknown command-line argument') if english else ('таблицу адресов', 'Непонятный аргумент')
+assert any(word in want for word in words), f'{name} is not the text it was'
+assert not english or not re.search('[\u0400-\u04ff]', got), f'a Cyrillic letter in {got!r}'
 if got != want:
     at = next((i for i, (a, b) in enumerate(zip(got, want)) if a != b), min(len(got), len(want)))
     sys.exit(f'{len(got)} characters, not {len(want)}; from {at}: {got[at:at + 40]!r}, not {want[at:at + 40]!r}')
@@ -206,7 +210,7 @@ refused 87 "$E2E_WORK/comma.csv" /scomma "$(winpath "$E2E_WORK/comma.csv")" /bog
 refused 87 "$E2E_WORK/comma.csv" /scomma "$(winpath "$E2E_WORK/comma.csv")" /sort Address
 refused 87 "$E2E_WORK/comma.csv" /scomma
 NP_LC_ALL=ru_RU.UTF-8 NP_PROGRAM=$twin refused 87 "$E2E_WORK/comma.csv" /bogus
-report=$(oem_text "$E2E_WORK/err.txt" kUnknownArgument "Netpeek: " /bogus) ||
+report=$(oem_text "$E2E_WORK/err.txt" UnknownArgument "Netpeek: " /bogus) ||
     check_failed "Netpeek.com /bogus did not say so in code page 866 on standard error: $report"
 refused - "$readonly_fs/list.csv" /scomma "$(winpath "$readonly_fs/list.csv")"
 [ "$CODE" != 87 ] || check_failed "the failed write ended with the usage error's code"
@@ -215,13 +219,26 @@ refused - "$readonly_fs/list.csv" /scomma "$(winpath "$readonly_fs/list.csv")"
 step "/? writes the usage to standard output and ends with 0, in the OEM code page there"
 for program in "$NETPEEK_EXE" "$twin"; do
     NP_LC_ALL=ru_RU.UTF-8 NP_PROGRAM=$program saved /?
-    report=$(oem_text "$E2E_WORK/out.txt" kUsage) ||
+    report=$(oem_text "$E2E_WORK/out.txt" Usage) ||
         check_failed "$(basename "$program") /? into a file is not the usage in code page 866: $report"
 done
 (set -o pipefail; cd "$E2E_WORK" && ip netns exec "$ns" env WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all LC_ALL=ru_RU.UTF-8 \
     wine "$twin" /? | cat >"$E2E_WORK/piped.txt") || check_failed "Netpeek.com /? | cat failed"
-report=$(oem_text "$E2E_WORK/piped.txt" kUsage) ||
+report=$(oem_text "$E2E_WORK/piped.txt" Usage) ||
     check_failed "Netpeek.com /? into a pipe is not the usage in code page 866: $report"
+
+step "with Language \"en\" stored: /? and a bad switch's line in English, a save's bytes as in Russian"
+np_setting "$ns" Language en
+NP_LC_ALL=ru_RU.UTF-8 NP_PROGRAM=$twin saved /?
+report=$(NP_TEXTS=English oem_text "$E2E_WORK/out.txt" Usage) ||
+    check_failed "Netpeek.com /? with Language en is not the English usage: $report"
+NP_LC_ALL=ru_RU.UTF-8 NP_PROGRAM=$twin refused 87 "$E2E_WORK/comma.csv" /bogus
+report=$(NP_TEXTS=English oem_text "$E2E_WORK/err.txt" UnknownArgument "Netpeek: " /bogus) ||
+    check_failed "Netpeek.com /bogus with Language en did not say so in English: $report"
+expect_text "$E2E_WORK/expected.csv" 9 10 100 lo
+NP_PROGRAM=$twin saved /scomma - /nosort
+same "$E2E_WORK/expected.csv" "$E2E_WORK/out.txt" "with Language en, /scomma wrote other bytes"
+np_reg "$ns" delete 'HKCU\Software\Brindle\Netpeek' /v Language /f >/dev/null || fail "cannot remove Language"
 
 step "started by the shell, with no standard handles: the box says it, and the code stays"
 # start.exe starts it as Explorer would, with no standard handles, and waits for its code.
