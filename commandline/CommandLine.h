@@ -54,8 +54,8 @@ struct CCommandLine {
 
 // The arguments after the program's name, against the headers of every column (for /sort and
 // /columns, by id). Switches start with '/' or '-' and are told apart whatever their case.
-// Raises a CError numbered kErrorInvalidParameter, with a one-line text in the language in use that names the
-// culprit (its control characters shown as '?'), for an unknown switch or argument, a save switch
+// Raises a CError numbered kErrorInvalidParameter, with a one-line text in the language in use
+// that names the culprit (its control characters shown as '?'), for an unknown switch or argument, a save switch
 // without its file name, more than one save switch, /sort without a column or with one that does
 // not exist, /sort or /nosort twice or together, /sort or /nosort without a save switch, and the
 // same for /ipv6 and /noipv6; for /columns without its list, with a column that does not exist or
