@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "interfaces/Connection.h"
+
 namespace netpeek {
 
 // An address as a socket address holds it: IPv4 in the first four bytes (network order), IPv6
@@ -72,6 +74,10 @@ struct AdapterInfo {
     std::optional<SocketAddress> dhcpv4Server;
     std::optional<SocketAddress> dhcpv6Server;
     std::uint32_t ifType = 0;                   // IANA's ifType: 6 Ethernet, 24 loopback, ...
+    // The connection behind it, read only while a column, the filter or a tip wants it.
+    std::optional<LinkInfo> link;
+    std::optional<NetworkConnection> network;
+    WifiInfo wifi;
     friend bool operator==(const AdapterInfo&, const AdapterInfo&) = default;
 };
 

@@ -32,7 +32,8 @@ bool SameApartFromAddresses(const AdapterInfo& a, const AdapterInfo& b) {
     return a.friendlyName == b.friendlyName && a.description == b.description && a.adapterName == b.adapterName &&
            a.physicalAddress == b.physicalAddress && a.operStatus == b.operStatus && a.mtu == b.mtu &&
            a.gateways == b.gateways && a.dnsServers == b.dnsServers && a.dhcpv4Server == b.dhcpv4Server &&
-           a.dhcpv6Server == b.dhcpv6Server && a.unicast.size() == b.unicast.size();
+           a.dhcpv6Server == b.dhcpv6Server && a.link == b.link && a.network == b.network && a.wifi == b.wifi &&
+           a.unicast.size() == b.unicast.size();
 }
 
 }  // namespace

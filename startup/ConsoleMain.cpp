@@ -8,6 +8,7 @@
 #include "commandline/CommandLineSave.h"
 #include "settings/ProgramStore.h"
 #include "settings/StoredLanguage.h"
+#include "support/ComApartment.h"
 #include "support/SystemDlls.h"
 
 int main() {
@@ -16,6 +17,8 @@ int main() {
     // Where the window's choices are read from; it stores nothing, so it never has a word to say.
     netpeek::ChooseProgramStore(netpeek::CApplication::Current());
     netpeek::UseStoredLanguage();
+    // The Network List Manager's columns of a save or a watch want the thread's apartment.
+    netpeek::ComApartment com;
     if (const std::optional<int> saved = netpeek::RunCommandLine(netpeek::Messages::ErrorOnly))
         return *saved;
     return netpeek::StartWindowProgram();

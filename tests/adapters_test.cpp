@@ -152,10 +152,10 @@ TEST(DecodeAdapters, ReadsEveryValueOfEveryAdapterInOrder) {
     const AdapterInfo first{L"npA", L"veth", L"{6B29FC40-CA47-1067-B31D-00DD010662DA}",
                             {0x02, 0x00, 0x0a, 0x09, 0x00, 0x01}, IfOperStatusUp, 1400,
                             {{V4(1), kOriginDhcp, kOriginDhcp, 86400}, {V6(1), 4, 5, 3600}},
-                            {V4(254), V6(1, 3)}, {V6(53), V4(53)}, V4(250), std::nullopt, IF_TYPE_ETHERNET_CSMACD};
+                            {V4(254), V6(1, 3)}, {V6(53), V4(53)}, V4(250), std::nullopt, IF_TYPE_ETHERNET_CSMACD, {}, {}, {}};
     const AdapterInfo second{L"lo", L"loop", L"{00000000-0000-0000-0000-0000000000A1}", {}, IfOperStatusDown, 65536,
                              {{V6(2), 0, 0, kInfiniteLifetime}, {V4(2), 0, 0, 0}}, {V6(0xfe, 9)}, {V4(8), V6(8)},
-                             std::nullopt, V6(0x47, 9), IF_TYPE_SOFTWARE_LOOPBACK};
+                             std::nullopt, V6(0x47, 9), IF_TYPE_SOFTWARE_LOOPBACK, {}, {}, {}};
     // The first under its one index of both families, the second under each of its two.
     ASSERT_EQ(adapters.size(), 3u);
     EXPECT_TRUE(adapters.at(3) == first);
