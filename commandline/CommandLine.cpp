@@ -217,8 +217,11 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
             if (line.tray)
                 Refuse(TextWith(TextId::SwitchTwice, L"/tray"));
             line.tray = true;
-        } else if (*name == L"allinterfaces" || *name == L"connected" || *name == L"primary") {
-            bool& given = *name == L"allinterfaces" ? line.allInterfaces : *name == L"connected" ? line.connected : line.primary;
+        } else if (*name == L"allinterfaces" || *name == L"connected" || *name == L"primary" || *name == L"physical") {
+            bool& given = *name == L"allinterfaces" ? line.allInterfaces
+                          : *name == L"connected"   ? line.connected
+                          : *name == L"primary"     ? line.primary
+                                                    : line.physical;
             if (given)
                 Refuse(TextWith(TextId::SwitchTwice, L"/" + *name));
             given = true;
@@ -239,7 +242,7 @@ CCommandLine ParseCommandLine(std::span<const std::wstring> args, std::span<cons
     if (line.columns && writes && line.format == SaveFormat::Prometheus)
         Refuse(TextId::ColumnsWithMetrics);
     for (const auto& [given, name] : {std::pair{line.allInterfaces, L"/allinterfaces"}, std::pair{line.connected, L"/connected"},
-                                      std::pair{line.primary, L"/primary"}})
+                                      std::pair{line.primary, L"/primary"}, std::pair{line.physical, L"/physical"}})
         if (given && !writes)
             Refuse(TextWith(TextId::WithoutSave, name));
     if (line.allInterfaces && line.connected)

@@ -44,9 +44,10 @@ struct CCommandLine {
     StoredListSort sort;  // with SaveOrder::Given
     SaveIPv6 ipv6 = SaveIPv6::Stored;
     std::optional<std::vector<int>> columns;  // by id, in the order written; none: as the window shows
-    bool allInterfaces = false;               // the interfaces hidden in the window too, and those not connected
+    bool allInterfaces = false;               // the interfaces hidden in the window too, those not connected and those not physical
     bool connected = false;                   // only the interfaces that are up, and not the loopback
     bool primary = false;                     // only the primary address of each family
+    bool physical = false;                    // only the interfaces that are hardware adapters
     bool tray = false;                        // the window starts hidden beside its icon (/tray)
 
     bool operator==(const CCommandLine&) const = default;
@@ -60,8 +61,8 @@ struct CCommandLine {
 // not exist, /sort or /nosort twice or together, /sort or /nosort without a save switch, and the
 // same for /ipv6 and /noipv6; for /columns without its list, with a column that does not exist or
 // one given twice, given twice itself, without a save switch or beside /sprom or /wprom (whose
-// labels are fixed); for /allinterfaces, /connected
-// and /primary twice or without a save switch, for /allinterfaces beside /connected; and for /tray twice or beside a save or watch switch. A watch switch (/wcomma, /wtab, /wjson, /wprom) takes the place of a save switch
+// labels are fixed); for /allinterfaces, /connected,
+// /primary and /physical twice or without a save switch, for /allinterfaces beside /connected; and for /tray twice or beside a save or watch switch. A watch switch (/wcomma, /wtab, /wjson, /wprom) takes the place of a save switch
 // for /ipv6, /noipv6, /columns and /allinterfaces; it is refused beside a save switch, another
 // watch switch, /sort or /nosort, and so is /wfor without one, without its seconds, with a number
 // below 1 or above kMaxWatchSeconds, or twice. A column number or the seconds may have any zeros

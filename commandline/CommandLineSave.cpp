@@ -117,8 +117,10 @@ ViewChoice ChoiceOf(const CCommandLine& line, const SettingsStore& settings) {
     if (line.allInterfaces) {
         choice.hidden.clear();
         choice.connectedOnly = false;
+        choice.physicalOnly = false;
     }
     choice.connectedOnly = choice.connectedOnly || line.connected;
+    choice.physicalOnly = choice.physicalOnly || line.physical;
     choice.primaryOnly = line.primary;
     if (line.order != SaveOrder::Stored)
         choice.sort = line.order == SaveOrder::Given ? line.sort : StoredListSort{};

@@ -63,6 +63,7 @@ TableChoice TableChoiceOf(const ViewChoice& view) {
     choice.interfaces = view.minimizeToTray;
     choice.connectedOnly = view.connectedOnly;
     choice.primaryOnly = view.primaryOnly;
+    choice.physicalOnly = view.physicalOnly;
     return choice;
 }
 
@@ -76,12 +77,29 @@ void TableRows::Clear() {
     m_shown.clear();
 }
 
-std::optional<bool> TableRows::ReadAdapters(AdapterMap& adapters) {
+std::optional<bool> TableRows::ReadAdapters(const TableChoice& choice, AdapterMap& adapters) {
     try {
         adapters = m_services.getAdapters();
     } catch (...) {
         return std::nullopt;
     }
+    // A connection that cannot be read now leaves its cells empty, and the rest as read.
+    const auto readOr = [](const auto& source, bool wanted) {
+        using Read = decltype(source());
+        std::optional<Read> read;
+        if (wanted && source) {
+            try {
+                read = source();
+            } catch (...) {
+            }
+        }
+        return read;
+    };
+    const std::optional<LinkMap> links = readOr(m_services.getLinks, choice.NeedsLinks());
+    const std::optional<std::vector<NetworkConnection>> networks = readOr(m_services.getNetworks, choice.NeedsNetworks());
+    const std::optional<WifiRead> wifi = readOr(m_services.getWifi, choice.NeedsWifi());
+    JoinConnections(adapters, {links ? &*links : nullptr, choice.NeedsSpeeds(), networks ? &*networks : nullptr,
+                               wifi ? &*wifi : nullptr});
     return MarkLeaseEnds(adapters, m_adapters, m_services.utcNow());
 }
 
@@ -121,7 +139,7 @@ std::optional<TableRows::Replaced> TableRows::Read(const TableChoice& choice, Mo
     }
     Gathered read;
     read.table6 = std::move(table6);
-    read.adaptersSame = choice.NeedsAdapters() ? ReadAdapters(read.adapters) : std::nullopt;
+    read.adaptersSame = choice.NeedsAdapters() ? ReadAdapters(choice, read.adapters) : std::nullopt;
     const bool again = m_read && choice == m_choice && mode == Mode::Again;
     const CIPv6AddrList noIPv6;
     read.primary = ReadPrimary(choice, m_next.rows, read.table6 ? *read.table6 : again ? m_table6 : noIPv6,
@@ -394,14 +412,16 @@ ListRows TableRows::Rebuilt(const CIPAddrList& table, const CIPv6AddrList& table
 }
 
 // Whatever leaves rows out (an interface hidden by name, one that is not connected or is the
-// loopback, a row that is not a primary address), one rule says which rows are shown, for the
-// rows themselves and for where a change starts among them alike.
+// loopback, one that is no hardware adapter, a row that is not a primary address), one rule says
+// which rows are shown, for the rows themselves and for where a change starts among them alike.
 std::function<bool(const ListRow&)> TableRows::ShownRule() const {
-    // An interface the adapter read does not know is shown: it may be none of the hidden ones.
+    // An interface the adapter read does not know is shown: it may be none of the hidden ones. One
+    // whose link is not known is no hardware adapter that Windows vouches for, and is left out.
     std::set<std::uint32_t> hiddenIndexes;
     for (const auto& [index, adapter] : m_adapters)
         if (m_choice.hidden.count(UpperName(adapter.adapterName)) != 0 ||
-            (m_choice.connectedOnly && (adapter.operStatus != kOperStatusUp || adapter.ifType == kIfTypeLoopback)))
+            (m_choice.connectedOnly && (adapter.operStatus != kOperStatusUp || adapter.ifType == kIfTypeLoopback)) ||
+            (m_choice.physicalOnly && !(adapter.link && IsHardware(*adapter.link))))
             hiddenIndexes.insert(index);
     std::vector<RowKey> primary;
     if (m_choice.primaryOnly)

@@ -32,11 +32,21 @@ struct TableChoice {
     bool interfaces = false;           // the interfaces' names and states, and the primary address, are wanted beside the rows
     bool connectedOnly = false;        // only the rows of interfaces that are up, and not the loopback's
     bool primaryOnly = false;          // only the primary address of each family
+    bool physicalOnly = false;         // only the rows of hardware adapters: Physical and Wi-Fi
+    bool connections = false;          // each interface's network, its reach and its SSID are wanted beside the rows
 
-    bool NeedsAdapters() const { return (extras & kInterfaceCells) != 0 || !hidden.empty() || interfaces || connectedOnly; }
+    // The connections are read only while a column, the filter or whoever shows the rows wants them.
+    bool NeedsLinks() const { return (extras & kLinkCells) != 0 || physicalOnly; }
+    bool NeedsSpeeds() const { return (extras & CellOf(kColSpeed)) != 0; }
+    bool NeedsNetworks() const { return (extras & kNetworkCells) != 0 || connections; }
+    bool NeedsWifi() const { return (extras & CellOf(kColSsid)) != 0 || connections; }
+    bool NeedsAdapters() const {
+        return (extras & kInterfaceCells) != 0 || !hidden.empty() || interfaces || connectedOnly || physicalOnly ||
+               connections;
+    }
     bool NeedsRoutes() const { return (extras & CellOf(kColRoute)) != 0 || interfaces || primaryOnly; }
     // Whether some rows may not be shown.
-    bool Filters() const { return !hidden.empty() || connectedOnly || primaryOnly; }
+    bool Filters() const { return !hidden.empty() || connectedOnly || primaryOnly || physicalOnly; }
     friend bool operator==(const TableChoice&, const TableChoice&) = default;
 };
 
@@ -99,9 +109,9 @@ public:
     void Clear();
 
 private:
-    // Reads the interfaces, with when their leases end: none when that read failed, else whether
-    // they tell what the last read's did.
-    std::optional<bool> ReadAdapters(AdapterMap& adapters);
+    // Reads the interfaces, with when their leases end and the connections behind them that the
+    // choice wants: none when that read failed, else whether they tell what the last read's did.
+    std::optional<bool> ReadAdapters(const TableChoice& choice, AdapterMap& adapters);
     // What one read gathered beside the IPv4 table.
     struct Gathered {
         std::optional<CIPv6AddrList> table6;

@@ -3,6 +3,7 @@
 #include "addrtable/GetIPAddresses.h"
 #include "addrtable/GetIPv6Addresses.h"
 #include "interfaces/Adapters.h"
+#include "interfaces/ConnectionReads.h"
 #include "interfaces/DhcpLease.h"
 #include "interfaces/ReadRoutes.h"
 
@@ -27,6 +28,11 @@ TableSources TableSources::Real() {
     };
     // The buffer of one read is the next one's, as the table's is.
     s.getAdapters = [kept = std::make_shared<AdaptersBuffer>()] { return ReadAdapters(*kept); };
+    s.getLinks = [] { return ReadLinks(); };
+    // The Network List Manager's objects and the WLAN handle are made at their first read and
+    // kept, shared by the copies of these services, until the last copy goes.
+    s.getNetworks = [list = std::make_shared<NetworkList>()] { return list->Connections(); };
+    s.getWifi = [wifi = std::make_shared<WifiNetworks>()] { return wifi->Read(); };
     s.getRoutes = ReadRoutes;
     s.bestRoute = BestRouteTo;
     s.utcNow = UtcNow;

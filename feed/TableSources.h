@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "addrtable/AddrTable.h"
 #include "addrtable/CIPv6AddrRow.h"
@@ -37,6 +38,11 @@ struct TableSources {
     std::function<ULONGLONG()> clock;
     // The interfaces with everything the extra columns and the tooltip show.
     std::function<AdapterMap()> getAdapters;
+    // The connections behind the interfaces: each link's kind and speed (GetIfTable2), the Network
+    // List Manager's connections (throws where it cannot be reached) and the Wi-Fi networks.
+    std::function<LinkMap()> getLinks;
+    std::function<std::vector<NetworkConnection>()> getNetworks;
+    std::function<WifiRead()> getWifi;
     // The route table with the interfaces' metrics, and the route and source address Windows
     // takes to a destination (none where it does not say).
     std::function<RouteTable()> getRoutes;

@@ -13,6 +13,8 @@ constexpr ListColumn kColumns[] = {
     {L"Name", 1500},        {L"Adapter", 2400},      {L"MAC", 2010},
     {L"Status", 900},       {L"Gateway", 1650},      {L"DNS", 2400},
     {L"DHCP server", 1650}, {L"Lease expires", 1650}, {L"Route", 900},
+    {L"Network", 1800},     {L"Category", 900},      {L"Internet", 900},
+    {L"SSID", 1500},        {L"Speed", 1500},        {L"Kind", 900},
 };
 static_assert(std::size(kColumns) == kColumnCount);
 

@@ -1,5 +1,5 @@
 #pragma once
-// The list's columns, as data: the six it always shows, then the nine a user may add, each with
+// The list's columns, as data: the six it always shows, then the fifteen a user may add, each with
 // its header and its width on a first run. A column is known by its place here, its id, whatever
 // order the list shows it in and whichever of the extras it shows.
 
@@ -30,9 +30,17 @@ enum ColumnId : int {
     kColLeaseExpires,
     // "Default" on the primary address of each family: the one its traffic leaves by.
     kColRoute,
+    // The connection behind the row's interface: the network Windows recognised on it, its
+    // category, the reach of the row's family, the Wi-Fi network, the link's speed and its kind.
+    kColNetwork,
+    kColCategory,
+    kColInternet,
+    kColSsid,
+    kColSpeed,
+    kColKind,
 };
 inline constexpr std::size_t kBaseColumnCount = 6;
-inline constexpr std::size_t kColumnCount = 15;
+inline constexpr std::size_t kColumnCount = 21;
 
 struct ListColumn {
     std::wstring_view header;

@@ -1,6 +1,6 @@
 #include "rows/InterfaceCells.h"
 
-
+#include <algorithm>
 
 namespace netpeek {
 
@@ -55,6 +55,23 @@ SortValue LeaseSort(const LeaseEnd& lease) {
     return sort;
 }
 
+// By the faster direction's bits per second, as far as forty bits (a terabit) tell them apart.
+SortValue SpeedSort(const LinkInfo& link) {
+    SortValue sort;
+    std::uint64_t bits = 0;
+    for (const std::uint64_t speed : {link.receiveSpeed, link.transmitSpeed})
+        if (speed != kUnknownSpeed)
+            bits = std::max(bits, speed);
+    if (link.receiveSpeed == kUnknownSpeed && link.transmitSpeed == kUnknownSpeed)
+        return sort;
+    bits = std::min<std::uint64_t>(bits, (std::uint64_t{1} << 40) - 1);
+    sort.rank = kRankValue;
+    sort.value[0] = static_cast<std::uint8_t>(bits >> 32);
+    for (std::size_t i = 0; i < 4; ++i)
+        sort.value[15 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
+    return sort;
+}
+
 const SocketAddress* FirstOf(const std::vector<SocketAddress>& addresses, std::uint8_t family) {
     for (const SocketAddress& address : addresses)
         if (family == 0 || address.family == family)
@@ -92,6 +109,18 @@ InterfaceTexts TextsOf(const AdapterInfo& a) {
             t.dhcpServerSort[at] = AddressSort(*server);
         }
     }
+    if (a.link) {
+        t.speed = SpeedText(a.link->receiveSpeed, a.link->transmitSpeed);
+        t.speedSort = SpeedSort(*a.link);
+        t.kind = KindText(KindOf(*a.link));
+    }
+    if (a.network) {
+        t.network = a.network->name;
+        t.category = CategoryText(a.network->category);
+        t.reach[0] = ReachText(a.network->connectivity, kIPv4);
+        t.reach[1] = ReachText(a.network->connectivity, kIPv6);
+    }
+    t.ssid = SsidText(a.wifi);
     return t;
 }
 
@@ -163,6 +192,15 @@ void FillExtraCells(CRowCells& cells, SortValues& sortBy, std::uint8_t family, c
         Set(cells, sortBy, kColGateway, t->gateways[at], t->gatewaySort[at]);
     if (wanted(kColDns))
         Set(cells, sortBy, kColDns, t->dns, t->dnsSort);
+    const std::pair<int, const std::wstring*> byText[] = {
+        {kColNetwork, &t->network}, {kColCategory, &t->category}, {kColInternet, &t->reach[at]},
+        {kColSsid, &t->ssid},       {kColKind, &t->kind},
+    };
+    for (const auto& [column, text] : byText)
+        if (wanted(column))
+            Set(cells, sortBy, column, *text, TextSort(*text));
+    if (wanted(kColSpeed))
+        Set(cells, sortBy, kColSpeed, t->speed, t->speedSort);
     // What DHCP gave: only for an address that came from it.
     if (!on.unicast || !on.unicast->FromDhcp())
         return;

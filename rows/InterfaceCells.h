@@ -23,6 +23,10 @@ struct InterfaceTexts {
     std::wstring gateways[2], dhcpServer[2];
     SortValue nameSort, adapterSort, macSort, statusSort, dnsSort;
     SortValue gatewaySort[2], dhcpServerSort[2];
+    // The connection behind it; the reach by the row's family too.
+    std::wstring network, category, ssid, speed, kind;
+    std::wstring reach[2];
+    SortValue speedSort;
 };
 
 // What a row's extra cells are made of: its interface, null where the adapter read does not

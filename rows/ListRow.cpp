@@ -60,17 +60,17 @@ bool IsNarrow(const SortValue& value) {
 
 }  // namespace
 
-// Which columns' sort values are wide is marked in the header's sixteen bits.
-static_assert(kColumnCount <= 16);
+// Which columns' sort values are wide is marked in the header's thirty-two bits.
+static_assert(kColumnCount <= 32);
 
 // The block's header; after it, for each of its `columns`: where the text ends (4 bytes), the low
 // four bytes of the sort value, then the sixteen bytes of each wide value, each value's rank and
 // first byte, and the texts.
 struct ListRow::Block {
     std::atomic<std::uint32_t> references{1};
-    std::uint8_t columns = 0;
-    std::uint16_t wide = 0;  // the columns whose sort value is wide
+    std::uint32_t wide = 0;  // the columns whose sort value is wide
     std::uint32_t length = 0;  // the texts' characters, their NULs included
+    std::uint8_t columns = 0;
 
     static std::size_t WideAt(std::size_t columns) { return sizeof(Block) + 8 * columns; }
     static std::size_t RanksAt(std::size_t columns, std::size_t wides) { return WideAt(columns) + 16 * wides; }
@@ -115,11 +115,11 @@ ListRow::ListRow(const RowKey& rowKey, const CRowCells& cells, const SortValues&
     std::size_t columns = kColumnCount;
     while (columns > kBaseColumnCount && cells[columns - 1].empty() && sortValues[columns - 1] == SortValue{})
         --columns;
-    std::uint16_t wide = 0;
+    std::uint32_t wide = 0;
     std::size_t length = 0;
     for (std::size_t column = 0; column < columns; ++column) {
         if (!IsNarrow(sortValues[column]))
-            wide = static_cast<std::uint16_t>(wide | (1u << column));
+            wide |= 1u << column;
         length += cells[column].size() + 1;
     }
     if (length > UINT32_MAX / 2)

@@ -38,6 +38,9 @@ inline constexpr CellSet kExtraCells = kAllCells & ~kBaseCells;
 inline constexpr CellSet CellOf(int column) { return 1u << column; }
 // The extra cells that the row's interface fills, from the adapter read: all but "Route".
 inline constexpr CellSet kInterfaceCells = kExtraCells & ~CellOf(kColRoute);
+// Those of them that GetIfTable2's links fill, and those the Network List Manager's connections do.
+inline constexpr CellSet kLinkCells = CellOf(kColSpeed) | CellOf(kColKind);
+inline constexpr CellSet kNetworkCells = CellOf(kColNetwork) | CellOf(kColCategory) | CellOf(kColInternet);
 
 // What a cell sorts by: `rank` first (which kind of value it is), then `value` as one
 // big-endian number. An empty cell has rank 0 and comes before every value; a number, an IPv4

@@ -20,7 +20,8 @@ std::vector<std::size_t> OrderBy(const std::vector<Key>& keys, bool descending) 
 
 // The columns that sort by their text, whatever its case, rather than by a value.
 bool SortsByText(std::size_t column) {
-    return column == kColName || column == kColAdapter || column == kColStatus;
+    return column == kColName || column == kColAdapter || column == kColStatus || column == kColNetwork ||
+           column == kColCategory || column == kColInternet || column == kColSsid || column == kColKind;
 }
 
 // A letter's lower case, for the scripts an interface's name is written in: Latin (ASCII,

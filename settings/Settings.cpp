@@ -39,6 +39,7 @@ ViewChoice LoadChoice(const SettingsStore& store, const std::function<void(const
     choice.minimizeToTray = store.read(kMinimizeToTrayName, L"0") == L"1";
     choice.notifyChanges = store.read(kNotifyChangesName, L"1") != L"0";
     choice.connectedOnly = store.read(kConnectedOnlyName, L"0") == L"1";
+    choice.physicalOnly = store.read(kPhysicalOnlyName, L"0") == L"1";
     return choice;
 }
 
@@ -57,6 +58,8 @@ void StoreChoice(const SettingsStore& store, const ViewChoice& before, const Vie
         store.write(kNotifyChangesName, SwitchText(after.notifyChanges));
     if (after.connectedOnly != before.connectedOnly)
         store.write(kConnectedOnlyName, SwitchText(after.connectedOnly));
+    if (after.physicalOnly != before.physicalOnly)
+        store.write(kPhysicalOnlyName, SwitchText(after.physicalOnly));
 }
 
 void StoreSort(const SettingsStore& store, const StoredListSort& sort) {

@@ -32,6 +32,7 @@ struct ViewChoice {
     bool notifyChanges = true;      // a notice of the changes while hidden there
     bool connectedOnly = false;     // only the rows of interfaces that are up, and not the loopback's
     bool primaryOnly = false;       // only the primary address of each family (the command line's /primary)
+    bool physicalOnly = false;      // only the rows of hardware adapters, by the "Kind" column's rule
 
     friend bool operator==(const ViewChoice&, const ViewChoice&) = default;
     // The six, then the extras in the order added: what each of the list's columns shows.
@@ -40,8 +41,8 @@ struct ViewChoice {
 };
 
 // Reads every value: a missing or unreadable one is as on a first run, and a damaged list gives
-// what can be read of it; only a stored "1" turns IPv6, the icon or the connected interfaces alone
-// on, and only "0" following or the notices off. `columnsKnown`, where given, runs once the extra columns are read and before
+// what can be read of it; only a stored "1" turns IPv6, the icon, the connected interfaces or the
+// physical adapters alone on, and only "0" following or the notices off. `columnsKnown`, where given, runs once the extra columns are read and before
 // the rest: the window adds them then, so that the layout it restores finds every column.
 ViewChoice LoadChoice(const SettingsStore& store,
                       const std::function<void(const std::vector<int>& extras)>& columnsKnown = {});

@@ -20,6 +20,7 @@ inline constexpr wchar_t kAutoRefreshName[] = L"Auto Refresh";
 inline constexpr wchar_t kMinimizeToTrayName[] = L"Minimize To Tray";
 inline constexpr wchar_t kNotifyChangesName[] = L"Notify Changes";
 inline constexpr wchar_t kConnectedOnlyName[] = L"Connected Only";
+inline constexpr wchar_t kPhysicalOnlyName[] = L"Physical Only";
 
 // The log window's placement.
 inline constexpr wchar_t kLogPlacementName[] = L"Log Window placement";

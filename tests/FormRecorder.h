@@ -24,6 +24,12 @@ struct FormRecorder {
     bool snapshotFails = false;
     AdapterMap adapters;
     bool adaptersFail = false;
+    // The connections behind the interfaces, by their GUID: GetIfTable2's links, the Network List
+    // Manager's connections (unreachable while networksFail) and the WLAN API's read.
+    LinkMap links;
+    std::vector<NetworkConnection> networks;
+    bool networksFail = false;
+    WifiRead wifi;
     RouteTable routes;                                  // the route table, as GetRoutes reads it
     bool routesFail = false;
     std::map<std::uint8_t, BestRoute> bestRoutes;       // what Windows answers for a family's destination
@@ -180,6 +186,20 @@ struct FormRecorder {
             if (adaptersFail)
                 throw CError(ERROR_NOT_SUPPORTED, L"The network adapters could not be read.");
             return adapters;
+        };
+        s.getLinks = [this] {
+            calls.push_back(L"GetIfTable2");
+            return links;
+        };
+        s.getNetworks = [this] {
+            calls.push_back(L"GetNetworkConnections");
+            if (networksFail)
+                throw CError(0x800706BAu, L"The RPC server is unavailable.");
+            return networks;
+        };
+        s.getWifi = [this] {
+            calls.push_back(L"WlanEnumInterfaces");
+            return wifi;
         };
         s.getRoutes = [this] {
             calls.push_back(L"GetRoutes");

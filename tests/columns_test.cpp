@@ -94,7 +94,7 @@ TEST_F(Columns, TheHeadersMenuAddsAndTakesAwayAColumnAtTheRightEnd) {
     EXPECT_EQ(ListViewCtrl(List()).ColumnCount(), 6);
     const HWND header = ListViewCtrl(List()).Header().Handle();
     RightClick(header, [](HMENU menu) {
-        EXPECT_EQ(GetMenuItemCount(menu), 9);
+        EXPECT_EQ(GetMenuItemCount(menu), 15);
         EXPECT_EQ(State(menu, MenuArray::Column, kColGateway) & MF_CHECKED, 0u);
     });
     recorder.Take();
@@ -152,7 +152,7 @@ TEST_F(Columns, TheHeadersMenuCopiesTheColumnClicked) {
         wchar_t text[64] = {};
         GetMenuStringW(menu, 0, text, 64, MF_BYPOSITION);
         EXPECT_STREQ(text, L"Копировать столбец «IP»");
-        EXPECT_EQ(GetMenuItemCount(menu), 11);
+        EXPECT_EQ(GetMenuItemCount(menu), 17);
     };
     SendMessageW(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(header), MAKELPARAM(at.x, at.y));
     Command(kCopyColumnItem.array, kCopyColumnItem.index);
@@ -161,8 +161,8 @@ TEST_F(Columns, TheHeadersMenuCopiesTheColumnClicked) {
     EXPECT_STREQ(static_cast<const wchar_t*>(GlobalLock(copied)), L"10.0.1.1\r\n10.0.0.1\r\n");
     GlobalUnlock(copied);
     CloseClipboard();
-    RightClick(header, [](HMENU menu) { EXPECT_EQ(GetMenuItemCount(menu), 9); });
-    inMenu = [](HMENU menu) { EXPECT_EQ(GetMenuItemCount(menu), 9); };
+    RightClick(header, [](HMENU menu) { EXPECT_EQ(GetMenuItemCount(menu), 15); });
+    inMenu = [](HMENU menu) { EXPECT_EQ(GetMenuItemCount(menu), 15); };
     SendMessageW(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(header), MAKELPARAM(-1, -1));
 }
 

@@ -114,9 +114,9 @@ TEST(CommandLine, BadLinesAreRefusedNamingWhatIsWrong) {
     ExpectRefused({L"/scomma", L"a", L"/stab", L"b"}, L"/stab");
     ExpectRefused({L"/scomma", L"a", L"/sort"}, L"/sort");
     ExpectRefused({L"/scomma", L"a", L"/sort", L"~"}, L"/sort");
-    ExpectRefused({L"/scomma", L"a", L"/sort", L"15"}, L"«15»");
+    ExpectRefused({L"/scomma", L"a", L"/sort", L"21"}, L"«21»");
     ExpectRefused({L"/scomma", L"a", L"/sort", L"-1"}, L"«-1»");
-    ExpectRefused({L"/scomma", L"a", L"/sort", L"000015"}, L"«000015»");
+    ExpectRefused({L"/scomma", L"a", L"/sort", L"000021"}, L"«000021»");
     ExpectRefused({L"/scomma", L"a", L"/sort", L"99999999999999999999"}, L"«99999999999999999999»");
     // An argument with a line break or another control character is quoted on one line.
     ExpectRefused({L"/scomma", L"a", L"/sort", L"1\r\n2"}, L"«1??2»");
@@ -132,7 +132,7 @@ TEST(CommandLine, BadLinesAreRefusedNamingWhatIsWrong) {
     ExpectRefused({L"/scomma", L"a", L"/columns"}, L"/columns");
     ExpectRefused({L"/scomma", L"a", L"/columns", L"IP,Bogus"}, L"«Bogus»");
     ExpectRefused({L"/scomma", L"a", L"/columns", L"IP,,Name"}, L"«»");
-    ExpectRefused({L"/scomma", L"a", L"/columns", L"15"}, L"«15»");
+    ExpectRefused({L"/scomma", L"a", L"/columns", L"21"}, L"«21»");
     ExpectRefused({L"/scomma", L"a", L"/columns", L"ip,1"}, L"«1»");
     ExpectRefused({L"/scomma", L"a", L"/columns", L"IP", L"/columns", L"Name"}, L"/columns");
     ExpectRefused({L"/columns", L"IP"}, L"/scomma");
@@ -141,8 +141,10 @@ TEST(CommandLine, BadLinesAreRefusedNamingWhatIsWrong) {
     ExpectRefused({L"/scomma", L"a", L"/primary", L"-PRIMARY"}, L"/primary");
     ExpectRefused({L"/connected"}, L"/scomma");
     ExpectRefused({L"/wtab", L"a", L"/connected", L"/allinterfaces"}, L"/allinterfaces");
-    const CCommandLine both = Parse({L"/wtab", L"-", L"/Primary", L"-connected"});
-    EXPECT_TRUE(both.primary && both.connected && !both.allInterfaces);
+    ExpectRefused({L"/physical"}, L"/scomma");
+    ExpectRefused({L"/sjson", L"a", L"/physical", L"-Physical"}, L"/physical");
+    const CCommandLine both = Parse({L"/wtab", L"-", L"/Primary", L"-connected", L"/physical"});
+    EXPECT_TRUE(both.primary && both.connected && both.physical && !both.allInterfaces);
 }
 
 TEST(CommandLine, WatchSwitchesTakeATargetTheSavesChoicesAndTheSecondsOfWfor) {

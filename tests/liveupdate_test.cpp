@@ -235,3 +235,53 @@ TEST_F(LiveUpdate, OnlyTheConnectedShownTheChosenRowStaysAndTheChangedRowIsRedra
     EXPECT_TRUE(redrawn(3)) << "the changed row";
     EXPECT_FALSE(redrawn(4)) << "the row below it, unchanged";
 }
+
+// Only the physical adapters, only the connected ones and a second NIC hidden by name, on a
+// developer's machine with Hyper-V's switch and a VPN beside the Ethernet and the Wi-Fi: the switch,
+// the VPN, the loopback, the cable that is out and the hidden NIC are left out. An address that comes
+// on the switch and one on the Wi-Fi, both above the chosen row, leave that row chosen, one item on.
+TEST_F(LiveUpdate, OnlyThePhysicalAdaptersShownTheChosenRowStays) {
+    RawRow loopback = raw[0];
+    loopback.addr = {127, 0, 0, 1};
+    loopback.index = 100;
+    raw.insert(raw.begin(), loopback);
+    recorder.rows = DecodeAddrTable(TableBytes(raw));
+    LinkInfo ethernet;
+    ethernet.type = 6;
+    ethernet.hardware = true;
+    for (const std::uint32_t index : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 100}) {
+        AdapterInfo& adapter = recorder.adapters[index];
+        adapter.adapterName = L"{" + std::to_wstring(index) + L"}";
+        adapter.operStatus = kOperStatusUp;
+        recorder.links[adapter.adapterName] = ethernet;
+    }
+    recorder.adapters[100].ifType = recorder.links[L"{100}"].type = kIfTypeLoopback;
+    recorder.links[L"{3}"].hardware = false;  // vEthernet (Default Switch)
+    recorder.links[L"{5}"].hardware = false;  // WireGuard
+    recorder.links[L"{5}"].type = 53;
+    recorder.links[L"{7}"].type = 71;         // the Wi-Fi
+    recorder.adapters[9].operStatus = 2;      // a cable that is out
+    recorder.values[kPhysicalOnlyName] = L"1";
+    recorder.values[kConnectedOnlyName] = L"1";
+    recorder.values[kHiddenInterfacesName] = L"{11}";
+    form = std::make_unique<frmMain>(recorder.Services());
+    form->Create(nullptr);
+    const ListViewCtrl list(form->ListView());
+    ASSERT_EQ(list.GetItemCount(), 56);
+    const int chosen = 16;  // 10.0.20.1, after the 16 rows of interfaces 1 to 20 that are shown
+    ASSERT_EQ(form->RowOf(chosen)->Cells()[kColIP], L"10.0.20.1");
+    list.SetItemState(chosen, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+
+    RawRow onSwitch = raw[3];
+    onSwitch.addr = {172, 17, 0, 1};
+    RawRow onWifi = raw[7];
+    onWifi.addr = {192, 168, 1, 23};
+    raw.insert(raw.begin() + 8, onWifi);
+    raw.insert(raw.begin() + 4, onSwitch);
+    recorder.rows = DecodeAddrTable(TableBytes(raw));
+    form->UpdateFromTable();
+    EXPECT_EQ(list.GetItemCount(), 57);
+    EXPECT_EQ(list.GetSelected(), chosen + 1);
+    EXPECT_EQ(list.GetFocused(), chosen + 1);
+    EXPECT_EQ(form->RowOf(chosen + 1)->Cells()[kColIP], L"10.0.20.1");
+}

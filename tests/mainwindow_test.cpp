@@ -142,6 +142,7 @@ TEST_F(MainWindow, LoadSequenceCallsTheServicesInOrderWithTheirArguments) {
         L"ReadValue [] Minimize To Tray Netpeek true",
         L"ReadValue [] Notify Changes Netpeek true",
         L"ReadValue [] Connected Only Netpeek true",
+        L"ReadValue [] Physical Only Netpeek true",
         L"GetIPAddresses",
         L"NotifyAddrChange",
     };
@@ -156,7 +157,7 @@ TEST_F(MainWindow, InsideADebuggerTheWindowKeepsItsIconAndLoadsTheRest) {
     Open();
     const auto calls = recorder.Take();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), L"asSetWindowResIconAll A_MAIN"), 0);
-    EXPECT_EQ(calls.size(), 15u);
+    EXPECT_EQ(calls.size(), 16u);
     EXPECT_EQ(SendMessageW(form->Handle(), WM_GETICON, ICON_BIG, 0), 0);
     EXPECT_EQ(ItemCount(form->ListView()), 3);
 }

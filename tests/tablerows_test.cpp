@@ -227,3 +227,82 @@ TEST_F(TableRowsTest, TheRouteColumnMarksTheAddressWindowsSendsTheInternetFrom) 
     ASSERT_TRUE(ReadChanges());
     EXPECT_EQ(marked(), std::vector<std::wstring>{L"10.0.0.1"});
 }
+
+// An office laptop: its dock's Ethernet on the domain, its Wi-Fi at home, a VPN. Each column
+// shows what Windows tells; a refused SSID says so rather than look unconnected; a Network List
+// Manager that cannot be reached leaves its columns empty and the rest as they are; and a network
+// that becomes private is a change at the next re-read. Nothing of it is read for other columns.
+TEST_F(TableRowsTest, TheConnectionColumnsShowWhatWindowsTellsAndFollowIt) {
+    recorder.rows = DecodeAddrTable(TableBytes(NumberedRows(3)));  // 10.0.0.1 on 1, 10.0.1.1 on 2, 10.0.2.1 on 3
+    recorder.rows6 = {Row6(1, 1)};
+    const wchar_t* guids[] = {L"{00000000-0000-0000-0000-0000000000E1}", L"{00000000-0000-0000-0000-0000000000F1}",
+                              L"{00000000-0000-0000-0000-0000000000B1}"};
+    for (std::uint32_t i = 0; i < 3; ++i) {
+        recorder.adapters[i + 1].adapterName = guids[i];
+        recorder.adapters[i + 1].friendlyName = L"if" + std::to_wstring(i + 1);
+    }
+    recorder.adapters[2].ifType = 71;
+    LinkInfo ethernet;
+    ethernet.type = 6;
+    ethernet.hardware = true;
+    ethernet.receiveSpeed = ethernet.transmitSpeed = 1000000000;
+    LinkInfo wifi = ethernet;
+    wifi.type = 71;
+    wifi.receiveSpeed = 866700000;
+    wifi.transmitSpeed = 433300000;
+    LinkInfo vpn;
+    vpn.type = 53;
+    recorder.links = {{guids[0], ethernet}, {guids[1], wifi}, {guids[2], vpn}};
+    recorder.networks = {{guids[0], L"corp.example.com", kCategoryDomain, 2, kConnectivityIPv4Internet | kConnectivityIPv6Local},
+                         {guids[1], L"Home", kCategoryPrivate, 0, kConnectivityIPv4Internet}};
+    recorder.wifi.interfaces[guids[1]] = {WifiState::Connected, L"Home"};
+
+    ReadRows(reader, Choice(true, CellOf(kColName)));
+    for (const wchar_t* call : {L"GetIfTable2", L"GetNetworkConnections", L"WlanEnumInterfaces"})
+        EXPECT_EQ(std::count(recorder.calls.begin(), recorder.calls.end(), call), 0) << call;
+
+    const CellSet all = CellOf(kColName) | CellOf(kColNetwork) | CellOf(kColCategory) | CellOf(kColInternet) |
+                        CellOf(kColSsid) | CellOf(kColSpeed) | CellOf(kColKind);
+    const auto cells = [&](std::size_t row) {
+        const ListRow& shown = reader.Rows()[row];
+        std::vector<std::wstring> texts;
+        for (const int column : {kColNetwork, kColCategory, kColInternet, kColSsid, kColSpeed, kColKind})
+            texts.emplace_back(shown.Cell(static_cast<std::size_t>(column)));
+        return texts;
+    };
+    using Texts = std::vector<std::wstring>;
+    ReadRows(reader, Choice(true, all));
+    EXPECT_EQ(cells(0), (Texts{L"corp.example.com", L"Domain", L"Internet", L"", L"1 Gbit/s", L"Physical"}));
+    EXPECT_EQ(cells(1), (Texts{L"Home", L"Private", L"Internet", L"Home", L"866.7/433.3 Mbit/s", L"Wi-Fi"}));
+    EXPECT_EQ(cells(2), (Texts{L"", L"", L"", L"", L"", L"VPN"})) << "a VPN that is down has no network";
+    EXPECT_EQ(cells(3)[2], L"Local") << "the IPv6 row of the Ethernet reaches its network only";
+
+    // The user has not allowed location access: the SSID is refused, the rest is as it was.
+    recorder.wifi.interfaces[guids[1]].state = WifiState::LocationRefused;
+    recorder.wifi.interfaces[guids[1]].ssid.clear();
+    ASSERT_TRUE(ReadChanges());
+    EXPECT_EQ(cells(1)[3], L"Location off");
+    // The Wi-Fi disconnected, then the WLAN service stopped: no SSID, with none made up.
+    recorder.wifi.interfaces[guids[1]].state = WifiState::Disconnected;
+    ASSERT_TRUE(ReadChanges());
+    EXPECT_EQ(cells(1)[3], L"");
+    recorder.wifi = {false, {}};
+    EXPECT_EQ(reader.Adapters().at(2).wifi.state, WifiState::Disconnected);
+    ASSERT_TRUE(ReadChanges()) << "what the reason is changed, though the cell did not";
+    EXPECT_EQ(reader.Adapters().at(2).wifi.state, WifiState::NoService);
+    EXPECT_EQ(cells(1)[3], L"");
+
+    // The user makes the home network public in Settings: a change of that cell alone.
+    const ListRow before = reader.Rows()[1];
+    recorder.networks[1].category = kCategoryPublic;
+    const std::optional<ListRows> after = ReadChanges();
+    ASSERT_TRUE(after);
+    EXPECT_EQ((*after)[1].Cell(kColCategory), L"Public");
+    EXPECT_EQ(ChangedCells(before, (*after)[1]), CellOf(kColCategory));
+
+    // The Network List Manager's service stopped: its columns are empty, the others stay.
+    recorder.networksFail = true;
+    ASSERT_TRUE(ReadChanges());
+    EXPECT_EQ(cells(0), (Texts{L"", L"", L"", L"", L"1 Gbit/s", L"Physical"}));
+    EXPECT_EQ(reader.Rows()[0].Cell(kColName), L"if1");
+}
