@@ -123,6 +123,9 @@ bool WatchSession::HandleMessage(UINT msg, WPARAM wParam, LPARAM) {
     case kIPv6NoticeMessage:
         m_follower.OnIPv6Notice();
         return true;
+    case kConnectivityNoticeMessage:
+        m_follower.OnConnectivityNotice();
+        return true;
     case WM_ENDSESSION:
         OnEndSession(wParam != FALSE);
         return true;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "feed/TableRows.h"
 #include "support/WindowIds.h"
 
 namespace netpeek {
@@ -47,6 +48,7 @@ void TableFollower::Start() {
     m_following = true;
     ArmNotice();
     ArmIPv6Notice();
+    ArmConnectivityNotice();
 }
 
 void TableFollower::Stop() {
@@ -57,6 +59,8 @@ void TableFollower::Stop() {
     m_following = false;
     WithdrawNotice();
     WithdrawIPv6Notice();
+    m_connectivityNotice.reset();
+    m_connectivityArmed = false;
 }
 
 void TableFollower::ChoiceChanged() {
@@ -64,6 +68,34 @@ void TableFollower::ChoiceChanged() {
         ArmIPv6Notice();
     else
         WithdrawIPv6Notice();
+    if (WantsConnectivity()) {
+        ArmConnectivityNotice();
+    } else {
+        m_connectivityNotice.reset();
+        m_connectivityArmed = false;
+    }
+}
+
+bool TableFollower::WantsConnectivity() const {
+    const TableChoice choice = TableChoiceOf(*m_choice);
+    return choice.NeedsNetworks() || choice.NeedsWifi();
+}
+
+// Windows before 10 2004, and Wine, have no such notice: the periodic re-read finds the change.
+void TableFollower::ArmConnectivityNotice() {
+    if (!m_following || m_connectivityArmed || !WantsConnectivity() || !m_services->notifyConnectivityChange || !m_owner)
+        return;
+    try {
+        m_connectivityNotice = m_services->notifyConnectivityChange(m_owner, kConnectivityNoticeMessage);
+        m_connectivityArmed = true;
+    } catch (...) {
+        m_connectivityNotice.reset();
+    }
+}
+
+void TableFollower::OnConnectivityNotice() {
+    if (m_following && WantsConnectivity())
+        SetFollowerTimer(kNoticeTimer, kNoticeDelayMilliseconds);
 }
 
 void TableFollower::WithdrawIPv6Notice() {

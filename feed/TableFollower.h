@@ -61,6 +61,8 @@ public:
     void OnNotice();
     // The owner got kIPv6NoticeMessage (support/WindowIds): update once the burst is over.
     void OnIPv6Notice();
+    // The owner got kConnectivityNoticeMessage: the same, while the connections are shown.
+    void OnConnectivityNotice();
     // The owner's timer, or the thread's: true when it was one of the follower's.
     bool OnTimer(UINT_PTR id);
     // The owner's WM_ENTERMENULOOP, WM_EXITMENULOOP, WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE: a menu
@@ -83,6 +85,9 @@ private:
     UINT_PTR TimerOf(UINT_PTR number) const;
     void ArmIPv6Notice();
     void WithdrawIPv6Notice();
+    // Whether the choice shows what the connectivity notice tells of.
+    bool WantsConnectivity() const;
+    void ArmConnectivityNotice();
     bool WithdrawnHasEnded();
     void ArmNotice();
     void WithdrawNotice();
@@ -107,6 +112,8 @@ private:
     const ViewChoice* m_choice = nullptr;
     bool m_ipv6Armed = false;            // asked for, with or without a handle to withdraw it by
     std::shared_ptr<void> m_ipv6Notice;  // withdrawn when released
+    bool m_connectivityArmed = false;
+    std::shared_ptr<void> m_connectivityNotice;
 };
 
 }  // namespace netpeek

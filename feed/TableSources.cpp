@@ -33,6 +33,7 @@ TableSources TableSources::Real() {
     // kept, shared by the copies of these services, until the last copy goes.
     s.getNetworks = [list = std::make_shared<NetworkList>()] { return list->Connections(); };
     s.getWifi = [wifi = std::make_shared<WifiNetworks>()] { return wifi->Read(); };
+    s.notifyConnectivityChange = ArmConnectivityNotice;
     s.getRoutes = ReadRoutes;
     s.bestRoute = BestRouteTo;
     s.utcNow = UtcNow;

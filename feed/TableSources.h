@@ -43,6 +43,9 @@ struct TableSources {
     std::function<LinkMap()> getLinks;
     std::function<std::vector<NetworkConnection>()> getNetworks;
     std::function<WifiRead()> getWifi;
+    // Windows' notice that the networks' connectivity changed, as the IPv6 table's: posts `message`
+    // to `window`, withdrawn when the answer is released; null where the system gives none.
+    std::function<std::shared_ptr<void>(HWND window, UINT message)> notifyConnectivityChange;
     // The route table with the interfaces' metrics, and the route and source address Windows
     // takes to a destination (none where it does not say).
     std::function<RouteTable()> getRoutes;

@@ -93,7 +93,44 @@ struct WlanMemory {
     }
 };
 
+// NL_NETWORK_CONNECTIVITY_HINT and the calls of netioapi.h that MinGW does not declare.
+struct ConnectivityHint {
+    int level;
+    int cost;
+    BOOLEAN approachingDataLimit;
+    BOOLEAN overDataLimit;
+    BOOLEAN roaming;
+};
+using HintCallback = VOID(WINAPI*)(PVOID context, ConnectivityHint hint);
+using NotifyHintChange = DWORD(WINAPI*)(HintCallback callback, PVOID context, BOOLEAN initial, PHANDLE handle);
+
+struct NoticeTarget {
+    HWND window;
+    UINT message;
+};
+
+VOID WINAPI PostConnectivityChange(PVOID context, ConnectivityHint) {
+    const auto* target = static_cast<const NoticeTarget*>(context);
+    PostMessageW(target->window, target->message, 0, 0);
+}
+
 }  // namespace
+
+std::shared_ptr<void> ArmConnectivityNotice(HWND window, UINT message) {
+    static const auto notify = SystemFunction<NotifyHintChange>(L"iphlpapi.dll", "NotifyNetworkConnectivityHintChange");
+    static const auto cancel = SystemFunction<decltype(&CancelMibChangeNotify2)>(L"iphlpapi.dll", "CancelMibChangeNotify2");
+    auto target = std::make_unique<NoticeTarget>(NoticeTarget{window, message});
+    HANDLE handle = nullptr;
+    if (const DWORD result = notify(PostConnectivityChange, target.get(), FALSE, &handle); result != NO_ERROR)
+        throw SystemError(result, L"Changes of the networks' connectivity cannot be followed.");
+    if (!handle)
+        return nullptr;
+    // Withdrawn from the window's thread; once the cancel returns no call of the callback runs.
+    return std::shared_ptr<void>(handle, [target = target.release()](HANDLE notice) {
+        cancel(notice);
+        delete target;
+    });
+}
 
 LinkMap DecodeLinks(std::span<const std::uint8_t> bytes) {
     constexpr std::size_t kRows = offsetof(MIB_IF_TABLE2, Table);

@@ -49,4 +49,9 @@ private:
     HANDLE m_client = nullptr;
 };
 
+// Windows' notice of a change of the networks' connectivity (NotifyNetworkConnectivityHintChange,
+// Windows 10 2004 and later): each posts `message` to `window` from a thread of the system's;
+// releasing the answer withdraws it. A CError where the system has no such notice.
+std::shared_ptr<void> ArmConnectivityNotice(HWND window, UINT message);
+
 }  // namespace netpeek

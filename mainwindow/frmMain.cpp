@@ -120,6 +120,9 @@ LRESULT frmMain::OnSystemMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kIPv6NoticeMessage:
         m_follower.OnIPv6Notice();
         return 0;
+    case kConnectivityNoticeMessage:
+        m_follower.OnConnectivityNotice();
+        return 0;
     case kTrayIconMessage:
         OnTrayIcon(wParam, lParam);
         return 0;

@@ -19,5 +19,6 @@ inline constexpr wchar_t kMainWindowClass[] = L"NetpeekMain";
 // Messages of the program's own.
 inline constexpr UINT kIPv6NoticeMessage = WM_APP + 1;  // the IPv6 table changed (posted from a system thread)
 inline constexpr UINT kTrayIconMessage = WM_APP + 2;    // the notification area's icon tells its owner of an event
+inline constexpr UINT kConnectivityNoticeMessage = WM_APP + 3;  // the network's connectivity changed (from a system thread)
 
 }  // namespace netpeek

@@ -30,6 +30,7 @@ struct FormRecorder {
     std::vector<NetworkConnection> networks;
     bool networksFail = false;
     WifiRead wifi;
+    int connectivityNotices = 0;  // connectivity notices armed and not yet withdrawn
     RouteTable routes;                                  // the route table, as GetRoutes reads it
     bool routesFail = false;
     std::map<std::uint8_t, BestRoute> bestRoutes;       // what Windows answers for a family's destination
@@ -200,6 +201,10 @@ struct FormRecorder {
         s.getWifi = [this] {
             calls.push_back(L"WlanEnumInterfaces");
             return wifi;
+        };
+        s.notifyConnectivityChange = [this](HWND, UINT) {
+            ++connectivityNotices;
+            return std::shared_ptr<void>(this, [this](void*) { --connectivityNotices; });
         };
         s.getRoutes = [this] {
             calls.push_back(L"GetRoutes");

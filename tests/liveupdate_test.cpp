@@ -8,9 +8,11 @@
 #include <memory>
 
 #include "export/ListTexts.h"
+#include "mainwindow/FormTables.h"
 #include "mainwindow/frmMain.h"
 #include "startup/modMain.h"
 #include "support/Hooks.h"
+#include "support/WindowIds.h"
 #include "tests/FormRecorder.h"
 #include "tests/ListMessages.h"
 #include "tests/TableBuilder.h"
@@ -284,4 +286,26 @@ TEST_F(LiveUpdate, OnlyThePhysicalAdaptersShownTheChosenRowStays) {
     EXPECT_EQ(list.GetSelected(), chosen + 1);
     EXPECT_EQ(list.GetFocused(), chosen + 1);
     EXPECT_EQ(form->RowOf(chosen + 1)->Cells()[kColIP], L"10.0.20.1");
+}
+
+// With the Internet column shown, Windows' notice that the connectivity changed (the router lost
+// its uplink) reaches the list before the next re-read would; without the column it is withdrawn.
+TEST_F(LiveUpdate, AConnectivityNoticeShowsTheInternetLostAtOnce) {
+    AdapterInfo& adapter = recorder.adapters[1];
+    adapter.adapterName = L"{1}";
+    recorder.networks = {{L"{1}", L"Home", kCategoryPrivate, 0, kConnectivityIPv4Internet}};
+    recorder.values[kListColumnsName] = L"Internet";
+    form = std::make_unique<frmMain>(recorder.Services());
+    form->Create(nullptr);
+    EXPECT_EQ(recorder.connectivityNotices, 1);
+    EXPECT_EQ(form->RowOf(0)->Cells()[kColInternet], L"Internet");
+
+    recorder.networks[0].connectivity = kConnectivityIPv4Local;
+    PostMessageW(form->Handle(), kConnectivityNoticeMessage, 0, 0);
+    SetTimer(nullptr, 0, 900, Quit);  // within the notice's delay, well before the 2 s re-read
+    modMain::RunMessageLoop(*form);
+    EXPECT_EQ(form->RowOf(0)->Cells()[kColInternet], L"Local");
+
+    SendMessageW(form->Handle(), WM_COMMAND, MenuCommandId(MenuArray::Column, kColInternet), 0);
+    EXPECT_EQ(recorder.connectivityNotices, 0);
 }
