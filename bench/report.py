@@ -31,6 +31,8 @@ BUDGETS = {
     "unchanged re-read, 10000 rows, all 14": ("table read + adapter read", 1.2),
     "RefreshList 10000 rows, Route shown": ("reads + owner-data paint of 7", 1.5),
     "unchanged re-read, 10000 rows, Route shown": ("table read + route read", 1.2),
+    "RefreshList 10000 rows, connection shown": ("reads + owner-data paint of 12", 1.5),
+    "unchanged re-read, 10000 rows, connection shown": ("table read + connection reads", 1.2),
     "idle CPU, 42 rows": ("minimal re-reading program", 1.1),
     "one address added to 10000, watch line out": ("unchanged re-read + one row's line", 1.2),
     "idle watch CPU, 42 rows": ("minimal re-reading program", 1.1),

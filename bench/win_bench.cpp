@@ -25,6 +25,7 @@
 #include "export/ExportList.h"
 #include "export/ListTexts.h"
 #include "interfaces/Adapters.h"
+#include "interfaces/ConnectionReads.h"
 #include "interfaces/ReadRoutes.h"
 #include "mainwindow/frmMain.h"
 #include "rows/CellTexts.h"
@@ -35,6 +36,7 @@
 #include "settings/Settings.h"
 #include "settings/StoredNames.h"
 #include "support/Error.h"
+#include "support/ComApartment.h"
 #include "support/ErrorBox.h"
 #include "support/Handles.h"
 #include "support/Hooks.h"
@@ -537,32 +539,76 @@ void BenchShownColumns(frmMain& form, const std::vector<std::uint8_t>& table, st
     Figure(rereadName, reread, "table read + " + readName, tableAndReads, 1.2);
 }
 
-// All eight extra columns shown over 10,000 rows of one interface, which the adapter read gives.
-void BenchExtras() {
-    constexpr std::uint32_t kRows = 10000;
-    std::vector<test::RawRow> raw = test::NumberedRows(kRows);
+// 10,000 rows of one interface, which the adapter read gives, as a source.
+constexpr std::uint32_t kOneInterfaceRows = 10000;
+const AdaptersSource kOneAdapter = [](ULONG, ULONG, void* buffer, ULONG* size) {
+    return OneAdapter(kOneInterfaceRows, buffer, size);
+};
+
+// The window's services over a table of kOneInterfaceRows rows on that one interface, with those
+// extra columns stored.
+FormServices OneInterfaceServices(const std::vector<std::uint8_t>& table, const wchar_t* columns) {
+    FormServices services = TableServices(table);
+    // As the program's own service: each read into the buffer of the one before.
+    services.getAdapters = [kept = std::make_shared<AdaptersBuffer>()] { return ReadAdapters(kOneAdapter, *kept); };
+    services.readValue = [columns](const std::wstring&, const std::wstring& name, long, const CApplication&,
+                                   const std::wstring& defaultValue, bool) {
+        return name == kListColumnsName ? std::wstring(columns) : defaultValue;
+    };
+    return services;
+}
+
+std::vector<std::uint8_t> OneInterfaceTable() {
+    std::vector<test::RawRow> raw = test::NumberedRows(kOneInterfaceRows);
     for (test::RawRow& row : raw)
         row.index = 1;
-    const std::vector<std::uint8_t> table = test::TableBytes(raw);
-    FormServices services = TableServices(table);
-    const AdaptersSource adapters = [](ULONG, ULONG, void* buffer, ULONG* size) { return OneAdapter(kRows, buffer, size); };
-    // As the program's own service: each read into the buffer of the one before.
-    services.getAdapters = [adapters, kept = std::make_shared<AdaptersBuffer>()] { return ReadAdapters(adapters, *kept); };
-    services.readValue = [](const std::wstring&, const std::wstring& name, long, const CApplication&,
-                            const std::wstring& defaultValue, bool) {
-        return name == kListColumnsName ? std::wstring(L"Name,Adapter,MAC,Status,Gateway,DNS,DHCP server,Lease expires")
-                                        : defaultValue;
-    };
+    return test::TableBytes(raw);
+}
+
+// All eight extra columns of the adapter read shown over 10,000 rows of one interface.
+void BenchExtras() {
+    const std::vector<std::uint8_t> table = OneInterfaceTable();
+    const FormServices services =
+        OneInterfaceServices(table, L"Name,Adapter,MAC,Status,Gateway,DNS,DHCP server,Lease expires");
     frmMain form(services);
     form.Create(nullptr);
     form.Show(SW_SHOWNORMAL);
     Pump();
-    // The six and the eight of the interfaces, without "Route"; the last is the lease's end.
-    constexpr std::size_t kFourteen = kColumnCount - 1;
+    // The six and the eight of the adapter read; the last is the lease's end.
+    constexpr std::size_t kFourteen = kBaseColumnCount + 8;
     if (ShownCells(ListViewCtrl(form.ListView()), 0, kFourteen)[kFourteen - 1].empty())
         throw CError(ERROR_INVALID_DATA, L"The extra cells are empty.");
-    BenchShownColumns(form, table, kFourteen, [&] { ReadAdapters(adapters); }, "RefreshList 10000 rows, all 14 columns",
+    BenchShownColumns(form, table, kFourteen, [] { ReadAdapters(kOneAdapter); }, "RefreshList 10000 rows, all 14 columns",
                       "unchanged re-read, 10000 rows, all 14", "adapter read");
+}
+
+// The six columns of the connection shown over 10,000 rows of one interface: the links, the
+// Network List Manager's connections and the Wi-Fi networks read from the system, beside the
+// adapter read.
+void BenchConnections() {
+    const std::vector<std::uint8_t> table = OneInterfaceTable();
+    const ComApartment com;
+    const FormServices services = OneInterfaceServices(table, L"Network,Category,Internet,SSID,Speed,Kind");
+    {
+        frmMain form(services);
+        form.Create(nullptr);
+        form.Show(SW_SHOWNORMAL);
+        Pump();
+        // As a program makes them once: a Network List Manager made, asked and released, a WLAN
+        // handle opened, asked and closed. One that cannot be reached costs what its failure does.
+        const auto reads = [&] {
+            ReadAdapters(kOneAdapter);
+            ReadLinks();
+            try {
+                NetworkList().Connections();
+            } catch (const CError&) {
+            }
+            WifiNetworks().Read();
+        };
+        BenchShownColumns(form, table, kBaseColumnCount + 6, reads, "RefreshList 10000 rows, connection shown",
+                          "unchanged re-read, 10000 rows, connection shown", "connection reads");
+    }
+    Pump();
 }
 
 // The Route column shown over 10,000 rows, the routes read from IP Helper.
@@ -831,6 +877,8 @@ int wmain(int argc, wchar_t** argv) {
         BenchExtras();
         Pump();
         BenchRoute();
+        Pump();
+        BenchConnections();
         Pump();
         {
             // A new address in the middle of the table's order.
