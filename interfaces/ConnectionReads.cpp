@@ -83,13 +83,13 @@ std::wstring SsidOf(const DOT11_SSID& ssid) {
 }
 
 // What the WLAN API allocated for its caller, freed by it when it goes.
+// Its free function is looked up before anything is allocated.
 struct WlanMemory {
+    decltype(&WlanFreeMemory) free;
     void* p = nullptr;
     ~WlanMemory() {
-        if (p) {
-            static const auto wlanFreeMemory = SystemFunction<decltype(&WlanFreeMemory)>(L"wlanapi.dll", "WlanFreeMemory");
-            wlanFreeMemory(p);
-        }
+        if (p)
+            free(p);
     }
 };
 
@@ -228,9 +228,13 @@ std::vector<NetworkConnection> NetworkList::Connections() {
 WifiNetworks::WifiNetworks() = default;
 
 WifiNetworks::~WifiNetworks() {
-    if (m_client) {
+    if (!m_client)
+        return;
+    try {
         static const auto wlanCloseHandle = SystemFunction<decltype(&WlanCloseHandle)>(L"wlanapi.dll", "WlanCloseHandle");
         wlanCloseHandle(m_client, nullptr);
+    } catch (const CError&) {
+        // A wlanapi.dll that opened the handle has the call that closes it; nothing else can.
     }
 }
 
@@ -242,6 +246,7 @@ WifiRead WifiNetworks::Read() {
             SystemFunction<decltype(&WlanEnumInterfaces)>(L"wlanapi.dll", "WlanEnumInterfaces");
         static const auto wlanQueryInterface =
             SystemFunction<decltype(&WlanQueryInterface)>(L"wlanapi.dll", "WlanQueryInterface");
+        static const auto wlanFreeMemory = SystemFunction<decltype(&WlanFreeMemory)>(L"wlanapi.dll", "WlanFreeMemory");
         if (!m_client) {
             DWORD version = 0;
             HANDLE client = nullptr;
@@ -251,7 +256,7 @@ WifiRead WifiNetworks::Read() {
             }
             m_client = client;
         }
-        WlanMemory listed;
+        WlanMemory listed{wlanFreeMemory};
         if (wlanEnumInterfaces(m_client, nullptr, reinterpret_cast<PWLAN_INTERFACE_INFO_LIST*>(&listed.p)) !=
                 ERROR_SUCCESS ||
             !listed.p) {
@@ -266,7 +271,7 @@ WifiRead WifiNetworks::Read() {
             wifi.state = WifiState::Disconnected;
             if (on.isState != wlan_interface_state_connected)
                 continue;
-            WlanMemory attributes;
+            WlanMemory attributes{wlanFreeMemory};
             DWORD size = 0;
             const DWORD result =
                 wlanQueryInterface(m_client, &on.InterfaceGuid, wlan_intf_opcode_current_connection, nullptr, &size,
