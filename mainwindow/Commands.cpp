@@ -83,6 +83,10 @@ void FormCommands::ToggleConnectedOnly(frmMain& form, int) {
     form.Choose([](ViewChoice& next) { next.connectedOnly = !next.connectedOnly; });
 }
 
+void FormCommands::TogglePhysicalOnly(frmMain& form, int) {
+    form.Choose([](ViewChoice& next) { next.physicalOnly = !next.physicalOnly; });
+}
+
 void FormCommands::ToggleStartAtLogon(frmMain& form, int) {
     if (form.m_choice.minimizeToTray)
         SetStartAtLogon(!StartsAtLogon());

@@ -22,6 +22,7 @@ struct FormCommands {
     static void ToggleMinimizeToTray(frmMain& form, int index);
     static void ToggleNotifyChanges(frmMain& form, int index);
     static void ToggleConnectedOnly(frmMain& form, int index);
+    static void TogglePhysicalOnly(frmMain& form, int index);
     static void ToggleStartAtLogon(frmMain& form, int index);
     static void CopyColumn(frmMain& form, int index);
     static void ToggleStoreBesideProgram(frmMain& form, int index);

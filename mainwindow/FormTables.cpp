@@ -28,6 +28,7 @@ constexpr MenuCondition kSomeHidden = [](const MenuState& s) { return !s.choice.
 constexpr MenuCondition kTrayOn = [](const MenuState& s) { return s.choice.minimizeToTray; };
 constexpr MenuCondition kNotifyOn = [](const MenuState& s) { return s.choice.notifyChanges; };
 constexpr MenuCondition kConnectedOnlyOn = [](const MenuState& s) { return s.choice.connectedOnly; };
+constexpr MenuCondition kPhysicalOnlyOn = [](const MenuState& s) { return s.choice.physicalOnly; };
 constexpr MenuCondition kStartsAtLogon = [](const MenuState&) { return StartsAtLogon(); };
 constexpr MenuCondition kBesideProgram = [](const MenuState&) { return StoredBesideProgram(); };
 constexpr MenuCondition kPrimaryKnown = [](const MenuState& s) { return s.primaryKnown; };
@@ -68,6 +69,7 @@ constexpr MenuItem kItems[] = {
     {MenuArray::List, 10, TextId::MenuStartAtLogon, kNone, true, C::ToggleStartAtLogon, kStartsAtLogon, kTrayOn},
     {MenuArray::List, 11, TextId::MenuCopyColumn, kNone, true, C::CopyColumn},
     {MenuArray::List, 12, TextId::MenuStoreBesideProgram, kNone, true, C::ToggleStoreBesideProgram, kBesideProgram},
+    {MenuArray::List, 13, TextId::MenuPhysicalOnly, kNone, true, C::TogglePhysicalOnly, kPhysicalOnlyOn},
     // The submenu of the extra columns; its items are the columns' headers.
     {MenuArray::Column, 0, TextId::MenuColumns, kNone, true},
     {MenuArray::Tray, 0, TextId::MenuShowWindow, kNone, true, C::ShowWindow},
@@ -95,6 +97,7 @@ constexpr MenuRef kContextMenu[] = {
     {MenuArray::List, 4},
     {MenuArray::List, 5},
     {MenuArray::List, 9},
+    {MenuArray::List, 13},
     {MenuArray::List, 1},
     {MenuArray::List, 2},
     {MenuArray::List, 3},

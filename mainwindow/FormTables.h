@@ -102,6 +102,7 @@ inline constexpr MenuRef kChangeLogItem{MenuArray::List, 6};
 inline constexpr MenuRef kMinimizeToTrayItem{MenuArray::List, 7};
 inline constexpr MenuRef kNotifyChangesItem{MenuArray::List, 8};
 inline constexpr MenuRef kConnectedOnlyItem{MenuArray::List, 9};
+inline constexpr MenuRef kPhysicalOnlyItem{MenuArray::List, 13};
 // Starts the program at logon, ticked while it does; greyed while the icon's switch is off.
 inline constexpr MenuRef kStartAtLogonItem{MenuArray::List, 10};
 // The header's menu's copy of the column clicked, whose header its caption takes for its "%1".

@@ -288,6 +288,45 @@ TEST_F(LiveUpdate, OnlyThePhysicalAdaptersShownTheChosenRowStays) {
     EXPECT_EQ(form->RowOf(chosen + 1)->Cells()[kColIP], L"10.0.20.1");
 }
 
+// On a laptop with WSL's virtual switch the user picks a row and chooses "Physical Adapters Only"
+// from the context menu: the switch's row goes, the picked row stays picked, the item is ticked and
+// the choice stored; chosen again, every row is back.
+TEST_F(LiveUpdate, ThePhysicalAdaptersItemTicksLeavesOutTheSwitchAndKeepsThePickedRow) {
+    LinkInfo ethernet;
+    ethernet.type = 6;
+    ethernet.hardware = true;
+    for (std::uint32_t index = 1; index <= 60; ++index) {
+        AdapterInfo& adapter = recorder.adapters[index];
+        adapter.adapterName = L"{" + std::to_wstring(index) + L"}";
+        recorder.links[adapter.adapterName] = ethernet;
+    }
+    recorder.links[L"{3}"].hardware = false;  // vEthernet (WSL)
+    form->RefreshList();
+    const ListViewCtrl list(form->ListView());
+    list.SetItemState(10, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    std::vector<UINT> ticks;
+    Hooks().trackPopupMenu = [&](HMENU menu, UINT, int, int, HWND) {
+        ticks.push_back(GetMenuState(menu, MenuCommandId(kPhysicalOnlyItem.array, kPhysicalOnlyItem.index),
+                                     MF_BYCOMMAND) & MF_CHECKED);
+        return TRUE;
+    };
+    const auto choose = [&] {
+        SendMessageW(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->ListView()), MAKELPARAM(5, 5));
+        SendMessageW(form->Handle(), WM_COMMAND, MenuCommandId(kPhysicalOnlyItem.array, kPhysicalOnlyItem.index), 0);
+    };
+
+    choose();
+    EXPECT_EQ(list.GetItemCount(), 59);
+    EXPECT_EQ(list.GetSelected(), 9);
+    EXPECT_EQ(form->RowOf(9)->Cells()[kColIP], L"10.0.10.1");
+    EXPECT_EQ(recorder.values[kPhysicalOnlyName], L"1");
+    choose();
+    EXPECT_EQ(list.GetItemCount(), 60);
+    EXPECT_EQ(list.GetSelected(), 10);
+    EXPECT_EQ(recorder.values[kPhysicalOnlyName], L"0");
+    EXPECT_EQ(ticks, (std::vector<UINT>{0, MF_CHECKED}));
+}
+
 // With the Internet column shown, Windows' notice that the connectivity changed (the router lost
 // its uplink) reaches the list before the next re-read would; without the column it is withdrawn.
 TEST_F(LiveUpdate, AConnectivityNoticeShowsTheInternetLostAtOnce) {

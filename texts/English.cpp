@@ -33,6 +33,7 @@ constexpr TextEntry kTexts[] = {
     {TextId::MenuColumns, L"Columns"},
     {TextId::MenuShowWindow, L"Show Netpeek"},
     {TextId::MenuCopyPrimary, L"Copy IP Address"},
+    {TextId::MenuPhysicalOnly, L"Physical Adapters Only"},
     {TextId::ButtonExport, L"Export"},
     {TextId::ButtonRefresh, L"Refresh"},
     {TextId::ButtonAbout, L"About"},

@@ -33,6 +33,7 @@ constexpr TextEntry kTexts[] = {
     {TextId::MenuColumns, L"Столбцы"},
     {TextId::MenuShowWindow, L"Показать Netpeek"},
     {TextId::MenuCopyPrimary, L"Копировать IP-адрес"},
+    {TextId::MenuPhysicalOnly, L"Только физические адаптеры"},
     {TextId::ButtonExport, L"Экспорт"},
     {TextId::ButtonRefresh, L"Обновить"},
     {TextId::ButtonAbout, L"О программе"},

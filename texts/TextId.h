@@ -35,6 +35,7 @@ enum class TextId : std::uint16_t {
     MenuColumns,             // the submenu of the extra columns
     MenuShowWindow,          // the icon's menu
     MenuCopyPrimary,         // the icon's menu
+    MenuPhysicalOnly,
     ButtonExport,
     ButtonRefresh,
     ButtonAbout,
