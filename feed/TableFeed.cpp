@@ -78,13 +78,18 @@ void TableFeed::ForgetInterfaces() {
 }
 
 const AdapterMap& TableFeed::Interfaces() {
-    if (m_rows.Choice().NeedsAdapters() && m_rows.HasRead())
+    const TableChoice& read = m_rows.Choice();
+    if (read.NeedsAdapters() && read.NeedsNetworks() && read.NeedsWifi() && m_rows.HasRead())
         return m_rows.Adapters();
     if (m_interfacesError)
         throw *m_interfacesError;
     if (!m_interfaces) {
         try {
             m_interfaces = m_sources.getAdapters();
+            // The tooltip names the network behind each row.
+            TableChoice wanted;
+            wanted.connections = true;
+            JoinConnectionReads(m_sources, wanted, *m_interfaces);
         } catch (...) {
             m_interfacesError = CurrentError();
             throw;

@@ -55,8 +55,8 @@ public:
 
     // The rows the last read shows, in the tables' order: the one copy of them.
     const ListRows& Rows() const { return m_rows.Rows(); }
-    // The interfaces: the last read's where it read them, else read now and kept until a read finds
-    // the table changed or they are forgotten. Throws the CError of a read that failed, which is
+    // The interfaces with the networks behind them: the last read's where it read them all, else
+    // read now and kept until a read finds the table changed or they are forgotten. Throws the CError of a read that failed, which is
     // kept as long.
     const AdapterMap& Interfaces();
     // The next Interfaces() reads them afresh: the user asked for everything anew.

@@ -77,12 +77,7 @@ void TableRows::Clear() {
     m_shown.clear();
 }
 
-std::optional<bool> TableRows::ReadAdapters(const TableChoice& choice, AdapterMap& adapters) {
-    try {
-        adapters = m_services.getAdapters();
-    } catch (...) {
-        return std::nullopt;
-    }
+void JoinConnectionReads(const TableSources& sources, const TableChoice& choice, AdapterMap& adapters) {
     // A connection that cannot be read now leaves its cells empty, and the rest as read.
     const auto readOr = [](const auto& source, bool wanted) {
         using Read = decltype(source());
@@ -95,11 +90,20 @@ std::optional<bool> TableRows::ReadAdapters(const TableChoice& choice, AdapterMa
         }
         return read;
     };
-    const std::optional<LinkMap> links = readOr(m_services.getLinks, choice.NeedsLinks());
-    const std::optional<std::vector<NetworkConnection>> networks = readOr(m_services.getNetworks, choice.NeedsNetworks());
-    const std::optional<WifiRead> wifi = readOr(m_services.getWifi, choice.NeedsWifi());
+    const std::optional<LinkMap> links = readOr(sources.getLinks, choice.NeedsLinks());
+    const std::optional<std::vector<NetworkConnection>> networks = readOr(sources.getNetworks, choice.NeedsNetworks());
+    const std::optional<WifiRead> wifi = readOr(sources.getWifi, choice.NeedsWifi());
     JoinConnections(adapters, {links ? &*links : nullptr, choice.NeedsSpeeds(), networks ? &*networks : nullptr,
                                wifi ? &*wifi : nullptr});
+}
+
+std::optional<bool> TableRows::ReadAdapters(const TableChoice& choice, AdapterMap& adapters) {
+    try {
+        adapters = m_services.getAdapters();
+    } catch (...) {
+        return std::nullopt;
+    }
+    JoinConnectionReads(m_services, choice, adapters);
     return MarkLeaseEnds(adapters, m_adapters, m_services.utcNow());
 }
 

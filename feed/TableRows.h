@@ -51,8 +51,12 @@ struct TableChoice {
 };
 
 // What a read gathers for the view the user chose: the icon's tip wants the interfaces' names
-// and states beside the rows.
+// and states beside the rows, and the networks they are on.
 TableChoice TableChoiceOf(const ViewChoice& view);
+
+// Gives the adapters just read the connections behind them that `choice` wants, read now; one that
+// cannot be read is left out.
+void JoinConnectionReads(const TableSources& sources, const TableChoice& choice, AdapterMap& adapters);
 
 class TableRows {
 public:

@@ -111,13 +111,25 @@ std::wstring_view CategoryText(std::int32_t category) {
     }
 }
 
-std::wstring_view ReachText(std::uint32_t connectivity, std::uint8_t family) {
+Reach FamilyReach(std::uint32_t connectivity, std::uint8_t family) {
     const bool v6 = family == 6;
     if ((connectivity & (v6 ? kConnectivityIPv6Internet : kConnectivityIPv4Internet)) != 0)
-        return L"Internet";
+        return Reach::Internet;
     if ((connectivity & (v6 ? kConnectivityIPv6Subnet | kConnectivityIPv6Local
                             : kConnectivityIPv4Subnet | kConnectivityIPv4Local)) != 0)
+        return Reach::Local;
+    return Reach::None;
+}
+
+std::wstring_view ReachText(std::uint32_t connectivity, std::uint8_t family) {
+    switch (FamilyReach(connectivity, family)) {
+    case Reach::Internet:
+        return L"Internet";
+    case Reach::Local:
         return L"Local";
+    case Reach::None:
+        break;
+    }
     return L"None";
 }
 

@@ -66,7 +66,10 @@ struct NetworkConnection {
 };
 
 std::wstring_view CategoryText(std::int32_t category);
-// The reach of a family (4 or 6): "Internet", "Local" (its subnet or a local network), "None".
+// The reach of a family (4 or 6): the Internet, its subnet or a local network only, or none.
+enum class Reach { Internet, Local, None };
+Reach FamilyReach(std::uint32_t connectivity, std::uint8_t family);
+// The reach as the "Internet" column says it: "Internet", "Local", "None".
 std::wstring_view ReachText(std::uint32_t connectivity, std::uint8_t family);
 
 // What the WLAN API tells of a Wi-Fi interface.

@@ -17,6 +17,28 @@ constexpr TextId kOperStatusTexts[] = {TextId::StateUp,      TextId::StateDown, 
                                        TextId::StateUnknown, TextId::StateDormant,    TextId::StateNotPresent,
                                        TextId::StateLowerLayerDown};
 
+// The network Windows recognised on the interface, its category and the Internet's reach for the
+// row's family, and the Wi-Fi network it joined; empty where Windows knows none of them.
+std::wstring NetworkLine(const AdapterInfo& adapter, AddressFamily family) {
+    std::wstring text;
+    if (const std::optional<NetworkConnection>& network = adapter.network) {
+        static constexpr TextId kCategories[] = {TextId::TipCategoryPublic, TextId::TipCategoryPrivate,
+                                                 TextId::TipCategoryDomain};
+        static constexpr TextId kReaches[] = {TextId::TipReachInternet, TextId::TipReachLocal, TextId::TipReachNone};
+        const bool known = network->category >= 0 && static_cast<std::size_t>(network->category) < std::size(kCategories);
+        const std::wstring name =
+            known ? TextWith(TextId::TipNetworkCategory, network->name, Text(kCategories[network->category]))
+                  : network->name;
+        const Reach reach = FamilyReach(network->connectivity, family == AddressFamily::IPv6 ? 6 : 4);
+        text = TextWith(TextId::TipNetwork, name, Text(kReaches[static_cast<std::size_t>(reach)]));
+    }
+    if (adapter.wifi.state == WifiState::Connected)
+        text += (text.empty() ? L"" : L"; ") + TextWith(TextId::TipWifi, adapter.wifi.ssid);
+    if (adapter.wifi.state == WifiState::LocationRefused)
+        text += (text.empty() ? L"" : kLineBreak) + std::wstring(Text(TextId::TipLocationOff));
+    return text;
+}
+
 }  // namespace
 
 std::wstring OperStatusText(std::uint32_t status) {
@@ -40,6 +62,8 @@ std::wstring InterfaceTipText(const RowKey& row, const AdapterMap& adapters, con
                         line(TextId::TipMtu, std::to_wstring(a.mtu)) +
                         line(TextId::TipGateway, orNone(AddressListText(a.gateways, static_cast<std::uint8_t>(row.family)))) +
                         line(TextId::TipDnsServers, orNone(AddressListText(a.dnsServers, 0)));
+    if (const std::wstring network = NetworkLine(a, row.family); !network.empty())
+        text += kLineBreak + network;
     if (primary)
         text += kLineBreak + TextWith(TextId::TipPrimary,
                                       primary->gateway ? TextWith(TextId::TipPrimaryGateway, AddressText(*primary->gateway))

@@ -14,7 +14,9 @@
 namespace netpeek {
 
 // One labelled line each for the interface's name, description, physical address, state and
-// MTU, its gateways of the row's family and its DNS servers; for the primary address of its
+// MTU, its gateways of the row's family and its DNS servers; the network Windows recognised on it
+// with its category, the Internet's reach for the row's family and the Wi-Fi network's name, or
+// how to let Windows tell that name, where known; for the primary address of its
 // family (`primary`, where the row is it), the route its traffic takes; for an address from DHCP,
 // its server and its lease (`lease`, when known); for an index that no adapter has, one line
 // saying so.

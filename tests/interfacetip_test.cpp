@@ -6,6 +6,7 @@
 #include "interfaces/InterfaceText.h"
 #include "rows/InterfaceCells.h"
 #include "mainwindow/RowTipText.h"
+#include "texts/Texts.h"
 #include "tests/TableBuilder.h"
 
 using namespace netpeek;
@@ -83,4 +84,42 @@ TEST(InterfaceTipText, LabelledLinesForAKnownIndexAndOneLineOtherwise) {
                     .ends_with(L"DNS-серверы: нет\r\nОсновной адрес: шлюз 127.0.0.254, метрика 25"));
     primary.gateway.reset();
     EXPECT_TRUE(InterfaceTipText(Row(1, V4(127, 0, 0, 1)), adapters, nullptr, &primary).ends_with(L"нет\r\nОсновной адрес: метрика 25"));
+}
+
+// The network line: a laptop on its home Wi-Fi, a desk PC on the company's domain whose IPv6 reaches
+// only the local network, a Wi-Fi whose name Windows refuses (location access off), and an adapter
+// Windows knows no network on.
+TEST(InterfaceTipText, TheNetworkLineForWifiDomainRefusedLocationAndNoNetwork) {
+    AdapterMap adapters;
+    AdapterInfo& wifi = adapters[7];
+    wifi.friendlyName = L"Wi-Fi";
+    wifi.network = NetworkConnection{L"{7}", L"Home", kCategoryPrivate, 0, kConnectivityIPv4Internet};
+    wifi.wifi = {WifiState::Connected, L"Home"};
+    AdapterInfo& desk = adapters[4];
+    desk.friendlyName = L"Ethernet";
+    desk.network = NetworkConnection{L"{4}", L"corp.example.com", kCategoryDomain, 1,
+                                     kConnectivityIPv4Internet | kConnectivityIPv6Local};
+    AdapterInfo& refused = adapters[9];
+    refused.friendlyName = L"Wi-Fi 2";
+    refused.network = NetworkConnection{L"{9}", L"Кафе", kCategoryPublic, 0, 0};
+    refused.wifi = {WifiState::LocationRefused, L""};
+    adapters[2].friendlyName = L"vEthernet (WSL)";
+    const auto networkLine = [&](const RowKey& row) {
+        const std::wstring tip = InterfaceTipText(row, adapters);
+        const std::size_t dns = tip.find(L"\r\n", tip.find(L"DNS"));
+        return dns == std::wstring::npos ? std::wstring() : tip.substr(dns + 2);
+    };
+    SocketAddress v6 = V4(0, 0, 0, 0);
+    v6.family = 6;
+    v6.bytes = {0xfd, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 5};
+    EXPECT_EQ(networkLine(Row(7, V4(192, 168, 1, 23))), L"Сеть: Home (частная), доступ в Интернет; Wi-Fi «Home»");
+    EXPECT_EQ(networkLine(Row(4, V4(10, 1, 2, 3))), L"Сеть: corp.example.com (доменная), доступ в Интернет");
+    EXPECT_EQ(networkLine(KeyOf(4, v6)), L"Сеть: corp.example.com (доменная), только локальная сеть");
+    EXPECT_EQ(networkLine(Row(9, V4(172, 20, 0, 5))),
+              L"Сеть: Кафе (общедоступная), без подключения\r\nWindows сообщает имя сети Wi-Fi только программам "
+              L"с доступом к местоположению: Параметры → Конфиденциальность и защита → Расположение.");
+    EXPECT_EQ(networkLine(Row(2, V4(172, 28, 0, 1))), L"");
+    SetCurrentLanguage(LanguageOfCode(L"en"));
+    EXPECT_EQ(networkLine(Row(7, V4(192, 168, 1, 23))), L"Network: Home (Private), Internet access; Wi-Fi “Home”");
+    SetCurrentLanguage(LanguageOfCode(L"ru"));
 }

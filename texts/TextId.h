@@ -80,6 +80,16 @@ enum class TextId : std::uint16_t {
     TipLeaseExpires,
     TipNever,
     TipUnavailable,          // %1: the reason
+    TipNetwork,              // %1: the network's name and category, %2: the Internet's reach
+    TipNetworkCategory,      // %1: the network's name, %2: its category
+    TipCategoryPublic,
+    TipCategoryPrivate,
+    TipCategoryDomain,
+    TipReachInternet,
+    TipReachLocal,
+    TipReachNone,
+    TipWifi,                 // %1: the Wi-Fi network's name
+    TipLocationOff,          // how to let Windows tell the Wi-Fi network's name
     StateUp,                 // the interface's state in the row's tooltip
     StateDown,
     StateTesting,
