@@ -61,6 +61,7 @@ TableChoice TableChoiceOf(const ViewChoice& view) {
         choice.extras |= CellOf(column);
     choice.hidden = view.hidden;
     choice.interfaces = view.minimizeToTray;
+    choice.connections = view.minimizeToTray;
     choice.connectedOnly = view.connectedOnly;
     choice.primaryOnly = view.primaryOnly;
     choice.physicalOnly = view.physicalOnly;

@@ -590,6 +590,33 @@ TEST_F(Tray, ThePrimaryAddressIsMarkedFirstInTheTipCopiedAndToldWhenItMoves) {
     EXPECT_NE(copyState & MF_GRAYED, 0u) << "no primary address";
 }
 
+// A laptop docked at home: the icon's tip names the primary address's network. A new category of the
+// same network tells nothing; the dock's network becoming the office's does, once.
+TEST_F(Tray, ThePrimaryAddressNamesItsNetworkAndANoticeSaysWhenItMovesToAnother) {
+    recorder.values[L"Minimize To Tray"] = L"1";
+    recorder.routes.routes = {{4, 1, V4(10, 0, 0, 254), 20}};
+    recorder.adapters[1].adapterName = L"{1}";
+    recorder.networks = {{L"{1}", L"Home", kCategoryPrivate, 0, kConnectivityIPv4Internet}};
+    Open();
+    EXPECT_STREQ(shell.at(0).data.szTip, L"Netpeek\nСеть «Home» — 10.0.0.1\n10.0.1.1 — Ethernet 2\n10.0.2.1 — Ethernet 3");
+    Minimise();
+    const auto notice = [&] {
+        shell.clear();
+        SendMessageW(form->Handle(), WM_TIMER, kBurstTimer, 0);
+        const ShellCall* shown = LastWith(NIM_MODIFY, NIF_INFO);
+        return shown ? std::wstring(shown->data.szInfo) : std::wstring();
+    };
+    recorder.networks[0].category = kCategoryPublic;
+    Reread();
+    EXPECT_EQ(notice(), L"");
+    recorder.networks[0].name = L"Office";
+    Reread();
+    Reread();
+    EXPECT_EQ(notice(), L"Основной адрес теперь в сети «Office»: 10.0.0.1");
+    EXPECT_STREQ(LastWith(NIM_MODIFY, NIF_TIP)->data.szTip,
+                 L"Netpeek\nСеть «Office» — 10.0.0.1\n10.0.1.1 — Ethernet 2\n10.0.2.1 — Ethernet 3");
+}
+
 // The start at logon as the Run and StartupApproved values hold it: ticked only for this very exe
 // (quoted or not, whatever the case in any alphabet, any arguments, its variables expanded where
 // the value is expandable) that Windows' list has not turned off.

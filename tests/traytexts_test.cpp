@@ -47,6 +47,27 @@ TEST(TrayTip, AddressesOfTheInterfacesThatAreUp) {
     EXPECT_EQ(TipText({}), L"Netpeek");
 }
 
+// The primary address is named by its Wi-Fi network on a laptop, by the recognised network on a
+// wired PC, as today where Windows names none; the other addresses as ever.
+TEST(TrayTip, ThePrimaryAddressIsNamedByItsNetwork) {
+    AdapterMap adapters = {{2, Adapter(L"Wi-Fi", 1, 71)}, {3, Adapter(L"Ethernet")}, {4, Adapter(L"vEthernet")}};
+    adapters[2].network = NetworkConnection{L"{2}", L"Home 2", kCategoryPrivate, 0, kConnectivityIPv4Internet};
+    adapters[2].wifi = {WifiState::Connected, L"Home"};
+    adapters[3].network = NetworkConnection{L"{3}", L"corp.example.com", kCategoryDomain, 1, kConnectivityIPv4Internet};
+    const ListRows rows = {Row(2, 2), Row(3, 3), Row(4, 4)};
+    const auto lines = [&](const ListRow& primary) {
+        const RowKey keys[] = {primary.key};
+        return AddressLines(rows, adapters, keys);
+    };
+    EXPECT_EQ(lines(rows[0]), (std::vector<std::wstring>{L"Wi-Fi «Home» — 10.0.2.1", L"10.0.3.1 — Ethernet",
+                                                          L"10.0.4.1 — vEthernet"}));
+    EXPECT_EQ(lines(rows[1]).front(), L"Сеть «corp.example.com» — 10.0.3.1");
+    EXPECT_EQ(lines(rows[2]).front(), L"10.0.4.1 — vEthernet");
+    const RowKey wired[] = {rows[1].key};
+    EXPECT_EQ(NoticeLines({}, {}, {}, std::nullopt, PrimaryNetworkOf(rows, adapters, wired)),
+              (std::vector<std::wstring>{L"Основной адрес теперь в сети «corp.example.com»: 10.0.3.1"}));
+}
+
 // Many addresses: as many whole lines as fit with the count of the others, never past 127; the
 // count's own length (9 to 10 others) is taken into account.
 TEST(TrayTip, ManyAddressesFitWithTheCountOfTheOthers) {

@@ -58,6 +58,10 @@ enum class TextId : std::uint16_t {
     NoNetwork,
     NetworkBack,
     NoticePrimary,           // %1: the address, %2: its interface
+    NoticeNetwork,           // %1: the network's name, %2: the primary address
+    NoticeWifi,              // %1: the Wi-Fi network's name, %2: the primary address
+    TrayNetworkAddress,      // the icon's tip: %1: the network's name, %2: the primary address
+    TrayWifiAddress,         // the icon's tip: %1: the Wi-Fi network's name, %2: the primary address
     LogCaption,
     LogMenu,
     LogCopy,

@@ -139,8 +139,17 @@ void TrayIcon::ShowRead(const TableFeed& feed, const TableUpdate& update, bool g
     const AdapterMap& adapters = feed.ReadInterfaces();
     NetworkLook look = LookOf(adapters);
     const std::optional<NetworkState> before = m_look ? std::optional(m_look->state) : std::nullopt;
-    SetTip(TipText(AddressLines(feed.Rows(), adapters, feed.PrimaryKeys()), look));
+    const std::vector<RowKey> primary = feed.PrimaryKeys();
+    SetTip(TipText(AddressLines(feed.Rows(), adapters, primary), look));
     m_look = std::move(look);
+    // A move is told from one network to another: the last one known stays while there is none.
+    std::optional<PrimaryNetwork> network = PrimaryNetworkOf(feed.Rows(), adapters, primary);
+    std::optional<PrimaryNetwork> networkMoved;
+    if (network) {
+        if (m_primaryNetwork && (network->name != m_primaryNetwork->name || network->wifi != m_primaryNetwork->wifi))
+            networkMoved = network;
+        m_primaryNetwork = std::move(network);
+    }
     if (!before || *before != m_look->state) {
         LoadLook(m_look->state);
         NOTIFYICONDATAW data = Data(NIF_ICON);
@@ -149,7 +158,7 @@ void TrayIcon::ShowRead(const TableFeed& feed, const TableUpdate& update, bool g
             Hooks().shellNotifyIcon(NIM_MODIFY, &data);
     }
     if (gather)
-        Gather(update.lines, update.primaryMoved, before != m_look->state ? before : std::nullopt);
+        Gather(update.lines, update.primaryMoved, before != m_look->state ? before : std::nullopt, networkMoved);
 }
 
 void TrayIcon::RestoreOwner() {
@@ -181,9 +190,11 @@ void TrayIcon::AddOrRestore(HWND owner) {
 }
 
 void TrayIcon::Gather(const std::vector<ChangeLine>& lines, const std::vector<PrimaryAddress>& primaryMoved,
-                      std::optional<NetworkState> lookBefore) {
-    if ((lines.empty() && primaryMoved.empty() && !lookBefore) || !m_shown)
+                      std::optional<NetworkState> lookBefore, const std::optional<PrimaryNetwork>& networkMoved) {
+    if ((lines.empty() && primaryMoved.empty() && !lookBefore && !networkMoved) || !m_shown)
         return;
+    if (networkMoved)
+        m_burstNetwork = networkMoved;
     if (!m_gathering)
         m_burstLookFrom = lookBefore ? lookBefore : m_look ? std::optional(m_look->state) : std::nullopt;
     m_burst.insert(m_burst.end(), lines.begin(), lines.end());
@@ -204,6 +215,7 @@ void TrayIcon::DropBurst() {
     m_burst.clear();
     m_burstPrimary.clear();
     m_burstLookFrom.reset();
+    m_burstNetwork.reset();
 }
 
 bool TrayIcon::OnTimer(UINT_PTR id, const InterfaceNames& names) {
@@ -212,7 +224,7 @@ bool TrayIcon::OnTimer(UINT_PTR id, const InterfaceNames& names) {
     // The look is told where it ended other than it began.
     const bool newLook = m_look && m_burstLookFrom && *m_burstLookFrom != m_look->state;
     const std::wstring text =
-        NoticeText(NoticeLines(m_burst, names, m_burstPrimary, newLook ? m_look : std::nullopt));
+        NoticeText(NoticeLines(m_burst, names, m_burstPrimary, newLook ? m_look : std::nullopt, m_burstNetwork));
     DropBurst();
     // Rows that changed but kept their addresses tell nothing worth a notice.
     if (!text.empty())

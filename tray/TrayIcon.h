@@ -62,9 +62,11 @@ public:
     void ShowRead(const TableFeed& feed, const TableUpdate& update, bool gather);
     // A read's changes, and where the traffic now leaves for each family whose primary address
     // moved, for the notice of the burst they belong to; the first starts its timer. A new look
-    // gives `lookBefore`, the state the icon showed until this read.
+    // gives `lookBefore`, the state the icon showed until this read; a move of the primary address
+    // to another network gives that network.
     void Gather(const std::vector<ChangeLine>& lines, const std::vector<PrimaryAddress>& primaryMoved = {},
-                std::optional<NetworkState> lookBefore = std::nullopt);
+                std::optional<NetworkState> lookBefore = std::nullopt,
+                const std::optional<PrimaryNetwork>& networkMoved = std::nullopt);
     // The burst's changes are forgotten, unshown: the user sees the window.
     void DropBurst();
     // The owner as it was before it went to the notification area, in front; a notice still
@@ -110,6 +112,8 @@ private:
     std::vector<ChangeLine> m_burst;
     std::vector<PrimaryAddress> m_burstPrimary;  // the last move of each family in the burst
     std::optional<NetworkState> m_burstLookFrom;  // the look as the burst began
+    std::optional<PrimaryNetwork> m_primaryNetwork;  // the network the primary address was last seen on
+    std::optional<PrimaryNetwork> m_burstNetwork;    // the last network it moved to in the burst
     bool m_gathering = false;
 };
 

@@ -23,7 +23,26 @@ std::wstring AddressOf(const ListRow& row) {
     return std::wstring(row.Cell(kColIP));
 }
 
+std::optional<PrimaryNetwork> NetworkOf(const ListRow& row, const AdapterInfo& adapter) {
+    if (adapter.wifi.state == WifiState::Connected && !adapter.wifi.ssid.empty())
+        return PrimaryNetwork{adapter.wifi.ssid, true, AddressOf(row)};
+    if (adapter.network && !adapter.network->name.empty())
+        return PrimaryNetwork{adapter.network->name, false, AddressOf(row)};
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::optional<PrimaryNetwork> PrimaryNetworkOf(const ListRows& rows, const AdapterMap& adapters,
+                                               std::span<const RowKey> primary) {
+    if (primary.empty())
+        return std::nullopt;
+    for (const ListRow& row : rows)
+        if (row.key == primary.front())
+            if (const AdapterInfo* adapter = InterfaceOf(row, adapters))
+                return NetworkOf(row, *adapter);
+    return std::nullopt;
+}
 
 std::vector<std::wstring> AddressLines(const ListRows& rows, const AdapterMap& adapters, std::span<const RowKey> primary) {
     std::vector<std::wstring> first, rest;
@@ -31,8 +50,14 @@ std::vector<std::wstring> AddressLines(const ListRows& rows, const AdapterMap& a
         const AdapterInfo* adapter = InterfaceOf(row, adapters);
         if (!adapter || adapter->operStatus != kOperStatusUp || adapter->ifType == kIfTypeLoopback)
             continue;
-        const auto place = std::find(primary.begin(), primary.end(), row.key);
-        (place != primary.end() ? first : rest).push_back(AddressOf(row) + L" — " + adapter->friendlyName);
+        if (std::find(primary.begin(), primary.end(), row.key) == primary.end()) {
+            rest.push_back(AddressOf(row) + L" — " + adapter->friendlyName);
+        } else if (const std::optional<PrimaryNetwork> network = NetworkOf(row, *adapter)) {
+            first.push_back(TextWith(network->wifi ? TextId::TrayWifiAddress : TextId::TrayNetworkAddress,
+                                     network->name, network->address));
+        } else {
+            first.push_back(AddressOf(row) + L" — " + adapter->friendlyName);
+        }
     }
     first.insert(first.end(), rest.begin(), rest.end());
     return first;
@@ -73,7 +98,8 @@ std::wstring TipText(const std::vector<std::wstring>& lines, const NetworkLook& 
 
 std::vector<std::wstring> NoticeLines(const std::vector<ChangeLine>& burst, const InterfaceNames& names,
                                       const std::vector<PrimaryAddress>& primaryMoved,
-                                      const std::optional<NetworkLook>& look) {
+                                      const std::optional<NetworkLook>& look,
+                                      const std::optional<PrimaryNetwork>& network) {
     // Each address that came is matched with the first that went from the same interface and
     // family and is not yet matched; the pair is one line, where the one that went was.
     std::vector<const ChangeLine*> gone, came;
@@ -98,6 +124,9 @@ std::vector<std::wstring> NoticeLines(const std::vector<ChangeLine>& burst, cons
     std::vector<std::wstring> lines;
     if (look)
         lines.push_back(look->state == NetworkState::Connected ? std::wstring(Text(TextId::NetworkBack)) : look->words);
+    if (network)
+        lines.push_back(
+            TextWith(network->wifi ? TextId::NoticeWifi : TextId::NoticeNetwork, network->name, network->address));
     for (const PrimaryAddress& primary : primaryMoved) {
         const auto name = names.find(primary.index);
         lines.push_back(TextWith(TextId::NoticePrimary, AddressText(primary.address),

@@ -26,8 +26,21 @@ inline constexpr std::size_t kNoticeLimit = 255;
 // The lines a notice shows before the count of the others.
 inline constexpr std::size_t kNoticeLines = 3;
 
+// The network a primary address is on, as the icon names it: for Wi-Fi the network it joined, else
+// the network Windows recognised on its interface.
+struct PrimaryNetwork {
+    std::wstring name;
+    bool wifi = false;
+    std::wstring address;
+    friend bool operator==(const PrimaryNetwork&, const PrimaryNetwork&) = default;
+};
+// The network of the first primary address (IPv4's); none where Windows names none for it.
+std::optional<PrimaryNetwork> PrimaryNetworkOf(const ListRows& rows, const AdapterMap& adapters,
+                                               std::span<const RowKey> primary);
+
 // One line per address of an interface that is up and not a loopback, "192.168.1.20 — Ethernet",
-// the primary addresses first (IPv4's), then the others in the rows' order (the IPv4 rows come
+// the primary addresses first (IPv4's), each named by its network where Windows names one
+// ("Wi-Fi «Home» — 192.168.1.23"), then the others in the rows' order (the IPv4 rows come
 // first); an interface the adapters do not know is left out.
 std::vector<std::wstring> AddressLines(const ListRows& rows, const AdapterMap& adapters,
                                        std::span<const RowKey> primary = {});
@@ -51,7 +64,8 @@ std::wstring TipText(const std::vector<std::wstring>& lines, const NetworkLook& 
 
 
 // A burst's changes as a person reads them: first the network's new look where it changed
-// ("No network connection"), then where the traffic now leaves, for each family
+// ("No network connection"), then the network the primary address moved to where it did, then
+// where the traffic now leaves, for each family
 // whose primary address moved, "Primary address: 10.8.0.6 (VPN)"; then "+ 10.0.0.2 (Ethernet)" for one that came,
 // "− 10.8.0.6 (VPN)" for one that went, and "10.0.0.1 → 10.0.0.2 (Ethernet)" where an address of
 // an interface went while another of the same interface and family came; an interface of no
@@ -59,7 +73,8 @@ std::wstring TipText(const std::vector<std::wstring>& lines, const NetworkLook& 
 // address, and gives none.
 std::vector<std::wstring> NoticeLines(const std::vector<ChangeLine>& burst, const InterfaceNames& names,
                                       const std::vector<PrimaryAddress>& primaryMoved = {},
-                                      const std::optional<NetworkLook>& look = std::nullopt);
+                                      const std::optional<NetworkLook>& look = std::nullopt,
+                                      const std::optional<PrimaryNetwork>& network = std::nullopt);
 
 // The notice's text: three of those lines at most, and the count of the others.
 std::wstring NoticeText(const std::vector<std::wstring>& lines);
