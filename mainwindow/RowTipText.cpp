@@ -26,11 +26,14 @@ std::wstring NetworkLine(const AdapterInfo& adapter, AddressFamily family) {
                                                  TextId::TipCategoryDomain};
         static constexpr TextId kReaches[] = {TextId::TipReachInternet, TextId::TipReachLocal, TextId::TipReachNone};
         const bool known = network->category >= 0 && static_cast<std::size_t>(network->category) < std::size(kCategories);
-        const std::wstring name =
-            known ? TextWith(TextId::TipNetworkCategory, network->name, Text(kCategories[network->category]))
-                  : network->name;
+        const std::wstring_view category = known ? Text(kCategories[network->category]) : std::wstring_view();
+        // A network without a name (Wine's) is told by its category alone.
+        std::wstring name = network->name.empty() || category.empty()
+                                ? network->name + std::wstring(category)
+                                : TextWith(TextId::TipNetworkCategory, network->name, category);
         const Reach reach = FamilyReach(network->connectivity, family == AddressFamily::IPv6 ? 6 : 4);
-        text = TextWith(TextId::TipNetwork, name, Text(kReaches[static_cast<std::size_t>(reach)]));
+        name += (name.empty() ? L"" : L", ") + std::wstring(Text(kReaches[static_cast<std::size_t>(reach)]));
+        text = TextWith(TextId::TipNetwork, name);
     }
     if (adapter.wifi.state == WifiState::Connected)
         text += (text.empty() ? L"" : L"; ") + TextWith(TextId::TipWifi, adapter.wifi.ssid);

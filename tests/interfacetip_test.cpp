@@ -104,6 +104,10 @@ TEST(InterfaceTipText, TheNetworkLineForWifiDomainRefusedLocationAndNoNetwork) {
     refused.network = NetworkConnection{L"{9}", L"Кафе", kCategoryPublic, 0, 0};
     refused.wifi = {WifiState::LocationRefused, L""};
     adapters[2].friendlyName = L"vEthernet (WSL)";
+    // Wine names no network.
+    AdapterInfo& wine = adapters[5];
+    wine.friendlyName = L"npA";
+    wine.network = NetworkConnection{L"{5}", L"", kCategoryPublic, 0, kConnectivityIPv4Local};
     const auto networkLine = [&](const RowKey& row) {
         const std::wstring tip = InterfaceTipText(row, adapters);
         const std::size_t dns = tip.find(L"\r\n", tip.find(L"DNS"));
@@ -119,6 +123,7 @@ TEST(InterfaceTipText, TheNetworkLineForWifiDomainRefusedLocationAndNoNetwork) {
               L"Сеть: Кафе (общедоступная), без подключения\r\nWindows сообщает имя сети Wi-Fi только программам "
               L"с доступом к местоположению: Параметры → Конфиденциальность и защита → Расположение.");
     EXPECT_EQ(networkLine(Row(2, V4(172, 28, 0, 1))), L"");
+    EXPECT_EQ(networkLine(Row(5, V4(10, 1, 2, 3))), L"Сеть: общедоступная, только локальная сеть");
     SetCurrentLanguage(LanguageOfCode(L"en"));
     EXPECT_EQ(networkLine(Row(7, V4(192, 168, 1, 23))), L"Network: Home (Private), Internet access; Wi-Fi “Home”");
     SetCurrentLanguage(LanguageOfCode(L"ru"));

@@ -82,7 +82,7 @@ constexpr TextEntry kTexts[] = {
     {TextId::TipLeaseExpires, L"Lease expires: %1"},
     {TextId::TipNever, L"never"},
     {TextId::TipUnavailable, L"Interface information is unavailable: %1"},
-    {TextId::TipNetwork, L"Network: %1, %2"},
+    {TextId::TipNetwork, L"Network: %1"},
     {TextId::TipNetworkCategory, L"%1 (%2)"},
     {TextId::TipCategoryPublic, L"Public"},
     {TextId::TipCategoryPrivate, L"Private"},

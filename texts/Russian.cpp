@@ -82,7 +82,7 @@ constexpr TextEntry kTexts[] = {
     {TextId::TipLeaseExpires, L"Срок аренды истекает: %1"},
     {TextId::TipNever, L"никогда"},
     {TextId::TipUnavailable, L"Сведения об интерфейсах недоступны: %1"},
-    {TextId::TipNetwork, L"Сеть: %1, %2"},
+    {TextId::TipNetwork, L"Сеть: %1"},
     {TextId::TipNetworkCategory, L"%1 (%2)"},
     {TextId::TipCategoryPublic, L"общедоступная"},
     {TextId::TipCategoryPrivate, L"частная"},

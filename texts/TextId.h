@@ -84,7 +84,7 @@ enum class TextId : std::uint16_t {
     TipLeaseExpires,
     TipNever,
     TipUnavailable,          // %1: the reason
-    TipNetwork,              // %1: the network's name and category, %2: the Internet's reach
+    TipNetwork,              // %1: the network's name and category, and the Internet's reach
     TipNetworkCategory,      // %1: the network's name, %2: its category
     TipCategoryPublic,
     TipCategoryPrivate,
