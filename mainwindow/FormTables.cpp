@@ -96,8 +96,9 @@ constexpr MenuRef kContextMenu[] = {
     {MenuArray::Column, 0},
     {MenuArray::List, 4},
     {MenuArray::List, 5},
-    {MenuArray::List, 9},
+    // Before the connected interfaces' item, so that the items from that one down keep their places.
     {MenuArray::List, 13},
+    {MenuArray::List, 9},
     {MenuArray::List, 1},
     {MenuArray::List, 2},
     {MenuArray::List, 3},
