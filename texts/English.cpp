@@ -123,7 +123,7 @@ constexpr TextEntry kTexts[] = {
     {TextId::ErrPictureLoad, L"The picture %1 could not be loaded."},
     {TextId::ErrImageList, L"The toolbar's image list could not be created."},
     {TextId::ErrPictureAdd, L"The picture %1 could not be added to the toolbar."},
-    {TextId::ErrLogonChange, L"The start at logon could not be changed in HKEY_CURRENT_USER\\%1."},
+    {TextId::ErrLogonChange, L"The start at logon could not be changed in %1."},
     {TextId::ErrOwnPath, L"The program's own path could not be read."},
     {TextId::ErrLogClass, L"The log window's class could not be registered."},
     {TextId::ErrLogWindow, L"The log window could not be created."},

@@ -123,7 +123,7 @@ constexpr TextEntry kTexts[] = {
     {TextId::ErrPictureLoad, L"Не удалось загрузить рисунок %1."},
     {TextId::ErrImageList, L"Не удалось создать набор рисунков панели инструментов."},
     {TextId::ErrPictureAdd, L"Не удалось добавить рисунок %1 на панель инструментов."},
-    {TextId::ErrLogonChange, L"Не удалось изменить запуск при входе в HKEY_CURRENT_USER\\%1."},
+    {TextId::ErrLogonChange, L"Не удалось изменить запуск при входе в %1."},
     {TextId::ErrOwnPath, L"Не удалось узнать путь к самой программе."},
     {TextId::ErrLogClass, L"Не удалось зарегистрировать класс окна журнала."},
     {TextId::ErrLogWindow, L"Не удалось создать окно журнала."},

@@ -70,7 +70,8 @@ bool SamePath(std::wstring_view a, std::wstring_view b) {
 // A value written or deleted, or why it could not be; one that is not there is deleted already.
 void Check(LSTATUS status, const wchar_t* key) {
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-        throw SystemError(static_cast<DWORD>(status), TextWith(TextId::ErrLogonChange, key));
+        throw SystemError(static_cast<DWORD>(status),
+                          TextWith(TextId::ErrLogonChange, L"HKEY_CURRENT_USER\\" + std::wstring(key)));
 }
 
 }  // namespace
